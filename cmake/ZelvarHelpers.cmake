@@ -1,0 +1,37 @@
+# Shared compile settings for every target of the project.
+function(zv_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow=local -Wno-unused-parameter)
+  if(ZV_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# zv_add_library(<name> [QT] [GST] SOURCES ...): one static library per source folder.
+function(zv_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  zv_target_defaults(${name})
+endfunction()
+
+# zv_add_test(<name> SOURCES ... DEPS ... [LABELS ...]): one GoogleTest binary per source folder.
+# Every test carries the label "unit" unless other labels are given; the sanitizer build runs "unit".
+function(zv_add_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  zv_target_defaults(${name})
+  if(NOT ARG_LABELS)
+    set(ARG_LABELS unit)
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Installs every Debian package Zelvar needs to build, run and test.
+# Idempotent: packages already present are skipped, so a second run does nothing.
+# Run as root on Debian 12 (bookworm).
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config ccache git clang-format
+  # user interface
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  # media engine
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+  gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-tools
+  libglib2.0-dev
+  # libraries
+  zlib1g-dev libjpeg62-turbo-dev
+  libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev
+  # tests, benchmarks, fuzzing
+  googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  xvfb xauth x11-apps imagemagick libxml2-utils dbus dbus-x11
+  # fonts so that text renders under the offscreen platform and Xvfb
+  fonts-dejavu-core
+)
+
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=sudo
+else
+  SUDO=
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#PACKAGES[@]} packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# Fail loudly if anything is still missing (a package that does not exist any more, a broken mirror).
+still=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || still+=("$p")
+done
+if [ ${#still[@]} -ne 0 ]; then
+  echo "install-deps: could not install: ${still[*]}" >&2
+  exit 1
+fi
+echo "install-deps: done"

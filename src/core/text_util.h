@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zv {
+
+// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+// NaN gives 0; values beyond the 64-bit range saturate.
+int64_t RoundHalfEven(double v);
+
+// The 1-based substring of at most `count` characters from `index`. An index below 1 counts from
+// the first character; an index past the end or a count <= 0 gives empty text. Never throws.
+std::string CopyStr(std::string_view s, int64_t index, int64_t count);
+// Everything from the 1-based `index` to the end.
+std::string CopyFrom(std::string_view s, int64_t index);
+
+// Strict integer conversion: an optional sign followed by decimal digits only, fitting 32 bits.
+std::optional<int32_t> StrToIntStrict(std::string_view s);
+int32_t StrToIntDef(std::string_view s, int32_t def);
+std::optional<int64_t> StrToInt64Strict(std::string_view s);
+
+// Locale-independent decimal parser: optional blanks, sign, digits with at most one decimal
+// separator ("," or "."), an optional exponent. "25,00" and "25.00" are both 25.0.
+std::optional<double> ParseDecimal(std::string_view s);
+
+// ASCII-only case folding; bytes of 128 and above (UTF-8 sequences) are never touched.
+inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+bool SameText(std::string_view a, std::string_view b);
+// <0, 0 or >0 like strcmp, after folding ASCII letters to upper case.
+int CompareText(std::string_view a, std::string_view b);
+bool StartsText(std::string_view prefix, std::string_view s);
+bool EndsText(std::string_view suffix, std::string_view s);
+// Position of `needle` in `s` from `from` without regard to ASCII case, or npos.
+size_t FindText(std::string_view s, std::string_view needle, size_t from = 0);
+
+// Replaces every occurrence of `from` (non-empty) by `to`, left to right, without rescanning the
+// replacement.
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to, bool ignoreCase = false);
+
+// Trims characters with codes up to and including the blank.
+std::string_view Trim(std::string_view s);
+std::string_view TrimLeft(std::string_view s);
+std::string_view TrimRight(std::string_view s);
+
+std::vector<std::string> SplitString(std::string_view s, char sep);
+
+} // namespace zv
