@@ -1,0 +1,45 @@
+#include "prefs/store_folder.h"
+
+#include "core/app_paths.h"
+#include "core/system_helper.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace zv {
+
+std::string UserZelvarDir() {
+  std::string base = TSystemHelper::UserAppDataDir();
+  return base.empty() ? std::string() : base + "Zelvar/";
+}
+
+std::string CommonZelvarDir() { return TSystemHelper::CommonAppDataDir() + "Zelvar/"; }
+
+bool FolderIsWritable(const std::string& dir) {
+  // Creating a file is the only reliable test: permissions say nothing for root, and read-only
+  // mounts or special file systems refuse what the mode bits allow.
+  std::string probe = dir + (dir.ends_with('/') ? "" : "/") + ".zelvar-probe-XXXXXX";
+  int fd = ::mkstemp(probe.data());
+  if (fd < 0)
+    return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
+std::string StoreFolder(IPrefs& prefs) {
+  if (TSystemHelper::IsNT() && prefs.GetBool("App.IsMultiUser")) {
+    if (prefs.GetInt("App.UserPrefs") != 0)
+      return UserZelvarDir();
+    return CommonZelvarDir();
+  }
+  std::string exeDir = ExeDir();
+  if (!FolderIsWritable(exeDir)) {
+    std::string user = UserZelvarDir();
+    if (!user.empty())
+      return user;
+  }
+  return exeDir;
+}
+
+} // namespace zv
