@@ -1,6 +1,9 @@
 # Shared compile settings for every target of the project.
 function(zv_target_defaults target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow=local -Wno-unused-parameter)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wshadow=local)
+  endif()
   if(ZV_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
@@ -15,12 +18,19 @@ function(zv_add_library name)
   zv_target_defaults(${name})
 endfunction()
 
-# zv_add_test(<name> SOURCES ... DEPS ... [LABELS ...]): one GoogleTest binary per source folder.
+# zv_add_test(<name> [QT_MAIN] SOURCES ... DEPS ... [LABELS ...]): one GoogleTest binary per
+# source folder.
 # Every test carries the label "unit" unless other labels are given; the sanitizer build runs "unit".
 function(zv_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPS;LABELS;ENV" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  cmake_parse_arguments(ARG "QT_MAIN" "TIMEOUT" "SOURCES;DEPS;LABELS;ENV" ${ARGN})
+  if(ARG_QT_MAIN)
+    # Tests of widgets and events run inside a QApplication (offscreen).
+    add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Widgets GTest::gtest GTest::gmock)
+  else()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  endif()
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   zv_target_defaults(${name})

@@ -101,6 +101,15 @@ bool TVersionTracker::Upgrade() {
   return true;
 }
 
+void StampPrefsDocument(TXMLTree& doc, const std::string& productName, const std::string& version,
+                        const std::string& build) {
+  if (!doc.Root())
+    return;
+  doc.Root()->SetAttr("name", productName);
+  doc.Root()->SetAttr("version", version);
+  doc.Root()->SetAttr("build", build);
+}
+
 void UpgradePrefs(TXMLTree& doc, std::string_view exeBuild, const TPrefsEnvironment& env) {
   TLogScope scope("TCore.UpgradePrefs");
   TXMLPrefs prefs(doc.Root());

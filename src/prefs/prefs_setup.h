@@ -44,6 +44,10 @@ private:
   const TPrefsEnvironment& env_;
 };
 
+// Marks the document as written by this program: the root's name, version and build attributes.
+void StampPrefsDocument(TXMLTree& doc, const std::string& productName, const std::string& version,
+                        const std::string& build);
+
 // Compares the document's build with the program's and upgrades or replaces the document.
 void UpgradePrefs(TXMLTree& doc, std::string_view exeBuild, const TPrefsEnvironment& env);
 

@@ -112,6 +112,21 @@ TEST(UpgradePrefs, FirstStartEndsWithTheDefaults) {
   EXPECT_EQ(p.GetString("FrontEnd.Language"), "English");
 }
 
+TEST(UpgradePrefs, AFirstStartSavedCarriesTheProgramsBuild) {
+  TXMLTree doc;
+  InitPrefs(doc, Env());
+  UpgradePrefs(doc, "5750", Env());
+  StampPrefsDocument(doc, "Zelvar", "4.4", "5750");
+  std::string text = doc.SaveToString();
+  EXPECT_TRUE(text.starts_with("<?xml version=\"1.0\"?>\r\n<APP name=\"Zelvar\" version=\"4.4\" build=\"5750\">\r\n"));
+  // Loaded again by the same build, nothing is upgraded or replaced.
+  TXMLTree again;
+  again.LoadFromString(text);
+  TXMLPrefs(again.Root()).SetString("FrontEnd.Skin", "mine");
+  UpgradePrefs(again, "5750", Env());
+  EXPECT_EQ(TXMLPrefs(again.Root()).GetString("FrontEnd.Skin"), "mine");
+}
+
 TEST(UpgradePrefs, Build5100KeepsUserValuesAndGetsAllSteps) {
   TXMLTree doc;
   doc.LoadFromString("<APP name=\"Zelvar\" version=\"4.2\" build=\"5100\">"
