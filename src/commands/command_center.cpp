@@ -155,7 +155,20 @@ void TCommandCenter::SaveToPrefs() {
       prefs_.SetString(PrefKey(e.code), e.key + "|" + e.button);
 }
 
+namespace {
+// A key text names a key only when something is left after its modifier prefixes: "Ctrl+" alone
+// is what pressing Ctrl gives, and must never run a command.
+bool NamesAKey(std::string_view key) {
+  for (std::string_view prefix : {"Ctrl+", "Alt+", "Shift+"})
+    if (StartsText(prefix, key))
+      key.remove_prefix(prefix.size());
+  return !key.empty();
+}
+} // namespace
+
 int TCommandCenter::Find(std::string_view key, std::string_view button) const {
+  if (!NamesAKey(key))
+    key = {};
   int found = -1;
   for (const TCommandEntry& e : table_) {
     if ((!key.empty() && SameText(key, e.key)) || (!button.empty() && SameText(button, e.button)))

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace zv;
 
 namespace {
@@ -91,6 +93,46 @@ TEST_F(CenterFixture, FindFoldsCaseAndTheLastMatchWins) {
   EXPECT_EQ(cc.Find("Space", ""), 102); // 102 comes later in the table than 101
   cc.Define(459, "Space", "");
   EXPECT_EQ(cc.Find("space", ""), 459);
+}
+
+TEST_F(CenterFixture, ModifiersAloneBindNothing) {
+  TCommandCenter cc(*prefs, poster);
+  cc.Define(206, "Ctrl+", "");
+  cc.Define(320, "Ctrl+Alt+Shift+", "");
+  EXPECT_EQ(cc.Find("Ctrl+", ""), -1);
+  EXPECT_EQ(cc.Find("Ctrl+Alt+Shift+", ""), -1);
+  cc.ExecKey("Ctrl+");
+  EXPECT_EQ(poster.posted, (std::vector<int>{-1}));
+}
+
+TEST(CommandTable, OnePresetKeyCannotBePressed) {
+  // Every name a key press can produce.
+  std::set<std::string> producible;
+  for (int vk = 0; vk < 256; ++vk)
+    for (int m = 0; m < 8; ++m)
+      producible.insert(KeyName(vk, TShiftState{(m & 1) != 0, (m & 2) != 0, (m & 4) != 0}));
+  TXMLTree doc;
+  InitPrefs(doc, TPrefsEnvironment{1, "English"});
+  TXMLPrefs prefs(doc.Root());
+  RecordingPoster poster;
+  TCommandCenter cc(prefs, poster);
+  std::set<std::string> unreachable;
+  for (const std::string& name : TCommandCenter::PresetNames()) {
+    cc.LoadPreset(name);
+    for (const TCommandEntry& e : cc.Entries())
+      if (!e.key.empty() && !producible.count(e.key))
+        unreachable.insert(name + ": " + e.key);
+  }
+  // Zoom Player binds "Zoom in" to "+", which no key press is named (the key is "=" or
+  // "Shift+=", the keypad's is "NP+"). The preset keeps it as it was published.
+  EXPECT_EQ(unreachable, (std::set<std::string>{"Zoom Player: +"}));
+  // The default bindings can all be pressed.
+  cc.LoadDefaults();
+  for (const TCommandEntry& e : cc.Entries()) {
+    if (!e.key.empty()) {
+      EXPECT_TRUE(producible.count(e.key)) << e.key;
+    }
+  }
 }
 
 TEST_F(CenterFixture, MissingKeysAreCreatedAndSavedAsABar) {
