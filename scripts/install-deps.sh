@@ -19,7 +19,7 @@ PACKAGES=(
   libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth x11-apps imagemagick libxml2-utils dbus dbus-x11
+  xvfb xauth x11-apps imagemagick libxml2-utils dbus dbus-x11 hyperfine
   # fonts so that text renders under the offscreen platform and Xvfb
   fonts-dejavu-core
 )

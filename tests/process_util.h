@@ -3,6 +3,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -77,6 +79,87 @@ inline RunResult RunProgram(const std::vector<std::string>& argv, const std::vec
   if (WIFEXITED(status))
     r.exitCode = WEXITSTATUS(status);
   return r;
+}
+
+} // namespace zvtest
+
+#include <fcntl.h>
+#include <thread>
+
+namespace zvtest {
+
+// A program running in the background, its output going to files; killed if still running when
+// the object goes.
+class Process {
+public:
+  Process(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& outFile,
+          const std::string& errFile) {
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(out, 1);
+      ::dup2(err, 2);
+      for (const std::string& e : env)
+        ::putenv(const_cast<char*>(e.c_str()));
+      std::vector<char*> args;
+      for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+      args.push_back(nullptr);
+      ::execv(args[0], args.data());
+      ::_exit(127);
+    }
+  }
+  ~Process() {
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, SIGKILL);
+      int status;
+      ::waitpid(pid_, &status, 0);
+    }
+  }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  void Signal(int sig) { ::kill(pid_, sig); }
+  // True when the program ended within the limit; its exit code (or -1 for a signal) in `code`.
+  bool WaitExit(std::chrono::milliseconds limit, int& code) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+      int status = 0;
+      pid_t r = ::waitpid(pid_, &status, WNOHANG);
+      if (r == pid_) {
+        exited_ = true;
+        code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return true;
+      }
+      if (std::chrono::steady_clock::now() > deadline)
+        return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  bool Running() {
+    int status = 0;
+    return !exited_ && ::waitpid(pid_, &status, WNOHANG) == 0;
+  }
+
+private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+};
+
+// Waits until the file holds the text.
+inline bool WaitForText(const std::string& file, const std::string& text,
+                        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    if (s.str().find(text) != std::string::npos)
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
 }
 
 } // namespace zvtest

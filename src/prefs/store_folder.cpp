@@ -4,9 +4,15 @@
 #include "core/system_helper.h"
 
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <unistd.h>
 
 namespace zv {
+
+namespace {
+bool ProbeFolder(const std::string& dir);
+}
 
 std::string UserZelvarDir() {
   std::string base = TSystemHelper::UserAppDataDir();
@@ -17,7 +23,21 @@ std::string CommonZelvarDir() { return TSystemHelper::CommonAppDataDir() + "Zelv
 
 bool FolderIsWritable(const std::string& dir) {
   // Creating a file is the only reliable test: permissions say nothing for root, and read-only
-  // mounts or special file systems refuse what the mode bits allow.
+  // mounts or special file systems refuse what the mode bits allow. The answer is kept for the
+  // run, since creating and removing a file can take milliseconds.
+  static std::mutex lock;
+  static std::map<std::string, bool> known;
+  std::lock_guard<std::mutex> guard(lock);
+  auto it = known.find(dir);
+  if (it != known.end())
+    return it->second;
+  bool ok = ProbeFolder(dir);
+  known[dir] = ok;
+  return ok;
+}
+
+namespace {
+bool ProbeFolder(const std::string& dir) {
   std::string probe = dir + (dir.ends_with('/') ? "" : "/") + ".zelvar-probe-XXXXXX";
   int fd = ::mkstemp(probe.data());
   if (fd < 0)
@@ -26,6 +46,7 @@ bool FolderIsWritable(const std::string& dir) {
   ::unlink(probe.c_str());
   return true;
 }
+} // namespace
 
 std::string StoreFolder(IPrefs& prefs) {
   if (TSystemHelper::IsNT() && prefs.GetBool("App.IsMultiUser")) {

@@ -8,7 +8,35 @@
 
 namespace {
 const std::string kBinary = ZV_BINARY;
-const std::vector<std::string> kHeadless = {"QT_QPA_PLATFORM=offscreen"};
+
+// A run that leaves as soon as it is ready, in a program folder and runtime folder of its own.
+struct Run : ::testing::Test {
+  zvtest::TempDir home;
+  std::vector<std::string> Env() const {
+    return {"ZELVAR_HOME=" + home.str(), "XDG_RUNTIME_DIR=" + home.file("run"), "XDG_CONFIG_HOME=" + home.file("cfg"),
+            "QT_QPA_PLATFORM=offscreen", "ZELVAR_QUIT_AFTER_START=1"};
+  }
+};
+
+std::vector<std::string> LogBodies(const std::string& log) {
+  std::vector<std::string> lines;
+  std::regex stamp(R"(^\[\d{3}:\d\d,\d{4}\])");
+  size_t i = 0;
+  std::string prev;
+  while (i < log.size()) {
+    size_t j = log.find("\r\n", i);
+    EXPECT_NE(j, std::string::npos);
+    if (j == std::string::npos)
+      break;
+    std::string line = log.substr(i, j - i);
+    EXPECT_TRUE(std::regex_search(line, stamp)) << line;
+    EXPECT_GE(line.substr(0, 13), prev) << "time stamps never go back";
+    prev = line.substr(0, 13);
+    lines.push_back(line.substr(13));
+    i = j + 2;
+  }
+  return lines;
+}
 } // namespace
 
 TEST(App, VersionAndHelpPrintAndExit) {
@@ -23,44 +51,23 @@ TEST(App, VersionAndHelpPrintAndExit) {
   EXPECT_NE(h.out.find("/FULLSCREEN"), std::string::npos);
 }
 
-TEST(App, AFileNamedLikeASwitchIsNotOne) {
-  zvtest::TempDir home;
-  // "/version.avi" is not the switch "version": its name before any "=" differs.
-  auto r = zvtest::RunProgram({kBinary, "/version.avi"}, {"ZELVAR_HOME=" + home.str(), kHeadless[0]});
-  EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out.find("Usage"), std::string::npos);
-}
-
-TEST(App, NoLogUnlessTheFileExists) {
-  zvtest::TempDir home;
-  auto r = zvtest::RunProgram({kBinary}, {"ZELVAR_HOME=" + home.str(), kHeadless[0]});
+TEST_F(Run, NoLogUnlessTheFileExistsAndAFileNamedLikeASwitchIsAFile) {
+  // "/version.avi" is not the switch "version": its name differs.
+  auto r = zvtest::RunProgram({kBinary, "/version.avi"}, Env());
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.out.find("Zelvar 4.4 (build 5750)"), std::string::npos);
+  EXPECT_EQ(r.out.find("Zelvar 4.4"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(home.file("ZV.log")));
+  EXPECT_TRUE(std::filesystem::exists(home.file("ZV.xml")));
 }
 
-TEST(App, SessionLogInTheProgramFolder) {
-  zvtest::TempDir home;
+TEST_F(Run, SessionLogOfAWholeRun) {
   zvtest::WriteFile(home.file("ZV.log"), "stale");
-  auto r = zvtest::RunProgram({kBinary, "my film.avi"}, {"ZELVAR_HOME=" + home.str(), kHeadless[0]});
+  auto r = zvtest::RunProgram({kBinary, "my film.avi"}, Env());
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::string log = zvtest::ReadFile(home.file("ZV.log"));
   EXPECT_EQ(log.find("stale"), std::string::npos);
-  std::vector<std::string> lines;
-  std::regex stamp(R"(^\[\d{3}:\d\d,\d{4}\])");
-  size_t i = 0;
-  std::string prevStamp;
-  while (i < log.size()) {
-    size_t j = log.find("\r\n", i);
-    ASSERT_NE(j, std::string::npos);
-    std::string line = log.substr(i, j - i);
-    ASSERT_TRUE(std::regex_search(line, stamp)) << line;
-    EXPECT_GE(line.substr(0, 13), prevStamp);
-    prevStamp = line.substr(0, 13);
-    lines.push_back(line.substr(13));
-    i = j + 2;
-  }
-  ASSERT_GE(lines.size(), 14u);
+  std::vector<std::string> lines = LogBodies(log);
+  ASSERT_GE(lines.size(), 30u);
   EXPECT_EQ(lines[0], "= Session Start =");
   EXPECT_EQ(lines[1], "+SysInfo");
   EXPECT_TRUE(lines[2].starts_with("    CPU x")) << lines[2];
@@ -73,7 +80,32 @@ TEST(App, SessionLogInTheProgramFolder) {
   EXPECT_EQ(lines[10], "+Core.Create");
   EXPECT_EQ(lines[11], "   System.CmdLine=" + kBinary + " \"my film.avi\"");
   EXPECT_EQ(lines[12], "   === Zelvar 4.4 (build 5750) ===");
-  EXPECT_EQ(lines[13], "-Core.Create");
+  // The milestones of the program's life, in order, and balanced operations.
+  std::vector<std::string> milestones;
+  int depth = 0;
+  for (const std::string& l : lines) {
+    if (l.starts_with("==="))
+      milestones.push_back(l);
+    std::string t = l.substr(l.find_first_not_of(' '));
+    if (t.starts_with("+"))
+      ++depth;
+    if (t.starts_with("-"))
+      --depth;
+    EXPECT_GE(depth, 0) << l;
+  }
+  EXPECT_EQ(depth, 0);
+  EXPECT_EQ(milestones, (std::vector<std::string>{"=== Application has been shown", "=== Application is responsible",
+                                                  "=== Application has been hidden"}));
   EXPECT_TRUE(lines[lines.size() - 2].starts_with("Memory Leak Guard - Count:"));
   EXPECT_EQ(lines.back(), "= Session End =");
+  std::string cwd = std::filesystem::current_path().string();
+  EXPECT_NE(log.find("PlayList.AddFile(" + cwd + "/my film.avi)"), std::string::npos);
+}
+
+TEST_F(Run, InstallAndInfoLeaveWithoutWritingPreferences) {
+  for (const char* sw : {"/INSTALL", "/uninstall", "/INFO", "/info"}) {
+    auto r = zvtest::RunProgram({kBinary, sw, "a.avi"}, Env());
+    EXPECT_EQ(r.exitCode, 0) << sw << r.err;
+    EXPECT_FALSE(std::filesystem::exists(home.file("ZV.xml"))) << sw;
+  }
 }

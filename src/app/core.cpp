@@ -1,0 +1,473 @@
+#include "app/core.h"
+
+#include "core/app_paths.h"
+#include "core/day_clock.h"
+#include "core/format.h"
+#include "core/session_log.h"
+#include "core/text_codec.h"
+#include "core/text_util.h"
+#include "core/update_check.h"
+#include "platform/download.h"
+#include "prefs/prefs_setup.h"
+#include "prefs/store_folder.h"
+#include "ui/alert.h"
+#include "ui/command_event.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <unistd.h>
+
+namespace zv {
+namespace fs = std::filesystem;
+
+namespace {
+TCore* g_core = nullptr;
+
+// Stands in for the playlist until the playlist model exists: it keeps and logs the names.
+class TNamesOnlyPlaylist : public ICorePlaylist {
+public:
+  void Clear() override {
+    Log("PlayList.Clear");
+    names_.clear();
+  }
+  void AddFile(const std::string& name) override {
+    Log("PlayList.AddFile(" + name + ")");
+    names_.push_back(name);
+  }
+  size_t Count() const override { return names_.size(); }
+  void Load(const std::string&) override {}
+  void Save(const std::string&) override {}
+
+private:
+  std::vector<std::string> names_;
+};
+
+bool IsUrl(const std::string& name) { return name.find(":/") != std::string::npos; }
+
+std::string CurrentDir() {
+  std::error_code ec;
+  std::string d = fs::current_path(ec).string();
+  return ec ? std::string() : d;
+}
+
+// The Windows code page a language file written for that language most likely uses.
+int CodePageOfLanguage(const std::string& language) {
+  static const std::pair<const char*, int> kPages[] = {{"Russian", 1251}, {"Ukrainian", 1251}, {"Belarusian", 1251},
+                                                       {"Polish", 1250},  {"Romanian", 1250},  {"Lithuanian", 1257},
+                                                       {"Turkish", 1254}};
+  for (const auto& [name, page] : kPages)
+    if (SameText(language, name))
+      return page;
+  return 1252;
+}
+} // namespace
+
+TCore* Core() { return g_core; }
+
+TCore::TCore(std::vector<std::string> argv) : argv_(std::move(argv)) { g_core = this; }
+
+TCore::TStart TCore::Create() {
+  TLogScope scope("Core.Create");
+  std::random_device rd;
+  std::srand(rd());
+  cmdLine_ = TCmdParams::JoinArguments(argv_);
+  Log("System.CmdLine=" + cmdLine_);
+  system_ = std::make_unique<TSystemHelper>();
+  font_ = std::make_unique<TFontHelper>();
+  params_.Parse(cmdLine_);
+  version_ = std::make_unique<TFileVersionInfo>(ExePath());
+  Log("=== " + version_->Format("{P} {MAJ}.{MIN}{RI} (build {B})") + " ===");
+  LoadPrefs();
+  UpgradePrefs(document_, version_->Format("{B}"), DefaultPrefsEnvironment());
+  prefs_ = std::make_unique<TXMLPrefs>(document_.Root());
+  startTime_ = LocalDayCountMillis();
+
+  if (params_.HasSwitch("INSTALL") || params_.HasSwitch("UNINSTALL")) {
+    // Associating file types with the program arrives with the file-type integrator.
+    Log(params_.HasSwitch("INSTALL") ? "Core.InstallTypes" : "Core.UninstallTypes");
+    return TStart::Exit;
+  }
+  if (CheckForSecondCopy() == TStart::Exit)
+    return TStart::Exit;
+
+  models_ = std::make_unique<TModelManager>();
+  // The application logic that links models to commands joins here with command execution.
+  language_ = std::make_unique<TLanguageManager>();
+  SetLanguageManager(language_.get());
+  LoadLanguage();
+
+  models_->Register("App.Exit", std::make_unique<TCommandModel>([this] {
+                      if (prefs_->GetBool("PlayList.EraseOnExit"))
+                        playlist_->Clear();
+                      // exit() leaves the loop directly; quit() would first ask every window to close.
+                      QMetaObject::invokeMethod(
+                          qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+                    }));
+  QApplication::setApplicationName(QString::fromStdString(version_->Format("{P} {MAJ}.{MIN}")));
+  if (params_.HasSwitch("SKIN"))
+    prefs_->SetString("FrontEnd.Skin", params_.GetValue("SKIN"));
+  playlist_ = std::make_unique<TNamesOnlyPlaylist>();
+  return TStart::Run;
+}
+
+TCore::~TCore() {
+  {
+    TLogScope scope("Core.Destroy");
+    if (models_)
+      models_->Unregister("App.Exit");
+    SetLanguageManager(nullptr);
+    language_.reset();
+    models_.reset();
+    // Only a run that showed its window writes the preferences; early exits leave them alone.
+    if (running_)
+      SavePrefs();
+    prefs_.reset();
+    proxy_.reset();
+    version_.reset();
+    font_.reset();
+    system_.reset();
+  }
+  g_core = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Preferences
+
+std::string TCore::ExeDir() const { return zv::ExeDir(); }
+
+std::string TCore::PrimaryPrefsPath() const {
+  std::string dir = ExeDir();
+  if (!FolderIsWritable(dir)) {
+    std::string user = UserZelvarDir();
+    if (!user.empty())
+      dir = user;
+  }
+  return dir + "ZV.xml";
+}
+
+std::string TCore::UserPrefsPath() { return UserZelvarDir() + "ZV.xml"; }
+
+std::string TCore::CommonPrefsPath() { return CommonZelvarDir() + "ZV.xml"; }
+
+void TCore::LoadPrefs() {
+  std::error_code ec;
+  std::string primary = PrimaryPrefsPath();
+  bool loaded = fs::exists(primary, ec) && document_.LoadFromFile(primary) && document_.Root();
+  if (!loaded)
+    InitPrefs(document_, DefaultPrefsEnvironment());
+  TXMLPrefs p(document_.Root());
+  if (TSystemHelper::IsNT() && p.GetBool("App.IsMultiUser")) {
+    TXMLTree user;
+    if (fs::exists(UserPrefsPath(), ec) && user.LoadFromFile(UserPrefsPath()) && user.Root()) {
+      document_.SetRoot(user.TakeRoot());
+      TXMLPrefs up(document_.Root());
+      if (StrToIntDef(up.GetString("App.UserPrefs"), 0) == 0) {
+        TXMLTree common;
+        if (fs::exists(CommonPrefsPath(), ec) && common.LoadFromFile(CommonPrefsPath()) && common.Root())
+          document_.SetRoot(common.TakeRoot());
+      }
+    }
+  }
+}
+
+void TCore::SavePrefs() {
+  if (!document_.Root())
+    return;
+  StampPrefsDocument(document_, version_->Format("{P}"), version_->Format("{MAJ}.{MIN}"), version_->Format("{B}"));
+  auto write = [this](const std::string& path) {
+    try {
+      fs::create_directories(fs::path(path).parent_path());
+      document_.SaveToFile(path);
+    } catch (const std::exception& e) {
+      Log(std::string("!TCore.SavePrefs: ") + e.what()); // skipped; the other copies are still written
+    }
+  };
+  write(PrimaryPrefsPath());
+  TXMLPrefs p(document_.Root());
+  if (TSystemHelper::IsNT() && p.GetBool("App.IsMultiUser")) {
+    write(UserPrefsPath());
+    if (p.GetInt("App.UserPrefs") == 0)
+      write(CommonPrefsPath());
+  }
+}
+
+std::string TCore::UserDir() {
+  std::string dir = StoreFolder(*prefs_);
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  return dir;
+}
+
+void TCore::LoadLanguage() {
+  std::string lang = prefs_->GetString("FrontEnd.Language");
+  language_->Clear();
+  language_->LoadFromResource("LangEn");
+  if (lang == "Russian")
+    language_->LoadFromResource("LangRu");
+  else if (lang != "English")
+    language_->LoadFromFile(ExeDir() + "Langs/" + lang + ".txt", CodePageOfLanguage(lang));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Single instance
+
+TCore::TStart TCore::CheckForSecondCopy() {
+  proxy_ = std::make_unique<TAppProxyWindow>();
+  if (!prefs_->GetBool("FrontEnd.MultiInstance") && !params_.HasSwitch("NEW") && !params_.HasSwitch("INFO") &&
+      proxy_->IsRunning()) {
+    TForwardedLine fwd{std::to_string(LocalDayCountMillis()), CurrentDir(), cmdLine_};
+    proxy_->SendToCopy(fwd);
+    Log("!Core.CheckForSecondCopy:Halt");
+    return TStart::Exit;
+  }
+  proxy_->SetActive(true);
+  return TStart::Run;
+}
+
+void TCore::PlayParam() {
+  while (proxy_ && proxy_->HasParams()) {
+    TForwardedLine fwd = proxy_->PopParam();
+    Log("Core.PlayParam(" + fwd.Text() + ")");
+    int64_t arrival = StrToInt64Strict(fwd.time).value_or(0);
+    double difference = std::fabs(static_cast<double>(startTime_ - arrival));
+    startTime_ = arrival;
+    Log(Format("Diff:%f ms", difference));
+    std::string line = fwd.line;
+    if (difference < 500)
+      line += " /ADD";
+    Log("SetDir:" + fwd.dir);
+    Log("ExecCmd:" + line);
+    ProcessCmdLine(line, fwd.dir);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Windows
+
+void TCore::CreateMainWindow() {
+  main_ = new TfrMain();
+  main_->SetTitle(version_->Format("{P} {MAJ}.{MIN}"));
+  main_->executeCommand = [this](int code) { ExecCommand(code); };
+  main_->onCloseRequest = [this] { RequestExit(); };
+  main_->onKeyName = [this](const std::string& name) {
+    if (commands_)
+      commands_->ExecKey(name);
+  };
+  poster_ = std::make_unique<TQtCommandPoster>(main_);
+}
+
+bool TCore::CheckInfoSwitch() {
+  if (!params_.HasSwitch("INFO"))
+    return false;
+  // The information report of the first file joins here with the media information.
+  if (!params_.Files().empty())
+    Log("Core.CheckInfoSwitch: " + params_.Files().front());
+  return true;
+}
+
+void TCore::ShowGUI() {
+  TLogScope scope("TCore.ShowGUI");
+  std::string skin = prefs_->GetString("FrontEnd.Skin");
+  Log("Skin=<" + skin + ">");
+  running_ = true;
+  // Skins are applied here once the skin builder exists.
+  main_->show();
+  main_->update();
+}
+
+void TCore::HideGUI() {
+  if (main_)
+    main_->hide();
+  Log("=== Application has been hidden");
+}
+
+void TCore::RequestExit() { models_->Execute("App.Exit"); }
+
+void TCore::Alert(const std::string& text) { zv::Alert(text, main_, false); }
+
+void TCore::ShowOSD(const std::string& text) {
+  // The on-screen display takes these texts when it exists.
+  Log("Core.ShowOSD(" + text + ")");
+}
+
+void TCore::LogError(int32_t code, const std::string& text) {
+  if (code < 0)
+    Log(Format("!E:%.8x (%s)", code, text));
+}
+
+void TCore::ExecCommand(int code) {
+  // The full command executor arrives with playback; exiting works from the start.
+  if (code == 453)
+    RequestExit();
+  else
+    Log(Format("Core.ExecCommand(%d)", code));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Modules
+
+void TCore::LoadModules() {
+  TLogScope scope("Core.LoadModules");
+  // 1. Media cache and per-file settings.
+  auto folder = [this] { return StoreFolder(*prefs_); };
+  mediaCache_ = std::make_unique<TMediaCache>(folder);
+  mediaCache_->Load();
+  mediaSettings_ = std::make_unique<TMediaSettings>(folder);
+  mediaSettings_->Load();
+  // 2. The OSD manager and the engine control join here.
+  // 3. Optional modules.
+  modules_ = std::make_unique<TModuleManager>(*prefs_);
+  modules_->RegisterModule("GlobalKeys", [](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
+    // The global hot keys module takes this place when it lands.
+    return std::make_unique<TModule>(name, std::move(s));
+  });
+  modules_->RegisterModule("Stub", [](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
+    return std::make_unique<TModule>(name, std::move(s));
+  });
+  modules_->LoadAll();
+  // 4. Sound output and the subtitle model join here.
+  // 5. Process priority.
+  if (prefs_->GetBool("Core.HighPriority"))
+    ::nice(-5);
+  Log("Core.LoadModules: CPU.Create");
+  Log("Core.LoadModules: PlayList");
+  std::string separator = prefs_->GetString("PlayList.Separator").substr(0, 255);
+  (void)separator;
+  playlist_->Load(UserDir() + "ZV.zvp");
+  Log("Core.LoadModules: WinIRC");
+  Log("Core.LoadModules: Main.Initialize");
+  Log("Core.LoadModules: TCommandCenter");
+  commands_ = std::make_unique<TCommandCenter>(*prefs_, *poster_);
+  commands_->showOSD = [this](const std::string& t) { ShowOSD(t); };
+  Log("Core.LoadModules: TExplorerIntegrator");
+  Log("Core.LoadModules: WinAMP");
+  Log("Core.LoadModules: Models Linkage");
+  Log("Core.LoadModules: Timer");
+  timer_ = new QTimer(this);
+  connect(timer_, &QTimer::timeout, this, [this] { OnTick(); });
+  timer_->start(100);
+  Log("Core.LoadModules: InitAutoSave");
+  InitAutoSave();
+  Log("Core.LoadModules: CheckUpdates");
+  CheckUpdates();
+  Log("Core.LoadModules: AddTrayIcon");
+  Log("Core.LoadModules: LoadCover");
+}
+
+void TCore::InitAutoSave() {
+  // Panel width, playlist state and the current entry are restored here as their owners land.
+  if (prefs_->GetBool("PlayList.ShuffleOn") && commands_)
+    commands_->Post(260);
+}
+
+void TCore::CheckUpdates() {
+  if (!prefs_->GetBool("Core.NotifyNewVerAvailable"))
+    return;
+  std::string url = prefs_->GetString("Core.UpdateURL");
+  if (url.empty())
+    return;
+  std::string dir = FolderIsWritable(ExeDir()) ? ExeDir() : UserDir();
+  std::string file = dir + "autoupdate.xml";
+  downloader_ = std::make_unique<TDownloader>();
+  downloader_->DownloadFile(url, file, 10000, [this, file](bool ok, int status) {
+    Log(Format("Core.CheckUpdates: downloaded=%d status=%d", ok ? 1 : 0, status));
+    if (!ok || !prefs_)
+      return;
+    TXMLTree doc;
+    if (!doc.LoadFromFile(file))
+      return;
+    TXMLPrefs p(doc.Root());
+    std::string official = p.GetString("Official.Version");
+    std::string beta = p.GetString("Beta.Version");
+    int betaBuild = p.GetInt("Beta.build");
+    TUpdateVerdict v = CompareUpdateVersions(version_->LongVersion(), official, beta, betaBuild,
+                                             StrToIntDef(version_->Format("{B}"), 0),
+                                             prefs_->GetBool("Core.NotifyNewBetaVerAvailable"));
+    if (v.newVersion)
+      Alert(zv::Lang("Core.Alert.AutoUpdate.NewVer"));
+    if (v.newBeta)
+      Alert(zv::Lang("Core.Alert.AutoUpdate.NewBetaVer"));
+  });
+}
+
+void TCore::OnTick() {
+  PlayParam();
+  // The OSD countdown and subtitles run here once the OSD exists.
+  tickNotifier_.Notify();
+}
+
+void TCore::FreeModules() {
+  TLogScope scope("Core.FreeModules");
+  // 1. Session state goes back into the preferences as its owners land.
+  // 2. Timer and priority.
+  delete timer_;
+  timer_ = nullptr;
+  // 4. Last position: none without a player.
+  prefs_->SetInt("Last.SeekPos", 0);
+  Log("Core.FreeModules:Main.Finalize");
+  Log("Core.FreeModules:PlayList.Save");
+  playlist_->Save(UserDir() + "ZV.zvp");
+  Log("Core.FreeModules:FreeGeneralPlugins");
+  Log("Core.Destroy:Center.FreeNIL");
+  commands_.reset();
+  if (main_) {
+    Log("Core.DestroyForm(TfrMain)");
+    poster_->SetReceiver(nullptr);
+    delete main_;
+    main_ = nullptr;
+  }
+  // 15. Modules, then the per-file stores, settings first.
+  if (modules_)
+    modules_->FreeAll();
+  modules_.reset();
+  if (mediaSettings_)
+    mediaSettings_->Save();
+  mediaSettings_.reset();
+  if (mediaCache_)
+    mediaCache_->Save();
+  mediaCache_.reset();
+  downloader_.reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Command lines
+
+void TCore::ProcessCmdLine(const std::string& line, const std::string& baseDir) {
+  TLogScope scope("TCore.ProcessCmdLine");
+  TCmdParams p(line);
+  bool replace = !p.HasSwitch("ADD");
+  std::vector<std::string> files = p.Files();
+  if (files.empty()) {
+    Log("No params");
+    if (main_)
+      main_->BringToFront();
+    return;
+  }
+  for (std::string& f : files)
+    if (!IsUrl(f) && !fs::path(f).is_absolute())
+      f = (fs::path(baseDir.empty() ? CurrentDir() : baseDir) / f).lexically_normal().string();
+  if (!IsUrl(files.front()))
+    prefs_->SetString("FrontEnd.MediaDir", fs::path(files.front()).parent_path().string() + "/");
+  if (replace)
+    playlist_->Clear();
+  for (const std::string& f : files)
+    playlist_->AddFile(f);
+  if (replace) {
+    Log("Exec Play");
+    if (main_)
+      main_->RequestPostponedPlay();
+  }
+  std::string ext = fs::path(files.front()).extension().string();
+  if (!ext.empty())
+    ext = CopyStr(ext, 2, 10);
+  TXMLNode* types = document_.Root() ? document_.Root()->FindChild("FileTypes") : nullptr;
+  TXMLNode* type = types ? types->FindChildById("EXT", ext) : nullptr;
+  if (type && type->GetAttr("type") == "V" && main_)
+    main_->BringToFront();
+}
+
+} // namespace zv

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "commands/blind_notifier.h"
+#include "commands/command_center.h"
+#include "commands/model_manager.h"
+#include "core/cmd_params.h"
+#include "core/font_helper.h"
+#include "core/system_helper.h"
+#include "core/version_info.h"
+#include "platform/single_instance.h"
+#include "prefs/media_store.h"
+#include "prefs/module_manager.h"
+#include "prefs/xml_prefs.h"
+#include "prefs/xml_tree.h"
+#include "skin/language_manager.h"
+
+#include <QObject>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QTimer;
+
+namespace zv {
+
+class TfrMain;
+class TDownloader;
+class TQtCommandPoster;
+
+// What the core asks of the playlist. The playlist model takes this place when it lands; until
+// then a list that only remembers and logs the names stands in.
+class ICorePlaylist {
+public:
+  virtual ~ICorePlaylist() = default;
+  virtual void Clear() = 0;
+  virtual void AddFile(const std::string& name) = 0;
+  virtual size_t Count() const = 0;
+  virtual void Load(const std::string& path) = 0;
+  virtual void Save(const std::string& path) = 0;
+};
+
+// The program's core: created first and freed last. It splits the command line, hands it to a
+// running instance or serves later starts, loads and writes the preferences, chooses the language,
+// creates the long-lived services in a fixed order and frees them in the reverse one.
+class TCore : public QObject {
+public:
+  explicit TCore(std::vector<std::string> argv);
+  ~TCore() override;
+
+  enum class TStart { Run, Exit };
+  // The construction steps; Exit means the process ends now (/INSTALL, /UNINSTALL, a second copy).
+  TStart Create();
+  // Creates the main window, hidden.
+  void CreateMainWindow();
+  // "/INFO": true when the process must end here.
+  bool CheckInfoSwitch();
+  void ShowGUI();
+  void HideGUI();
+  void LoadModules();
+  void FreeModules();
+  // Executes a command line: adds its files (replacing the playlist unless "/ADD") or raises the
+  // window. Relative names are taken relative to `baseDir`.
+  void ProcessCmdLine(const std::string& line, const std::string& baseDir = {});
+  void OnTick();
+  // Leaves the message loop through "App.Exit", as the exit command does.
+  void RequestExit();
+
+  // Facade for the rest of the program.
+  TXMLPrefs* Prefs() { return prefs_.get(); }
+  TXMLTree& Document() { return document_; }
+  TModelManager& Models() { return *models_; }
+  TLanguageManager& Language() { return *language_; }
+  TCommandCenter* Commands() { return commands_.get(); }
+  TfrMain* MainWindow() { return main_; }
+  TAppProxyWindow& Proxy() { return *proxy_; }
+  TFileVersionInfo& Version() { return *version_; }
+  const TCmdParams& Params() const { return params_; }
+  TBlindNotifier& TickNotifier() { return tickNotifier_; }
+  TMediaCache* MediaCache() { return mediaCache_.get(); }
+  TMediaSettings* MediaSettings() { return mediaSettings_.get(); }
+  ICorePlaylist& Playlist() { return *playlist_; }
+
+  void Alert(const std::string& text);
+  void ShowOSD(const std::string& text);
+  void LogError(int32_t code, const std::string& text);
+  void ExecCommand(int code);
+  std::string ExeDir() const;
+  std::string UserDir();
+  std::string VersionText() { return version_->Format("{MAJ}.{MIN}"); }
+  void LoadLanguage();
+  void SavePrefs();
+
+  // The preference files: the primary one, and the user's and all users' copies.
+  std::string PrimaryPrefsPath() const;
+  static std::string UserPrefsPath();
+  static std::string CommonPrefsPath();
+
+private:
+  void LoadPrefs();
+  TStart CheckForSecondCopy();
+  void PlayParam();
+  void InitAutoSave();
+  void CheckUpdates();
+
+  std::vector<std::string> argv_;
+  std::string cmdLine_;
+  int64_t startTime_ = 0; // local milliseconds on the day-count scale
+  TCmdParams params_;
+  std::unique_ptr<TFileVersionInfo> version_;
+  std::unique_ptr<TSystemHelper> system_;
+  std::unique_ptr<TFontHelper> font_;
+  std::unique_ptr<TAppProxyWindow> proxy_;
+  std::unique_ptr<TModelManager> models_;
+  std::unique_ptr<TLanguageManager> language_;
+  TXMLTree document_;
+  std::unique_ptr<TXMLPrefs> prefs_;
+  std::unique_ptr<TModuleManager> modules_;
+  std::unique_ptr<TMediaCache> mediaCache_;
+  std::unique_ptr<TMediaSettings> mediaSettings_;
+  std::unique_ptr<ICorePlaylist> playlist_;
+  std::unique_ptr<TQtCommandPoster> poster_;
+  std::unique_ptr<TCommandCenter> commands_;
+  std::unique_ptr<TDownloader> downloader_;
+  QTimer* timer_ = nullptr;
+  TBlindNotifier tickNotifier_;
+  TfrMain* main_ = nullptr;
+  bool running_ = false;
+};
+
+// The one core of the process; none before its construction.
+TCore* Core();
+
+// The whole life of the program, from the command line to the exit code.
+int RunApplication(int argc, char** argv);
+
+} // namespace zv

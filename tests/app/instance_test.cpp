@@ -1,0 +1,217 @@
+// Two or more real zelvar processes sharing one user's single-instance socket.
+#include "prefs/xml_prefs.h"
+#include "prefs/xml_tree.h"
+#include "process_util.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <regex>
+#include <sys/socket.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+const std::string kBinary = ZV_BINARY;
+
+// Counts occurrences of a text in a file.
+size_t CountIn(const std::string& file, const std::string& text) {
+  std::string all = zvtest::ReadFile(file);
+  size_t n = 0;
+  for (size_t p = all.find(text); p != std::string::npos; p = all.find(text, p + 1))
+    ++n;
+  return n;
+}
+
+// One user's desktop: a runtime folder for the socket and a configuration folder, plus program
+// folders for the instances.
+struct Desktop : ::testing::Test {
+  zvtest::TempDir root;
+  std::string runtime = root.file("runtime");
+  std::string config = root.file("config");
+
+  std::vector<std::string> Env(const std::string& home) const {
+    return {"ZELVAR_HOME=" + home, "XDG_RUNTIME_DIR=" + runtime, "XDG_CONFIG_HOME=" + config,
+            "QT_QPA_PLATFORM=offscreen"};
+  }
+  std::string Home(const std::string& name, bool withLog) {
+    std::string h = root.file(name);
+    std::filesystem::create_directories(h);
+    if (withLog)
+      zvtest::WriteFile(h + "/ZV.log", "");
+    return h;
+  }
+  std::unique_ptr<zvtest::Process> Start(const std::string& home, std::vector<std::string> args,
+                                         const std::string& tag) {
+    args.insert(args.begin(), kBinary);
+    return std::make_unique<zvtest::Process>(args, Env(home), root.file(tag + ".out"), root.file(tag + ".err"));
+  }
+  // Runs a later start to its end; returns how long it took.
+  std::chrono::milliseconds RunSecond(std::vector<std::string> args, int& code) {
+    std::string h = Home("second", false);
+    auto t0 = std::chrono::steady_clock::now();
+    auto p = Start(h, std::move(args), "second");
+    EXPECT_TRUE(p->WaitExit(10s, code));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+  }
+};
+} // namespace
+
+TEST_F(Desktop, ASecondStartHandsItsFilesOverAndLeaves) {
+  std::string home = Home("first", true);
+  auto first = Start(home, {}, "first");
+  std::string log = home + "/ZV.log";
+  ASSERT_TRUE(zvtest::WaitForText(log, "=== Application is responsible"));
+  std::this_thread::sleep_for(600ms); // past the half second after the first start
+  int code = -1;
+  auto took = RunSecond({"film one.avi", "/tmp/two.mkv"}, code);
+  EXPECT_EQ(code, 0);
+  EXPECT_LT(took, 1000ms) << "the second start takes " << took.count() << " ms";
+  ASSERT_TRUE(zvtest::WaitForText(log, "PlayList.AddFile(/tmp/two.mkv)"));
+  std::string text = zvtest::ReadFile(log);
+  EXPECT_NE(text.find("TAppProxyWindow.AddParam:"), std::string::npos);
+  EXPECT_NE(text.find("Core.PlayParam("), std::string::npos);
+  // The relative name is taken relative to the folder the second start ran in.
+  std::string cwd = std::filesystem::current_path().string();
+  EXPECT_NE(text.find("PlayList.AddFile(" + cwd + "/film one.avi)"), std::string::npos) << text;
+  EXPECT_EQ(CountIn(log, "PlayList.Clear"), 1u); // replaced, not appended
+  first->Signal(SIGTERM);
+  ASSERT_TRUE(first->WaitExit(10s, code));
+  EXPECT_EQ(code, 0);
+}
+
+TEST_F(Desktop, StartsWithinHalfASecondAppendAndLaterOnesReplace) {
+  std::string home = Home("first", true);
+  auto first = Start(home, {}, "first");
+  std::string log = home + "/ZV.log";
+  ASSERT_TRUE(zvtest::WaitForText(log, "=== Application is responsible"));
+  std::this_thread::sleep_for(700ms);
+  int code = -1;
+  RunSecond({"/m/a.avi"}, code);
+  RunSecond({"/m/b.avi"}, code); // right after the first: appended
+  ASSERT_TRUE(zvtest::WaitForText(log, "PlayList.AddFile(/m/b.avi)"));
+  std::this_thread::sleep_for(1000ms);
+  RunSecond({"/m/c.avi"}, code); // a second later: replaces
+  ASSERT_TRUE(zvtest::WaitForText(log, "PlayList.AddFile(/m/c.avi)"));
+  std::string text = zvtest::ReadFile(log);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(text, m, std::regex("ExecCmd:[^\\r]*/m/b\\.avi /ADD")));
+  EXPECT_FALSE(std::regex_search(text, m, std::regex("ExecCmd:[^\\r]*/m/a\\.avi /ADD")));
+  EXPECT_FALSE(std::regex_search(text, m, std::regex("ExecCmd:[^\\r]*/m/c\\.avi /ADD")));
+  EXPECT_EQ(CountIn(log, "PlayList.Clear"), 2u);
+  first->Signal(SIGTERM);
+  EXPECT_TRUE(first->WaitExit(10s, code));
+}
+
+TEST_F(Desktop, NewStartsAnotherInstanceAndSwitchesAloneOnlyRaiseTheWindow) {
+  std::string home = Home("first", true);
+  auto first = Start(home, {}, "first");
+  std::string log = home + "/ZV.log";
+  ASSERT_TRUE(zvtest::WaitForText(log, "=== Application is responsible"));
+  int code = -1;
+  RunSecond({"/FULLSCREEN"}, code);
+  EXPECT_EQ(code, 0);
+  ASSERT_TRUE(zvtest::WaitForText(log, "No params"));
+  EXPECT_EQ(CountIn(log, "PlayList.Clear"), 0u);
+  // "/new" in any case starts an instance of its own, which keeps running.
+  std::string other = Home("other", true);
+  auto second = Start(other, {"/new", "x.avi"}, "other");
+  ASSERT_TRUE(zvtest::WaitForText(other + "/ZV.log", "=== Application is responsible"));
+  EXPECT_TRUE(second->Running());
+  EXPECT_EQ(CountIn(log, "x.avi"), 0u);
+  second->Signal(SIGTERM);
+  EXPECT_TRUE(second->WaitExit(10s, code));
+  EXPECT_EQ(code, 0);
+  // The first instance still serves.
+  RunSecond({"/m/late.avi"}, code);
+  EXPECT_TRUE(zvtest::WaitForText(log, "PlayList.AddFile(/m/late.avi)"));
+  first->Signal(SIGTERM);
+  EXPECT_TRUE(first->WaitExit(10s, code));
+}
+
+TEST_F(Desktop, TerminationWritesThePreferences) {
+  std::string home = Home("fresh", false);
+  auto p = Start(home, {}, "fresh");
+  ASSERT_TRUE(zvtest::WaitForText(root.file("fresh.err"), "", 100ms) || true);
+  // Without a log the only sign of readiness is the socket.
+  auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!std::filesystem::exists(runtime + "/zelvar/instance") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(20ms);
+  std::this_thread::sleep_for(300ms);
+  p->Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(p->WaitExit(10s, code));
+  EXPECT_EQ(code, 0);
+  std::string prefs = home + "/ZV.xml";
+  ASSERT_TRUE(std::filesystem::exists(prefs));
+  auto lint = zvtest::RunProgram({"/usr/bin/xmllint", "--noout", prefs});
+  EXPECT_EQ(lint.exitCode, 0) << lint.err;
+  zv::TXMLTree doc;
+  ASSERT_TRUE(doc.LoadFromFile(prefs));
+  EXPECT_EQ(doc.Root()->Name(), "APP");
+  ASSERT_GE(doc.Root()->Attributes().size(), 3u);
+  EXPECT_EQ(doc.Root()->Attributes()[0].name, "name");
+  EXPECT_EQ(doc.Root()->GetAttr("name"), "Zelvar");
+  EXPECT_EQ(doc.Root()->GetAttr("version"), "4.4");
+  EXPECT_EQ(doc.Root()->GetAttr("build"), "5750");
+  EXPECT_FALSE(std::filesystem::exists(config + "/Zelvar/ZV.xml"));
+
+  // With preferences per user, the user's copy is written as well.
+  zv::TXMLPrefs(doc.Root()).SetBool("App.IsMultiUser", true);
+  doc.SaveToFile(prefs);
+  auto again = Start(home, {"/SKIN=/home/me/my skins/blue.zip"}, "again");
+  deadline = std::chrono::steady_clock::now() + 10s;
+  std::this_thread::sleep_for(300ms);
+  again->Signal(SIGINT);
+  ASSERT_TRUE(again->WaitExit(10s, code));
+  EXPECT_EQ(code, 0);
+  ASSERT_TRUE(std::filesystem::exists(config + "/Zelvar/ZV.xml"));
+  zv::TXMLTree user;
+  ASSERT_TRUE(user.LoadFromFile(config + "/Zelvar/ZV.xml"));
+  EXPECT_EQ(zv::TXMLPrefs(user.Root()).GetString("FrontEnd.Skin"), "/home/me/my skins/blue.zip");
+  zv::TXMLTree primary;
+  ASSERT_TRUE(primary.LoadFromFile(prefs));
+  EXPECT_EQ(zv::TXMLPrefs(primary.Root()).GetString("FrontEnd.Skin"), "/home/me/my skins/blue.zip");
+}
+
+TEST_F(Desktop, UpdateCheckReadsEvenAnErrorReply) {
+  // A loopback server that answers 404 with an update document that names a newer version.
+  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  socklen_t len = sizeof addr;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+  ::listen(listener, 4);
+  std::thread server([listener] {
+    int c = ::accept(listener, nullptr, nullptr);
+    if (c < 0)
+      return;
+    char buf[4096];
+    ssize_t n = ::read(c, buf, sizeof buf);
+    (void)n;
+    std::string body = "<?xml version=\"1.0\"?><UPDATE><Official Version=\"9.9\" build=\"9999\"/></UPDATE>";
+    std::string reply = "HTTP/1.1 404 Not Found\r\nContent-Length: " + std::to_string(body.size()) +
+                        "\r\nConnection: close\r\n\r\n" + body;
+    ssize_t w = ::write(c, reply.data(), reply.size());
+    (void)w;
+    ::close(c);
+  });
+  std::string home = Home("update", true);
+  zv::TXMLTree doc;
+  doc.LoadFromString("<APP name=\"Zelvar\" version=\"4.4\" build=\"5750\"><Core NotifyNewVerAvailable=\"1\" "
+                     "UpdateURL=\"http://127.0.0.1:" +
+                     std::to_string(ntohs(addr.sin_port)) + "/autoupdate.xml\"/></APP>");
+  doc.SaveToFile(home + "/ZV.xml");
+  auto p = Start(home, {}, "update");
+  bool alerted = zvtest::WaitForText(root.file("update.err"), "Zelvar message: A new version of Zelvar is available.");
+  p->Signal(SIGTERM);
+  int code = -1;
+  EXPECT_TRUE(p->WaitExit(10s, code));
+  server.join();
+  ::close(listener);
+  EXPECT_TRUE(alerted) << zvtest::ReadFile(root.file("update.err"));
+  EXPECT_NE(zvtest::ReadFile(home + "/autoupdate.xml").find("9.9"), std::string::npos);
+}

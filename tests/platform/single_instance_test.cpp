@@ -1,0 +1,179 @@
+#include "platform/single_instance.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace zv;
+
+namespace {
+// Runs the event loop until the condition holds or the time is up.
+template <class F>
+bool SpinUntil(F done, int ms = 5000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+struct Channel : ::testing::Test {
+  zvtest::TempDir dir;
+  std::string path = dir.file("rt/zelvar/instance");
+};
+} // namespace
+
+TEST_F(Channel, ALaterStartHandsItsLineOver) {
+  TAppProxyWindow server(path);
+  server.SetActive(true);
+  ASSERT_TRUE(server.Active());
+  TAppProxyWindow client(path);
+  // The sender blocks until acknowledged, so it runs beside the serving event loop.
+  TForwardedLine sent{"3960000000000", "/home/me/odd|folder", "/usr/bin/zelvar \"a b.avi\" /ADD"};
+  auto answer = std::async(std::launch::async, [&] { return client.IsRunning() && client.SendToCopy(sent); });
+  ASSERT_TRUE(SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+  EXPECT_TRUE(answer.get());
+  ASSERT_TRUE(server.HasParams());
+  TForwardedLine got = server.PopParam();
+  EXPECT_EQ(got.time, sent.time);
+  EXPECT_EQ(got.dir, "/home/me/odd|folder"); // a "|" in the folder arrives whole
+  EXPECT_EQ(got.line, sent.line);
+  EXPECT_FALSE(server.HasParams());
+}
+
+TEST_F(Channel, NothingRunningMeansNothingSent) {
+  TAppProxyWindow client(path);
+  EXPECT_FALSE(client.IsRunning());
+  EXPECT_FALSE(client.SendToCopy({"1", "/", "x"}, 500));
+}
+
+TEST_F(Channel, AStaleSocketIsReplaced) {
+  // A socket file nobody listens on, as a crashed instance leaves it.
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ::close(fd);
+  ASSERT_TRUE(std::filesystem::exists(path));
+  TAppProxyWindow server(path);
+  server.SetActive(true);
+  EXPECT_TRUE(server.Active());
+  TAppProxyWindow probe(path);
+  EXPECT_TRUE(probe.IsRunning());
+}
+
+TEST_F(Channel, ASilentInstanceIsGivenUpAfterTheLimit) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  QLocalServer mute; // accepts but never answers
+  ASSERT_TRUE(mute.listen(QString::fromStdString(path)));
+  TAppProxyWindow client(path);
+  QElapsedTimer t;
+  t.start();
+  auto answer = std::async(std::launch::async, [&] { return client.SendToCopy({"1", "/", "x"}, 800); });
+  SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000);
+  EXPECT_FALSE(answer.get());
+  EXPECT_LT(t.elapsed(), 3000);
+}
+
+TEST_F(Channel, MalformedMessagesAreDropped) {
+  TAppProxyWindow server(path);
+  server.SetActive(true);
+  auto sendRaw = [&](std::string bytes) {
+    return std::async(std::launch::async, [this, bytes] {
+      QLocalSocket s;
+      s.connectToServer(QString::fromStdString(path));
+      if (!s.waitForConnected(2000))
+        return false;
+      s.write(bytes.data(), static_cast<qint64>(bytes.size()));
+      s.waitForBytesWritten(2000);
+      s.waitForReadyRead(1000);
+      return s.bytesAvailable() > 0; // acknowledged?
+    });
+  };
+  std::string huge = TAppProxyWindow::EncodeFrame({"1", "/", "x"});
+  huge[12] = '\xFF'; // a field length far beyond the limit
+  huge[13] = '\xFF';
+  huge[14] = '\xFF';
+  for (const std::string& bad : {std::string("GARBAGE!GARBAGE!"), huge}) {
+    auto f = sendRaw(bad);
+    SpinUntil([&] { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    EXPECT_FALSE(f.get());
+  }
+  EXPECT_FALSE(server.HasParams());
+  // The channel still works afterwards.
+  auto ok = sendRaw(TAppProxyWindow::EncodeFrame({"2", "/tmp", "zelvar y.avi"}));
+  SpinUntil([&] { return ok.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+  EXPECT_TRUE(ok.get());
+  ASSERT_TRUE(server.HasParams());
+  EXPECT_EQ(server.PopParam().line, "zelvar y.avi");
+}
+
+TEST_F(Channel, OtherUsersAreRefused) {
+  if (::geteuid() != 0)
+    GTEST_SKIP() << "only root can act as another user here";
+  TAppProxyWindow server(path);
+  server.SetActive(true);
+  std::string frame = TAppProxyWindow::EncodeFrame({"1", "/", "intruder"});
+  // A child process that becomes "nobody" and writes straight to the socket.
+  std::filesystem::permissions(dir.path() / "rt", std::filesystem::perms::all);
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+  std::filesystem::permissions(std::filesystem::path(path).parent_path(), std::filesystem::perms::all);
+  std::filesystem::permissions(path, std::filesystem::perms::all); // so the check that matters is the server's
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+      ::_exit(2);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+      ::_exit(3);
+    ssize_t w = ::write(fd, frame.data(), frame.size());
+    (void)w;
+    char ack = 0;
+    ::_exit(::read(fd, &ack, 1) == 1 ? 1 : 0);
+  }
+  int status = -1;
+  SpinUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 5000);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: acknowledged, 2: could not change user, 3: could not connect";
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(server.HasParams());
+}
+
+TEST_F(Channel, ASecondServerNeverTakesThePathOver) {
+  TAppProxyWindow first(path);
+  first.SetActive(true);
+  ASSERT_TRUE(first.Active());
+  {
+    TAppProxyWindow second(path); // an instance started with /NEW
+    second.SetActive(true);
+    EXPECT_FALSE(second.Active());
+  }
+  TAppProxyWindow client(path);
+  auto answer = std::async(std::launch::async, [&] { return client.SendToCopy({"1", "/", "still here"}); });
+  ASSERT_TRUE(SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+  EXPECT_TRUE(answer.get());
+  ASSERT_TRUE(first.HasParams());
+  EXPECT_EQ(first.PopParam().line, "still here");
+}
+
+TEST_F(Channel, DefaultPathFollowsTheRuntimeFolder) {
+  ::setenv("XDG_RUNTIME_DIR", "/run/user/1234", 1);
+  EXPECT_EQ(TAppProxyWindow::DefaultSocketPath(), "/run/user/1234/zelvar/instance");
+  ::unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(TAppProxyWindow::DefaultSocketPath(), "/tmp/zelvar-" + std::to_string(::getuid()) + "/instance");
+}
