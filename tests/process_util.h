@@ -32,8 +32,13 @@ inline RunResult RunProgram(const std::vector<std::string>& argv, const std::vec
     ::dup2(errPipe[1], 2);
     ::close(outPipe[0]);
     ::close(errPipe[0]);
-    for (const std::string& e : env)
-      ::putenv(const_cast<char*>(e.c_str()));
+    // "NAME=value" sets a variable, "-NAME" removes it.
+    for (const std::string& e : env) {
+      if (e.starts_with("-"))
+        ::unsetenv(e.c_str() + 1);
+      else
+        ::putenv(const_cast<char*>(e.c_str()));
+    }
     std::vector<char*> args;
     for (const std::string& a : argv)
       args.push_back(const_cast<char*>(a.c_str()));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -108,4 +109,24 @@ TEST_F(Run, InstallAndInfoLeaveWithoutWritingPreferences) {
     EXPECT_EQ(r.exitCode, 0) << sw << r.err;
     EXPECT_FALSE(std::filesystem::exists(home.file("ZV.xml"))) << sw;
   }
+}
+
+TEST_F(Run, WithoutADisplayTheOffscreenPlatformIsChosen) {
+  std::vector<std::string> env = Env();
+  env.erase(std::remove(env.begin(), env.end(), "QT_QPA_PLATFORM=offscreen"), env.end());
+  env.push_back("-QT_QPA_PLATFORM");
+  env.push_back("-DISPLAY");
+  env.push_back("-WAYLAND_DISPLAY");
+  auto r = zvtest::RunProgram({kBinary}, env);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(home.file("ZV.xml")));
+}
+
+TEST_F(Run, AProgramFolderThatCannotBeWrittenKeepsPreferencesInTheUsersFolder) {
+  std::vector<std::string> env = Env();
+  env[0] = "ZELVAR_HOME=/proc"; // no one can create files there
+  auto r = zvtest::RunProgram({kBinary}, env);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(home.file("cfg/Zelvar/ZV.xml")));
+  EXPECT_TRUE(std::filesystem::exists(home.file("cfg/Zelvar/mc.xml")));
 }
