@@ -22,7 +22,7 @@ endfunction()
 # source folder.
 # Every test carries the label "unit" unless other labels are given; the sanitizer build runs "unit".
 function(zv_add_test name)
-  cmake_parse_arguments(ARG "QT_MAIN" "TIMEOUT" "SOURCES;DEPS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "QT_MAIN;MEDIA" "TIMEOUT" "SOURCES;DEPS;LABELS;ENV" ${ARGN})
   if(ARG_QT_MAIN)
     # Tests of widgets and events run inside a QApplication (offscreen).
     add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/qt_test_main.cpp)
@@ -40,8 +40,13 @@ function(zv_add_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
+  set(fixtures "")
+  if(ARG_MEDIA)
+    set(fixtures media)
+  endif()
+  # Tests never touch a sound device: they play into fakeaudiosink unless they say otherwise.
   gtest_discover_tests(${name}
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;${ARG_ENV}"
+    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT} FIXTURES_REQUIRED "${fixtures}"
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;ZV_TEST_MEDIA=${ZV_TEST_MEDIA};GST_REGISTRY=${CMAKE_BINARY_DIR}/gst-registry.bin;ZELVAR_AUDIO_SINK=fakeaudiosink sync=true;${ARG_ENV}"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -1,0 +1,50 @@
+#include "playback/engine/engine.h"
+
+#include "core/format.h"
+
+namespace eng {
+
+IPin* IFilter::FindPin(const std::string& id) {
+  for (IPin* p : Pins())
+    if (p->Name() == id)
+      return p;
+  return nullptr;
+}
+
+std::string StandardErrorText(HRESULT code) {
+  switch (code) {
+  case S_OK: return "No error.";
+  case E_NOTIMPL: return "Not implemented.";
+  case E_NOINTERFACE: return "No such interface supported.";
+  case E_POINTER: return "Invalid pointer.";
+  case E_ABORT: return "Operation aborted.";
+  case E_FAIL: return "Unspecified error.";
+  case E_UNEXPECTED: return "Catastrophic failure.";
+  case E_INVALIDARG: return "The parameter is incorrect.";
+  case E_OUTOFMEMORY: return "Not enough memory is available to complete this operation.";
+  case VFW_E_INVALIDMEDIATYPE: return "The specified media type is invalid.";
+  case VFW_E_INVALIDSUBTYPE: return "The specified media subtype is invalid.";
+  case VFW_E_ALREADY_CONNECTED: return "The operation could not be performed because the pin is already connected.";
+  case VFW_E_NO_ACCEPTABLE_TYPES: return "No acceptable types could be found for the connection.";
+  case VFW_E_INVALID_DIRECTION: return "The two pins have the same direction.";
+  case VFW_E_NOT_CONNECTED: return "The operation cannot be performed because the pins are not connected.";
+  case VFW_E_NOT_FOUND: return "An object or name was not found.";
+  case VFW_E_CANNOT_CONNECT: return "No combination of intermediate filters could be found to make the connection.";
+  case VFW_E_CANNOT_RENDER: return "No combination of filters could be found to render the stream.";
+  case VFW_E_WRONG_STATE: return "The operation could not be performed in the current state.";
+  case VFW_E_INVALID_FILE_FORMAT: return "The file format is invalid.";
+  case VFW_E_UNKNOWN_FILE_TYPE: return "The media type of this file is not recognized.";
+  case VFW_E_CANNOT_LOAD_SOURCE_FILTER: return "The source filter for this file could not be loaded.";
+  case VFW_E_NO_AUDIO_HARDWARE: return "Cannot play back the audio stream: no audio hardware is available.";
+  case VFW_E_NOT_IN_GRAPH: return "The filter is not in a graph.";
+  case VFW_E_UNSUPPORTED_STREAM: return "Cannot play back the file. The format is not supported.";
+  case VFW_E_TIMEOUT: return "A time-out has expired.";
+  case VFW_S_PARTIAL_RENDER: return "Some of the streams in this movie are in an unsupported format.";
+  case VFW_S_AUDIO_NOT_RENDERED: return "The audio could not be played.";
+  case VFW_S_VIDEO_NOT_RENDERED: return "The video could not be played.";
+  case VFW_S_DUPLICATE_NAME: return "A filter of this name was already in the graph; the name was changed.";
+  default: return zv::Format("Unknown error 0x%.8x.", code);
+  }
+}
+
+} // namespace eng

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "playback/engine/media_type.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace eng {
+
+class IFilter;
+
+class IPin {
+public:
+  virtual ~IPin() = default;
+  virtual std::string Name() const = 0;
+  virtual TPinDirection Direction() const = 0;
+  virtual IFilter* Owner() const = 0;
+  // The pin at the other end, or none.
+  virtual IPin* ConnectedTo() const = 0;
+  virtual HRESULT ConnectionMediaType(TMediaType& mt) const = 0;
+  // The types the pin offers, preferred first.
+  virtual std::vector<TMediaType> MediaTypes() const = 0;
+};
+
+// Selection among a filter's streams (audio tracks of a demuxer).
+class IStreamSelect {
+public:
+  virtual ~IStreamSelect() = default;
+  virtual int Count() = 0;
+  // The stream's name and whether it is enabled; false past the end.
+  virtual bool Info(int index, std::string& name, bool& enabled, TMediaType* mt = nullptr) = 0;
+  virtual HRESULT Enable(int index) = 0;
+};
+
+class IFilter {
+public:
+  virtual ~IFilter() = default;
+  // The name the graph knows it by (empty outside a graph).
+  virtual std::string Name() const = 0;
+  virtual TGuid ClassId() const = 0;
+  virtual std::vector<IPin*> Pins() = 0;
+  virtual IPin* FindPin(const std::string& id);
+  // The file that implements the filter, or "?".
+  virtual std::string ImplementationFile() const { return "?"; }
+  // A file source's load operation; E_NOINTERFACE for filters that are not file sources.
+  virtual HRESULT LoadFile(const std::string& name) { return E_NOINTERFACE; }
+  virtual IStreamSelect* StreamSelect() { return nullptr; }
+};
+
+// Receives the pictures of a video renderer. Frames arrive on a streaming thread; the receiver
+// keeps `keepAlive` as long as it shows the picture.
+struct TVideoFrame {
+  const uint8_t* data = nullptr; // BGRx, 4 bytes per pixel
+  int width = 0, height = 0, stride = 0;
+  int64_t time = 0; // 100 ns
+  std::shared_ptr<void> keepAlive;
+};
+
+class IVideoOutput {
+public:
+  virtual ~IVideoOutput() = default;
+  virtual void PresentFrame(TVideoFrame frame) = 0;
+  // The renderer stopped showing pictures (the graph is freed or the owner changes).
+  virtual void ClearFrame() = 0;
+};
+
+// What a graph offers besides building, as the interfaces a caller asks for.
+enum class TInterface { MediaControl, MediaSeeking, MediaEvent, VideoWindow, BasicVideo, BasicAudio, VideoFrameStep };
+
+// A filter graph: building, transport, seeking, events, video and audio.
+class IGraph {
+public:
+  virtual ~IGraph() = default;
+  // S_OK when the graph offers the interface, E_NOINTERFACE otherwise.
+  virtual HRESULT QueryInterface(TInterface which) = 0;
+
+  // Building. A name already in use gets " 0001", " 0002", ... appended (VFW_S_DUPLICATE_NAME).
+  virtual HRESULT AddFilter(std::shared_ptr<IFilter> filter, const std::string& name) = 0;
+  virtual HRESULT RemoveFilter(IFilter* filter) = 0;
+  // Most recently added first.
+  virtual std::vector<IFilter*> EnumFilters() = 0;
+  virtual HRESULT ConnectDirect(IPin* out, IPin* in, const TMediaType* mt) = 0;
+  virtual HRESULT Disconnect(IPin* pin) = 0;
+  // Completes the chain from an output pin: decoders and a renderer.
+  virtual HRESULT Render(IPin* out) = 0;
+  // Builds the whole graph of a file or URL: S_OK complete, a positive code partial, negative failure.
+  virtual HRESULT RenderFile(const std::string& name) = 0;
+  virtual HRESULT AddSourceFilter(const std::string& name, const std::string& filterName,
+                                  std::shared_ptr<IFilter>* filter) = 0;
+  // A text trace of how the graph was built; empty text turns it off.
+  virtual void SetLogFile(const std::string& path) = 0;
+  virtual void Abort() = 0;
+
+  // Transport. Stop keeps the position.
+  virtual HRESULT Run() = 0;
+  virtual HRESULT Pause() = 0;
+  virtual HRESULT Stop() = 0;
+  virtual HRESULT GetState(int timeoutMs, TFilterState& state) = 0;
+
+  // Seeking, in 100 ns units.
+  virtual HRESULT GetDuration(int64_t& duration) = 0;
+  virtual HRESULT GetCurrentPosition(int64_t& position) = 0;
+  virtual HRESULT SetPositions(int64_t current, int currentFlags, int64_t stop, int stopFlags) = 0;
+  virtual HRESULT SetRate(double rate) = 0;
+
+  // Events: `notify` runs on any thread whenever events may be waiting; GetEvent takes them in
+  // order without waiting, false when there is none. PostEvent queues one of the caller's.
+  virtual void SetEventNotify(std::function<void()> notify) = 0;
+  virtual bool GetEvent(TEvent& event) = 0;
+  virtual void PostEvent(const TEvent& event) = 0;
+
+  // Video.
+  virtual HRESULT GetVideoSize(int& width, int& height) = 0;
+  virtual HRESULT Step(int frames) = 0;
+  virtual HRESULT SetVideoOutput(IVideoOutput* output) = 0;
+
+  // Audio, on the first audio renderer: volume in 1/100 dB (0 full, -10000 silent), balance
+  // -10000 (left) to 10000 (right).
+  virtual HRESULT SetVolume(long volume) = 0;
+  virtual HRESULT SetBalance(long balance) = 0;
+
+  // The graph as a Graphviz document, for looking at it from outside.
+  virtual std::string GraphDescription() { return {}; }
+};
+
+// Creates graphs and filters.
+class IEngine {
+public:
+  virtual ~IEngine() = default;
+  virtual std::unique_ptr<IGraph> CreateGraph() = 0;
+  // A filter of a known class, or none.
+  virtual std::shared_ptr<IFilter> CreateFilter(const TGuid& classId) = 0;
+  // The engine's own description of a result code.
+  virtual std::string ErrorText(HRESULT code) = 0;
+  // The registered name of a filter class, empty when unknown.
+  virtual std::string FilterFriendlyName(const TGuid& classId) = 0;
+};
+
+// The engine's description of the result codes it produces.
+std::string StandardErrorText(HRESULT code);
+
+} // namespace eng

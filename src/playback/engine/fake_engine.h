@@ -1,0 +1,149 @@
+#pragma once
+
+#include "playback/engine/engine.h"
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+
+// A scriptable engine for unit tests of everything above the engine layer: outcomes are set in
+// advance, duration and position are plain values, events are queued by hand, and every call is
+// written to a log the test can read.
+namespace eng::fake {
+
+class TFakeFilter;
+
+class TFakePin : public IPin {
+public:
+  TFakePin(TFakeFilter* owner, std::string name, TPinDirection dir, std::vector<TMediaType> types)
+      : owner_(owner), name_(std::move(name)), dir_(dir), types_(std::move(types)) {}
+  std::string Name() const override { return name_; }
+  TPinDirection Direction() const override { return dir_; }
+  IFilter* Owner() const override;
+  IPin* ConnectedTo() const override { return peer_; }
+  HRESULT ConnectionMediaType(TMediaType& mt) const override;
+  std::vector<TMediaType> MediaTypes() const override { return types_; }
+
+  TFakePin* peer_ = nullptr;
+  TMediaType connection;
+
+private:
+  TFakeFilter* owner_;
+  std::string name_;
+  TPinDirection dir_;
+  std::vector<TMediaType> types_;
+};
+
+class TFakeFilter : public IFilter {
+public:
+  TFakeFilter(TGuid cls, std::string defaultName) : defaultName_(std::move(defaultName)), class_(cls) {}
+  std::string Name() const override { return name_; }
+  TGuid ClassId() const override { return class_; }
+  std::vector<IPin*> Pins() override;
+  HRESULT LoadFile(const std::string& name) override;
+  TFakePin* AddPin(std::string name, TPinDirection dir, std::vector<TMediaType> types = {});
+
+  std::string name_;
+  std::string defaultName_;
+  std::string loaded;
+  bool isFileSource = false;
+
+private:
+  TGuid class_;
+  std::vector<std::unique_ptr<TFakePin>> pins_;
+};
+
+// What a graph answers; a test sets it before the code under test runs.
+struct TScript {
+  std::map<std::string, HRESULT> renderFile; // by name; missing names render with `defaultRender`
+  HRESULT defaultRender = S_OK;
+  std::set<TInterface> refused;            // interfaces QueryInterface refuses
+  HRESULT renderPin = VFW_E_CANNOT_RENDER; // Render(pin)
+  HRESULT run = S_OK, pause = S_OK, stop = S_OK;
+  std::optional<int64_t> duration;     // none: the engine cannot tell
+  int videoWidth = 0, videoHeight = 0; // 0: no video
+  bool canStep = true;
+};
+
+class TFakeGraph : public IGraph {
+public:
+  explicit TFakeGraph(TScript script, std::vector<std::string>* log) : script_(std::move(script)), log_(log) {}
+
+  HRESULT QueryInterface(TInterface which) override;
+  HRESULT AddFilter(std::shared_ptr<IFilter> filter, const std::string& name) override;
+  HRESULT RemoveFilter(IFilter* filter) override;
+  std::vector<IFilter*> EnumFilters() override;
+  HRESULT ConnectDirect(IPin* out, IPin* in, const TMediaType* mt) override;
+  HRESULT Disconnect(IPin* pin) override;
+  HRESULT Render(IPin* out) override;
+  HRESULT RenderFile(const std::string& name) override;
+  HRESULT AddSourceFilter(const std::string& name, const std::string& filterName,
+                          std::shared_ptr<IFilter>* filter) override;
+  void SetLogFile(const std::string& path) override { Note("SetLogFile(" + path + ")"); }
+  void Abort() override { Note("Abort"); }
+  HRESULT Run() override;
+  HRESULT Pause() override;
+  HRESULT Stop() override;
+  HRESULT GetState(int, TFilterState& state) override {
+    state = state_;
+    return S_OK;
+  }
+  HRESULT GetDuration(int64_t& duration) override;
+  HRESULT GetCurrentPosition(int64_t& position) override {
+    position = position_;
+    return S_OK;
+  }
+  HRESULT SetPositions(int64_t current, int currentFlags, int64_t stop, int stopFlags) override;
+  HRESULT SetRate(double rate) override;
+  void SetEventNotify(std::function<void()> notify) override;
+  bool GetEvent(TEvent& event) override;
+  void PostEvent(const TEvent& event) override;
+  HRESULT GetVideoSize(int& width, int& height) override;
+  HRESULT Step(int frames) override;
+  HRESULT SetVideoOutput(IVideoOutput* output) override;
+  HRESULT SetVolume(long volume) override;
+  HRESULT SetBalance(long balance) override;
+
+  TScript& Script() { return script_; }
+  void SetPosition(int64_t p) { position_ = p; }
+  TFilterState State() const { return state_; }
+  IVideoOutput* VideoOutput() const { return video_; }
+  long Volume() const { return volume_; }
+  long Balance() const { return balance_; }
+  double Rate() const { return rate_; }
+
+private:
+  void Note(const std::string& line) {
+    if (log_)
+      log_->push_back(line);
+  }
+  TScript script_;
+  std::vector<std::string>* log_;
+  std::vector<std::shared_ptr<IFilter>> filters_;
+  TFilterState state_ = State_Stopped;
+  int64_t position_ = 0;
+  double rate_ = 1.0;
+  long volume_ = 0, balance_ = 0;
+  IVideoOutput* video_ = nullptr;
+  std::mutex eventLock_;
+  std::deque<TEvent> events_;
+  std::function<void()> notify_;
+};
+
+class TFakeEngine : public IEngine {
+public:
+  std::unique_ptr<IGraph> CreateGraph() override;
+  std::shared_ptr<IFilter> CreateFilter(const TGuid& classId) override;
+  std::string ErrorText(HRESULT code) override { return StandardErrorText(code); }
+  std::string FilterFriendlyName(const TGuid& classId) override;
+
+  // The script every new graph starts with, and the graphs made so far.
+  TScript script;
+  std::vector<std::string> log;
+  std::map<TGuid, std::string, bool (*)(const TGuid&, const TGuid&)> knownClasses{
+      [](const TGuid& a, const TGuid& b) { return a.ToString() < b.ToString(); }};
+  TFakeGraph* lastGraph = nullptr;
+};
+
+} // namespace eng::fake

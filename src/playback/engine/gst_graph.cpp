@@ -1,0 +1,1319 @@
+#include "playback/engine/gst_graph.h"
+
+#include "core/format.h"
+#include "core/text_util.h"
+#include "filters/video_sink.h"
+#include "playback/engine/gst_engine.h"
+#include "playback/engine/gst_media_type.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace eng {
+namespace {
+
+std::string PadName(GstPad* pad) {
+  gchar* n = gst_pad_get_name(pad);
+  std::string s = n ? n : "";
+  g_free(n);
+  return s;
+}
+
+std::string FactoryName(GstElement* e) {
+  GstElementFactory* f = gst_element_get_factory(e);
+  return f ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f)) : std::string();
+}
+
+std::string LongName(GstElement* e) {
+  GstElementFactory* f = gst_element_get_factory(e);
+  const char* n = f ? gst_element_factory_get_metadata(f, GST_ELEMENT_METADATA_LONGNAME) : nullptr;
+  return n ? n : FactoryName(e);
+}
+
+bool IsTransparentBin(GstObject* o) {
+  return o && GST_IS_BIN(o) && g_object_get_data(G_OBJECT(o), "zv-transparent") != nullptr;
+}
+
+// From a pad that belongs to a looked-through bin's border, the pad of the element behind it.
+GstPad* InnerPad(GstPad* pad) {
+  while (pad && GST_IS_GHOST_PAD(pad) && IsTransparentBin(GST_OBJECT_PARENT(pad))) {
+    GstPad* target = gst_ghost_pad_get_target(GST_GHOST_PAD(pad));
+    if (!target)
+      return pad;
+    gst_object_unref(target); // the ghost pad keeps it alive
+    pad = target;
+  }
+  return pad;
+}
+
+GstCaps* CapsOf(GstPad* pad) {
+  GstCaps* caps = gst_pad_get_current_caps(pad);
+  if (!caps)
+    caps = gst_pad_query_caps(pad, nullptr);
+  return caps;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Pins
+
+TGstPin::TGstPin(TGstFilter* owner, GstPad* pad) : owner_(owner), pad_(GST_PAD(gst_object_ref(pad))) {}
+
+TGstPin::~TGstPin() { gst_object_unref(pad_); }
+
+std::string TGstPin::Name() const { return PadName(pad_); }
+
+TPinDirection TGstPin::Direction() const {
+  return GST_PAD_DIRECTION(pad_) == GST_PAD_SRC ? TPinDirection::Output : TPinDirection::Input;
+}
+
+IFilter* TGstPin::Owner() const { return owner_; }
+
+GstPad* TGstPin::OuterPad() const {
+  GstPad* pad = pad_;
+  for (;;) {
+    GstPad* peer = gst_pad_get_peer(pad);
+    if (!peer)
+      return pad;
+    // The inside half of a ghost pad: the pad continues outside the bin.
+    GstPad* ghost = nullptr;
+    if (GST_IS_PROXY_PAD(peer) && !GST_IS_GHOST_PAD(peer)) {
+      GstProxyPad* internal = gst_proxy_pad_get_internal(GST_PROXY_PAD(peer));
+      if (internal && GST_IS_GHOST_PAD(internal) && IsTransparentBin(GST_OBJECT_PARENT(internal)))
+        ghost = GST_PAD(internal);
+      else if (internal)
+        gst_object_unref(internal);
+    }
+    gst_object_unref(peer);
+    if (!ghost)
+      return pad;
+    gst_object_unref(ghost); // its bin keeps it alive
+    pad = ghost;
+  }
+}
+
+IPin* TGstPin::ConnectedTo() const {
+  GstPad* peer = gst_pad_get_peer(OuterPad());
+  if (!peer)
+    return nullptr;
+  GstPad* inner = InnerPad(peer);
+  gst_object_unref(peer);
+  GstElement* element = GST_ELEMENT(GST_OBJECT_PARENT(inner));
+  TGstGraph* g = owner_->Graph();
+  TGstFilter* f = g ? g->FilterOfElement(element) : nullptr;
+  return f ? f->PinOf(inner) : nullptr;
+}
+
+HRESULT TGstPin::ConnectionMediaType(TMediaType& mt) const {
+  GstPad* outer = OuterPad();
+  if (!gst_pad_is_linked(outer))
+    return VFW_E_NOT_CONNECTED;
+  GstCaps* caps = gst_pad_get_current_caps(outer);
+  if (!caps)
+    caps = gst_pad_get_current_caps(pad_);
+  if (!caps)
+    return VFW_E_NOT_CONNECTED;
+  mt = MediaTypeFromCaps(caps);
+  gst_caps_unref(caps);
+  return S_OK;
+}
+
+std::vector<TMediaType> TGstPin::MediaTypes() const {
+  std::vector<TMediaType> types;
+  GstCaps* caps = CapsOf(OuterPad());
+  if (!caps)
+    return types;
+  if (gst_caps_is_any(caps) || gst_caps_is_empty(caps)) {
+    gst_caps_unref(caps);
+    return types;
+  }
+  for (guint i = 0; i < gst_caps_get_size(caps) && i < 32; ++i) {
+    GstCaps* one = gst_caps_copy_nth(caps, i);
+    types.push_back(MediaTypeFromCaps(one));
+    gst_caps_unref(one);
+  }
+  gst_caps_unref(caps);
+  return types;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Filters
+
+TGstFilter::TGstFilter(GstElement* element, TGuid classId, std::string defaultName)
+    : element_(GST_ELEMENT(gst_object_ref_sink(element))), class_(classId), defaultName_(std::move(defaultName)) {}
+
+TGstFilter::~TGstFilter() {
+  pins_.clear();
+  gst_object_unref(element_);
+}
+
+std::string TGstFilter::Name() const { return name_; }
+
+TGstPin* TGstFilter::PinOf(GstPad* pad) {
+  std::lock_guard<std::mutex> guard(pinLock_);
+  auto it = pins_.find(pad);
+  if (it != pins_.end())
+    return it->second.get();
+  auto pin = std::make_unique<TGstPin>(this, pad);
+  TGstPin* raw = pin.get();
+  pins_[pad] = std::move(pin);
+  return raw;
+}
+
+std::vector<IPin*> TGstFilter::Pins() {
+  std::vector<IPin*> pins;
+  GstIterator* it = gst_element_iterate_pads(element_);
+  GValue v = G_VALUE_INIT;
+  std::vector<GstPad*> pads;
+  bool done = false;
+  while (!done) {
+    switch (gst_iterator_next(it, &v)) {
+    case GST_ITERATOR_OK:
+      pads.push_back(GST_PAD(g_value_get_object(&v)));
+      g_value_reset(&v);
+      break;
+    case GST_ITERATOR_RESYNC:
+      pads.clear();
+      gst_iterator_resync(it);
+      break;
+    default: done = true; break;
+    }
+  }
+  g_value_unset(&v);
+  gst_iterator_free(it);
+  // Element pads iterate in the order they were added.
+  for (GstPad* p : pads)
+    pins.push_back(PinOf(p));
+  return pins;
+}
+
+std::string TGstFilter::ImplementationFile() const {
+  GstElementFactory* f = gst_element_get_factory(element_);
+  if (!f)
+    return "?";
+  GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(f));
+  if (!plugin)
+    return "?";
+  const char* file = gst_plugin_get_filename(plugin);
+  std::string r = file ? file : "?";
+  gst_object_unref(plugin);
+  return r;
+}
+
+HRESULT TGstFilter::LoadFile(const std::string& name) {
+  if (!g_object_class_find_property(G_OBJECT_GET_CLASS(element_), "location"))
+    return E_NOINTERFACE;
+  g_object_set(element_, "location", name.c_str(), nullptr);
+  return S_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The graph
+
+TGstGraph::TGstGraph() {
+  pipeline_ = gst_pipeline_new(nullptr);
+  gst_object_ref_sink(pipeline_);
+  bus_ = gst_element_get_bus(pipeline_);
+  gst_bus_set_sync_handler(bus_, &TGstGraph::OnBusSync, this, nullptr);
+}
+
+TGstGraph::~TGstGraph() {
+  SetVideoOutput(nullptr);
+  // Stopping joins every streaming thread, so no callback can run after this.
+  gst_element_set_state(pipeline_, GST_STATE_NULL);
+  gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    for (auto& [pad, id] : holds_) {
+      gst_pad_remove_probe(pad, id);
+      gst_object_unref(pad);
+    }
+    holds_.clear();
+    inner_.clear();
+    filters_.clear();
+  }
+  gst_bus_set_flushing(bus_, TRUE);
+  gst_object_unref(bus_);
+  gst_object_unref(pipeline_);
+}
+
+HRESULT TGstGraph::QueryInterface(TInterface which) {
+  switch (which) {
+  case TInterface::BasicAudio:
+  case TInterface::MediaControl:
+  case TInterface::MediaSeeking:
+  case TInterface::MediaEvent:
+  case TInterface::VideoWindow:
+  case TInterface::BasicVideo:
+  case TInterface::VideoFrameStep: return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+void TGstGraph::Trace(const std::string& line) {
+  std::lock_guard<std::mutex> guard(traceLock_);
+  if (tracePath_.empty())
+    return;
+  std::ofstream out(tracePath_, std::ios::app | std::ios::binary);
+  out << line << "\r\n";
+}
+
+void TGstGraph::SetLogFile(const std::string& path) {
+  std::lock_guard<std::mutex> guard(traceLock_);
+  tracePath_ = path;
+}
+
+std::string TGstGraph::UniqueName(const std::string& wanted) {
+  auto taken = [this](const std::string& n) {
+    for (auto& f : filters_)
+      if (f->Name() == n)
+        return true;
+    return false;
+  };
+  if (!taken(wanted))
+    return wanted;
+  for (int i = 1; i < 10000; ++i) {
+    std::string candidate = wanted + zv::Format(" %.4d", i);
+    if (!taken(candidate))
+      return candidate;
+  }
+  return wanted;
+}
+
+HRESULT TGstGraph::AddFilter(std::shared_ptr<IFilter> filter, const std::string& name) {
+  auto f = std::dynamic_pointer_cast<TGstFilter>(filter);
+  if (!f)
+    return E_POINTER;
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  if (f->graph_)
+    return VFW_E_WRONG_STATE;
+  if (!gst_bin_add(GST_BIN(pipeline_), f->Element()))
+    return E_FAIL;
+  std::string unique = UniqueName(name.empty() ? f->DefaultName() : name);
+  f->SetName(unique);
+  f->graph_ = this;
+  filters_.push_back(f);
+  gst_element_sync_state_with_parent(f->Element());
+  Trace("AddFilter " + unique + " (" + FactoryName(f->Element()) + ")");
+  return unique == name || name.empty() ? S_OK : VFW_S_DUPLICATE_NAME;
+}
+
+void TGstGraph::AddOwnFilter(const std::shared_ptr<TGstFilter>& f, const std::string& name) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  f->SetName(UniqueName(name));
+  f->graph_ = this;
+  filters_.push_back(f);
+  Trace("AddFilter " + f->Name() + " (" + FactoryName(f->Element()) + ")");
+}
+
+HRESULT TGstGraph::RemoveFilter(IFilter* filter) {
+  auto* f = dynamic_cast<TGstFilter*>(filter);
+  if (!f)
+    return E_POINTER;
+  if (f->topLevel)
+    f = f->topLevel; // a child of a looked-through bin goes with its bin
+  std::shared_ptr<TGstFilter> keep;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    auto it = std::find_if(filters_.begin(), filters_.end(), [f](auto& p) { return p.get() == f; });
+    if (it == filters_.end())
+      return VFW_E_NOT_IN_GRAPH;
+    keep = *it;
+    filters_.erase(it);
+    for (auto i = inner_.begin(); i != inner_.end();) {
+      if (i->second->topLevel == f)
+        i = inner_.erase(i);
+      else
+        ++i;
+    }
+    for (auto h = holds_.begin(); h != holds_.end();) {
+      if (GST_OBJECT_PARENT(h->first) == GST_OBJECT(f->Element())) {
+        gst_pad_remove_probe(h->first, h->second);
+        gst_object_unref(h->first);
+        h = holds_.erase(h);
+      } else {
+        ++h;
+      }
+    }
+  }
+  GstElement* e = f->Element();
+  if (zv::IsZvVideoSink(e))
+    zv::ZvVideoSinkSetOutput(e, nullptr);
+  gst_element_set_locked_state(e, TRUE);
+  gst_element_set_state(e, GST_STATE_NULL);
+  // Unlink every pad before the element leaves the bin.
+  for (IPin* p : f->Pins()) {
+    GstPad* pad = static_cast<TGstPin*>(p)->Pad();
+    GstPad* peer = gst_pad_get_peer(pad);
+    if (peer) {
+      if (GST_PAD_DIRECTION(pad) == GST_PAD_SRC)
+        gst_pad_unlink(pad, peer);
+      else
+        gst_pad_unlink(peer, pad);
+      gst_object_unref(peer);
+    }
+  }
+  gst_bin_remove(GST_BIN(pipeline_), e);
+  gst_element_set_locked_state(e, FALSE);
+  f->graph_ = nullptr;
+  Trace("RemoveFilter " + f->Name());
+  return S_OK;
+}
+
+TGstFilter* TGstGraph::FilterOfElement(GstElement* element) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  // Climb to the element the graph shows: the top-level filter, or the child of a looked-through bin.
+  GstElement* e = element;
+  while (e) {
+    for (auto& f : filters_)
+      if (f->Element() == e && !f->transparent)
+        return f.get();
+    GstObject* parent = GST_OBJECT_PARENT(e);
+    if (IsTransparentBin(parent)) {
+      auto it = inner_.find(e);
+      if (it != inner_.end())
+        return it->second.get();
+      TGstFilter* top = nullptr;
+      for (GstObject* p = parent; p && !top; p = GST_OBJECT_PARENT(p))
+        for (auto& f : filters_)
+          if (GST_OBJECT(f->Element()) == p)
+            top = f.get();
+      if (!top)
+        return nullptr;
+      auto inner = std::make_unique<TGstFilter>(e, ClassOfFactory(FactoryName(e)), LongName(e));
+      inner->SetName(LongName(e));
+      inner->graph_ = this;
+      inner->topLevel = top;
+      TGstFilter* raw = inner.get();
+      inner_[e] = std::move(inner);
+      return raw;
+    }
+    if (!parent || GST_OBJECT(parent) == GST_OBJECT(pipeline_) || !GST_IS_ELEMENT(parent))
+      return nullptr;
+    e = GST_ELEMENT(parent);
+  }
+  return nullptr;
+}
+
+std::vector<IFilter*> TGstGraph::EnumFilters() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  std::vector<IFilter*> out;
+  std::function<void(GstBin*)> walk = [&](GstBin* bin) {
+    // Children of a bin iterate most recently added first, as filters of the graph do.
+    GstIterator* it = gst_bin_iterate_elements(bin);
+    GValue v = G_VALUE_INIT;
+    std::vector<GstElement*> children;
+    bool done = false;
+    while (!done) {
+      switch (gst_iterator_next(it, &v)) {
+      case GST_ITERATOR_OK:
+        children.push_back(GST_ELEMENT(g_value_get_object(&v)));
+        g_value_reset(&v);
+        break;
+      case GST_ITERATOR_RESYNC:
+        children.clear();
+        gst_iterator_resync(it);
+        break;
+      default: done = true; break;
+      }
+    }
+    g_value_unset(&v);
+    gst_iterator_free(it);
+    for (GstElement* c : children) {
+      if (GST_IS_BIN(c) && g_object_get_data(G_OBJECT(c), "zv-flatten"))
+        walk(GST_BIN(c));
+      else if (TGstFilter* f = FilterOfElement(c))
+        out.push_back(f);
+    }
+  };
+  for (auto it = filters_.rbegin(); it != filters_.rend(); ++it) {
+    if ((*it)->transparent)
+      walk(GST_BIN((*it)->Element()));
+    else
+      out.push_back(it->get());
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Discovery of streams
+
+void TGstGraph::Hold(GstPad* pad) {
+  // Buffers wait here until the first pause or run; events pass, so the renderer learns the
+  // format and the graph can still be changed safely.
+  gulong id = gst_pad_add_probe(
+      pad,
+      static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER |
+                                   GST_PAD_PROBE_TYPE_BUFFER_LIST),
+      [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; }, nullptr, nullptr);
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  holds_.emplace_back(GST_PAD(gst_object_ref(pad)), id);
+}
+
+void TGstGraph::HoldRenderer(GstElement* renderer) {
+  // Inside the renderer, after its queue: the format still reaches the sink, the pictures wait.
+  GstElement* q = GST_IS_BIN(renderer) ? gst_bin_get_by_name(GST_BIN(renderer), "zvhold") : nullptr;
+  if (!q)
+    return;
+  GstPad* src = gst_element_get_static_pad(q, "src");
+  if (src) {
+    Hold(src);
+    gst_object_unref(src);
+  }
+  gst_object_unref(q);
+}
+
+void TGstGraph::ReleaseHolds() {
+  std::vector<std::pair<GstPad*, gulong>> holds;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    released_ = true;
+    holds.swap(holds_);
+  }
+  for (auto& [pad, id] : holds) {
+    gst_pad_remove_probe(pad, id);
+    gst_object_unref(pad);
+  }
+}
+
+std::shared_ptr<TGstFilter> TGstGraph::MakeRenderer(GstCaps* caps, HRESULT& hr) {
+  hr = S_OK;
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  std::string kind = gst_structure_get_name(s);
+  GError* err = nullptr;
+  GstElement* bin = nullptr;
+  TGuid cls;
+  std::string name;
+  if (kind == "video/x-raw") {
+    std::string desc = "queue name=zvhold ! videoconvert ! " + VideoSinkDescription();
+    bin = gst_parse_bin_from_description(desc.c_str(), TRUE, &err);
+    cls = classes::VideoRenderer;
+    name = "Video Renderer";
+  } else if (kind == "audio/x-raw") {
+    std::string desc = "queue name=zvhold ! audioconvert ! audioresample ! volume name=zvvolume ! "
+                       "audiopanorama method=simple name=zvbalance ! audioconvert ! " +
+                       AudioSinkDescription();
+    bin = gst_parse_bin_from_description(desc.c_str(), TRUE, &err);
+    cls = classes::DirectSoundRenderer;
+    name = "Default DirectSound Device";
+  } else {
+    // Texts and subpictures have no place to go yet; a null renderer takes them in time.
+    bin = gst_parse_bin_from_description("queue name=zvhold ! fakesink sync=true async=false", TRUE, &err);
+    cls = classes::NullRenderer;
+    name = "Null Renderer";
+  }
+  if (err) {
+    Trace(std::string("renderer: ") + err->message);
+    g_error_free(err);
+    if (bin)
+      gst_object_unref(bin);
+    hr = kind == "audio/x-raw" ? VFW_E_NO_AUDIO_HARDWARE : VFW_E_CANNOT_RENDER;
+    return nullptr;
+  }
+  if (kind == "audio/x-raw") {
+    // The sound device opens here; without one there is nothing to play the sound on.
+    gst_object_ref_sink(bin);
+    if (gst_element_set_state(bin, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
+      gst_element_set_state(bin, GST_STATE_NULL);
+      gst_object_unref(bin);
+      Trace("renderer: no audio device could be opened");
+      hr = VFW_E_NO_AUDIO_HARDWARE;
+      return nullptr;
+    }
+    auto f = std::make_shared<TGstFilter>(bin, cls, name);
+    gst_object_unref(bin);
+    return f;
+  }
+  return std::make_shared<TGstFilter>(bin, cls, name);
+}
+
+HRESULT TGstGraph::AttachRenderer(GstPad* pad, GstCaps* caps) {
+  HRESULT hr;
+  std::shared_ptr<TGstFilter> r = MakeRenderer(caps, hr);
+  if (!r)
+    return hr;
+  bool held;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    held = !released_;
+  }
+  if (held)
+    HoldRenderer(r->Element());
+  gst_bin_add(GST_BIN(pipeline_), r->Element());
+  GstPad* sink = gst_element_get_static_pad(r->Element(), "sink");
+  GstPadLinkReturn link = gst_pad_link(pad, sink);
+  gst_object_unref(sink);
+  if (link != GST_PAD_LINK_OK) {
+    gst_bin_remove(GST_BIN(pipeline_), r->Element());
+    Trace(zv::Format("renderer: link failed (%d)", static_cast<int>(link)));
+    return VFW_E_CANNOT_CONNECT;
+  }
+  AddOwnFilter(r, r->DefaultName());
+  ApplyVideoOutput();
+  gst_element_sync_state_with_parent(r->Element());
+  return S_OK;
+}
+
+void TGstGraph::OnPadAdded(GstElement* element, GstPad* pad, gpointer self) {
+  static_cast<TGstGraph*>(self)->HandleNewPad(element, pad);
+}
+
+void TGstGraph::HandleNewPad(GstElement* element, GstPad* pad) {
+  if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC)
+    return;
+  GstCaps* caps = CapsOf(pad);
+  gchar* text = caps ? gst_caps_to_string(caps) : nullptr;
+  Trace(std::string("pad-added ") + PadName(pad) + ": " + (text ? text : "(no caps)"));
+  g_free(text);
+  bool raw = IsRawCaps(caps);
+  bool isAudio =
+      caps && !gst_caps_is_empty(caps) && gst_structure_has_name(gst_caps_get_structure(caps, 0), "audio/x-raw");
+  bool isVideo =
+      caps && !gst_caps_is_empty(caps) && gst_structure_has_name(gst_caps_get_structure(caps, 0), "video/x-raw");
+  HRESULT hr = raw ? AttachRenderer(pad, caps) : VFW_E_CANNOT_RENDER;
+  if (caps)
+    gst_caps_unref(caps);
+  {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    if (Succeeded(hr)) {
+      (isVideo ? renderedVideo_ : isAudio ? renderedAudio_ : renderedOther_)++;
+    } else {
+      ++freePins_; // a stream no decoder could take stays a free output pin
+      if (hr == VFW_E_NO_AUDIO_HARDWARE)
+        ++noAudioHardware_;
+    }
+  }
+  waitCond_.notify_all();
+}
+
+void TGstGraph::OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer self) {
+  // A stream no decoder takes: its pad stays unlinked inside the decoding bin, a free output pin.
+  auto* g = static_cast<TGstGraph*>(self);
+  gchar* text = caps ? gst_caps_to_string(caps) : nullptr;
+  g->Trace(std::string("unknown-type ") + PadName(pad) + ": " + (text ? text : ""));
+  g_free(text);
+  {
+    std::lock_guard<std::mutex> guard(g->waitLock_);
+    ++g->freePins_;
+  }
+  g->waitCond_.notify_all();
+}
+
+void TGstGraph::OnNoMorePads(GstElement* element, gpointer self) {
+  auto* g = static_cast<TGstGraph*>(self);
+  g->Trace("no-more-pads");
+  {
+    std::lock_guard<std::mutex> guard(g->waitLock_);
+    g->noMorePads_.insert(element);
+  }
+  g->waitCond_.notify_all();
+}
+
+GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
+  auto* g = static_cast<TGstGraph*>(self);
+  if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
+    GError* err = nullptr;
+    gchar* dbg = nullptr;
+    gst_message_parse_error(msg, &err, &dbg);
+    g->Trace(std::string("error: ") + (err ? err->message : "?") + " (" + (dbg ? dbg : "") + ")");
+    {
+      std::lock_guard<std::mutex> guard(g->waitLock_);
+      if (!g->error_) {
+        g->error_ = true;
+        g->errorCode_ = g->ErrorToResult(err);
+      }
+    }
+    g->waitCond_.notify_all();
+    if (err)
+      g_error_free(err);
+    g_free(dbg);
+  }
+  std::function<void()> notify;
+  {
+    std::lock_guard<std::mutex> guard(g->notifyLock_);
+    notify = g->notify_;
+  }
+  if (notify)
+    notify();
+  return GST_BUS_PASS; // every message stays on the bus, taken in order by GetEvent
+}
+
+HRESULT TGstGraph::ErrorToResult(GError* error) const {
+  if (!error)
+    return E_FAIL;
+  if (error->domain == GST_RESOURCE_ERROR) {
+    if (error->code == GST_RESOURCE_ERROR_NOT_FOUND)
+      return Code(0x80070002); // the file was not found
+    if (error->code == GST_RESOURCE_ERROR_OPEN_WRITE || error->code == GST_RESOURCE_ERROR_BUSY)
+      return VFW_E_NO_AUDIO_HARDWARE;
+    return Code(0x8007001E); // the file could not be read
+  }
+  if (error->domain == GST_STREAM_ERROR) {
+    if (error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND || error->code == GST_STREAM_ERROR_WRONG_TYPE)
+      return VFW_E_UNKNOWN_FILE_TYPE;
+    if (error->code == GST_STREAM_ERROR_DEMUX || error->code == GST_STREAM_ERROR_FORMAT)
+      return VFW_E_INVALID_FILE_FORMAT;
+    return VFW_E_UNSUPPORTED_STREAM;
+  }
+  if (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN)
+    return VFW_E_UNSUPPORTED_STREAM;
+  return E_FAIL;
+}
+
+void TGstGraph::WaitForDiscovery(GstElement* element, int timeoutMs) {
+  std::unique_lock<std::mutex> guard(waitLock_);
+  waitCond_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                     [&] { return error_ || noMorePads_.count(element) > 0; });
+}
+
+HRESULT TGstGraph::RenderFile(const std::string& name) {
+  bool isUrl = name.find(":/") != std::string::npos;
+  std::string location = name;
+  if (!isUrl) {
+    std::error_code ec;
+    location = std::filesystem::absolute(name, ec).lexically_normal().string();
+    if (!std::filesystem::exists(location, ec))
+      return Code(0x80070002);
+  }
+  Trace("RenderFile " + location);
+  GstElement* src = nullptr;
+  if (isUrl) {
+    GError* err = nullptr;
+    src = gst_element_make_from_uri(GST_URI_SRC, location.c_str(), nullptr, &err);
+    if (err)
+      g_error_free(err);
+  } else {
+    src = gst_element_factory_make("filesrc", nullptr);
+    if (src)
+      g_object_set(src, "location", location.c_str(), nullptr);
+  }
+  if (!src)
+    return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+  GstElement* decode = gst_element_factory_make("decodebin", nullptr);
+  if (!decode) {
+    gst_object_unref(src);
+    return VFW_E_CANNOT_RENDER;
+  }
+  g_object_set_data(G_OBJECT(decode), "zv-transparent", GINT_TO_POINTER(1));
+  {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    error_ = false;
+    errorCode_ = S_OK;
+    renderedVideo_ = renderedAudio_ = renderedOther_ = freePins_ = noAudioHardware_ = 0;
+  }
+  auto source =
+      std::make_shared<TGstFilter>(src, isUrl ? ClassOfFactory(FactoryName(src)) : classes::AsyncFileReader, location);
+  auto decoder = std::make_shared<TGstFilter>(decode, TGuid::FromName("gst:decodebin"), "decodebin");
+  decoder->transparent = true;
+  g_signal_connect(decode, "pad-added", G_CALLBACK(&TGstGraph::OnPadAdded), this);
+  g_signal_connect(decode, "no-more-pads", G_CALLBACK(&TGstGraph::OnNoMorePads), this);
+  g_signal_connect(decode, "unknown-type", G_CALLBACK(&TGstGraph::OnUnknownType), this);
+  gst_bin_add_many(GST_BIN(pipeline_), source->Element(), decoder->Element(), nullptr);
+  AddOwnFilter(source, location);
+  AddOwnFilter(decoder, "decodebin");
+  if (!gst_element_link(source->Element(), decoder->Element()))
+    return VFW_E_CANNOT_CONNECT;
+  gst_element_sync_state_with_parent(source->Element());
+  gst_element_sync_state_with_parent(decoder->Element());
+  if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    if (!error_) {
+      error_ = true;
+      errorCode_ = VFW_E_CANNOT_RENDER;
+    }
+  }
+  WaitForDiscovery(decoder->Element(), isUrl ? 20000 : 10000);
+  std::lock_guard<std::mutex> guard(waitLock_);
+  bool timedOut = !error_ && !noMorePads_.count(decoder->Element());
+  int rendered = renderedVideo_ + renderedAudio_ + renderedOther_;
+  Trace(zv::Format("RenderFile: video %d, audio %d, other %d, free %d%s", renderedVideo_, renderedAudio_,
+                   renderedOther_, freePins_, timedOut ? ", timed out" : ""));
+  if (rendered == 0) {
+    if (noAudioHardware_ > 0 && freePins_ == noAudioHardware_)
+      return VFW_E_NO_AUDIO_HARDWARE;
+    if (error_)
+      return Failed(errorCode_) ? errorCode_ : E_FAIL;
+    if (timedOut)
+      return VFW_E_TIMEOUT;
+    return VFW_E_UNSUPPORTED_STREAM;
+  }
+  if (freePins_ == 0 && !timedOut && !error_)
+    return S_OK;
+  if (freePins_ > 0 && renderedVideo_ > 0 && renderedAudio_ == 0 && noAudioHardware_ == freePins_)
+    return VFW_S_AUDIO_NOT_RENDERED;
+  return VFW_S_PARTIAL_RENDER;
+}
+
+HRESULT TGstGraph::AddSourceFilter(const std::string& name, const std::string& filterName,
+                                   std::shared_ptr<IFilter>* filter) {
+  bool isUrl = name.find(":/") != std::string::npos;
+  GstElement* src = nullptr;
+  std::string location = name;
+  if (isUrl) {
+    GError* err = nullptr;
+    src = gst_element_make_from_uri(GST_URI_SRC, name.c_str(), nullptr, &err);
+    if (err)
+      g_error_free(err);
+  } else {
+    std::error_code ec;
+    location = std::filesystem::absolute(name, ec).lexically_normal().string();
+    if (!std::filesystem::is_regular_file(location, ec))
+      return Code(0x80070002);
+    src = gst_element_factory_make("filesrc", nullptr);
+    if (src)
+      g_object_set(src, "location", location.c_str(), nullptr);
+  }
+  if (!src)
+    return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+  auto f = std::make_shared<TGstFilter>(src, isUrl ? ClassOfFactory(FactoryName(src)) : classes::AsyncFileReader,
+                                        filterName);
+  HRESULT hr = AddFilter(f, filterName);
+  if (Failed(hr))
+    return hr;
+  if (filter)
+    *filter = f;
+  return hr;
+}
+
+HRESULT TGstGraph::ConnectDirect(IPin* out, IPin* in, const TMediaType* mt) {
+  auto* o = dynamic_cast<TGstPin*>(out);
+  auto* i = dynamic_cast<TGstPin*>(in);
+  if (!o || !i)
+    return E_POINTER;
+  if (o->Direction() != TPinDirection::Output || i->Direction() != TPinDirection::Input)
+    return VFW_E_INVALID_DIRECTION;
+  GstPad* src = o->OuterPad();
+  GstPad* sink = i->OuterPad();
+  if (gst_pad_is_linked(src) || gst_pad_is_linked(sink))
+    return VFW_E_ALREADY_CONNECTED;
+  GstPadLinkReturn r = gst_pad_link(src, sink);
+  if (r != GST_PAD_LINK_OK)
+    return r == GST_PAD_LINK_NOFORMAT ? VFW_E_NO_ACCEPTABLE_TYPES : VFW_E_CANNOT_CONNECT;
+  // An element that creates its outputs from the data (a splitter) shows them once it has read the
+  // stream's header: wait for that, holding the data, as a connected splitter shows its pins.
+  GstElement* downstream = GST_ELEMENT(GST_OBJECT_PARENT(InnerPad(sink)));
+  bool dynamic = false;
+  for (const GList* l = gst_element_class_get_pad_template_list(GST_ELEMENT_GET_CLASS(downstream)); l; l = l->next)
+    if (GST_PAD_TEMPLATE_PRESENCE(GST_PAD_TEMPLATE(l->data)) == GST_PAD_SOMETIMES &&
+        GST_PAD_TEMPLATE_DIRECTION(GST_PAD_TEMPLATE(l->data)) == GST_PAD_SRC)
+      dynamic = true;
+  if (dynamic) {
+    g_signal_connect(downstream, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, gpointer self) {
+                       auto* g = static_cast<TGstGraph*>(self);
+                       bool held;
+                       {
+                         std::lock_guard<std::recursive_mutex> guard(g->lock_);
+                         held = !g->released_;
+                       }
+                       if (held && GST_PAD_DIRECTION(pad) == GST_PAD_SRC)
+                         g->Hold(pad);
+                     }),
+                     this);
+    g_signal_connect(downstream, "no-more-pads", G_CALLBACK(&TGstGraph::OnNoMorePads), this);
+    gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    WaitForDiscovery(downstream, 10000);
+  }
+  return S_OK;
+}
+
+HRESULT TGstGraph::Disconnect(IPin* pin) {
+  auto* p = dynamic_cast<TGstPin*>(pin);
+  if (!p)
+    return E_POINTER;
+  GstPad* pad = p->OuterPad();
+  GstPad* peer = gst_pad_get_peer(pad);
+  if (!peer)
+    return S_FALSE;
+  bool ok = GST_PAD_DIRECTION(pad) == GST_PAD_SRC ? gst_pad_unlink(pad, peer) : gst_pad_unlink(peer, pad);
+  gst_object_unref(peer);
+  return ok ? S_OK : E_FAIL;
+}
+
+namespace {
+
+// Factories of a kind that take the caps, best rank first.
+GList* FactoriesFor(GstElementFactoryListType type, GstCaps* caps) {
+  GList* all = gst_element_factory_list_get_elements(type, GST_RANK_MARGINAL);
+  GList* fit = gst_element_factory_list_filter(all, caps, GST_PAD_SINK, FALSE);
+  gst_plugin_feature_list_free(all);
+  fit = g_list_sort(fit, gst_plugin_feature_rank_compare_func);
+  return fit;
+}
+
+GstCaps* SrcTemplateCaps(GstElementFactory* f) {
+  for (const GList* l = gst_element_factory_get_static_pad_templates(f); l; l = l->next) {
+    auto* t = static_cast<GstStaticPadTemplate*>(l->data);
+    if (t->direction == GST_PAD_SRC)
+      return gst_static_caps_get(&t->static_caps);
+  }
+  return nullptr;
+}
+
+bool ProducesRaw(GstElementFactory* f) {
+  GstCaps* src = SrcTemplateCaps(f);
+  if (!src)
+    return false;
+  GstCaps* raw = gst_caps_from_string("video/x-raw(ANY); audio/x-raw(ANY); text/x-raw(ANY)");
+  bool ok = gst_caps_can_intersect(src, raw);
+  gst_caps_unref(raw);
+  gst_caps_unref(src);
+  return ok;
+}
+
+} // namespace
+
+// The factories that take the caps to raw data: a decoder, possibly after parsers.
+std::vector<std::string> DecoderChainFor(GstCaps* caps, int depth = 3) {
+  if (depth <= 0 || !caps || gst_caps_is_empty(caps))
+    return {};
+  std::vector<std::string> chain;
+  GList* decoders = FactoriesFor(GST_ELEMENT_FACTORY_TYPE_DECODER, caps);
+  for (GList* l = decoders; l && chain.empty(); l = l->next)
+    if (ProducesRaw(GST_ELEMENT_FACTORY(l->data)))
+      chain.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(l->data)));
+  gst_plugin_feature_list_free(decoders);
+  if (!chain.empty())
+    return chain;
+  GList* parsers = FactoriesFor(GST_ELEMENT_FACTORY_TYPE_PARSER, caps);
+  for (GList* l = parsers; l && chain.empty(); l = l->next) {
+    GstCaps* src = SrcTemplateCaps(GST_ELEMENT_FACTORY(l->data));
+    if (!src)
+      continue;
+    // Follow what the parser gives for these caps: the same stream, parsed.
+    GstCaps* parsed = gst_caps_copy(caps);
+    for (guint i = 0; i < gst_caps_get_size(parsed); ++i)
+      gst_structure_set(gst_caps_get_structure(parsed, i), "parsed", G_TYPE_BOOLEAN, TRUE, "framed", G_TYPE_BOOLEAN,
+                        TRUE, nullptr);
+    GstCaps* next = gst_caps_intersect(src, parsed);
+    if (gst_caps_is_empty(next)) {
+      gst_caps_unref(next);
+      next = gst_caps_ref(src);
+    }
+    std::vector<std::string> rest = DecoderChainFor(next, depth - 1);
+    if (!rest.empty()) {
+      chain.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(l->data)));
+      chain.insert(chain.end(), rest.begin(), rest.end());
+    }
+    gst_caps_unref(next);
+    gst_caps_unref(parsed);
+    gst_caps_unref(src);
+  }
+  gst_plugin_feature_list_free(parsers);
+  return chain;
+}
+
+GstPad* TGstGraph::Exposed(GstPad* pad) {
+  // A pad inside a looked-through bin is reached from outside through a ghost pad on the bin.
+  for (;;) {
+    GstObject* element = GST_OBJECT_PARENT(pad);
+    GstObject* bin = element ? GST_OBJECT_PARENT(element) : nullptr;
+    if (!bin || bin == GST_OBJECT(pipeline_) || !IsTransparentBin(bin))
+      return pad;
+    GstPad* ghost = gst_ghost_pad_new(nullptr, pad);
+    gst_pad_set_active(ghost, TRUE);
+    gst_element_add_pad(GST_ELEMENT(bin), ghost);
+    pad = ghost;
+  }
+}
+
+HRESULT TGstGraph::Render(IPin* out) {
+  auto* p = dynamic_cast<TGstPin*>(out);
+  if (!p)
+    return E_POINTER;
+  if (p->Direction() != TPinDirection::Output)
+    return VFW_E_INVALID_DIRECTION;
+  GstPad* pad = Exposed(p->OuterPad());
+  if (gst_pad_is_linked(pad))
+    return VFW_E_ALREADY_CONNECTED;
+  GstCaps* caps = CapsOf(pad);
+  if (!caps)
+    return VFW_E_CANNOT_RENDER;
+  if (IsRawCaps(caps)) {
+    HRESULT hr = AttachRenderer(pad, caps);
+    gst_caps_unref(caps);
+    return hr;
+  }
+  std::vector<std::string> chain = DecoderChainFor(caps);
+  gchar* text = gst_caps_to_string(caps);
+  Trace(std::string("Render ") + (text ? text : "") + ": " +
+        (chain.empty() ? "no decoder" : zv::Format("%d element(s)", static_cast<int>(chain.size()))));
+  g_free(text);
+  if (chain.empty()) {
+    gst_caps_unref(caps);
+    return VFW_E_CANNOT_RENDER;
+  }
+  // The renderer follows the decoder's output kind.
+  const char* kind = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+  GstCaps* rawCaps =
+      gst_caps_from_string(g_str_has_prefix(kind, "video/") || g_str_has_prefix(kind, "image/") ? "video/x-raw"
+                           : g_str_has_prefix(kind, "audio/")                                   ? "audio/x-raw"
+                                                                                                : "text/x-raw");
+  gst_caps_unref(caps);
+  HRESULT hr;
+  std::shared_ptr<TGstFilter> renderer = MakeRenderer(rawCaps, hr);
+  gst_caps_unref(rawCaps);
+  if (!renderer)
+    return hr;
+  std::vector<std::shared_ptr<TGstFilter>> elements;
+  for (const std::string& factory : chain) {
+    GstElement* e = gst_element_factory_make(factory.c_str(), nullptr);
+    if (!e)
+      return VFW_E_CANNOT_RENDER;
+    elements.push_back(std::make_shared<TGstFilter>(e, ClassOfFactory(factory), LongName(e)));
+  }
+  elements.push_back(renderer);
+  bool held;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    held = !released_;
+  }
+  for (auto& e : elements)
+    gst_bin_add(GST_BIN(pipeline_), e->Element());
+  bool ok = true;
+  for (size_t k = 0; ok && k + 1 < elements.size(); ++k)
+    ok = gst_element_link(elements[k]->Element(), elements[k + 1]->Element());
+  GstPad* first = gst_element_get_static_pad(elements.front()->Element(), "sink");
+  ok = ok && first && gst_pad_link(pad, first) == GST_PAD_LINK_OK;
+  if (first)
+    gst_object_unref(first);
+  if (!ok) {
+    for (auto& e : elements) {
+      gst_element_set_state(e->Element(), GST_STATE_NULL);
+      gst_bin_remove(GST_BIN(pipeline_), e->Element());
+    }
+    return VFW_E_CANNOT_RENDER;
+  }
+  if (held)
+    HoldRenderer(renderer->Element());
+  for (auto& e : elements) {
+    AddOwnFilter(e, e->DefaultName());
+    gst_element_sync_state_with_parent(e->Element());
+  }
+  ApplyVideoOutput();
+  return S_OK;
+}
+
+void TGstGraph::Abort() {
+  std::lock_guard<std::mutex> guard(waitLock_);
+  error_ = true;
+  errorCode_ = E_ABORT;
+  waitCond_.notify_all();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transport
+
+HRESULT TGstGraph::Run() {
+  ReleaseHolds();
+  if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+    return E_FAIL;
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  state_ = State_Running;
+  return S_OK;
+}
+
+HRESULT TGstGraph::Pause() {
+  ReleaseHolds();
+  if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+    return E_FAIL;
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  state_ = State_Paused;
+  return S_OK;
+}
+
+HRESULT TGstGraph::Stop() {
+  // Stopping keeps the position: the pipeline pauses, the graph reports itself stopped.
+  int64_t pos = 0;
+  if (Succeeded(GetCurrentPosition(pos)))
+    lastPosition_ = pos;
+  if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+    return E_FAIL;
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  state_ = State_Stopped;
+  return S_OK;
+}
+
+HRESULT TGstGraph::GetState(int timeoutMs, TFilterState& state) {
+  GstState cur, pending;
+  GstStateChangeReturn r =
+      gst_element_get_state(pipeline_, &cur, &pending, static_cast<GstClockTime>(timeoutMs) * GST_MSECOND);
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  state = state_;
+  if (r == GST_STATE_CHANGE_FAILURE)
+    return E_FAIL;
+  return r == GST_STATE_CHANGE_ASYNC && released_ ? VFW_S_STATE_INTERMEDIATE : S_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Seeking
+
+HRESULT TGstGraph::GetDuration(int64_t& duration) {
+  gint64 d = 0;
+  if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) || d < 0)
+    return E_FAIL;
+  duration = d / 100;
+  return S_OK;
+}
+
+HRESULT TGstGraph::GetCurrentPosition(int64_t& position) {
+  gint64 p = 0;
+  if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &p) && p >= 0) {
+    position = p / 100;
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    lastPosition_ = position;
+    return S_OK;
+  }
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  position = lastPosition_;
+  return S_OK;
+}
+
+HRESULT TGstGraph::SetPositions(int64_t current, int currentFlags, int64_t stop, int stopFlags) {
+  if ((currentFlags & 3) == AM_SEEKING_NoPositioning)
+    return S_FALSE;
+  if (current < 0)
+    current = 0;
+  int flags = GST_SEEK_FLAG_FLUSH;
+  flags |= (currentFlags & AM_SEEKING_SeekToKeyFrame) ? (GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE)
+                                                      : GST_SEEK_FLAG_ACCURATE;
+  double rate;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    rate = rate_;
+    lastPosition_ = current;
+  }
+  GstSeekType stopType = (stopFlags & 3) == AM_SEEKING_AbsolutePositioning ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE;
+  gboolean ok = gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, static_cast<GstSeekFlags>(flags), GST_SEEK_TYPE_SET,
+                                 static_cast<gint64>(current) * 100, stopType,
+                                 stopType == GST_SEEK_TYPE_SET ? static_cast<gint64>(stop) * 100 : -1);
+  Trace(zv::Format("SetPositions %d flags %d: %d", current, currentFlags, ok ? 1 : 0));
+  return ok ? S_OK : E_FAIL;
+}
+
+HRESULT TGstGraph::SetRate(double rate) {
+  if (!(rate > 0) || !std::isfinite(rate))
+    return E_INVALIDARG;
+  int64_t pos = 0;
+  GetCurrentPosition(pos);
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    rate_ = rate;
+  }
+  gboolean ok = gst_element_seek(pipeline_, rate, GST_FORMAT_TIME,
+                                 static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                 GST_SEEK_TYPE_SET, static_cast<gint64>(pos) * 100, GST_SEEK_TYPE_NONE, -1);
+  return ok ? S_OK : E_FAIL;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+void TGstGraph::SetEventNotify(std::function<void()> notify) {
+  std::lock_guard<std::mutex> guard(notifyLock_);
+  notify_ = std::move(notify);
+}
+
+void TGstGraph::PostEvent(const TEvent& event) {
+  GstStructure* s = gst_structure_new("zv-event", "code", G_TYPE_INT, event.code, "p1", G_TYPE_INT64,
+                                      static_cast<gint64>(event.param1), "p2", G_TYPE_INT64,
+                                      static_cast<gint64>(event.param2), nullptr);
+  gst_bus_post(bus_, gst_message_new_application(GST_OBJECT(pipeline_), s));
+}
+
+bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
+  switch (GST_MESSAGE_TYPE(msg)) {
+  case GST_MESSAGE_EOS: event = TEvent{EC_COMPLETE, S_OK, 0}; return true;
+  case GST_MESSAGE_ERROR: {
+    GError* err = nullptr;
+    gst_message_parse_error(msg, &err, nullptr);
+    event = TEvent{EC_ERRORABORT, ErrorToResult(err), 0};
+    if (err)
+      g_error_free(err);
+    return true;
+  }
+  case GST_MESSAGE_DURATION_CHANGED: event = TEvent{EC_LENGTH_CHANGED, 0, 0}; return true;
+  case GST_MESSAGE_STEP_DONE: event = TEvent{EC_STEP_COMPLETE, 0, 0}; return true;
+  case GST_MESSAGE_BUFFERING: {
+    gint percent = 100;
+    gst_message_parse_buffering(msg, &percent);
+    event = TEvent{EC_BUFFERING_DATA, percent < 100 ? 1 : 0, percent};
+    return true;
+  }
+  case GST_MESSAGE_ASYNC_DONE: {
+    if (GST_MESSAGE_SRC(msg) != GST_OBJECT(pipeline_))
+      return false;
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (state_ != State_Paused)
+      return false;
+    event = TEvent{EC_PAUSED, S_OK, 0};
+    return true;
+  }
+  case GST_MESSAGE_CLOCK_LOST: {
+    // A new clock is chosen by pausing and running again.
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (state_ == State_Running) {
+      gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+      gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+    }
+    return false;
+  }
+  case GST_MESSAGE_APPLICATION: {
+    const GstStructure* s = gst_message_get_structure(msg);
+    if (!s || !gst_structure_has_name(s, "zv-event"))
+      return false;
+    gint code = 0;
+    gint64 p1 = 0, p2 = 0;
+    gst_structure_get_int(s, "code", &code);
+    gst_structure_get_int64(s, "p1", &p1);
+    gst_structure_get_int64(s, "p2", &p2);
+    event = TEvent{code, static_cast<intptr_t>(p1), static_cast<intptr_t>(p2)};
+    return true;
+  }
+  default: return false;
+  }
+}
+
+bool TGstGraph::GetEvent(TEvent& event) {
+  while (GstMessage* msg = gst_bus_pop(bus_)) {
+    bool got = TranslateMessage(msg, event);
+    gst_message_unref(msg);
+    if (got)
+      return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Video and audio
+
+GstElement* TGstGraph::FirstElementOfClass(const TGuid& cls) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  for (auto& f : filters_)
+    if (f->ClassId() == cls)
+      return f->Element();
+  return nullptr;
+}
+
+HRESULT TGstGraph::GetVideoSize(int& width, int& height) {
+  GstElement* r = FirstElementOfClass(classes::VideoRenderer);
+  if (!r)
+    return E_NOINTERFACE;
+  // The format the renderer receives; until it has arrived there, what its upstream pad sends.
+  GstPad* sink = gst_element_get_static_pad(r, "sink");
+  GstCaps* caps = sink ? gst_pad_get_current_caps(sink) : nullptr;
+  if (!caps && sink) {
+    GstPad* peer = gst_pad_get_peer(sink);
+    if (peer) {
+      caps = gst_pad_get_current_caps(peer);
+      if (!caps)
+        caps = gst_pad_get_current_caps(InnerPad(peer));
+      gst_object_unref(peer);
+    }
+  }
+  if (sink)
+    gst_object_unref(sink);
+  if (!caps)
+    return VFW_E_NOT_CONNECTED;
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  int w = 0, h = 0;
+  bool ok = gst_structure_get_int(s, "width", &w) && gst_structure_get_int(s, "height", &h);
+  gst_caps_unref(caps);
+  if (!ok)
+    return E_FAIL;
+  width = w;
+  height = h;
+  return S_OK;
+}
+
+HRESULT TGstGraph::Step(int frames) {
+  if (frames <= 0)
+    return E_INVALIDARG;
+  GstElement* r = FirstElementOfClass(classes::VideoRenderer);
+  if (!r)
+    return E_NOINTERFACE;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (state_ == State_Running) {
+      gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+      state_ = State_Paused;
+    }
+  }
+  ReleaseHolds();
+  gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+  return gst_element_send_event(r,
+                                gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(frames), 1.0, TRUE, FALSE))
+             ? S_OK
+             : E_FAIL;
+}
+
+void TGstGraph::ApplyVideoOutput() {
+  std::vector<GstElement*> sinks;
+  IVideoOutput* out;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    out = video_;
+    for (auto& f : filters_)
+      if (f->ClassId() == classes::VideoRenderer && GST_IS_BIN(f->Element())) {
+        GstIterator* it = gst_bin_iterate_sinks(GST_BIN(f->Element()));
+        GValue v = G_VALUE_INIT;
+        while (gst_iterator_next(it, &v) == GST_ITERATOR_OK) {
+          sinks.push_back(GST_ELEMENT(g_value_get_object(&v)));
+          g_value_reset(&v);
+        }
+        g_value_unset(&v);
+        gst_iterator_free(it);
+      }
+  }
+  for (GstElement* s : sinks)
+    zv::ZvVideoSinkSetOutput(s, out);
+}
+
+HRESULT TGstGraph::SetVideoOutput(IVideoOutput* output) {
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    video_ = output;
+  }
+  ApplyVideoOutput();
+  return S_OK;
+}
+
+HRESULT TGstGraph::SetVolume(long volume) {
+  GstElement* r = FirstElementOfClass(classes::DirectSoundRenderer);
+  if (!r)
+    return E_NOINTERFACE;
+  GstElement* v = gst_bin_get_by_name(GST_BIN(r), "zvvolume");
+  if (!v)
+    return E_NOINTERFACE;
+  if (volume > 0)
+    volume = 0;
+  double linear = volume <= -10000 ? 0.0 : std::pow(10.0, static_cast<double>(volume) / 2000.0);
+  g_object_set(v, "volume", linear, nullptr);
+  gst_object_unref(v);
+  return S_OK;
+}
+
+HRESULT TGstGraph::SetBalance(long balance) {
+  GstElement* r = FirstElementOfClass(classes::DirectSoundRenderer);
+  if (!r)
+    return E_NOINTERFACE;
+  GstElement* b = gst_bin_get_by_name(GST_BIN(r), "zvbalance");
+  if (!b)
+    return E_NOINTERFACE;
+  balance = std::clamp<long>(balance, -10000, 10000);
+  g_object_set(b, "panorama", static_cast<float>(balance) / 10000.0f, nullptr);
+  gst_object_unref(b);
+  return S_OK;
+}
+
+std::string TGstGraph::GraphDescription() {
+  gchar* dot = gst_debug_bin_to_dot_data(GST_BIN(pipeline_), GST_DEBUG_GRAPH_SHOW_ALL);
+  std::string r = dot ? dot : "";
+  g_free(dot);
+  return r;
+}
+
+} // namespace eng

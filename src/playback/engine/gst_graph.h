@@ -1,0 +1,180 @@
+#pragma once
+
+#include "playback/engine/engine.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <gst/gst.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace eng {
+
+class TGstGraph;
+class TGstFilter;
+
+// A pin over a GStreamer pad. Pads of elements inside a bin the graph looks through (decodebin)
+// appear as the pins of those elements; their links across the bin's border are followed through
+// the ghost pads.
+class TGstPin : public IPin {
+public:
+  TGstPin(TGstFilter* owner, GstPad* pad);
+  ~TGstPin() override;
+  std::string Name() const override;
+  TPinDirection Direction() const override;
+  IFilter* Owner() const override;
+  IPin* ConnectedTo() const override;
+  HRESULT ConnectionMediaType(TMediaType& mt) const override;
+  std::vector<TMediaType> MediaTypes() const override;
+
+  GstPad* Pad() const { return pad_; }
+  // The pad that links to the outside: a ghost pad of a looked-through bin when the pad leads
+  // into one, otherwise the pad itself.
+  GstPad* OuterPad() const;
+
+private:
+  TGstFilter* owner_;
+  GstPad* pad_;
+};
+
+// A filter over a GStreamer element (or a bin the program builds as one filter).
+class TGstFilter : public IFilter, public std::enable_shared_from_this<TGstFilter> {
+public:
+  TGstFilter(GstElement* element, TGuid classId, std::string defaultName);
+  ~TGstFilter() override;
+
+  std::string Name() const override;
+  TGuid ClassId() const override { return class_; }
+  std::vector<IPin*> Pins() override;
+  std::string ImplementationFile() const override;
+  HRESULT LoadFile(const std::string& name) override;
+
+  GstElement* Element() const { return element_; }
+  TGstGraph* Graph() const { return graph_; }
+  TGstPin* PinOf(GstPad* pad);
+  void SetName(std::string name) { name_ = std::move(name); }
+  const std::string& DefaultName() const { return defaultName_; }
+
+  // Set by the graph.
+  TGstGraph* graph_ = nullptr;
+  // A bin whose children the graph shows instead of the bin (decodebin).
+  bool transparent = false;
+  // For a child of such a bin: the filter the graph added.
+  TGstFilter* topLevel = nullptr;
+
+private:
+  GstElement* element_;
+  TGuid class_;
+  std::string defaultName_;
+  std::string name_;
+  mutable std::mutex pinLock_;
+  std::map<GstPad*, std::unique_ptr<TGstPin>> pins_;
+};
+
+class TGstGraph : public IGraph {
+public:
+  TGstGraph();
+  ~TGstGraph() override;
+
+  HRESULT QueryInterface(TInterface which) override;
+  HRESULT AddFilter(std::shared_ptr<IFilter> filter, const std::string& name) override;
+  HRESULT RemoveFilter(IFilter* filter) override;
+  std::vector<IFilter*> EnumFilters() override;
+  HRESULT ConnectDirect(IPin* out, IPin* in, const TMediaType* mt) override;
+  HRESULT Disconnect(IPin* pin) override;
+  HRESULT Render(IPin* out) override;
+  HRESULT RenderFile(const std::string& name) override;
+  HRESULT AddSourceFilter(const std::string& name, const std::string& filterName,
+                          std::shared_ptr<IFilter>* filter) override;
+  void SetLogFile(const std::string& path) override;
+  void Abort() override;
+
+  HRESULT Run() override;
+  HRESULT Pause() override;
+  HRESULT Stop() override;
+  HRESULT GetState(int timeoutMs, TFilterState& state) override;
+
+  HRESULT GetDuration(int64_t& duration) override;
+  HRESULT GetCurrentPosition(int64_t& position) override;
+  HRESULT SetPositions(int64_t current, int currentFlags, int64_t stop, int stopFlags) override;
+  HRESULT SetRate(double rate) override;
+
+  void SetEventNotify(std::function<void()> notify) override;
+  bool GetEvent(TEvent& event) override;
+  void PostEvent(const TEvent& event) override;
+
+  HRESULT GetVideoSize(int& width, int& height) override;
+  HRESULT Step(int frames) override;
+  HRESULT SetVideoOutput(IVideoOutput* output) override;
+  HRESULT SetVolume(long volume) override;
+  HRESULT SetBalance(long balance) override;
+  std::string GraphDescription() override;
+
+  // The filter of an element (created for children of looked-through bins), or none.
+  TGstFilter* FilterOfElement(GstElement* element);
+  GstElement* Pipeline() const { return pipeline_; }
+  // Writes one line into the build trace, when there is one.
+  void Trace(const std::string& line);
+
+private:
+  friend class TGstFilter;
+  struct TStreamResult;
+
+  // Called on streaming threads.
+  static void OnPadAdded(GstElement* element, GstPad* pad, gpointer self);
+  static void OnNoMorePads(GstElement* element, gpointer self);
+  static void OnUnknownType(GstElement* element, GstPad* pad, GstCaps* caps, gpointer self);
+  GstPad* Exposed(GstPad* pad);
+  static GstBusSyncReply OnBusSync(GstBus* bus, GstMessage* msg, gpointer self);
+  void HandleNewPad(GstElement* element, GstPad* pad);
+
+  // Builds a renderer for raw caps and links the pad to it; keeps its data until the first
+  // pause or run. Returns a failure code when no renderer could be made.
+  HRESULT AttachRenderer(GstPad* pad, GstCaps* caps);
+  std::shared_ptr<TGstFilter> MakeRenderer(GstCaps* caps, HRESULT& hr);
+  void Hold(GstPad* pad);
+  void HoldRenderer(GstElement* renderer);
+  void ReleaseHolds();
+  // Registers a filter the graph made itself.
+  void AddOwnFilter(const std::shared_ptr<TGstFilter>& f, const std::string& name);
+  std::string UniqueName(const std::string& wanted);
+  void WaitForDiscovery(GstElement* element, int timeoutMs);
+  void ApplyVideoOutput();
+  GstElement* FirstElementOfClass(const TGuid& cls);
+  bool TranslateMessage(GstMessage* msg, TEvent& event);
+  HRESULT ErrorToResult(GError* error) const;
+
+  GstElement* pipeline_ = nullptr;
+  GstBus* bus_ = nullptr;
+
+  std::recursive_mutex lock_;
+  std::vector<std::shared_ptr<TGstFilter>> filters_; // in the order added
+  std::map<GstElement*, std::unique_ptr<TGstFilter>> inner_;
+  std::vector<std::pair<GstPad*, gulong>> holds_;
+  bool released_ = false;
+  TFilterState state_ = State_Stopped;
+  int64_t lastPosition_ = 0;
+  double rate_ = 1.0;
+  IVideoOutput* video_ = nullptr;
+
+  // Discovery of the streams of a file, signalled from streaming threads.
+  std::mutex waitLock_;
+  std::condition_variable waitCond_;
+  std::set<GstElement*> noMorePads_;
+  bool error_ = false;
+  HRESULT errorCode_ = S_OK;
+  int renderedVideo_ = 0, renderedAudio_ = 0, renderedOther_ = 0, freePins_ = 0, noAudioHardware_ = 0;
+
+  std::mutex notifyLock_;
+  std::function<void()> notify_;
+
+  std::mutex traceLock_;
+  std::string tracePath_;
+};
+
+} // namespace eng

@@ -1,0 +1,54 @@
+// Rewrites the codec of an AVI stream in place, to make files whose codec no decoder knows:
+//   avi_patch <in> <out> video <FOURCC>   sets the video stream's FourCC (strh handler, strf compression)
+//   avi_patch <in> <out> audio <hex tag>  sets the audio stream's wave format tag
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (uint32_t(b[at + 1]) << 8) | (uint32_t(b[at + 2]) << 16) | (uint32_t(b[at + 3]) << 24);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: avi_patch <in> <out> video <FOURCC> | audio <hex tag>\n");
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string kind = argv[3];
+  bool video = kind == "video";
+  const char* wanted = video ? "vids" : "auds";
+  bool done = false;
+  for (size_t i = 0; i + 64 < b.size() && !done; ++i) {
+    if (std::memcmp(&b[i], "strh", 4) != 0 || std::memcmp(&b[i + 8], wanted, 4) != 0)
+      continue;
+    size_t strhSize = Get32(b, i + 4);
+    size_t strf = i + 8 + strhSize + (strhSize & 1);
+    if (strf + 8 > b.size() || std::memcmp(&b[strf], "strf", 4) != 0)
+      continue;
+    if (video) {
+      std::memcpy(&b[i + 12], argv[4], 4);        // strh.fccHandler
+      std::memcpy(&b[strf + 8 + 16], argv[4], 4); // BITMAPINFOHEADER.biCompression
+    } else {
+      unsigned tag = static_cast<unsigned>(std::strtoul(argv[4], nullptr, 16));
+      b[strf + 8] = static_cast<uint8_t>(tag);
+      b[strf + 9] = static_cast<uint8_t>(tag >> 8);
+    }
+    done = true;
+  }
+  if (!done) {
+    std::fprintf(stderr, "avi_patch: no %s stream in %s\n", wanted, argv[1]);
+    return 1;
+  }
+  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  return out ? 0 : 1;
+}
