@@ -1,5 +1,6 @@
 #include "core/font_helper.h"
 #include "core/text_util.h"
+#include "map_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -7,22 +8,7 @@
 
 using namespace zv;
 
-namespace {
-// A flat key store with the preference encodings, keys matched without regard to case.
-class MapPrefs : public IPrefs {
-public:
-  std::string GetString(std::string_view path) override { return values[LowerCase(path)]; }
-  void SetString(std::string_view path, std::string_view value) override { values[LowerCase(path)] = value; }
-  bool GetBool(std::string_view path) override {
-    std::string v = GetString(path);
-    return v == "1" || SameText(v, "yes") || SameText(v, "on");
-  }
-  void SetBool(std::string_view path, bool value) override { SetString(path, value ? "1" : "0"); }
-  int32_t GetInt(std::string_view path) override { return StrToIntDef(GetString(path), 0); }
-  void SetInt(std::string_view path, int32_t value) override { SetString(path, std::to_string(value)); }
-  std::map<std::string, std::string> values;
-};
-} // namespace
+using zvtest::MapPrefs;
 
 TEST(FontHelper, LoadsTheFiveKeysAndOnlyBold) {
   MapPrefs p;
@@ -46,8 +32,8 @@ TEST(FontHelper, SaveThenLoadRoundTrips) {
   MapPrefs p;
   TFontSpec f{"DejaVu Sans", 22, 1, 0x00FFFF00, false, true, false, false};
   TFontHelper::SaveFont(f, p, "OSD.Font");
-  EXPECT_EQ(p.values["osd.font.bold"], "0");
-  EXPECT_EQ(p.values["osd.font.color"], "16776960");
+  EXPECT_EQ(p.values["OSD.FONT.BOLD"], "0");
+  EXPECT_EQ(p.values["OSD.FONT.COLOR"], "16776960");
   TFontSpec back;
   TFontHelper::LoadFont(back, p, "OSD.Font");
   f.italic = false; // only the bold flag is stored

@@ -32,7 +32,10 @@ TFakePin* TFakeFilter::AddPin(std::string name, TPinDirection dir, std::vector<T
   return pins_.back().get();
 }
 
-HRESULT TFakeGraph::QueryInterface(TInterface which) { return script_.refused.count(which) ? E_NOINTERFACE : S_OK; }
+HRESULT TFakeGraph::QueryInterface(TInterface which) {
+  auto it = script_.refused.find(which);
+  return it == script_.refused.end() ? S_OK : it->second;
+}
 
 HRESULT TFakeGraph::AddFilter(std::shared_ptr<IFilter> filter, const std::string& name) {
   auto* f = dynamic_cast<TFakeFilter*>(filter.get());

@@ -58,7 +58,7 @@ private:
 struct TScript {
   std::map<std::string, HRESULT> renderFile; // by name; missing names render with `defaultRender`
   HRESULT defaultRender = S_OK;
-  std::set<TInterface> refused;            // interfaces QueryInterface refuses
+  std::map<TInterface, HRESULT> refused;   // interfaces QueryInterface refuses, with the code
   HRESULT renderPin = VFW_E_CANNOT_RENDER; // Render(pin)
   HRESULT run = S_OK, pause = S_OK, stop = S_OK;
   std::optional<int64_t> duration;     // none: the engine cannot tell

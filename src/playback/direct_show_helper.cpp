@@ -1,0 +1,483 @@
+#include "playback/direct_show_helper.h"
+
+#include "core/atomic_file.h"
+#include "core/error.h"
+#include "core/format.h"
+#include "core/session_log.h"
+#include "core/system_helper.h"
+#include "core/text_util.h"
+#include "playback/engine/media_type.h"
+#include "skin/language_manager.h"
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace zv {
+
+using namespace eng;
+
+namespace {
+constexpr int64_t kOneHour = 36'000'000'000LL;
+constexpr int64_t kDefaultFrameTime = 400'000;
+
+const TGuid kDvdNavigator = *TGuid::Parse("{9BC1B781-85E3-11D2-98D0-0080C84E9C39}");
+const TGuid kDirectSound = *TGuid::Parse("{79376820-07D0-11CF-A24D-0020AFD79767}");
+const TGuid kWaveOut = *TGuid::Parse("{E30629D1-27E5-11CE-875D-00608CB78066}");
+
+// The uncompressed and MPEG subtypes that a video decoder's output carries.
+bool IsDecodedVideoSubtype(const TGuid& g) {
+  static const std::array<uint8_t, 8> e436 = {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70};
+  static const std::array<uint8_t, 8> e06d = {0xB4, 0xD1, 0x00, 0x80, 0x5F, 0x6C, 0xBB, 0xEA};
+  if (g.d2 == 0x524F && g.d3 == 0x11CE && g.d4 == e436) {
+    uint32_t d = g.d1;
+    if (d == 0xE436EB80 || d == 0xE436EB81 || (d >= 0xE436EB84 && d <= 0xE436EB89))
+      return true;
+    if (d >= 0xE436EB78 && d <= 0xE436EB7F)
+      return true;
+  }
+  if (g == *TGuid::Parse("{773C9AC0-3274-11D0-B724-00AA006C1A01}"))
+    return true;
+  if (g.d2 == 0xDB46 && g.d3 == 0x11CF && g.d4 == e06d) {
+    uint32_t d = g.d1;
+    if (d == 0xE06D8022 || d == 0xE06D8023 || d == 0xE06D8026 || d == 0xE06D802B || d == 0xE06D802C)
+      return true;
+  }
+  if (g.IsFourCCBased()) {
+    static const std::set<uint32_t> kFourCCs = {
+        MakeFourCC('Y', 'V', 'U', '9'), MakeFourCC('r', 'p', 'z', 'a'), MakeFourCC('s', 'm', 'c', ' '),
+        MakeFourCC('r', 'l', 'e', ' '), MakeFourCC('j', 'p', 'e', 'g'), MakeFourCC('C', 'L', 'P', 'L'),
+        MakeFourCC('Y', 'U', 'Y', 'V'), MakeFourCC('I', 'Y', 'U', 'V'), MakeFourCC('Y', 'V', '1', '2'),
+        MakeFourCC('Y', '4', '1', '1'), MakeFourCC('Y', '4', '1', 'P'), MakeFourCC('Y', 'U', 'Y', '2'),
+        MakeFourCC('Y', 'V', 'Y', 'U'), MakeFourCC('U', 'Y', 'V', 'Y'), MakeFourCC('Y', '2', '1', '1'),
+        MakeFourCC('C', 'L', 'J', 'R'), MakeFourCC('I', 'F', '0', '9'), 0x00000050,
+        // Layouts decoders of this platform give as well.
+        MakeFourCC('I', '4', '2', '0'), MakeFourCC('N', 'V', '1', '2')};
+    return kFourCCs.count(g.d1) > 0;
+  }
+  return false;
+}
+} // namespace
+
+TDirectShowHelper::TDirectShowHelper(IEngine& engine, TEngineHost host) : engine_(engine), host_(std::move(host)) {}
+
+TDirectShowHelper::~TDirectShowHelper() {
+  self_.reset(); // queued event calls that arrive later find nobody
+  FreeGraph();
+}
+
+std::string TDirectShowHelper::ErrorText(HRESULT code) {
+  std::string desc;
+  switch (static_cast<uint32_t>(code)) {
+  case 0x80040200:
+  case 0x80040201:
+  case 0x80040216:
+  case 0x80040256:
+  case 0x80040265:
+  case 0x8004027B: desc = Lang(Format("DS.Err%.8x", code)); break;
+  default: desc = CopyStr(engine_.ErrorText(code), 1, 255); break;
+  }
+  return Format(Lang("DS.Error") + ": 0x%.8x ( %s )", code, desc);
+}
+
+void TDirectShowHelper::CheckResult(HRESULT code, const std::string& scope) {
+  if (Succeeded(code))
+    return;
+  std::string text = ErrorText(code) + "\r\n" + "Scope:[" + scope + "]";
+  Log("!" + text);
+  throw EZvError(text, scope);
+}
+
+void TDirectShowHelper::CreateBuilder() {
+  TLogScope scope("TDirectShowHelper.CreateBuilder");
+  // The DVD graph joins here with DVD playback.
+  graph_ = engine_.CreateGraph();
+  CheckResult(graph_ ? S_OK : E_FAIL, "CoCreateInstance(FilterGraph)");
+  CheckResult(graph_->QueryInterface(TInterface::MediaControl), "Graph.QueryInterface(IMediaControl)");
+  hasControl_ = true;
+  CheckResult(graph_->QueryInterface(TInterface::MediaEvent), "Graph.QueryInterface(IMediaEventEx)");
+  hasEvents_ = true;
+  CheckResult(graph_->QueryInterface(TInterface::VideoWindow), "Graph.QueryInterface(IVideoWindow)");
+  hasVideoWindow_ = true;
+  CheckResult(graph_->QueryInterface(TInterface::MediaSeeking), "Graph.QueryInterface(IMediaSeeking)");
+  hasSeeking_ = true;
+
+  std::weak_ptr<TDirectShowHelper*> weak = self_;
+  auto pending = pending_;
+  IUiDispatcher* dispatcher = host_.dispatcher;
+  graph_->SetEventNotify([weak, pending, dispatcher] {
+    // Streaming threads only post; the events are taken on the user-interface thread in order.
+    if (!dispatcher || pending->exchange(true))
+      return;
+    dispatcher->Post([weak, pending] {
+      pending->store(false);
+      if (auto self = weak.lock())
+        (*self)->OnGraphEvent();
+    });
+  });
+
+  IPrefs* prefs = host_.prefs;
+  if (prefs && prefs->GetBool("Video.ForceOverlay"))
+    Log("TDirectShowHelper.CreateBuilder: overlay mixing is done by the video widget on this platform");
+  // The own video processor joins here when Video.VideoProcessor is on.
+  if (prefs) {
+    std::string list = prefs->GetString("Modules.DirectShow.ForceFilters");
+    for (const std::string& item : SplitString(list, ',')) {
+      std::string_view text = Trim(item);
+      if (text.empty())
+        continue;
+      try {
+        std::optional<TGuid> cls = TGuid::Parse(text);
+        std::shared_ptr<IFilter> f = cls ? engine_.CreateFilter(*cls) : nullptr;
+        CheckResult(f ? S_OK : Code(0x80040154), "CoCreateInstance(Plugin)");
+        std::string name = "Plugin: " + engine_.FilterFriendlyName(*cls);
+        CheckResult(graph_->AddFilter(f, name), "Graph.AddFilter(" + name + ")");
+      } catch (const EZvError&) {
+        // A forced filter that cannot be made is skipped; the others are still added.
+      }
+    }
+    exposeGraph_ = prefs->GetBool("Modules.DirectShow.ExposeGraph");
+  }
+}
+
+void TDirectShowHelper::WriteGraphFile() {
+  if (!exposeGraph_ || !graph_ || !host_.userDir)
+    return;
+  try {
+    WriteFileAtomic(host_.userDir() + "ZV.graph.dot", graph_->GraphDescription());
+  } catch (const std::exception& e) {
+    Log(std::string("!TDirectShowHelper.ExposeGraph: ") + e.what());
+  }
+}
+
+void TDirectShowHelper::FreeGraph() {
+  if (!graph_)
+    return;
+  TLogScope scope("TDirectShowHelper.FreeGraph");
+  graph_->Stop();
+  graph_->SetVideoOutput(nullptr);
+  graph_->SetEventNotify(nullptr);
+  RemoveAllFilters();
+  graph_.reset();
+  hasControl_ = hasSeeking_ = hasEvents_ = hasVideoWindow_ = false;
+  hasVideo_ = hasAudio_ = false;
+  videoWidth_ = videoHeight_ = 0;
+  cachedDuration_ = 0;
+  durationFallback_ = false;
+}
+
+HRESULT TDirectShowHelper::RenderFile(const std::string& name) {
+  if (!graph_)
+    return E_UNEXPECTED;
+  // The process's folder stays where it is; relative names are made absolute instead.
+  isURL_ = name.find(":/") != std::string::npos;
+  std::string target = name;
+  if (!isURL_)
+    target = TSystemHelper::TrueFileName(name);
+  std::string trace;
+  if (host_.exeDir) {
+    std::string path = host_.exeDir() + "ZV.Render.txt";
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) {
+      std::ofstream(path, std::ios::trunc | std::ios::binary);
+      trace = path;
+      graph_->SetLogFile(trace);
+    }
+  }
+  HRESULT hr;
+  try {
+    // Network streams through the stream source join here with network playback.
+    hr = graph_->RenderFile(target);
+  } catch (const std::exception& e) {
+    // An error while rendering is a failure, never a partial success: an empty graph never opens.
+    Log(std::string("!TDirectShowHelper.RenderFile: ") + e.what());
+    hr = E_FAIL;
+  }
+  if (!trace.empty())
+    graph_->SetLogFile("");
+  return hr;
+}
+
+void TDirectShowHelper::Run() {
+  if (!graph_ || !hasControl_)
+    return;
+  CheckResult(graph_->Run(), "MediaControl.Run");
+  WriteGraphFile();
+}
+
+void TDirectShowHelper::Pause() {
+  if (graph_ && hasControl_)
+    CheckResult(graph_->Pause(), "MediaControl.Pause");
+}
+
+void TDirectShowHelper::Stop() {
+  if (graph_ && hasControl_)
+    CheckResult(graph_->Stop(), "MediaControl.Stop");
+}
+
+void TDirectShowHelper::SetRate(double rate) {
+  if (graph_ && hasSeeking_)
+    CheckResult(graph_->SetRate(rate), "MediaSeeking.SetRate");
+}
+
+void TDirectShowHelper::FrameStep(int frames) {
+  if (!graph_)
+    return;
+  if (Succeeded(graph_->QueryInterface(TInterface::VideoFrameStep)) && Succeeded(graph_->Step(frames)))
+    return;
+  SeekTo(GetPosition() + frameTime_);
+}
+
+void TDirectShowHelper::SeekTo(int64_t position) {
+  Log("+TDirectShowHelper.SeekTo (" + FormatTime("{H}:{M}:{S}", position) + ")");
+  try {
+    if (position < 0)
+      position = 0;
+    std::string osd = Lang("OSD.Seek") + ": " + FormatTime("{H}:{M}:{S}", position);
+    if (host_.prefs && host_.prefs->GetBool("OSD.ShowTotalTimeInReverse"))
+      osd += " (" + FormatTime("{H}:{M}:{S}", GetDuration()) + ")";
+    if (host_.showOSD)
+      host_.showOSD(osd);
+    // DVD seeking joins here with DVD playback.
+    if (graph_ && hasControl_) {
+      TLogScope inner("TDirectShowHelper.SeekTo.MediaControl");
+      int64_t duration = GetDuration();
+      if (position > duration)
+        position = duration;
+      if (position < 0)
+        position = 0;
+      Log(" = Pos(" + std::to_string(position) + "), Dur(" + std::to_string(duration) + ")");
+      int flags = AM_SEEKING_AbsolutePositioning;
+      if (host_.prefs && host_.prefs->GetBool("Video.KeyFrameSeek")) {
+        Log(" = Video.KeyFrameSeek");
+        flags |= AM_SEEKING_SeekToKeyFrame;
+      }
+      if (hasSeeking_)
+        CheckResult(graph_->SetPositions(position, flags, 0, AM_SEEKING_NoPositioning), "MediaSeeking.SetPositions");
+    }
+  } catch (const std::exception& e) {
+    Log(std::string("!TDirectShowHelper.SeekTo: ") + e.what()); // seeking never raises
+  }
+  Log("-TDirectShowHelper.SeekTo");
+}
+
+int64_t TDirectShowHelper::GetPosition() {
+  int64_t p = 0;
+  if (graph_ && hasSeeking_ && Succeeded(graph_->GetCurrentPosition(p)))
+    return p;
+  return 0;
+}
+
+int64_t TDirectShowHelper::GetDuration() {
+  if (cachedDuration_ == 0 && graph_ && hasSeeking_) {
+    int64_t d = 0;
+    if (Succeeded(graph_->GetDuration(d)) && d > 0) {
+      cachedDuration_ = d;
+      durationFallback_ = false;
+    } else {
+      durationFallback_ = true;
+      return kOneHour;
+    }
+  }
+  return cachedDuration_;
+}
+
+void TDirectShowHelper::CheckForAV() {
+  videoWidth_ = videoHeight_ = 0;
+  if (!graph_)
+    return;
+  CheckResult(graph_->QueryInterface(TInterface::BasicVideo), "Graph.QueryInterface(IBasicVideo)");
+  int w = 0, h = 0;
+  hasVideo_ = Succeeded(graph_->GetVideoSize(w, h));
+  if (hasVideo_) {
+    videoWidth_ = w;
+    videoHeight_ = h;
+  }
+  hasAudio_ = FindAudioRenderer(0) != nullptr;
+}
+
+void TDirectShowHelper::DetectVideoFPS() {
+  frameTime_ = 0;
+  if (IFilter* decoder = FindVideoDecoder()) {
+    if (IPin* in = FirstPin(decoder, TPinDirection::Input)) {
+      TMediaType mt;
+      CheckResult(in->ConnectionMediaType(mt), "InPin.ConnectionMediaType");
+      if (mt.HasVideoInfo())
+        frameTime_ = mt.VideoInfo().avgTimePerFrame;
+    }
+  }
+  if (frameTime_ <= 0)
+    frameTime_ = kDefaultFrameTime;
+}
+
+void TDirectShowHelper::SetOwner(IVideoOutput* output) {
+  if (!graph_)
+    return;
+  if (!output) {
+    graph_->SetVideoOutput(nullptr);
+    return;
+  }
+  CheckResult(graph_->SetVideoOutput(output), "VideoWindow.Put_Owner");
+}
+
+void TDirectShowHelper::OnGraphEvent() {
+  if (!graph_ || !hasEvents_)
+    return;
+  bool complete = false;
+  TEvent e;
+  while (graph_ && graph_->GetEvent(e)) {
+    Log("MediaEvent: " + EventName(e.code) +
+        Format(" (%d, %d)", static_cast<int64_t>(e.param1), static_cast<int64_t>(e.param2)));
+    if (eventHook)
+      eventHook(e);
+    if (e.code == EC_LENGTH_CHANGED)
+      cachedDuration_ = 0; // the engine learned the real length
+    if (e.code == EC_COMPLETE)
+      complete = true;
+  }
+  if (complete && onComplete_)
+    onComplete_();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Graph utilities
+
+void TDirectShowHelper::DisconnectAll(IFilter* filter) {
+  if (!graph_ || !filter)
+    return;
+  for (IPin* pin : filter->Pins()) {
+    IPin* other = pin->ConnectedTo();
+    if (!other)
+      continue;
+    CheckResult(graph_->Disconnect(other), "Graph.Disconnect(cPin)");
+    CheckResult(graph_->Disconnect(pin), "Graph.Disconnect(Pin)");
+  }
+}
+
+void TDirectShowHelper::RemoveAllFilters() {
+  if (!graph_)
+    return;
+  for (int guard = 0; guard < 10000; ++guard) {
+    std::vector<IFilter*> filters = graph_->EnumFilters();
+    if (filters.empty())
+      break;
+    DisconnectAll(filters.front());
+    CheckResult(graph_->RemoveFilter(filters.front()), "Graph.RemoveFilter");
+    // The walk starts again ("FEnum.Reset") after every removal.
+  }
+  cachedDuration_ = 0;
+}
+
+HRESULT TDirectShowHelper::ConnectFilters(IFilter* upstream, IFilter* downstream) {
+  if (!graph_ || !upstream || !downstream)
+    return E_FAIL;
+  IPin* out = FirstPin(upstream, TPinDirection::Output);
+  IPin* in = FirstPin(downstream, TPinDirection::Input);
+  if (!out || !in)
+    return E_FAIL;
+  return graph_->ConnectDirect(out, in, nullptr);
+}
+
+IPin* TDirectShowHelper::FirstPin(IFilter* filter, TPinDirection direction) {
+  if (!filter)
+    return nullptr;
+  for (IPin* p : filter->Pins())
+    if (p->Direction() == direction)
+      return p;
+  return nullptr;
+}
+
+TGuid TDirectShowHelper::FilterClass(IFilter* filter) { return filter ? filter->ClassId() : TGuid{}; }
+
+std::string TDirectShowHelper::FilterName(IFilter* filter) { return filter ? CopyStr(filter->Name(), 1, 256) : ""; }
+
+IFilter* TDirectShowHelper::FindFilterByClass(const TGuid& cls) { return FindFilterByClassIndex(cls, 0); }
+
+IFilter* TDirectShowHelper::FindFilterByClassIndex(const TGuid& cls, int n) {
+  if (!graph_)
+    return nullptr;
+  int seen = 0;
+  for (IFilter* f : graph_->EnumFilters()) {
+    TGuid c = FilterClass(f);
+    if (c.IsNull())
+      continue;
+    if (c == cls && seen++ == n)
+      return f;
+  }
+  return nullptr;
+}
+
+IFilter* TDirectShowHelper::FindVideoDecoder() {
+  if (!graph_)
+    return nullptr;
+  IFilter* found = nullptr;
+  for (IFilter* f : graph_->EnumFilters()) {
+    if (FilterClass(f) == kDvdNavigator) {
+      found = f;
+      continue;
+    }
+    IPin* in = FirstPin(f, TPinDirection::Input);
+    IPin* out = FirstPin(f, TPinDirection::Output);
+    if (!in || !out || !in->ConnectedTo() || !out->ConnectedTo())
+      continue;
+    TMediaType a, b;
+    if (Failed(in->ConnectionMediaType(a)) || Failed(out->ConnectionMediaType(b)))
+      continue;
+    if (a.IsVideo() && !IsDecodedVideoSubtype(a.subtype) && b.IsVideo() && IsDecodedVideoSubtype(b.subtype))
+      found = f;
+  }
+  return found;
+}
+
+IFilter* TDirectShowHelper::FindAudioRenderer(int n) {
+  if (!graph_)
+    return nullptr;
+  std::vector<IFilter*> renderers;
+  for (IFilter* f : graph_->EnumFilters()) {
+    TGuid c = FilterClass(f);
+    if (c == kDirectSound || c == kWaveOut)
+      renderers.push_back(f);
+  }
+  // Counted from the end of the walk: the last one enumerated is number 0.
+  if (n < 0 || n >= static_cast<int>(renderers.size()))
+    return nullptr;
+  return renderers[renderers.size() - 1 - static_cast<size_t>(n)];
+}
+
+int TDirectShowHelper::CountAudioRenderers() {
+  int c = 0;
+  while (FindAudioRenderer(c))
+    ++c;
+  return c;
+}
+
+IFilter* TDirectShowHelper::UpstreamFilter(IFilter* filter) {
+  IPin* in = FirstPin(filter, TPinDirection::Input);
+  IPin* other = in ? in->ConnectedTo() : nullptr;
+  return other ? other->Owner() : nullptr;
+}
+
+IFilter* TDirectShowHelper::PinOwner(IPin* pin) { return pin ? pin->Owner() : nullptr; }
+
+std::string TDSGraphLogger::GraphAsText(IGraph& graph) {
+  std::string t = "+TDSGraphLogger.GraphAsText\r\n";
+  for (IFilter* f : graph.EnumFilters()) {
+    t += "[FLT:] " + f->Name() + "\r\n";
+    t += "CLSID:" + f->ClassId().ToString() + "\r\n";
+    t += "FN:" + f->ImplementationFile() + "\r\n";
+    for (IPin* p : f->Pins()) {
+      t += (p->Direction() == TPinDirection::Output ? "[out]" : "[in]") + p->Name();
+      if (IPin* other = p->ConnectedTo())
+        t += " <-c-> " + other->Name();
+      t += "\r\n";
+      for (const TMediaType& mt : p->MediaTypes())
+        t += "MT:" + mt.majortype.ToString() + ":" + mt.subtype.ToString() + "\r\n";
+      t += "\r\n";
+    }
+    t += "\r\n";
+  }
+  t += "-TDSGraphLogger.GraphAsText\r\n";
+  return t;
+}
+
+} // namespace zv

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "core/prefs_access.h"
+#include "core/ui_dispatcher.h"
+#include "playback/engine/engine.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zv {
+
+// What the engine control needs from the rest of the program.
+struct TEngineHost {
+  IPrefs* prefs = nullptr;
+  IUiDispatcher* dispatcher = nullptr;
+  std::function<void(const std::string&)> showOSD; // transient on-screen text
+  std::function<std::string()> exeDir;             // program folder, trailing "/"
+  std::function<std::string()> userDir;            // user data folder, trailing "/"
+};
+
+// The one object through which the program drives the engine: it creates and frees the graph of
+// the current file, renders files into it, runs, pauses, stops and seeks it, reports position and
+// duration, brings engine events to the user-interface thread and turns result codes into errors.
+class TDirectShowHelper {
+public:
+  TDirectShowHelper(eng::IEngine& engine, TEngineHost host);
+  ~TDirectShowHelper();
+  TDirectShowHelper(const TDirectShowHelper&) = delete;
+  TDirectShowHelper& operator=(const TDirectShowHelper&) = delete;
+
+  // Creates the graph for the next file; raises EZvError naming the failed step.
+  void CreateBuilder();
+  void FreeGraph();
+  eng::HRESULT RenderFile(const std::string& name);
+
+  // Transport; each raises EZvError on failure.
+  void Run();
+  void Pause();
+  void Stop();
+  void SetRate(double rate);
+  void FrameStep(int frames);
+  // Seeks, never raises: negative positions go to 0, positions past the end to the duration.
+  void SeekTo(int64_t position);
+  int64_t GetPosition();
+  // The cached duration, asked from the engine while unknown. When the engine cannot tell, one
+  // hour is shown but DurationIsFallback() says so, and it is not kept.
+  int64_t GetDuration();
+  bool DurationIsFallback() const { return durationFallback_; }
+
+  void CheckForAV();
+  void DetectVideoFPS();
+  // The window that shows the pictures; none hides them.
+  void SetOwner(eng::IVideoOutput* output);
+
+  // Takes every waiting engine event; after a batch that held EC_COMPLETE, the completion
+  // callback runs once.
+  void OnGraphEvent();
+  void SetCompletionCallback(std::function<void()> callback) { onComplete_ = std::move(callback); }
+  // Looks at every event before it is freed (DVD events).
+  std::function<void(const eng::TEvent&)> eventHook;
+
+  // Raises EZvError with ErrorText(code) and the scope when the code is a failure.
+  void CheckResult(eng::HRESULT code, const std::string& scope);
+  std::string ErrorText(eng::HRESULT code);
+
+  // Graph utilities.
+  void DisconnectAll(eng::IFilter* filter);
+  void RemoveAllFilters();
+  eng::HRESULT ConnectFilters(eng::IFilter* upstream, eng::IFilter* downstream);
+  static eng::IPin* FirstPin(eng::IFilter* filter, eng::TPinDirection direction);
+  static eng::TGuid FilterClass(eng::IFilter* filter);
+  static std::string FilterName(eng::IFilter* filter);
+  eng::IFilter* FindFilterByClass(const eng::TGuid& cls);
+  eng::IFilter* FindFilterByClassIndex(const eng::TGuid& cls, int n);
+  eng::IFilter* FindVideoDecoder();
+  eng::IFilter* FindAudioRenderer(int n);
+  int CountAudioRenderers();
+  static eng::IFilter* UpstreamFilter(eng::IFilter* filter);
+  static eng::IFilter* PinOwner(eng::IPin* pin);
+  std::shared_ptr<eng::IFilter> CreateFilter(const eng::TGuid& cls) { return engine_.CreateFilter(cls); }
+
+  eng::IGraph* Graph() const { return graph_.get(); }
+  eng::IEngine& Engine() { return engine_; }
+  bool HasVideo() const { return hasVideo_; }
+  bool HasAudio() const { return hasAudio_; }
+  int VideoWidth() const { return videoWidth_; }
+  int VideoHeight() const { return videoHeight_; }
+  int64_t FrameTime() const { return frameTime_; }
+  std::vector<int64_t>& KeyFrames() { return keyFrames_; }
+  bool isDVD = false;
+  bool IsURL() const { return isURL_; }
+
+private:
+  void WriteGraphFile();
+
+  eng::IEngine& engine_;
+  TEngineHost host_;
+  std::unique_ptr<eng::IGraph> graph_;
+  bool hasSeeking_ = false, hasControl_ = false, hasEvents_ = false, hasVideoWindow_ = false;
+  bool exposeGraph_ = false;
+  bool hasVideo_ = false, hasAudio_ = false;
+  int videoWidth_ = 0, videoHeight_ = 0;
+  int64_t frameTime_ = 400'000;
+  std::vector<int64_t> keyFrames_;
+  bool isURL_ = false;
+  int64_t cachedDuration_ = 0;
+  bool durationFallback_ = false;
+  std::function<void()> onComplete_;
+  // Engine events reach the user-interface thread through one queued call at a time.
+  std::shared_ptr<std::atomic<bool>> pending_ = std::make_shared<std::atomic<bool>>(false);
+  std::shared_ptr<TDirectShowHelper*> self_ = std::make_shared<TDirectShowHelper*>(this);
+};
+
+// The graph as text for the log.
+class TDSGraphLogger {
+public:
+  static std::string GraphAsText(eng::IGraph& graph);
+};
+
+} // namespace zv

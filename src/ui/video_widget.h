@@ -1,0 +1,40 @@
+#pragma once
+
+#include "playback/engine/engine.h"
+
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+#include <mutex>
+
+namespace zv {
+
+// Shows the pictures of the video renderer. It is an ordinary widget, not a native child window,
+// so whatever is drawn over it (the OSD) and screen grabs work on every display, offscreen too.
+// Mouse and keys pass through to the window that holds it.
+class TVideoWidget : public QWidget, public eng::IVideoOutput {
+public:
+  explicit TVideoWidget(QWidget* parent = nullptr);
+
+  // Called on the renderer's streaming thread: keeps the picture and asks for a repaint.
+  void PresentFrame(eng::TVideoFrame frame) override;
+  void ClearFrame() override;
+
+  // A copy of the picture shown now (empty without one), at its own size.
+  QImage CurrentImage() const;
+  QSize FrameSize() const;
+  uint64_t FramesPainted() const { return painted_.load(); }
+
+protected:
+  void paintEvent(QPaintEvent* e) override;
+
+private:
+  void RequestRepaint();
+
+  mutable std::mutex lock_;
+  eng::TVideoFrame frame_;
+  std::atomic<bool> repaintPending_{false};
+  std::atomic<uint64_t> painted_{0};
+};
+
+} // namespace zv

@@ -1,0 +1,83 @@
+// The engine control over the real engine: generated files played into fake sinks.
+#include "../engine/media_helpers.h"
+#include "playback/direct_show_helper.h"
+#include "playback/engine/gst_engine.h"
+#include "playback_helpers.h"
+#include "skin/language_manager.h"
+
+#include <gtest/gtest.h>
+
+using namespace zv;
+using namespace std::chrono_literals;
+
+namespace {
+struct RealControl : ::testing::Test {
+  eng::TGstEngine engine;
+  zvtest::QueueDispatcher dispatcher;
+  zvtest::MapPrefs prefs;
+  std::unique_ptr<TDirectShowHelper> dsh;
+  void SetUp() override {
+    TEngineHost host;
+    host.prefs = &prefs;
+    host.dispatcher = &dispatcher;
+    dsh = std::make_unique<TDirectShowHelper>(engine, host);
+  }
+  // Pumps queued engine events until the condition holds or the time is up.
+  bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+      dispatcher.RunAll();
+      std::this_thread::sleep_for(5ms);
+    }
+    return done();
+  }
+};
+} // namespace
+
+TEST_F(RealControl, OpensPlaysAndCompletesOnce) {
+  dsh->CreateBuilder();
+  ASSERT_EQ(dsh->RenderFile(zvtest::Media("mpeg4_mp3.avi")), eng::S_OK);
+  dsh->CheckForAV();
+  EXPECT_TRUE(dsh->HasVideo());
+  EXPECT_TRUE(dsh->HasAudio());
+  EXPECT_EQ(dsh->VideoWidth(), 320);
+  EXPECT_EQ(dsh->VideoHeight(), 240);
+  dsh->DetectVideoFPS();
+  EXPECT_EQ(dsh->FrameTime(), 400'000);
+  EXPECT_NEAR(static_cast<double>(dsh->GetDuration()), 3.0e7, 1.0e6);
+  EXPECT_FALSE(dsh->DurationIsFallback());
+  int completions = 0;
+  dsh->SetCompletionCallback([&] { ++completions; });
+  dsh->Run();
+  EXPECT_TRUE(PumpUntil([&] { return completions > 0; }, 10s));
+  std::this_thread::sleep_for(100ms);
+  dispatcher.RunAll();
+  EXPECT_EQ(completions, 1);
+  dsh->FreeGraph();
+  EXPECT_EQ(dsh->Graph(), nullptr);
+}
+
+TEST_F(RealControl, SeeksAreHeldToTheFile) {
+  dsh->CreateBuilder();
+  ASSERT_EQ(dsh->RenderFile(zvtest::Media("mjpg_pcm.avi")), eng::S_OK);
+  dsh->Pause();
+  eng::TFilterState st;
+  dsh->Graph()->GetState(3000, st);
+  dsh->SeekTo(-10'000'000);
+  dsh->Graph()->GetState(3000, st);
+  EXPECT_LT(dsh->GetPosition(), 500'000);
+  dsh->SeekTo(100 * 10'000'000LL);
+  dsh->Graph()->GetState(3000, st);
+  EXPECT_NEAR(static_cast<double>(dsh->GetPosition()), static_cast<double>(dsh->GetDuration()), 1.0e6);
+}
+
+TEST_F(RealControl, AnAudioOnlyFileHasNoVideo) {
+  dsh->CreateBuilder();
+  ASSERT_EQ(dsh->RenderFile(zvtest::Media("vorbis.ogg")), eng::S_OK);
+  dsh->CheckForAV();
+  EXPECT_FALSE(dsh->HasVideo());
+  EXPECT_TRUE(dsh->HasAudio());
+  EXPECT_EQ(dsh->FindVideoDecoder(), nullptr);
+  dsh->DetectVideoFPS();
+  EXPECT_EQ(dsh->FrameTime(), 400'000);
+}

@@ -1,0 +1,45 @@
+#include "../engine/media_helpers.h"
+#include "playback/direct_show_helper.h"
+#include "playback/engine/gst_engine.h"
+#include "ui/qt_dispatcher.h"
+#include "ui/video_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+using namespace zv;
+
+TEST(VideoPlayback, TheWidgetShowsTheFilmAndEventsArriveOnTheLoop) {
+  eng::TGstEngine engine;
+  TQtDispatcher dispatcher;
+  TEngineHost host;
+  host.dispatcher = &dispatcher;
+  TDirectShowHelper dsh(engine, host);
+  TVideoWidget w;
+  w.resize(320, 240);
+  w.show();
+  dsh.CreateBuilder();
+  ASSERT_EQ(dsh.RenderFile(zvtest::Media("mpeg4_mp3.avi")), eng::S_OK);
+  dsh.SetOwner(&w);
+  bool complete = false;
+  dsh.SetCompletionCallback([&] { complete = true; });
+  dsh.Run();
+  QElapsedTimer t;
+  t.start();
+  QImage middle;
+  while (!complete && t.elapsed() < 10000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (middle.isNull() && t.elapsed() > 1000)
+      middle = w.grab().toImage();
+  }
+  EXPECT_TRUE(complete) << "the end of the stream reached the user-interface thread";
+  EXPECT_GE(w.FramesPainted(), 20u);
+  ASSERT_FALSE(middle.isNull());
+  // The test picture has coloured bars: the top left is not black.
+  QColor c(middle.pixel(10, 10));
+  EXPECT_GT(c.red() + c.green() + c.blue(), 200) << c.name().toStdString();
+  dsh.SetOwner(nullptr);
+  dsh.FreeGraph();
+}

@@ -1,0 +1,87 @@
+#include "ui/video_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <thread>
+
+using namespace zv;
+
+namespace {
+// A solid BGRx picture kept alive by the frame.
+eng::TVideoFrame SolidFrame(int w, int h, uint8_t b, uint8_t g, uint8_t r, int padding = 0) {
+  int stride = w * 4 + padding;
+  auto pixels = std::make_shared<std::vector<uint8_t>>(static_cast<size_t>(stride * h), 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = pixels->data() + y * stride + x * 4;
+      p[0] = b;
+      p[1] = g;
+      p[2] = r;
+      p[3] = 0xFF;
+    }
+  eng::TVideoFrame f;
+  f.data = pixels->data();
+  f.width = w;
+  f.height = h;
+  f.stride = stride;
+  f.keepAlive = pixels;
+  return f;
+}
+
+void Pump(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+} // namespace
+
+TEST(VideoWidget, ShowsPicturesHandedOverFromAnotherThread) {
+  TVideoWidget w;
+  w.resize(200, 100);
+  w.show();
+  // Strides wider than the picture, as decoders give them, are honoured.
+  std::thread t([&w] { w.PresentFrame(SolidFrame(64, 32, 0x20, 0x40, 0xC0, 16)); });
+  t.join();
+  Pump(50);
+  QImage shot = w.grab().toImage();
+  ASSERT_EQ(shot.size(), QSize(200, 100));
+  EXPECT_EQ(QColor(shot.pixel(100, 50)), QColor(0xC0, 0x40, 0x20)); // stretched over the whole widget
+  EXPECT_EQ(QColor(shot.pixel(2, 2)), QColor(0xC0, 0x40, 0x20));
+  EXPECT_EQ(w.FrameSize(), QSize(64, 32));
+  QImage copy = w.CurrentImage();
+  EXPECT_EQ(copy.size(), QSize(64, 32));
+  w.ClearFrame();
+  Pump(30);
+  EXPECT_EQ(QColor(w.grab().toImage().pixel(100, 50)), QColor(Qt::black));
+  EXPECT_TRUE(w.CurrentImage().isNull());
+}
+
+TEST(VideoWidget, ManyPicturesOneRepaintEach) {
+  TVideoWidget w;
+  w.resize(80, 60);
+  w.show();
+  Pump(20);
+  uint64_t before = w.FramesPainted();
+  for (int i = 0; i < 100; ++i)
+    w.PresentFrame(SolidFrame(8, 8, static_cast<uint8_t>(i), 0, 0));
+  Pump(50);
+  // Bursts are coalesced: far fewer paints than pictures, and the last picture is the one shown.
+  EXPECT_LE(w.FramesPainted() - before, 5u);
+  EXPECT_EQ(qBlue(w.grab().toImage().pixel(40, 30)), 99);
+}
+
+TEST(VideoWidget, LetsMouseAndKeysThrough) {
+  QWidget parent;
+  parent.resize(100, 100);
+  auto* w = new TVideoWidget(&parent);
+  w->setGeometry(0, 0, 100, 100);
+  parent.show();
+  EXPECT_TRUE(w->testAttribute(Qt::WA_TransparentForMouseEvents));
+  EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(parent.childAt(50, 50), nullptr); // the mouse finds the window under it, not the video
+  EXPECT_FALSE(w->testAttribute(Qt::WA_NativeWindow));
+}
