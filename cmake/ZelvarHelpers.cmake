@@ -20,7 +20,9 @@ endfunction()
 
 # zv_add_test(<name> [QT_MAIN] SOURCES ... DEPS ... [LABELS ...]): one GoogleTest binary per
 # source folder.
-# Every test carries the label "unit" unless other labels are given; the sanitizer build runs "unit".
+# Every test carries one label: "unit" unless another is given ("e2e" for whole-program runs,
+# "threads" for tests with streaming threads, which also run under ThreadSanitizer). One label
+# only: test discovery cannot carry a list.
 function(zv_add_test name)
   cmake_parse_arguments(ARG "QT_MAIN;MEDIA" "TIMEOUT" "SOURCES;DEPS;LABELS;ENV" ${ARGN})
   if(ARG_QT_MAIN)
@@ -46,7 +48,8 @@ function(zv_add_test name)
   endif()
   # Tests never touch a sound device: they play into fakeaudiosink unless they say otherwise.
   set(env QT_QPA_PLATFORM=offscreen ZV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data ZV_TEST_MEDIA=${ZV_TEST_MEDIA}
-          GST_REGISTRY=${CMAKE_BINARY_DIR}/gst-registry.bin "ZELVAR_AUDIO_SINK=fakeaudiosink sync=true" ${ARG_ENV})
+          GST_REGISTRY=${CMAKE_BINARY_DIR}/gst-registry.bin "ZELVAR_AUDIO_SINK=fakeaudiosink sync=true"
+          TSAN_OPTIONS=suppressions=${CMAKE_BINARY_DIR}/tsan.supp:halt_on_error=1 ${ARG_ENV})
   # gtest_discover_tests cannot carry a list of variables through its ENVIRONMENT property, so the
   # tests run under env(1) instead, as an emulator would run them.
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one build folder. Usage: scripts/build.sh [release|asan] [extra cmake args...]
+# Configures and builds one build folder. Usage: scripts/build.sh [release|asan|tsan] [extra cmake args...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind=${1:-release}
@@ -7,6 +7,7 @@ shift || true
 case "$kind" in
   release) dir=build; type=RelWithDebInfo ;;
   asan) dir=build-asan; type=Asan ;;
+  tsan) dir=build-tsan; type=Tsan ;;
   *) echo "unknown build kind: $kind" >&2; exit 2 ;;
 esac
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}

@@ -1,6 +1,7 @@
 #include "ui/video_widget.h"
 
-#include <QMetaObject>
+#include "ui/qt_dispatcher.h"
+
 #include <QPainter>
 #include <bit>
 
@@ -8,7 +9,7 @@ static_assert(std::endian::native == std::endian::little, "BGRx pictures are dra
 
 namespace zv {
 
-TVideoWidget::TVideoWidget(QWidget* parent) : QWidget(parent) {
+TVideoWidget::TVideoWidget(QWidget* parent) : QWidget(parent), repaint_(new TWorkReceiver(this)) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
@@ -19,13 +20,10 @@ void TVideoWidget::RequestRepaint() {
   // One queued repaint at a time, however fast the pictures come.
   if (repaintPending_.exchange(true))
     return;
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        repaintPending_.store(false);
-        update();
-      },
-      Qt::QueuedConnection);
+  PostWork(repaint_, [this] {
+    repaintPending_.store(false);
+    update();
+  });
 }
 
 void TVideoWidget::PresentFrame(eng::TVideoFrame frame) {

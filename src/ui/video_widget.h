@@ -31,6 +31,7 @@ protected:
 private:
   void RequestRepaint();
 
+  QObject* repaint_; // receives the repaint requests of the streaming thread, dies with the widget
   mutable std::mutex lock_;
   eng::TVideoFrame frame_;
   std::atomic<bool> repaintPending_{false};

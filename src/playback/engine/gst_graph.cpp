@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/text_util.h"
+#include "core/tsan_annotations.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/engine/gst_media_type.h"
@@ -219,6 +220,7 @@ TGstGraph::TGstGraph() {
   gst_object_ref_sink(pipeline_);
   bus_ = gst_element_get_bus(pipeline_);
   gst_bus_set_sync_handler(bus_, &TGstGraph::OnBusSync, this, nullptr);
+  ZV_TSAN_RELEASE(this);
 }
 
 TGstGraph::~TGstGraph() {
@@ -559,6 +561,7 @@ HRESULT TGstGraph::AttachRenderer(GstPad* pad, GstCaps* caps) {
 }
 
 void TGstGraph::OnPadAdded(GstElement* element, GstPad* pad, gpointer self) {
+  ZV_TSAN_ACQUIRE(self);
   static_cast<TGstGraph*>(self)->HandleNewPad(element, pad);
 }
 
@@ -591,6 +594,7 @@ void TGstGraph::HandleNewPad(GstElement* element, GstPad* pad) {
 }
 
 void TGstGraph::OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer self) {
+  ZV_TSAN_ACQUIRE(self);
   // A stream no decoder takes: its pad stays unlinked inside the decoding bin, a free output pin.
   auto* g = static_cast<TGstGraph*>(self);
   gchar* text = caps ? gst_caps_to_string(caps) : nullptr;
@@ -604,6 +608,7 @@ void TGstGraph::OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer 
 }
 
 void TGstGraph::OnNoMorePads(GstElement* element, gpointer self) {
+  ZV_TSAN_ACQUIRE(self);
   auto* g = static_cast<TGstGraph*>(self);
   g->Trace("no-more-pads");
   {
@@ -614,6 +619,7 @@ void TGstGraph::OnNoMorePads(GstElement* element, gpointer self) {
 }
 
 GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
+  ZV_TSAN_ACQUIRE(self);
   auto* g = static_cast<TGstGraph*>(self);
   if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
     GError* err = nullptr;
@@ -671,6 +677,7 @@ void TGstGraph::WaitForDiscovery(GstElement* element, int timeoutMs) {
 }
 
 HRESULT TGstGraph::RenderFile(const std::string& name) {
+  ZV_TSAN_RELEASE(this);
   bool isUrl = name.find(":/") != std::string::npos;
   std::string location = name;
   if (!isUrl) {
@@ -780,6 +787,7 @@ HRESULT TGstGraph::AddSourceFilter(const std::string& name, const std::string& f
 }
 
 HRESULT TGstGraph::ConnectDirect(IPin* out, IPin* in, const TMediaType* mt) {
+  ZV_TSAN_RELEASE(this);
   auto* o = dynamic_cast<TGstPin*>(out);
   auto* i = dynamic_cast<TGstPin*>(in);
   if (!o || !i)
@@ -921,6 +929,7 @@ GstPad* TGstGraph::Exposed(GstPad* pad) {
 }
 
 HRESULT TGstGraph::Render(IPin* out) {
+  ZV_TSAN_RELEASE(this);
   auto* p = dynamic_cast<TGstPin*>(out);
   if (!p)
     return E_POINTER;
@@ -1008,6 +1017,7 @@ void TGstGraph::Abort() {
 // Transport
 
 HRESULT TGstGraph::Run() {
+  ZV_TSAN_RELEASE(this);
   ReleaseHolds();
   if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
     return E_FAIL;
@@ -1017,6 +1027,7 @@ HRESULT TGstGraph::Run() {
 }
 
 HRESULT TGstGraph::Pause() {
+  ZV_TSAN_RELEASE(this);
   ReleaseHolds();
   if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
     return E_FAIL;
@@ -1026,6 +1037,7 @@ HRESULT TGstGraph::Pause() {
 }
 
 HRESULT TGstGraph::Stop() {
+  ZV_TSAN_RELEASE(this);
   // Stopping keeps the position: the pipeline pauses, the graph reports itself stopped.
   int64_t pos = 0;
   if (Succeeded(GetCurrentPosition(pos)))
@@ -1073,6 +1085,7 @@ HRESULT TGstGraph::GetCurrentPosition(int64_t& position) {
 }
 
 HRESULT TGstGraph::SetPositions(int64_t current, int currentFlags, int64_t stop, int stopFlags) {
+  ZV_TSAN_RELEASE(this);
   if ((currentFlags & 3) == AM_SEEKING_NoPositioning)
     return S_FALSE;
   if (current < 0)
@@ -1095,6 +1108,7 @@ HRESULT TGstGraph::SetPositions(int64_t current, int currentFlags, int64_t stop,
 }
 
 HRESULT TGstGraph::SetRate(double rate) {
+  ZV_TSAN_RELEASE(this);
   if (!(rate > 0) || !std::isfinite(rate))
     return E_INVALIDARG;
   int64_t pos = 0;
@@ -1113,6 +1127,7 @@ HRESULT TGstGraph::SetRate(double rate) {
 // Events
 
 void TGstGraph::SetEventNotify(std::function<void()> notify) {
+  ZV_TSAN_RELEASE(this);
   std::lock_guard<std::mutex> guard(notifyLock_);
   notify_ = std::move(notify);
 }
@@ -1230,6 +1245,7 @@ HRESULT TGstGraph::GetVideoSize(int& width, int& height) {
 }
 
 HRESULT TGstGraph::Step(int frames) {
+  ZV_TSAN_RELEASE(this);
   if (frames <= 0)
     return E_INVALIDARG;
   GstElement* r = FirstElementOfClass(classes::VideoRenderer);
@@ -1273,6 +1289,7 @@ void TGstGraph::ApplyVideoOutput() {
 }
 
 HRESULT TGstGraph::SetVideoOutput(IVideoOutput* output) {
+  ZV_TSAN_RELEASE(this);
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     video_ = output;
