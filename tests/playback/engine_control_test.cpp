@@ -81,3 +81,21 @@ TEST_F(RealControl, AnAudioOnlyFileHasNoVideo) {
   dsh->DetectVideoFPS();
   EXPECT_EQ(dsh->FrameTime(), 400'000);
 }
+
+TEST(EngineEvents, ANotificationNeverComesBeforeItsEvent) {
+  // A dispatcher that runs work at once, on the posting thread, as if the user-interface thread
+  // answered instantly: an event must already be waiting when its notification is handled.
+  struct Immediate : IUiDispatcher {
+    void Post(std::function<void()> work) override { work(); }
+  } immediate;
+  eng::TGstEngine engine;
+  TEngineHost host;
+  host.dispatcher = &immediate;
+  TDirectShowHelper dsh(engine, host);
+  dsh.CreateBuilder();
+  int seen = 0;
+  dsh.eventHook = [&](const eng::TEvent& e) { seen += e.code == 5000 ? 1 : 0; };
+  for (int i = 0; i < 50; ++i)
+    dsh.Graph()->PostEvent(eng::TEvent{5000, i, 0});
+  EXPECT_EQ(seen, 50);
+}

@@ -240,6 +240,9 @@ TGstGraph::~TGstGraph() {
   }
   gst_bus_set_flushing(bus_, TRUE);
   gst_object_unref(bus_);
+  for (GstMessage* m : messages_)
+    gst_message_unref(m);
+  messages_.clear();
   gst_object_unref(pipeline_);
 }
 
@@ -638,6 +641,12 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
       g_error_free(err);
     g_free(dbg);
   }
+  // The message joins the graph's own queue before anyone is told: a notification never arrives
+  // ahead of its message. GetEvent takes them from there in order.
+  {
+    std::lock_guard<std::mutex> guard(g->messageLock_);
+    g->messages_.push_back(gst_message_ref(msg));
+  }
   std::function<void()> notify;
   {
     std::lock_guard<std::mutex> guard(g->notifyLock_);
@@ -645,7 +654,7 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
   }
   if (notify)
     notify();
-  return GST_BUS_PASS; // every message stays on the bus, taken in order by GetEvent
+  return GST_BUS_DROP;
 }
 
 HRESULT TGstGraph::ErrorToResult(GError* error) const {
@@ -1193,13 +1202,20 @@ bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
 }
 
 bool TGstGraph::GetEvent(TEvent& event) {
-  while (GstMessage* msg = gst_bus_pop(bus_)) {
+  for (;;) {
+    GstMessage* msg;
+    {
+      std::lock_guard<std::mutex> guard(messageLock_);
+      if (messages_.empty())
+        return false;
+      msg = messages_.front();
+      messages_.pop_front();
+    }
     bool got = TranslateMessage(msg, event);
     gst_message_unref(msg);
     if (got)
       return true;
   }
-  return false;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -172,6 +172,8 @@ private:
 
   std::mutex notifyLock_;
   std::function<void()> notify_;
+  std::mutex messageLock_;
+  std::deque<GstMessage*> messages_; // bus messages in the order they were posted
 
   std::mutex traceLock_;
   std::string tracePath_;
