@@ -49,7 +49,8 @@ function(zv_add_test name)
   # Tests never touch a sound device: they play into fakeaudiosink unless they say otherwise.
   set(env QT_QPA_PLATFORM=offscreen ZV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data ZV_TEST_MEDIA=${ZV_TEST_MEDIA}
           GST_REGISTRY=${CMAKE_BINARY_DIR}/gst-registry.bin "ZELVAR_AUDIO_SINK=fakeaudiosink sync=true"
-          TSAN_OPTIONS=suppressions=${CMAKE_BINARY_DIR}/tsan.supp:halt_on_error=1 ${ARG_ENV})
+          TSAN_OPTIONS=suppressions=${CMAKE_BINARY_DIR}/tsan.supp:halt_on_error=1
+          LSAN_OPTIONS=suppressions=${CMAKE_BINARY_DIR}/lsan.supp ${ARG_ENV})
   # gtest_discover_tests cannot carry a list of variables through its ENVIRONMENT property, so the
   # tests run under env(1) instead, as an emulator would run them.
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
