@@ -2,6 +2,8 @@
 
 #include "ui/qt_dispatcher.h"
 
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
 #include <bit>
 
@@ -43,31 +45,79 @@ void TVideoWidget::ClearFrame() {
 }
 
 QImage TVideoWidget::CurrentImage() const {
-  std::lock_guard<std::mutex> guard(lock_);
-  if (!frame_.data)
+  eng::TVideoFrame f;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    f = frame_;
+  }
+  if (f.Empty())
     return {};
-  return QImage(frame_.data, frame_.width, frame_.height, frame_.stride, QImage::Format_RGB32).copy();
+  if (f.data)
+    return QImage(f.data, f.width, f.height, f.stride, QImage::Format_RGB32).copy();
+  QImage img(f.width, f.height, QImage::Format_RGB32);
+  if (!f.draw(img.bits(), static_cast<int>(img.bytesPerLine()), f.width, f.height))
+    return {};
+  return img;
 }
 
 QSize TVideoWidget::FrameSize() const {
   std::lock_guard<std::mutex> guard(lock_);
-  return frame_.data ? QSize(frame_.width, frame_.height) : QSize();
+  return frame_.Empty() ? QSize() : QSize(frame_.width, frame_.height);
 }
 
-void TVideoWidget::paintEvent(QPaintEvent*) {
+namespace {
+// The window buffer a painter writes to, when the picture can be converted straight into it: a
+// 32-bit image, the widget whole in it at a plain offset, and the whole widget being repainted
+// (whatever lies over the video is painted after it).
+uchar* DirectTarget(QPainter& p, const QPaintEvent* e, const QRect& widget, int& stride) {
+  QPaintDevice* device = p.paintEngine() ? p.paintEngine()->paintDevice() : nullptr;
+  if (!device || device->devType() != QInternal::Image || !e->region().contains(widget))
+    return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  if (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32_Premultiplied &&
+      image->format() != QImage::Format_ARGB32)
+    return nullptr;
+  QTransform t = p.deviceTransform();
+  if (t.type() > QTransform::TxTranslate)
+    return nullptr;
+  QRect target = widget.translated(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
+  if (!image->rect().contains(target))
+    return nullptr;
+  stride = static_cast<int>(image->bytesPerLine());
+  return image->bits() + static_cast<qsizetype>(target.y()) * stride + static_cast<qsizetype>(target.x()) * 4;
+}
+} // namespace
+
+void TVideoWidget::paintEvent(QPaintEvent* e) {
   QPainter p(this);
   eng::TVideoFrame f;
   {
     std::lock_guard<std::mutex> guard(lock_);
     f = frame_; // shares the picture; it stays mapped while painted
   }
-  if (!f.data) {
+  if (f.Empty() || width() <= 0 || height() <= 0) {
     p.fillRect(rect(), Qt::black);
     return;
   }
-  // BGRx in memory is Qt's RGB32 on little-endian machines: the picture is drawn without a copy.
-  QImage img(f.data, f.width, f.height, f.stride, QImage::Format_RGB32);
-  p.drawImage(rect(), img);
+  if (f.draw) {
+    int stride = 0;
+    if (uchar* target = DirectTarget(p, e, rect(), stride); target && f.draw(target, stride, width(), height())) {
+      painted_.fetch_add(1);
+      return;
+    }
+  }
+  if (f.data) {
+    // BGRx in memory is Qt's RGB32 on little-endian machines: the picture is drawn without a copy.
+    p.drawImage(rect(), QImage(f.data, f.width, f.height, f.stride, QImage::Format_RGB32));
+  } else {
+    if (scratch_.size() != size())
+      scratch_ = QImage(size(), QImage::Format_RGB32);
+    if (!f.draw(scratch_.bits(), static_cast<int>(scratch_.bytesPerLine()), width(), height())) {
+      p.fillRect(rect(), Qt::black);
+      return;
+    }
+    p.drawImage(0, 0, scratch_);
+  }
   painted_.fetch_add(1);
 }
 

@@ -34,6 +34,7 @@ private:
   QObject* repaint_; // receives the repaint requests of the streaming thread, dies with the widget
   mutable std::mutex lock_;
   eng::TVideoFrame frame_;
+  QImage scratch_; // the converted picture when it cannot be written into the window's buffer
   std::atomic<bool> repaintPending_{false};
   std::atomic<uint64_t> painted_{0};
 };

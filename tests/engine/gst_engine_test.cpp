@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <mutex>
 #include <set>
 
 using namespace eng;
@@ -18,11 +20,24 @@ struct CountingOutput : IVideoOutput {
   std::atomic<int> frames{0};
   std::atomic<int> width{0}, height{0};
   std::atomic<bool> cleared{false};
+  std::mutex lock;
+  TVideoFrame last;
   void PresentFrame(TVideoFrame f) override {
     width = f.width;
     height = f.height;
-    if (f.data && f.stride >= f.width * 4)
+    if (!f.Empty())
       ++frames;
+    std::lock_guard<std::mutex> guard(lock);
+    last = std::move(f);
+  }
+  // The last picture drawn at the given size into BGRx memory, as 0xRRGGBB per pixel.
+  std::vector<uint32_t> Draw(int w, int h) {
+    std::lock_guard<std::mutex> guard(lock);
+    std::vector<uint32_t> pixels(static_cast<size_t>(w * h), 0);
+    if (last.Empty() || !last.draw ||
+        !last.draw(reinterpret_cast<uint8_t*>(pixels.data()), w * 4, w, h))
+      return {};
+    return pixels;
   }
   void ClearFrame() override { cleared = true; }
 };
@@ -120,6 +135,21 @@ TEST_F(Engine, PlaysToTheEndAndShowsPictures) {
   EXPECT_NEAR(static_cast<double>(dur), 3.0e7, 1.0e6);
   EXPECT_GE(out.frames.load(), 60);
   EXPECT_EQ(out.width.load(), 320);
+  // The decoder's picture converts into BGRx at its own size and scaled: colour bars, the first
+  // light grey, the last blue, with an opaque fourth byte.
+  auto near = [](uint32_t px, uint32_t want) {
+    for (int shift : {0, 8, 16, 24})
+      if (std::abs(static_cast<int>((px >> shift) & 0xFF) - static_cast<int>((want >> shift) & 0xFF)) > 16)
+        return false;
+    return true;
+  };
+  for (auto [dw, dh] : {std::pair{320, 240}, std::pair{160, 120}, std::pair{641, 479}}) {
+    std::vector<uint32_t> px = out.Draw(dw, dh);
+    ASSERT_EQ(px.size(), static_cast<size_t>(dw * dh)) << dw;
+    EXPECT_PRED2(near, px[static_cast<size_t>(dh / 4 * dw + dw / 28)], 0xFFFFFFFFu) << dw;
+    EXPECT_PRED2(near, px[static_cast<size_t>(dh / 4 * dw + dw - 1 - dw / 28)], 0xFF0000FFu) << dw;
+  }
+  EXPECT_TRUE(out.Draw(0, 10).empty());
   TFilterState st;
   g->GetState(0, st);
   EXPECT_EQ(st, State_Running);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <mutex>
 #include <thread>
 
 using namespace zv;
@@ -84,4 +85,54 @@ TEST(VideoWidget, LetsMouseAndKeysThrough) {
   EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
   EXPECT_EQ(parent.childAt(50, 50), nullptr); // the mouse finds the window under it, not the video
   EXPECT_FALSE(w->testAttribute(Qt::WA_NativeWindow));
+}
+
+TEST(VideoWidget, PicturesThatConvertThemselvesAreDrawnAtTheWidgetsSize) {
+  // A frame in the decoder's own format: only its routine can write it out, scaled, as BGRx.
+  struct TCalls {
+    std::mutex lock;
+    std::vector<QSize> sizes;
+  };
+  auto calls = std::make_shared<TCalls>();
+  eng::TVideoFrame f;
+  f.width = 32;
+  f.height = 16;
+  f.keepAlive = calls;
+  f.draw = [calls](uint8_t* dst, int stride, int w, int h) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        reinterpret_cast<uint32_t*>(dst + static_cast<ptrdiff_t>(y) * stride)[x] = x < w / 2 ? 0xFF2040C0u : 0xFF10E010u;
+    std::lock_guard<std::mutex> guard(calls->lock);
+    calls->sizes.emplace_back(w, h);
+    return true;
+  };
+  QWidget window;
+  window.resize(300, 200);
+  auto* w = new TVideoWidget(&window);
+  w->setGeometry(50, 40, 200, 100); // not at the window's origin
+  window.show();
+  w->PresentFrame(f);
+  Pump(50);
+  {
+    std::lock_guard<std::mutex> guard(calls->lock);
+    ASSERT_FALSE(calls->sizes.empty());
+    EXPECT_EQ(calls->sizes.back(), QSize(200, 100));
+  }
+  QImage shot = window.grab().toImage();
+  EXPECT_EQ(QColor(shot.pixel(50 + 10, 40 + 50)), QColor(0x20, 0x40, 0xC0));
+  EXPECT_EQ(QColor(shot.pixel(50 + 190, 40 + 50)), QColor(0x10, 0xE0, 0x10));
+  EXPECT_EQ(QColor(shot.pixel(50 + 199, 40 + 99)), QColor(0x10, 0xE0, 0x10));
+  EXPECT_NE(QColor(shot.pixel(10, 10)), QColor(0x20, 0x40, 0xC0)); // nothing written outside the widget
+  EXPECT_NE(QColor(shot.pixel(260, 150)), QColor(0x10, 0xE0, 0x10));
+  // A screen grab takes the picture at its own size.
+  QImage own = w->CurrentImage();
+  EXPECT_EQ(own.size(), QSize(32, 16));
+  EXPECT_EQ(QColor(own.pixel(0, 0)), QColor(0x20, 0x40, 0xC0));
+  // A routine that fails leaves black, not stale memory.
+  eng::TVideoFrame broken = f;
+  broken.draw = [](uint8_t*, int, int, int) { return false; };
+  w->PresentFrame(broken);
+  Pump(50);
+  EXPECT_EQ(QColor(window.grab().toImage().pixel(50 + 100, 40 + 50)), QColor(Qt::black));
+  EXPECT_TRUE(w->CurrentImage().isNull());
 }

@@ -51,11 +51,20 @@ public:
 
 // Receives the pictures of a video renderer. Frames arrive on a streaming thread; the receiver
 // keeps `keepAlive` as long as it shows the picture.
+//
+// A picture comes either as BGRx pixels (`data`, `stride`) or in the decoder's own format with a
+// `draw` routine that converts and scales it straight into a BGRx surface: the picture is then
+// written once, into the window's own buffer, instead of converted and copied again.
 struct TVideoFrame {
-  const uint8_t* data = nullptr; // BGRx, 4 bytes per pixel
+  const uint8_t* data = nullptr; // BGRx, 4 bytes per pixel (null when only `draw` is set)
   int width = 0, height = 0, stride = 0;
   int64_t time = 0; // 100 ns
   std::shared_ptr<void> keepAlive;
+  // Writes the picture, scaled to width x height, into BGRx memory (the fourth byte set to 0xFF).
+  // May be called on any thread, once or many times, while the frame is alive.
+  std::function<bool(uint8_t* dst, int dstStride, int dstWidth, int dstHeight)> draw;
+
+  bool Empty() const { return width <= 0 || height <= 0 || (!data && !draw); }
 };
 
 class IVideoOutput {
