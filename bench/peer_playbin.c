@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
       g_mutex_unlock(&lock);
       double t0 = now_ms();
       gst_element_seek_simple(play, GST_FORMAT_TIME,
-                              GST_SEEK_FLAG_FLUSH | (key ? GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE
-                                                         : GST_SEEK_FLAG_ACCURATE),
+                              GST_SEEK_FLAG_FLUSH |
+                                  (key ? GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE : GST_SEEK_FLAG_ACCURATE),
                               target);
       wait_frames(before + 1);
       total += now_ms() - t0;

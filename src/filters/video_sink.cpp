@@ -24,16 +24,15 @@ public:
     if (dstWidth <= 0 || dstHeight <= 0 || dstStride < dstWidth * 4)
       return false;
     GstVideoInfo out;
-    gst_video_info_set_format(&out, GST_VIDEO_FORMAT_BGRA, static_cast<guint>(dstWidth),
-                              static_cast<guint>(dstHeight));
+    gst_video_info_set_format(&out, GST_VIDEO_FORMAT_BGRA, static_cast<guint>(dstWidth), static_cast<guint>(dstHeight));
     // The converter changes format and size only.
     out.fps_n = GST_VIDEO_INFO_FPS_N(&src.info);
     out.fps_d = GST_VIDEO_INFO_FPS_D(&src.info);
     out.interlace_mode = GST_VIDEO_INFO_INTERLACE_MODE(&src.info);
     out.stride[0] = dstStride;
     out.size = static_cast<gsize>(dstStride) * static_cast<gsize>(dstHeight);
-    GstBuffer* buffer = gst_buffer_new_wrapped_full(static_cast<GstMemoryFlags>(0), dst, out.size, 0, out.size,
-                                                    nullptr, nullptr);
+    GstBuffer* buffer =
+        gst_buffer_new_wrapped_full(static_cast<GstMemoryFlags>(0), dst, out.size, 0, out.size, nullptr, nullptr);
     GstVideoFrame target;
     bool ok = gst_video_frame_map(&target, &out, buffer, GST_MAP_WRITE);
     if (ok) {
@@ -68,7 +67,8 @@ private:
         "config", GST_VIDEO_CONVERTER_OPT_RESAMPLER_METHOD, GST_TYPE_VIDEO_RESAMPLER_METHOD,
         GST_VIDEO_RESAMPLER_METHOD_LINEAR, GST_VIDEO_CONVERTER_OPT_DITHER_METHOD, GST_TYPE_VIDEO_DITHER_METHOD,
         GST_VIDEO_DITHER_NONE, GST_VIDEO_CONVERTER_OPT_THREADS, G_TYPE_UINT, threads, nullptr);
-    GstVideoConverter* c = gst_video_converter_new(const_cast<GstVideoInfo*>(&in), const_cast<GstVideoInfo*>(&out), config);
+    GstVideoConverter* c =
+        gst_video_converter_new(const_cast<GstVideoInfo*>(&in), const_cast<GstVideoInfo*>(&out), config);
     if (!c)
       return nullptr;
     if (entries_.size() == kKept) {
@@ -105,8 +105,8 @@ struct ZvVideoSinkClass {
 
 G_DEFINE_TYPE(ZvVideoSink, zv_video_sink, GST_TYPE_VIDEO_SINK)
 
-GstStaticPadTemplate g_sinkTemplate =
-    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS("video/x-raw, format=(string){ I420, YV12, NV12, BGRx }"));
+GstStaticPadTemplate g_sinkTemplate = GST_STATIC_PAD_TEMPLATE(
+    "sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS("video/x-raw, format=(string){ I420, YV12, NV12, BGRx }"));
 
 TSinkState& State(gpointer self) { return *reinterpret_cast<ZvVideoSink*>(self)->state; }
 

@@ -34,8 +34,7 @@ struct CountingOutput : IVideoOutput {
   std::vector<uint32_t> Draw(int w, int h) {
     std::lock_guard<std::mutex> guard(lock);
     std::vector<uint32_t> pixels(static_cast<size_t>(w * h), 0);
-    if (last.Empty() || !last.draw ||
-        !last.draw(reinterpret_cast<uint8_t*>(pixels.data()), w * 4, w, h))
+    if (last.Empty() || !last.draw || !last.draw(reinterpret_cast<uint8_t*>(pixels.data()), w * 4, w, h))
       return {};
     return pixels;
   }

@@ -101,7 +101,8 @@ TEST(VideoWidget, PicturesThatConvertThemselvesAreDrawnAtTheWidgetsSize) {
   f.draw = [calls](uint8_t* dst, int stride, int w, int h) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
-        reinterpret_cast<uint32_t*>(dst + static_cast<ptrdiff_t>(y) * stride)[x] = x < w / 2 ? 0xFF2040C0u : 0xFF10E010u;
+        reinterpret_cast<uint32_t*>(dst + static_cast<ptrdiff_t>(y) * stride)[x] =
+            x < w / 2 ? 0xFF2040C0u : 0xFF10E010u;
     std::lock_guard<std::mutex> guard(calls->lock);
     calls->sizes.emplace_back(w, h);
     return true;
