@@ -1,0 +1,646 @@
+#include "playlist/playlist.h"
+
+#include "core/atomic_file.h"
+#include "core/format.h"
+#include "core/random.h"
+#include "core/session_log.h"
+#include "core/stream.h"
+#include "core/text_util.h"
+#include "prefs/media_store.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace zv {
+namespace fs = std::filesystem;
+
+namespace {
+bool IsStream(const std::string& name) { return name.find(":/") != std::string::npos; }
+
+std::string AbsolutePath(const std::string& name) {
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(name), ec);
+  if (ec)
+    return name;
+  return p.lexically_normal().string();
+}
+
+// "film" from "/media/film.avi".
+std::string BaseName(const std::string& path) { return fs::path(path).stem().string(); }
+
+std::string Extension(const std::string& path) {
+  std::string ext = fs::path(path).extension().string();
+  return ext.empty() ? ext : ext.substr(1);
+}
+
+// Order statistics over the indices 0..n-1 that are still free: the r-th free index in O(log n).
+class TFreeIndices {
+public:
+  explicit TFreeIndices(int n) : tree_(static_cast<size_t>(n) + 1, 0) {
+    for (int i = 1; i <= n; ++i) {
+      tree_[static_cast<size_t>(i)] += 1;
+      int parent = i + (i & -i);
+      if (parent <= n)
+        tree_[static_cast<size_t>(parent)] += tree_[static_cast<size_t>(i)];
+    }
+    step_ = 1;
+    while (step_ * 2 <= n)
+      step_ *= 2;
+  }
+  // Takes the r-th (0-based) free index out.
+  int Take(int r) {
+    int pos = 0;
+    int n = static_cast<int>(tree_.size()) - 1;
+    for (int step = step_; step > 0; step /= 2)
+      if (pos + step <= n && tree_[static_cast<size_t>(pos + step)] <= r) {
+        pos += step;
+        r -= tree_[static_cast<size_t>(pos)];
+      }
+    for (int i = pos + 1; i <= n; i += i & -i)
+      tree_[static_cast<size_t>(i)] -= 1;
+    return pos;
+  }
+
+private:
+  std::vector<int> tree_;
+  int step_ = 0;
+};
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Shuffle order
+
+sfShuffle::sfShuffle(int count) {
+  Generate(count);
+  position_ = -1;
+}
+
+void sfShuffle::Generate(int count) {
+  rnd::Randomize();
+  Draw(count);
+}
+
+void sfShuffle::Draw(int count) {
+  count_ = std::max(count, 0);
+  order_.assign(static_cast<size_t>(count_) + 1, -1);
+  // Each place draws among the indices not used yet, in ascending order.
+  TFreeIndices free(count_);
+  for (int j = 0; j < count_; ++j) {
+    int r = static_cast<int>(rnd::Random(static_cast<uint32_t>(count_ - j)));
+    order_[static_cast<size_t>(j)] = free.Take(r);
+  }
+}
+
+int sfShuffle::Forward(int count) {
+  ++position_;
+  if (position_ > count - 1 || count != count_) {
+    Generate(count);
+    position_ = 0;
+  }
+  return order_[static_cast<size_t>(position_)];
+}
+
+int sfShuffle::Backward(int count) {
+  --position_;
+  if (position_ < 0 || count != count_) {
+    Generate(count);
+    position_ = 0;
+  }
+  return order_[static_cast<size_t>(position_)];
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list
+
+TPlayList::TPlayList(IPrefs& prefs, IPlaylistHost& host, TMediaCache* cache)
+    : prefs_(prefs), host_(host), cache_(cache) {}
+
+TPlayList::~TPlayList() {
+  *alive_ = false;
+  player_.reset();
+}
+
+int TPlayList::CurrentIndex() const {
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (entries_[i]->Current)
+      return static_cast<int>(i);
+  return -1;
+}
+
+void TPlayList::SetCurrent(int index) {
+  for (auto& e : entries_)
+    e->Current = false;
+  if (index >= 0 && index < Count())
+    entries_[static_cast<size_t>(index)]->Current = true;
+}
+
+std::string TPlayList::CurrentTitle() const {
+  int i = CurrentIndex();
+  return i < 0 ? std::string() : Items(i).Title;
+}
+
+void TPlayList::EndUpdate() {
+  --updateDepth_;
+  Changed();
+}
+
+void TPlayList::Changed() {
+  host_.ListHasEntries(Count() > 0);
+  if (updateDepth_ <= 0 && onChange)
+    onChange();
+}
+
+void TPlayList::Unindex(const TPlayEntry& e) {
+  auto it = names_.find(e.FileName);
+  if (it != names_.end() && --it->second <= 0)
+    names_.erase(it);
+}
+
+bool TPlayList::Repeat() { return prefs_.GetBool("PlayList.Repeat"); }
+
+std::string TPlayList::FileTypeOf(const std::string& path) { return host_.FileType(Extension(path)); }
+
+// ---------------------------------------------------------------------------------------------
+// Adding
+
+void TPlayList::AddFile(const std::string& name) {
+  ++adding_;
+  host_.ProcessEvents();
+  --adding_;
+  if (!prefs_.GetBool("Playlist.AddDoublet") && names_.count(name))
+    return;
+  auto e = std::make_unique<TPlayEntry>();
+  bool stream = IsStream(name);
+  e->FileName = stream ? name : AbsolutePath(name);
+  if (!stream && cache_)
+    if (TXMLNode* entry = cache_->FindEntry(e->FileName); entry && entry->FindAttr("dur"))
+      e->Duration = StrToInt64Strict(entry->GetAttr("dur")).value_or(-1);
+  static const char* const kTagged[] = {".MP1", ".MP2", ".MP3", ".WAV", ".OGG", ".MPC", ".APE", ".AAC", ".FLAC"};
+  std::string ext = UpperCase(fs::path(name).extension().string());
+  bool tagged = !stream && prefs_.GetBool("PlayList.GetNamesFromFileTags") &&
+                std::any_of(std::begin(kTagged), std::end(kTagged), [&](const char* t) { return ext == t; });
+  if (tagged) {
+    std::string artist, title;
+    int64_t duration = -1;
+    host_.ReadTags(e->FileName, artist, title, duration);
+    std::string separator = prefs_.GetString("PlayList.Separator");
+    if (!artist.empty() && !title.empty())
+      e->Title = artist + separator + title;
+    else if (!artist.empty() || !title.empty())
+      e->Title = artist.empty() ? title : artist;
+    else
+      e->Title = BaseName(e->FileName);
+    if (prefs_.GetBool("PlayList.ShowDuration") && e->Duration == -1)
+      e->Duration = duration;
+  } else {
+    e->Title = stream ? name : BaseName(e->FileName);
+  }
+  ++names_[e->FileName];
+  entries_.push_back(std::move(e));
+  Changed();
+}
+
+void TPlayList::AddFolderItems(const std::string& folder, bool recursive,
+                               const std::function<void(const std::string&)>& add) {
+  std::error_code ec;
+  fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const fs::directory_entry& item = *it;
+    std::error_code sec;
+    // Links to folders are not followed: a link back up the tree would never end.
+    if (item.is_symlink(sec)) {
+      if (item.is_regular_file(sec))
+        add(item.path().string());
+      continue;
+    }
+    if (item.is_directory(sec)) {
+      if (recursive)
+        AddFolderItems(item.path().string(), true, add);
+    } else {
+      add(item.path().string());
+    }
+  }
+}
+
+void TPlayList::AddFolder(const std::string& path) {
+  TLogScope scope("TPlayList.AddFolder(" + path + ")");
+  BeginUpdate();
+  ++adding_;
+  AddFolderItems(path, true, [this](const std::string& file) {
+    std::string type = FileTypeOf(file);
+    if (type == "A" || type == "V")
+      AddFile(file);
+  });
+  --adding_;
+  EndUpdate();
+  if (!adding_)
+    host_.AddingFinished();
+}
+
+void TPlayList::AddList(const std::vector<std::string>& names) {
+  BeginUpdate();
+  ++adding_;
+  for (const std::string& raw : names) {
+    std::string name = IsStream(raw) ? raw : AbsolutePath(raw);
+    std::error_code ec;
+    if (!IsStream(name) && fs::is_directory(name, ec)) {
+      std::string folder = name;
+      if (folder.back() != '/')
+        folder += '/';
+      if (fs::exists(folder + "VIDEO_TS/VIDEO_TS.IFO", ec))
+        AddFile(folder + "VIDEO_TS/VIDEO_TS.IFO");
+      else
+        AddFolder(folder);
+      continue;
+    }
+    std::string ext = UpperCase(fs::path(name).extension().string());
+    if (ext == ".ZVP")
+      AddFromZVP(name);
+    else if (ext == ".M3U" || ext == ".PLS" || ext == ".LST" || ext == ".ASX")
+      Log("TPlayList.AddList: no reader for " + ext + " yet"); // the other playlist formats
+    else if (names.size() == 1)
+      AddWithSimilar(name);
+    else
+      AddFile(name);
+  }
+  --adding_;
+  EndUpdate();
+  if (!adding_)
+    host_.AddingFinished();
+}
+
+std::string TPlayList::NormalizeName(std::string text) {
+  for (;;) {
+    size_t open = text.find('[');
+    if (open == std::string::npos)
+      break;
+    size_t close = text.find(']', open + 1);
+    if (close == std::string::npos) {
+      text.erase(open); // an unclosed bracket takes the rest of the name with it: "a[b" gives "a"
+      break;
+    }
+    text.erase(open, close - open + 1);
+  }
+  std::erase_if(text, [](char c) { return c == ' ' || c == '-' || c == '_'; });
+  return text;
+}
+
+void TPlayList::AddWithSimilar(const std::string& name) {
+  if (!prefs_.GetBool("OnOpen.SearchForSimilarFiles") || FileTypeOf(name) == "A") {
+    AddFile(name);
+    return;
+  }
+  fs::path file(AbsolutePath(name));
+  std::string folder = file.parent_path().string();
+  std::string opened = file.filename().string();
+  std::string key = NormalizeName(opened).substr(0, 4);
+  BeginUpdate();
+  ++adding_;
+  int k = -1;
+  bool met = false;
+  AddFolderItems(folder, false, [&](const std::string& item) {
+    if (FileTypeOf(item) != "V")
+      return;
+    std::string itemName = fs::path(item).filename().string();
+    if (NormalizeName(itemName).substr(0, 4) != key)
+      return;
+    AddFile(item);
+    if (!met)
+      ++k;
+    if (itemName == opened)
+      met = true;
+  });
+  --adding_;
+  EndUpdate();
+  if (CurrentIndex() < 0)
+    SetCurrent(k);
+  if (!adding_)
+    host_.AddingFinished();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+void TPlayList::Clear() {
+  entries_.clear();
+  names_.clear();
+  Changed();
+}
+
+void TPlayList::Delete(int index) {
+  if (index < 0 || index >= Count())
+    return;
+  Unindex(Items(index));
+  entries_.erase(entries_.begin() + index);
+  Changed();
+}
+
+void TPlayList::Move(int from, int to) {
+  if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to)
+    return;
+  auto e = std::move(entries_[static_cast<size_t>(from)]);
+  entries_.erase(entries_.begin() + from);
+  entries_.insert(entries_.begin() + to, std::move(e));
+  Changed();
+}
+
+void TPlayList::Reverse() {
+  std::reverse(entries_.begin(), entries_.end());
+  Changed();
+}
+
+void TPlayList::SortByFullPath() {
+  std::sort(entries_.begin(), entries_.end(), [](const auto& a, const auto& b) { return a->FileName < b->FileName; });
+  Changed();
+}
+
+void TPlayList::SortByTitle() {
+  std::sort(entries_.begin(), entries_.end(), [](const auto& a, const auto& b) { return a->Title < b->Title; });
+  Changed();
+}
+
+void TPlayList::SortByFileName() {
+  auto last = [](const std::string& s) {
+    size_t p = s.find_last_of("/:");
+    return p == std::string::npos ? std::string_view(s) : std::string_view(s).substr(p + 1);
+  };
+  std::sort(entries_.begin(), entries_.end(),
+            [&](const auto& a, const auto& b) { return last(a->FileName) < last(b->FileName); });
+  Changed();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bookmarks and durations
+
+void TPlayList::AddBookmark(int entry, const std::string& name, int64_t position) {
+  if (entry < 0 || entry >= Count())
+    return;
+  auto& marks = Items(entry).Bookmarks;
+  auto at = std::upper_bound(marks.begin(), marks.end(), position,
+                             [](int64_t p, const TBookMark& m) { return p < m.Position; });
+  marks.insert(at, TBookMark{position, name, false});
+}
+
+void TPlayList::DeleteBookmark(int entry, int bookmark) {
+  if (entry < 0 || entry >= Count())
+    return;
+  auto& marks = Items(entry).Bookmarks;
+  if (bookmark < 0 || bookmark >= static_cast<int>(marks.size()))
+    return;
+  marks.erase(marks.begin() + bookmark);
+  Changed();
+}
+
+std::string TPlayList::BookmarkTime(int64_t p) {
+  return Format("%.2d:%.2d:%.2d.%.3d", p / 36'000'000'000LL, (p % 36'000'000'000LL) / 600'000'000,
+                (p % 600'000'000) / 10'000'000, (p % 10'000'000) / 10'000);
+}
+
+void TPlayList::AddBookmarkAtPlayPosition() {
+  int current = CurrentIndex();
+  if (current < 0 || !player_)
+    return;
+  int64_t p = player_->GetPosition();
+  AddBookmark(current, "[ " + BookmarkTime(p).substr(0, 8) + " ]", p);
+  Changed();
+}
+
+void TPlayList::SetDuration(const std::string& fileName, int64_t duration) {
+  std::string path = IsStream(fileName) ? fileName : AbsolutePath(fileName);
+  if (cache_)
+    if (TXMLNode* entry = cache_->EnsureEntry(path))
+      entry->SetAttr("dur", std::to_string(duration));
+  for (auto& e : entries_)
+    if (SameText(e->FileName, path))
+      e->Duration = duration;
+  Changed();
+}
+
+int64_t TPlayList::TotalDuration() const {
+  int64_t sum = 1;
+  bool unknown = false;
+  for (const auto& e : entries_) {
+    if (e->Duration >= 0)
+      sum += e->Duration;
+    else
+      unknown = true;
+  }
+  return unknown ? -sum : sum;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Playing
+
+void TPlayList::Play() {
+  if (Count() <= 0)
+    return;
+  if (CurrentIndex() < 0)
+    SetCurrent(0);
+  PlayCurrent();
+  host_.ShowCurrentRow();
+  Changed();
+}
+
+void TPlayList::PlayCurrent() {
+  windowWasActive_ = host_.MainWindowActive();
+  Stop();
+  int current = CurrentIndex();
+  if (current < 0)
+    return;
+  player_ = host_.CreatePlayer(*this);
+  if (!player_)
+    return;
+  player_->PlayFile(Items(current).FileName);
+  // The player's opening may have run events that changed the list.
+  current = CurrentIndex();
+  int64_t duration = host_.OpenedDuration();
+  if (current >= 0 && player_)
+    Items(current).Duration = duration;
+  host_.PlaybackStarted();
+}
+
+void TPlayList::PlayIndex(int index, int bookmark) {
+  if (index < 0 || index >= Count())
+    return;
+  SetCurrent(index);
+  Play();
+  const auto& marks = Items(index).Bookmarks;
+  if (player_ && bookmark >= 0 && bookmark < static_cast<int>(marks.size()))
+    player_->SeekTo(marks[static_cast<size_t>(bookmark)].Position);
+}
+
+void TPlayList::Stop() { player_.reset(); }
+
+int TPlayList::ShuffleIndex(int count, bool forward) {
+  if (!shuffle_ || count <= 1)
+    return 0;
+  int n = forward ? shuffle_->Forward(count) : shuffle_->Backward(count);
+  return n < 0 ? 0 : n;
+}
+
+void TPlayList::Next() {
+  int count = Count();
+  if (count <= 0)
+    return;
+  int n;
+  if (shuffle_) {
+    if (!Repeat() && shuffle_->Count() == count && shuffle_->Position() == count - 1)
+      return;
+    n = ShuffleIndex(count, true);
+  } else {
+    n = CurrentIndex() + 1;
+    if (n >= count) {
+      if (!Repeat())
+        return;
+      n = 0;
+    }
+  }
+  SetCurrent(n);
+  Play();
+}
+
+void TPlayList::Previous() {
+  int count = Count();
+  if (count <= 0)
+    return;
+  SetCurrent(shuffle_ ? ShuffleIndex(count, false) : CurrentIndex() - 1);
+  if (CurrentIndex() < 0) {
+    if (Repeat()) {
+      SetCurrent(count - 1);
+    } else {
+      SetCurrent(0);
+      return;
+    }
+  }
+  Play();
+}
+
+void TPlayList::PlayerCompleted() {
+  // The player is inside the engine's event handler: it must not be freed there.
+  std::weak_ptr<bool> alive = alive_;
+  host_.Defer([this, alive] {
+    if (auto a = alive.lock(); a && *a)
+      OnComplete();
+  });
+}
+
+void TPlayList::OnComplete() {
+  host_.ExecCommand(105);
+  int count = Count();
+  // A single entry has no order to go through: the list simply ends.
+  bool shuffling = shuffle_ && count > 1;
+  if (shuffling && shuffle_->Position() + 1 == count)
+    OnPlayListEnd();
+  if (!shuffling && CurrentIndex() >= count - 1) {
+    OnPlayListEnd();
+    if (!Repeat())
+      return;
+  }
+  Next();
+}
+
+void TPlayList::OnPlayListEnd() {
+  int action = prefs_.GetInt("Playlist.OnPlayListEnd");
+  bool powerAction = false;
+  if (action == 1) {
+    host_.PostCommand(453);
+  } else if (action == 2) {
+    host_.PostCommand(454);
+    powerAction = true;
+  }
+  // One power action at most, however many ask for one.
+  if (hibernateWhenDone && !powerAction) {
+    host_.PostCommand(455);
+    powerAction = true;
+  }
+  if (powerOffWhenDone && !powerAction)
+    host_.PostCommand(454);
+}
+
+void TPlayList::ToggleShuffle() {
+  if (shuffle_)
+    shuffle_.reset();
+  else
+    shuffle_ = std::make_unique<sfShuffle>(Count());
+  host_.ShuffleShown(shuffle_ != nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program's own playlist file
+
+void TPlayList::AddFromZVP(const std::string& file) {
+  TLogScope scope("TPlayList.AddFromZVP");
+  BeginUpdate();
+  ++adding_;
+  std::string text;
+  try {
+    text = ReadWholeFile(file);
+  } catch (const std::exception&) {
+    text.clear(); // a missing or unreadable file adds nothing
+  }
+  {
+    std::string folder = fs::path(AbsolutePath(file)).parent_path().string() + "/";
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos)
+        end = text.size();
+      std::string line(text, start, end - start);
+      start = end + 1;
+      std::erase(line, '\r');
+      auto blank = [](unsigned char c) { return c <= ' '; };
+      while (!line.empty() && blank(static_cast<unsigned char>(line.back())))
+        line.pop_back();
+      size_t first = 0;
+      while (first < line.size() && blank(static_cast<unsigned char>(line[first])))
+        ++first;
+      line.erase(0, first);
+      if (line.empty())
+        continue;
+      if (line[0] != '>') {
+        AddFile(IsStream(line) || line[0] == '/' ? line : folder + line);
+        continue;
+      }
+      if (entries_.empty() || line.size() < 2)
+        continue;
+      TPlayEntry& last = *entries_.back();
+      if (line[1] == 'N') {
+        last.Title = CopyFrom(line, 4);
+      } else if (line[1] == 'B') {
+        std::string t = CopyStr(line, 4, 12);
+        auto num = [&](int64_t from, int64_t count) { return StrToInt64Strict(CopyStr(t, from, count)); };
+        auto h = num(1, 2), m = num(4, 2), s = num(7, 2), ms = num(10, 3);
+        int64_t position = (h && m && s && ms) ? ((*h * 3600 + *m * 60 + *s) * 1000 + *ms) * 10'000 : 0;
+        AddBookmark(Count() - 1, CopyFrom(line, 17), position);
+      }
+    }
+  }
+  --adding_;
+  EndUpdate();
+  if (!adding_)
+    host_.AddingFinished();
+}
+
+void TPlayList::SaveToZVP(const std::string& file) {
+  std::string base = fs::path(AbsolutePath(file)).parent_path().string() + "/";
+  std::string out;
+  for (const auto& e : entries_) {
+    // Entries in the playlist's folder or below it are stored relative to it, so the two can move
+    // together. File names differ by case on this system, so the folder must match exactly.
+    if (e->FileName.size() > base.size() && e->FileName.compare(0, base.size(), base) == 0)
+      out += e->FileName.substr(base.size());
+    else
+      out += e->FileName;
+    out += "\r\n>N " + e->Title + "\r\n";
+    for (const TBookMark& b : e->Bookmarks)
+      out += ">B " + BookmarkTime(b.Position) + " " + b.Name + "\r\n";
+    out += "\r\n";
+  }
+  try {
+    WriteFileAtomic(file, out);
+  } catch (const std::exception& ex) {
+    Log(std::string("!TPlayList.SaveToZVP: ") + ex.what());
+  }
+}
+
+} // namespace zv

@@ -1,0 +1,484 @@
+#include "playlist/playlist.h"
+
+#include "core/random.h"
+#include "map_prefs.h"
+#include "prefs/media_store.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <numeric>
+
+using namespace zv;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Records what the playlist asks for; "players" log the files they were asked to play.
+struct FakeHost : IPlaylistHost {
+  struct Player : IPlaylistPlayer {
+    FakeHost& host;
+    explicit Player(FakeHost& h) : host(h) { ++host.livePlayers; }
+    ~Player() override { --host.livePlayers; }
+    void PlayFile(const std::string& name) override { host.played.push_back(fs::path(name).filename().string()); }
+    int64_t GetPosition() override { return host.position; }
+    void SeekTo(int64_t p) override { host.seeks.push_back(p); }
+  };
+  std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList&) override { return std::make_unique<Player>(*this); }
+  int64_t OpenedDuration() override { return 123; }
+  void ExecCommand(int code) override { executed.push_back(code); }
+  void PostCommand(int code) override { posted.push_back(code); }
+  void Defer(std::function<void()> work) override { deferred.push_back(std::move(work)); }
+  void ProcessEvents() override {
+    ++eventRounds;
+    if (duringAdd)
+      duringAdd();
+  }
+  std::string FileType(const std::string& ext) override {
+    std::string e = UpperCase(ext);
+    if (e == "AVI" || e == "MKV")
+      return "V";
+    if (e == "MP3" || e == "OGG")
+      return "A";
+    if (e == "ZVP")
+      return "P";
+    return "";
+  }
+  void ListHasEntries(bool has) override { hasEntries = has; }
+  void ShuffleShown(bool on) override { shuffleShown = on; }
+  void AddingFinished() override { ++addsFinished; }
+  void RunDeferred() {
+    while (!deferred.empty()) {
+      auto w = std::move(deferred.front());
+      deferred.pop_front();
+      w();
+    }
+  }
+
+  std::vector<std::string> played;
+  std::vector<int> executed, posted;
+  std::vector<int64_t> seeks;
+  std::deque<std::function<void()>> deferred;
+  std::function<void()> duringAdd;
+  int livePlayers = 0, eventRounds = 0, addsFinished = 0;
+  int64_t position = 0;
+  bool hasEntries = false, shuffleShown = false;
+};
+
+struct Playlist : ::testing::Test {
+  zvtest::MapPrefs prefs;
+  FakeHost host;
+  TPlayList list{prefs, host};
+
+  void AddNames(std::initializer_list<const char*> names) {
+    for (const char* n : names)
+      list.AddFile(std::string("/media/") + n);
+  }
+  // Ends the playing entry the way the engine does: completion inside the handler, reaction after.
+  void Complete() {
+    list.PlayerCompleted();
+    host.RunDeferred();
+  }
+};
+
+} // namespace
+
+TEST_F(Playlist, AddingKeepsOneEntryPerExactNameAndTitlesFromFileNames) {
+  list.AddFile("/media/Film.avi");
+  list.AddFile("/media/Film.avi");
+  list.AddFile("/media/film.avi"); // another file on this system
+  list.AddFile("http://radio.example/stream");
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Items(0).Title, "Film");
+  EXPECT_EQ(list.Items(2).Title, "http://radio.example/stream");
+  EXPECT_EQ(list.Items(2).FileName, "http://radio.example/stream");
+  EXPECT_EQ(list.Items(0).Duration, -1);
+  EXPECT_TRUE(host.hasEntries);
+  EXPECT_EQ(host.eventRounds, 4); // every addition lets the user interface breathe
+  prefs.SetBool("Playlist.AddDoublet", true);
+  list.AddFile("/media/Film.avi");
+  EXPECT_EQ(list.Count(), 4);
+  // Deleting one of two equal entries keeps the other one known to the doublet check.
+  prefs.SetBool("Playlist.AddDoublet", false);
+  list.Delete(3);
+  list.AddFile("/media/Film.avi");
+  EXPECT_EQ(list.Count(), 3);
+  list.Delete(0);
+  list.AddFile("/media/Film.avi");
+  EXPECT_EQ(list.Count(), 3);
+}
+
+TEST_F(Playlist, RelativeNamesBecomeAbsoluteAndDurationsComeFromTheMediaCache) {
+  zvtest::TempDir dir;
+  TMediaCache cache([&] { return dir.str() + "/"; });
+  cache.EnsureEntry("/media/known.avi")->SetAttr("dur", "2500000000");
+  cache.EnsureEntry("/media/broken.avi")->SetAttr("dur", "12x");
+  TPlayList withCache(prefs, host, &cache);
+  withCache.AddFile("/media/known.avi");
+  withCache.AddFile("/media/broken.avi");
+  withCache.AddFile("/media/sub/../other.avi");
+  withCache.AddFile("relative.avi");
+  EXPECT_EQ(withCache.Items(0).Duration, 2500000000);
+  EXPECT_EQ(withCache.Items(1).Duration, -1);
+  EXPECT_EQ(withCache.Items(2).FileName, "/media/other.avi");
+  EXPECT_EQ(withCache.Items(3).FileName, (fs::current_path() / "relative.avi").string());
+  withCache.SetDuration("/media/other.avi", 77);
+  EXPECT_EQ(withCache.Items(2).Duration, 77);
+  EXPECT_EQ(cache.FindEntry("/media/other.avi")->GetAttr("dur"), "77");
+}
+
+TEST_F(Playlist, DeletingKeepsOrDropsTheCurrentMark) {
+  AddNames({"a.avi", "b.avi", "c.avi", "d.avi"});
+  list.SetCurrent(3);
+  list.Delete(1);
+  EXPECT_EQ(list.CurrentIndex(), 2);
+  EXPECT_EQ(list.Items(2).Title, "d");
+  list.Delete(2);
+  EXPECT_EQ(list.CurrentIndex(), -1);
+  list.Delete(7); // out of range: nothing
+  EXPECT_EQ(list.Count(), 2);
+  list.Play();
+  EXPECT_EQ(list.CurrentIndex(), 0);
+  EXPECT_EQ(host.played, std::vector<std::string>{"a.avi"});
+  EXPECT_EQ(list.Items(0).Duration, 123); // the engine's duration of the opened file
+  list.SetCurrent(5);
+  EXPECT_EQ(list.CurrentIndex(), -1);
+}
+
+TEST_F(Playlist, PreviousAtTheFirstEntry) {
+  AddNames({"a.avi", "b.avi", "c.avi"});
+  list.SetCurrent(0);
+  list.Previous();
+  EXPECT_EQ(list.CurrentIndex(), 0);
+  EXPECT_TRUE(host.played.empty());
+  prefs.SetBool("PlayList.Repeat", true);
+  list.Previous();
+  EXPECT_EQ(list.CurrentIndex(), 2);
+  EXPECT_EQ(host.played, std::vector<std::string>{"c.avi"});
+  list.Previous();
+  EXPECT_EQ(host.played.back(), "b.avi");
+}
+
+TEST_F(Playlist, PlaysThroughAndRunsTheEndActionOnce) {
+  AddNames({"a.avi", "b.avi", "c.avi"});
+  prefs.SetInt("Playlist.OnPlayListEnd", 1);
+  list.Play();
+  Complete();
+  Complete();
+  EXPECT_EQ(host.played, (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+  EXPECT_TRUE(host.posted.empty());
+  Complete();
+  EXPECT_EQ(host.posted, std::vector<int>{453}); // exit is posted, not run inside the handler
+  EXPECT_EQ(host.played.size(), 3u);
+  EXPECT_EQ(std::count(host.executed.begin(), host.executed.end(), 105), 3);
+  EXPECT_EQ(list.CurrentIndex(), 2);
+
+  // With repeat the action runs and the first entry plays again.
+  prefs.SetBool("PlayList.Repeat", true);
+  host.posted.clear();
+  Complete();
+  EXPECT_EQ(host.posted, std::vector<int>{453});
+  EXPECT_EQ(host.played.back(), "a.avi");
+}
+
+TEST_F(Playlist, CompletionNeverFreesThePlayerInsideTheEnginesHandler) {
+  AddNames({"a.avi", "b.avi"});
+  list.Play();
+  IPlaylistPlayer* first = list.Player();
+  list.PlayerCompleted();
+  EXPECT_EQ(list.Player(), first);
+  EXPECT_EQ(host.livePlayers, 1);
+  host.RunDeferred();
+  EXPECT_EQ(host.played.back(), "b.avi");
+  EXPECT_EQ(host.livePlayers, 1);
+  // A completion that arrives after the list is gone does nothing.
+  {
+    TPlayList gone(prefs, host);
+    gone.AddFile("/media/x.avi");
+    gone.Play();
+    gone.PlayerCompleted();
+  }
+  host.RunDeferred();
+  EXPECT_EQ(host.played.back(), "x.avi");
+}
+
+TEST_F(Playlist, AtMostOnePowerActionAtTheEnd) {
+  AddNames({"a.avi"});
+  prefs.SetInt("Playlist.OnPlayListEnd", 2);
+  list.powerOffWhenDone = true;
+  list.hibernateWhenDone = true;
+  list.Play();
+  Complete();
+  EXPECT_EQ(host.posted, std::vector<int>{454});
+  host.posted.clear();
+  prefs.SetInt("Playlist.OnPlayListEnd", 0);
+  list.Play();
+  Complete();
+  EXPECT_EQ(host.posted, std::vector<int>{455});
+}
+
+TEST_F(Playlist, ShuffleGoesThroughEveryEntryOnceThenEnds) {
+  AddNames({"a.avi", "b.avi", "c.avi", "d.avi", "e.avi"});
+  prefs.SetInt("Playlist.OnPlayListEnd", 1);
+  list.SetCurrent(2);
+  list.Play(); // the entry playing when shuffle starts is part of the order
+  list.ToggleShuffle();
+  EXPECT_TRUE(host.shuffleShown);
+  host.played.clear();
+  for (int i = 0; i < 5; ++i)
+    Complete();
+  std::vector<std::string> order = host.played;
+  ASSERT_EQ(order.size(), 5u);
+  std::vector<std::string> sorted = order;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted, (std::vector<std::string>{"a.avi", "b.avi", "c.avi", "d.avi", "e.avi"}));
+  EXPECT_TRUE(host.posted.empty());
+  // The last place of the order has ended: the action runs once and nothing further plays.
+  Complete();
+  EXPECT_EQ(host.played.size(), 5u);
+  EXPECT_EQ(host.posted, std::vector<int>{453});
+  // With repeat: the action runs again and a new order starts at its first place.
+  prefs.SetBool("PlayList.Repeat", true);
+  host.posted.clear();
+  Complete();
+  EXPECT_EQ(host.posted, std::vector<int>{453});
+  ASSERT_EQ(host.played.size(), 6u);
+  EXPECT_EQ(list.Shuffle()->Position(), 0);
+  EXPECT_EQ(host.played.back(), list.Items(list.Shuffle()->Order()[0]).Title + ".avi");
+  list.ToggleShuffle();
+  EXPECT_FALSE(list.ShuffleOn());
+  EXPECT_FALSE(host.shuffleShown);
+}
+
+TEST_F(Playlist, ShuffleWithASingleEntryEndsLikeAPlainList) {
+  AddNames({"a.avi"});
+  prefs.SetInt("Playlist.OnPlayListEnd", 1);
+  list.ToggleShuffle();
+  list.Play();
+  Complete();
+  EXPECT_EQ(host.posted, std::vector<int>{453});
+  EXPECT_EQ(host.played.size(), 1u);
+}
+
+TEST(Shuffle, OrderIsTheSelectionAmongUnusedIndicesInAscendingOrder) {
+  // The order must be exactly what picking Random(m) among the m unused indices gives.
+  for (int n : {1, 2, 3, 7, 64, 1000}) {
+    rnd::SetSeed(12345u + static_cast<uint32_t>(n));
+    std::vector<int> expected;
+    std::vector<bool> used(static_cast<size_t>(n), false);
+    for (int j = 0; j < n; ++j) {
+      std::vector<int> candidates;
+      for (int i = 0; i < n; ++i)
+        if (!used[static_cast<size_t>(i)])
+          candidates.push_back(i);
+      int r = static_cast<int>(rnd::Random(static_cast<uint32_t>(candidates.size())));
+      expected.push_back(candidates[static_cast<size_t>(r)]);
+      used[static_cast<size_t>(candidates[static_cast<size_t>(r)])] = true;
+    }
+    sfShuffle s(1);
+    rnd::SetSeed(12345u + static_cast<uint32_t>(n));
+    s.Draw(n);
+    std::vector<int> got(s.Order().begin(), s.Order().end() - 1);
+    EXPECT_EQ(got, expected) << n;
+    EXPECT_EQ(s.Order().back(), -1);
+  }
+}
+
+TEST(Shuffle, StepsAndCountChanges) {
+  sfShuffle s(3);
+  EXPECT_EQ(s.Position(), -1);
+  std::vector<int> seen{s.Forward(3), s.Forward(3), s.Forward(3)};
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(s.Position(), 2);
+  s.Forward(3); // past the end: a new order, first place
+  EXPECT_EQ(s.Position(), 0);
+  s.Backward(3); // before the start: a new order, first place
+  EXPECT_EQ(s.Position(), 0);
+  int v = s.Forward(5); // another count: a new order for it
+  EXPECT_EQ(s.Count(), 5);
+  EXPECT_EQ(s.Position(), 0);
+  EXPECT_GE(v, 0);
+  EXPECT_LT(v, 5);
+}
+
+TEST(Random, LinearCongruentialSteps) {
+  rnd::SetSeed(0);
+  EXPECT_EQ(rnd::Random(100), 0u); // seed 1: (1 * 100) >> 32
+  EXPECT_EQ(rnd::Seed(), 1u);
+  rnd::Random(1);
+  EXPECT_EQ(rnd::Seed(), 134775814u);
+  rnd::SetSeed(0xFFFFFFFFu);
+  uint32_t r = rnd::Random(10);
+  EXPECT_EQ(rnd::Seed(), 0xFFFFFFFFu * 134775813u + 1u);
+  EXPECT_EQ(r, static_cast<uint32_t>((static_cast<uint64_t>(rnd::Seed()) * 10) >> 32));
+}
+
+TEST_F(Playlist, TotalsBookmarksAndNames) {
+  EXPECT_EQ(list.TotalDuration(), 1);
+  AddNames({"a.avi", "b.avi"});
+  EXPECT_EQ(list.TotalDuration(), -1);
+  list.Items(0).Duration = 10;
+  EXPECT_EQ(list.TotalDuration(), -11);
+  list.Items(1).Duration = 5;
+  EXPECT_EQ(list.TotalDuration(), 16);
+
+  EXPECT_EQ(TPlayList::NormalizeName("Film [Rip] - Part_1.avi"), "FilmPart1.avi");
+  EXPECT_EQ(TPlayList::NormalizeName("[x]"), "");
+  EXPECT_EQ(TPlayList::NormalizeName("a[b"), "a");
+  EXPECT_EQ(TPlayList::NormalizeName("a--b"), "ab");
+  EXPECT_EQ(TPlayList::NormalizeName("a]b[c]d[e"), "a]bd");
+
+  list.AddBookmark(0, "late", 50);
+  list.AddBookmark(0, "early", 10);
+  list.AddBookmark(0, "mid", 30);
+  ASSERT_EQ(list.Items(0).Bookmarks.size(), 3u);
+  EXPECT_EQ(list.Items(0).Bookmarks[0].Name, "early");
+  EXPECT_EQ(list.Items(0).Bookmarks[2].Name, "late");
+  list.DeleteBookmark(0, 5);
+  list.DeleteBookmark(0, 1);
+  EXPECT_EQ(list.Items(0).Bookmarks[1].Name, "late");
+
+  // Without a player nothing is marked; with one, the name shows the position to the second.
+  list.AddBookmarkAtPlayPosition();
+  EXPECT_EQ(list.Items(0).Bookmarks.size(), 2u);
+  list.PlayIndex(1);
+  host.position = ((1 * 3600 + 2 * 60 + 3) * 1000 + 456) * 10'000LL;
+  list.AddBookmarkAtPlayPosition();
+  ASSERT_EQ(list.Items(1).Bookmarks.size(), 1u);
+  EXPECT_EQ(list.Items(1).Bookmarks[0].Name, "[ 01:02:03 ]");
+  list.PlayIndex(1, 0);
+  EXPECT_EQ(host.seeks, std::vector<int64_t>{host.position});
+}
+
+TEST_F(Playlist, SortsReversesAndMoves) {
+  AddNames({"c/x.avi", "a/z.avi", "b/y.avi"});
+  list.Items(0).Title = "2";
+  list.Items(1).Title = "3";
+  list.Items(2).Title = "1";
+  list.SetCurrent(1);
+  list.SortByFullPath();
+  EXPECT_EQ(list.Items(0).FileName, "/media/a/z.avi");
+  EXPECT_EQ(list.CurrentIndex(), 0); // the mark travels with its entry
+  list.SortByTitle();
+  EXPECT_EQ(list.Items(0).Title, "1");
+  list.SortByFileName();
+  EXPECT_EQ(list.Items(0).FileName, "/media/c/x.avi");
+  list.Reverse();
+  EXPECT_EQ(list.Items(0).FileName, "/media/a/z.avi");
+  list.Move(0, 2);
+  EXPECT_EQ(list.Items(2).FileName, "/media/a/z.avi");
+  list.Move(0, 3); // out of range
+  EXPECT_EQ(list.Items(2).FileName, "/media/a/z.avi");
+}
+
+TEST_F(Playlist, FoldersDvdsAndSimilarFiles) {
+  zvtest::TempDir dir;
+  fs::create_directories(dir.path() / "tree/sub/deeper");
+  fs::create_directories(dir.path() / "dvd/VIDEO_TS");
+  for (const char* f : {"tree/one.avi", "tree/notes.txt", "tree/sub/two.mp3", "tree/sub/deeper/three.mkv",
+                        "dvd/VIDEO_TS/VIDEO_TS.IFO", "dvd/VIDEO_TS/VTS_01_1.VOB"})
+    zvtest::WriteFile(dir.file(f), "x");
+  // A link back up the tree is not followed.
+  fs::create_directory_symlink(dir.path() / "tree", dir.path() / "tree/sub/loop");
+  list.AddList({dir.file("tree")});
+  std::vector<std::string> titles;
+  for (int i = 0; i < list.Count(); ++i)
+    titles.push_back(list.Items(i).Title);
+  std::sort(titles.begin(), titles.end());
+  EXPECT_EQ(titles, (std::vector<std::string>{"one", "three", "two"}));
+  EXPECT_GE(host.addsFinished, 1);
+
+  for (std::string name : {dir.file("dvd"), dir.file("dvd") + "/"}) {
+    list.Clear();
+    list.AddList({name});
+    ASSERT_EQ(list.Count(), 1) << name;
+    EXPECT_EQ(list.Items(0).FileName, dir.file("dvd/VIDEO_TS/VIDEO_TS.IFO"));
+  }
+
+  // Similar files: the first four characters of the normalised names decide.
+  fs::create_directories(dir.path() / "series");
+  for (const char* f : {"series/Show [HD] - 01.avi", "series/Show_02.avi", "series/Other.avi", "series/Show 03.mp3"})
+    zvtest::WriteFile(dir.file(f), "x");
+  list.Clear();
+  prefs.SetBool("OnOpen.SearchForSimilarFiles", true);
+  list.AddList({dir.file("series/Show_02.avi")});
+  ASSERT_EQ(list.Count(), 2);
+  ASSERT_GE(list.CurrentIndex(), 0);
+  EXPECT_EQ(list.Items(list.CurrentIndex()).Title, "Show_02");
+  // An audio file is added alone.
+  list.Clear();
+  list.AddList({dir.file("series/Show 03.mp3")});
+  EXPECT_EQ(list.Count(), 1);
+}
+
+TEST_F(Playlist, ZvpFilesRoundTripWithRelativeEntries) {
+  zvtest::TempDir dir;
+  fs::create_directories(dir.path() / "lists/media");
+  list.AddFile(dir.file("lists/media/one.avi"));
+  list.AddFile("/elsewhere/two.mkv");
+  list.AddFile("http://radio.example/live");
+  list.Items(0).Title = "First one";
+  list.AddBookmark(0, "[ 00:01:02 ]", ((62 * 1000) + 345) * 10'000LL);
+  list.AddBookmark(0, "Start", 0);
+  list.AddBookmark(1, "Late", ((99LL * 3600) * 1000 + 1) * 10'000LL);
+  std::string file = dir.file("lists/mine.zvp");
+  list.SaveToZVP(file);
+  std::string text = zvtest::ReadFile(file);
+  EXPECT_EQ(text.substr(0, text.find("\r\n")), "media/one.avi");
+  EXPECT_NE(text.find(">N First one\r\n>B 00:00:00.000 Start\r\n>B 00:01:02.345 [ 00:01:02 ]\r\n\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("/elsewhere/two.mkv\r\n"), std::string::npos);
+
+  // Moved together with its media, the list still finds them.
+  fs::rename(dir.path() / "lists", dir.path() / "moved");
+  TPlayList back(prefs, host);
+  back.AddFromZVP(dir.file("moved/mine.zvp"));
+  ASSERT_EQ(back.Count(), 3);
+  EXPECT_EQ(back.Items(0).FileName, dir.file("moved/media/one.avi"));
+  EXPECT_EQ(back.Items(0).Title, "First one");
+  ASSERT_EQ(back.Items(0).Bookmarks.size(), 2u);
+  EXPECT_EQ(back.Items(0).Bookmarks[1].Position, ((62 * 1000) + 345) * 10'000LL);
+  EXPECT_EQ(back.Items(0).Bookmarks[1].Name, "[ 00:01:02 ]");
+  EXPECT_EQ(back.Items(1).FileName, "/elsewhere/two.mkv");
+  EXPECT_EQ(back.Items(1).Bookmarks[0].Position, ((99LL * 3600) * 1000 + 1) * 10'000LL);
+  EXPECT_EQ(back.Items(2).FileName, "http://radio.example/live");
+}
+
+TEST_F(Playlist, ZvpReaderToleratesOddLines) {
+  zvtest::TempDir dir;
+  std::string file = dir.file("odd.zvp");
+  zvtest::WriteFile(file, ">N before any entry\n  a.avi  \r\n>N Title A\n>B xx:yy:zz.www broken\n>Q other\n\n\n"
+                          "a.avi\n>N Applies to the last entry\n>B 00:00:01.500\nb.avi");
+  list.AddFromZVP(file);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(0).Title, "Applies to the last entry"); // the doublet's lines go to the last entry
+  ASSERT_EQ(list.Items(0).Bookmarks.size(), 2u);
+  EXPECT_EQ(list.Items(0).Bookmarks[0].Position, 0);
+  EXPECT_EQ(list.Items(0).Bookmarks[0].Name, "broken");
+  EXPECT_EQ(list.Items(0).Bookmarks[1].Position, 15'000'000);
+  EXPECT_EQ(list.Items(1).Title, "b");
+  list.AddFromZVP(dir.file("missing.zvp"));
+  EXPECT_EQ(list.Count(), 2);
+  // A list that cannot be written leaves nothing behind and raises nothing.
+  list.SaveToZVP(dir.file("no/such/folder/x.zvp"));
+  EXPECT_FALSE(fs::exists(dir.file("no/such/folder/x.zvp")));
+}
+
+TEST_F(Playlist, ChangeNotificationsWaitForTheEndOfAnUpdate) {
+  int changes = 0;
+  list.onChange = [&] { ++changes; };
+  list.BeginUpdate();
+  AddNames({"a.avi", "b.avi"});
+  EXPECT_EQ(changes, 0);
+  list.EndUpdate();
+  EXPECT_EQ(changes, 1);
+  list.SetCurrent(0); // no notification
+  EXPECT_EQ(changes, 1);
+  list.Clear();
+  EXPECT_EQ(changes, 2);
+  EXPECT_FALSE(host.hasEntries);
+}
