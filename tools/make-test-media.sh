@@ -30,4 +30,5 @@ $L $A ! audioconvert ! audio/x-raw,format=S16LE ! wavenc ! filesink location="$o
 
 "$patch" "$out/mpeg4_mp3.avi" "$out/unknown_fourcc.avi" video ABCD
 "$patch" "$out/mjpg_pcm.avi" "$out/unknown_wavetag.avi" audio 1234
+"$patch" "$out/mpeg4_mp3.avi" "$out/xdiv.avi" video xDIV
 echo "$sum" > "$stamp"

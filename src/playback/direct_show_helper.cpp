@@ -119,6 +119,15 @@ void TDirectShowHelper::CreateBuilder() {
   IPrefs* prefs = host_.prefs;
   if (prefs && prefs->GetBool("Video.ForceOverlay"))
     Log("TDirectShowHelper.CreateBuilder: overlay mixing is done by the video widget on this platform");
+  AddForcedFilters();
+  if (prefs)
+    exposeGraph_ = prefs->GetBool("Modules.DirectShow.ExposeGraph");
+}
+
+void TDirectShowHelper::AddForcedFilters() {
+  IPrefs* prefs = host_.prefs;
+  if (!graph_)
+    return;
   // The own video processor joins here when Video.VideoProcessor is on.
   if (prefs) {
     std::string list = prefs->GetString("Modules.DirectShow.ForceFilters");
@@ -136,7 +145,6 @@ void TDirectShowHelper::CreateBuilder() {
         // A forced filter that cannot be made is skipped; the others are still added.
       }
     }
-    exposeGraph_ = prefs->GetBool("Modules.DirectShow.ExposeGraph");
   }
 }
 

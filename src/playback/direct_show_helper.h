@@ -33,6 +33,9 @@ public:
 
   // Creates the graph for the next file; raises EZvError naming the failed step.
   void CreateBuilder();
+  // Adds the filters every new graph starts with (Modules.DirectShow.ForceFilters); the graph
+  // builder adds them again after it had to empty the graph.
+  void AddForcedFilters();
   void FreeGraph();
   eng::HRESULT RenderFile(const std::string& name);
 

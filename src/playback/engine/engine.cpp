@@ -47,4 +47,24 @@ std::string StandardErrorText(HRESULT code) {
   }
 }
 
+namespace classes {
+const TGuid AsyncFileReader = *TGuid::Parse("{E436EBB5-524F-11CE-9F53-0020AF0BA770}");
+const TGuid AviSplitter = *TGuid::Parse("{1B544C20-FD0B-11CE-8C63-00AA0044B51E}");
+const TGuid DirectSoundRenderer = *TGuid::Parse("{79376820-07D0-11CF-A24D-0020AFD79767}");
+const TGuid WaveOutRenderer = *TGuid::Parse("{E30629D1-27E5-11CE-875D-00608CB78066}");
+const TGuid VideoRenderer = *TGuid::Parse("{70E102B0-5556-11CE-97C0-00AA0055595A}");
+const TGuid NullRenderer = *TGuid::Parse("{C1F400A4-3F08-11D3-9F0B-006008039E37}");
+const TGuid Mpeg3Decoder = *TGuid::Parse("{38BE3000-DBF4-11D0-860E-00A024CFEF6D}");
+const TGuid DivXDecoder = *TGuid::Parse("{78766964-0000-0010-8000-00AA00389B71}");
+const TGuid XviDDecoder = *TGuid::Parse("{64697678-0000-0010-8000-00AA00389B71}");
+} // namespace classes
+
+TGuid ClassOfFactory(const std::string& factoryName) {
+  if (factoryName == "filesrc")
+    return classes::AsyncFileReader;
+  if (factoryName == "avidemux")
+    return classes::AviSplitter;
+  return TGuid::FromName("gst:" + factoryName);
+}
+
 } // namespace eng

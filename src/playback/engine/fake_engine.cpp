@@ -101,11 +101,15 @@ HRESULT TFakeGraph::Disconnect(IPin* pin) {
 
 HRESULT TFakeGraph::Render(IPin* out) {
   Note("Render(" + (out ? out->Name() : std::string("null")) + ")");
+  if (script_.renderPinHook)
+    return script_.renderPinHook(*this, out);
   return script_.renderPin;
 }
 
 HRESULT TFakeGraph::RenderFile(const std::string& name) {
   Note("RenderFile(" + name + ")");
+  if (script_.renderFileHook)
+    return script_.renderFileHook(*this, name);
   auto it = script_.renderFile.find(name);
   return it == script_.renderFile.end() ? script_.defaultRender : it->second;
 }
@@ -232,6 +236,17 @@ std::shared_ptr<IFilter> TFakeEngine::CreateFilter(const TGuid& classId) {
   f->AddPin("Out", TPinDirection::Output);
   log.push_back("CreateFilter(" + it->second + ")");
   return f;
+}
+
+bool TFakeEngine::LoadPlugin(const std::string& path) {
+  log.push_back("LoadPlugin(" + path + ")");
+  auto it = plugins.find(path);
+  if (it == plugins.end())
+    return false;
+  for (const auto& [cls, name] : it->second)
+    if (auto guid = TGuid::Parse(cls))
+      knownClasses[*guid] = name;
+  return true;
 }
 
 std::string TFakeEngine::FilterFriendlyName(const TGuid& classId) {

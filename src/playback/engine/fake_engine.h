@@ -13,6 +13,7 @@
 namespace eng::fake {
 
 class TFakeFilter;
+class TFakeGraph;
 
 class TFakePin : public IPin {
 public:
@@ -64,6 +65,9 @@ struct TScript {
   std::optional<int64_t> duration;     // none: the engine cannot tell
   int videoWidth = 0, videoHeight = 0; // 0: no video
   bool canStep = true;
+  // Optional stand-ins for rendering: they see the graph and decide the outcome.
+  std::function<HRESULT(TFakeGraph&, const std::string&)> renderFileHook;
+  std::function<HRESULT(TFakeGraph&, IPin*)> renderPinHook;
 };
 
 class TFakeGraph : public IGraph {
@@ -137,6 +141,9 @@ public:
   std::shared_ptr<IFilter> CreateFilter(const TGuid& classId) override;
   std::string ErrorText(HRESULT code) override { return StandardErrorText(code); }
   std::string FilterFriendlyName(const TGuid& classId) override;
+  // Plug-in files that load: each makes its classes known.
+  bool LoadPlugin(const std::string& path) override;
+  std::map<std::string, std::map<std::string, std::string>> plugins; // path -> class text -> name
 
   // The script every new graph starts with, and the graphs made so far.
   TScript script;

@@ -9,18 +9,6 @@
 
 namespace eng {
 
-namespace classes {
-const TGuid AsyncFileReader = *TGuid::Parse("{E436EBB5-524F-11CE-9F53-0020AF0BA770}");
-const TGuid AviSplitter = *TGuid::Parse("{1B544C20-FD0B-11CE-8C63-00AA0044B51E}");
-const TGuid DirectSoundRenderer = *TGuid::Parse("{79376820-07D0-11CF-A24D-0020AFD79767}");
-const TGuid WaveOutRenderer = *TGuid::Parse("{E30629D1-27E5-11CE-875D-00608CB78066}");
-const TGuid VideoRenderer = *TGuid::Parse("{70E102B0-5556-11CE-97C0-00AA0055595A}");
-const TGuid NullRenderer = *TGuid::Parse("{C1F400A4-3F08-11D3-9F0B-006008039E37}");
-const TGuid Mpeg3Decoder = *TGuid::Parse("{38BE3000-DBF4-11D0-860E-00A024CFEF6D}");
-const TGuid DivXDecoder = *TGuid::Parse("{78766964-0000-0010-8000-00AA00389B71}");
-const TGuid XviDDecoder = *TGuid::Parse("{64697678-0000-0010-8000-00AA00389B71}");
-} // namespace classes
-
 namespace {
 
 struct TKnownClass {
@@ -52,14 +40,6 @@ std::string EnvOr(const char* name, const char* def) {
 std::string AudioSinkDescription() { return EnvOr("ZELVAR_AUDIO_SINK", "autoaudiosink"); }
 
 std::string VideoSinkDescription() { return EnvOr("ZELVAR_VIDEO_SINK", "zvvideosink"); }
-
-TGuid ClassOfFactory(const std::string& factoryName) {
-  if (factoryName == "filesrc")
-    return classes::AsyncFileReader;
-  if (factoryName == "avidemux")
-    return classes::AviSplitter;
-  return TGuid::FromName("gst:" + factoryName);
-}
 
 TGstEngine::TGstEngine() {
   static std::once_flag once;
@@ -120,6 +100,19 @@ std::string TGstEngine::FilterFriendlyName(const TGuid& classId) {
       return k.friendly;
   std::shared_ptr<IFilter> f = CreateFilter(classId);
   return f ? static_cast<TGstFilter*>(f.get())->DefaultName() : std::string();
+}
+
+bool TGstEngine::LoadPlugin(const std::string& path) {
+  GError* err = nullptr;
+  GstPlugin* plugin = gst_plugin_load_file(path.c_str(), &err);
+  if (err)
+    g_error_free(err);
+  if (!plugin)
+    return false;
+  // The registry keeps the plug-in's features; the plug-in stays loaded for the process.
+  gst_registry_add_plugin(gst_registry_get(), plugin);
+  gst_object_unref(plugin);
+  return true;
 }
 
 } // namespace eng

@@ -474,10 +474,19 @@ void TGstGraph::HoldRenderer(GstElement* renderer) {
 
 void TGstGraph::ReleaseHolds() {
   std::vector<std::pair<GstPad*, gulong>> holds;
+  bool restart;
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     released_ = true;
     holds.swap(holds_);
+    restart = restart_;
+    restart_ = false;
+  }
+  // A stream rendered after its source had started may have lost its beginning: everything starts
+  // again from the top, which a graph that has not run yet can do unseen.
+  if (restart && !holds.empty()) {
+    Trace("restart from the beginning");
+    gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH), 0);
   }
   for (auto& [pad, id] : holds) {
     gst_pad_remove_probe(pad, id);
@@ -883,18 +892,21 @@ bool ProducesRaw(GstElementFactory* f) {
 
 } // namespace
 
-// The factories that take the caps to raw data: a decoder, possibly after parsers.
-std::vector<std::string> DecoderChainFor(GstCaps* caps, int depth = 3) {
-  if (depth <= 0 || !caps || gst_caps_is_empty(caps))
-    return {};
+std::vector<std::string> DecoderChainFor(GstCaps* caps, int depth = 3);
+
+namespace {
+std::vector<std::string> DirectDecoder(GstCaps* caps) {
   std::vector<std::string> chain;
   GList* decoders = FactoriesFor(GST_ELEMENT_FACTORY_TYPE_DECODER, caps);
   for (GList* l = decoders; l && chain.empty(); l = l->next)
     if (ProducesRaw(GST_ELEMENT_FACTORY(l->data)))
       chain.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(l->data)));
   gst_plugin_feature_list_free(decoders);
-  if (!chain.empty())
-    return chain;
+  return chain;
+}
+
+std::vector<std::string> ParserThenDecoder(GstCaps* caps, int depth) {
+  std::vector<std::string> chain;
   GList* parsers = FactoriesFor(GST_ELEMENT_FACTORY_TYPE_PARSER, caps);
   for (GList* l = parsers; l && chain.empty(); l = l->next) {
     GstCaps* src = SrcTemplateCaps(GST_ELEMENT_FACTORY(l->data));
@@ -921,6 +933,28 @@ std::vector<std::string> DecoderChainFor(GstCaps* caps, int depth = 3) {
   }
   gst_plugin_feature_list_free(parsers);
   return chain;
+}
+
+bool IsParsed(GstCaps* caps) {
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  gboolean flag = FALSE;
+  return (gst_structure_get_boolean(s, "parsed", &flag) && flag) ||
+         (gst_structure_get_boolean(s, "framed", &flag) && flag);
+}
+} // namespace
+
+// The factories that take the caps to raw data. A stream that is not known to be parsed goes
+// through a parser first where there is one (a decoder needs the picture size and whole frames
+// that the parser finds in the stream); a parsed stream goes straight to a decoder.
+std::vector<std::string> DecoderChainFor(GstCaps* caps, int depth) {
+  if (depth <= 0 || !caps || gst_caps_is_empty(caps))
+    return {};
+  if (IsParsed(caps)) {
+    std::vector<std::string> chain = DirectDecoder(caps);
+    return chain.empty() ? ParserThenDecoder(caps, depth) : chain;
+  }
+  std::vector<std::string> chain = ParserThenDecoder(caps, depth);
+  return chain.empty() ? DirectDecoder(caps) : chain;
 }
 
 GstPad* TGstGraph::Exposed(GstPad* pad) {
@@ -952,6 +986,12 @@ HRESULT TGstGraph::Render(IPin* out) {
     return VFW_E_CANNOT_RENDER;
   if (IsRawCaps(caps)) {
     HRESULT hr = AttachRenderer(pad, caps);
+    gst_caps_unref(caps);
+    return hr;
+  }
+  // Filters already in the graph with a free input come first, in the order they were added:
+  // that is how a decoder added by hand takes the stream.
+  if (HRESULT hr = RenderThroughGraphFilters(p, pad, caps); hr != VFW_E_CANNOT_RENDER) {
     gst_caps_unref(caps);
     return hr;
   }
@@ -1013,6 +1053,54 @@ HRESULT TGstGraph::Render(IPin* out) {
   }
   ApplyVideoOutput();
   return S_OK;
+}
+
+HRESULT TGstGraph::RenderThroughGraphFilters(TGstPin* out, GstPad* pad, GstCaps* caps) {
+  std::vector<std::shared_ptr<TGstFilter>> candidates;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    for (const auto& f : filters_)
+      if (auto* owner = static_cast<TGstFilter*>(out->Owner());
+          !f->transparent && f.get() != owner && f.get() != owner->topLevel)
+        candidates.push_back(f);
+  }
+  for (const auto& f : candidates) {
+    GstIterator* it = gst_element_iterate_sink_pads(f->Element());
+    GstPad* input = nullptr;
+    GValue item = G_VALUE_INIT;
+    while (!input && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+      auto* candidate = GST_PAD(g_value_get_object(&item));
+      if (!gst_pad_is_linked(candidate)) {
+        GstCaps* accepted = gst_pad_query_caps(candidate, nullptr);
+        if (gst_caps_can_intersect(accepted, caps))
+          input = GST_PAD(gst_object_ref(candidate));
+        gst_caps_unref(accepted);
+      }
+      g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    if (!input)
+      continue;
+    Trace("Render through " + f->Name());
+    // Everything that filter puts out is rendered first, and the filter brought to the graph's
+    // state, so that the stream finds its whole way ready the moment it is linked.
+    bool ok = true;
+    for (IPin* pin : f->Pins())
+      if (pin->Direction() == TPinDirection::Output && !pin->ConnectedTo())
+        ok = ok && Succeeded(Render(pin));
+    if (ok) {
+      gst_element_sync_state_with_parent(f->Element());
+      ok = gst_pad_link(pad, input) == GST_PAD_LINK_OK;
+    }
+    gst_object_unref(input);
+    if (ok) {
+      std::lock_guard<std::recursive_mutex> guard(lock_);
+      restart_ = true; // the source may have been running (or about to) before the link
+      return S_OK;
+    }
+  }
+  return VFW_E_CANNOT_RENDER;
 }
 
 void TGstGraph::Abort() {

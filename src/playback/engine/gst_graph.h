@@ -137,6 +137,9 @@ private:
   // pause or run. Returns a failure code when no renderer could be made.
   HRESULT AttachRenderer(GstPad* pad, GstCaps* caps);
   std::shared_ptr<TGstFilter> MakeRenderer(GstCaps* caps, HRESULT& hr);
+  // Links the pad to a free input of a filter already in the graph that takes its caps and renders
+  // that filter's outputs; VFW_E_CANNOT_RENDER when no such filter takes the stream.
+  HRESULT RenderThroughGraphFilters(TGstPin* out, GstPad* pad, GstCaps* caps);
   void Hold(GstPad* pad);
   void HoldRenderer(GstElement* renderer);
   void ReleaseHolds();
@@ -157,6 +160,7 @@ private:
   std::map<GstElement*, std::unique_ptr<TGstFilter>> inner_;
   std::vector<std::pair<GstPad*, gulong>> holds_;
   bool released_ = false;
+  bool restart_ = false; // a stream joined after the source started: start again at the first run
   TFilterState state_ = State_Stopped;
   int64_t lastPosition_ = 0;
   double rate_ = 1.0;
