@@ -451,10 +451,20 @@ void TPlayList::PlayCurrent() {
   if (!player_)
     return;
   player_->PlayFile(Items(current).FileName);
+  if (player_ && !player_->Opened()) {
+    // The player has told the user why; the list goes on with the next entry as if this one had
+    // ended, until every entry has failed in turn.
+    if (++failedInARow_ < Count())
+      PlayerCompleted();
+    else
+      failedInARow_ = 0;
+    return;
+  }
+  failedInARow_ = 0;
   // The player's opening may have run events that changed the list.
   current = CurrentIndex();
   int64_t duration = host_.OpenedDuration();
-  if (current >= 0 && player_)
+  if (current >= 0 && player_ && duration >= 0)
     Items(current).Duration = duration;
   host_.PlaybackStarted();
 }

@@ -54,6 +54,8 @@ class IPlaylistPlayer {
 public:
   virtual ~IPlaylistPlayer() = default;
   virtual void PlayFile(const std::string& name) = 0;
+  // Whether the last PlayFile opened the file.
+  virtual bool Opened() const { return true; }
   virtual int64_t GetPosition() = 0;
   virtual void SeekTo(int64_t position) = 0;
 };
@@ -181,6 +183,7 @@ private:
   std::unique_ptr<IPlaylistPlayer> player_;
   std::unique_ptr<sfShuffle> shuffle_;
   bool windowWasActive_ = false;
+  int failedInARow_ = 0; // entries that could not be opened, one after the other
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -45,6 +45,10 @@ const TXMLAttr* TXMLNode::FindAttr(std::string_view name) const {
   return nullptr;
 }
 
+void TXMLNode::RemoveAttr(std::string_view name) {
+  std::erase_if(attrs_, [&](const TXMLAttr& a) { return SameText(a.name, name); });
+}
+
 std::string TXMLNode::GetAttr(std::string_view name) const {
   const TXMLAttr* a = FindAttr(name);
   return a ? a->value : std::string();

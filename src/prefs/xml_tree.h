@@ -39,6 +39,8 @@ public:
   // The first attribute of that name (any case), or empty text.
   std::string GetAttr(std::string_view name) const;
   const TXMLAttr* FindAttr(std::string_view name) const;
+  // Removes every attribute of that name (any case).
+  void RemoveAttr(std::string_view name);
 
   size_t ChildCount() const { return children_.size(); }
   TXMLNode* Child(size_t i) const { return children_[i].get(); }

@@ -23,7 +23,12 @@ struct FakeHost : IPlaylistHost {
     FakeHost& host;
     explicit Player(FakeHost& h) : host(h) { ++host.livePlayers; }
     ~Player() override { --host.livePlayers; }
-    void PlayFile(const std::string& name) override { host.played.push_back(fs::path(name).filename().string()); }
+    void PlayFile(const std::string& name) override {
+      host.played.push_back(fs::path(name).filename().string());
+      opened = name.find("bad") == std::string::npos;
+    }
+    bool Opened() const override { return opened; }
+    bool opened = false;
     int64_t GetPosition() override { return host.position; }
     void SeekTo(int64_t p) override { host.seeks.push_back(p); }
   };
@@ -481,4 +486,25 @@ TEST_F(Playlist, ChangeNotificationsWaitForTheEndOfAnUpdate) {
   list.Clear();
   EXPECT_EQ(changes, 2);
   EXPECT_FALSE(host.hasEntries);
+}
+
+TEST_F(Playlist, AnEntryThatCannotOpenIsSkipped) {
+  AddNames({"a.avi", "bad.avi", "c.avi"});
+  prefs.SetInt("Playlist.OnPlayListEnd", 1);
+  list.Play();
+  Complete(); // a ends; "bad" fails and the list goes on by itself
+  host.RunDeferred();
+  EXPECT_EQ(host.played, (std::vector<std::string>{"a.avi", "bad.avi", "c.avi"}));
+  EXPECT_TRUE(host.posted.empty());
+  Complete();
+  EXPECT_EQ(host.posted, std::vector<int>{453});
+
+  // A list where nothing opens tries each entry once, even with repeat.
+  list.Clear();
+  AddNames({"bad1.avi", "bad2.avi"});
+  prefs.SetBool("PlayList.Repeat", true);
+  host.played.clear();
+  list.Play();
+  host.RunDeferred();
+  EXPECT_EQ(host.played, (std::vector<std::string>{"bad1.avi", "bad2.avi"}));
 }

@@ -157,6 +157,7 @@ HRESULT TFakeGraph::GetDuration(int64_t& duration) {
 HRESULT TFakeGraph::SetPositions(int64_t current, int currentFlags, int64_t, int stopFlags) {
   Note(zv::Format("SetPositions(%d,%d,%d)", current, currentFlags, stopFlags));
   position_ = current;
+  seeks_.push_back(current);
   return S_OK;
 }
 

@@ -116,6 +116,8 @@ public:
   long Volume() const { return volume_; }
   long Balance() const { return balance_; }
   double Rate() const { return rate_; }
+  // The positions of every SetPositions call, in order.
+  const std::vector<int64_t>& SetPositionsCalls() const { return seeks_; }
 
 private:
   void Note(const std::string& line) {
@@ -127,6 +129,7 @@ private:
   std::vector<std::shared_ptr<IFilter>> filters_;
   TFilterState state_ = State_Stopped;
   int64_t position_ = 0;
+  std::vector<int64_t> seeks_;
   double rate_ = 1.0;
   long volume_ = 0, balance_ = 0;
   IVideoOutput* video_ = nullptr;

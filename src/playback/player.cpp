@@ -1,0 +1,462 @@
+#include "playback/player.h"
+
+#include "core/error.h"
+#include "core/format.h"
+#include "core/session_log.h"
+#include "core/system_helper.h"
+#include "core/text_util.h"
+#include "prefs/media_store.h"
+#include "skin/language_manager.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace zv {
+namespace fs = std::filesystem;
+
+namespace {
+bool g_divx = false;
+
+bool IsUrl(const std::string& name) { return name.find(":/") != std::string::npos; }
+
+bool CanRead(const std::string& name) {
+  std::error_code ec;
+  if (!fs::is_regular_file(name, ec))
+    return false;
+  std::ifstream in(name, std::ios::binary);
+  return in.good();
+}
+
+bool Exists(const std::string& name) {
+  std::error_code ec;
+  return fs::exists(name, ec);
+}
+} // namespace
+
+TCurrentMedia& CurrentMedia() {
+  static TCurrentMedia current;
+  return current;
+}
+
+bool TPlayer::DivXFlag() { return g_divx; }
+
+TPlayer::TPlayer(TDirectShowHelper& dsh, TPlayerHost host) : dsh_(dsh), host_(std::move(host)) {
+  if (!host_.services)
+    host_.services = &nothing_;
+  dsh_.SetCompletionCallback([this] { OnComplete(); });
+}
+
+TPlayer::~TPlayer() {
+  try {
+    SaveMediaSettings();
+  } catch (const std::exception& e) {
+    Log(std::string("!TPlayer.SaveMediaSettings: ") + e.what());
+  }
+  try {
+    if (dsh_.Graph())
+      dsh_.Stop();
+  } catch (const EZvError&) {
+    // a graph that cannot stop is freed below anyway
+  }
+  dsh_.SetCompletionCallback(nullptr);
+  Close();
+}
+
+void TPlayer::Mark(const std::string& mark) {
+  if (host_.window)
+    host_.window->SetCaptionText(mark + host_.window->CaptionText());
+}
+
+int64_t TPlayer::GetPosition() { return dsh_.GetPosition(); }
+
+int64_t TPlayer::GetDuration() { return dsh_.GetDuration(); }
+
+void TPlayer::Rewind() { dsh_.SeekTo(0); }
+
+void TPlayer::SeekTo(int64_t position) { dsh_.SeekTo(position); }
+
+void TPlayer::Close() {
+  try {
+    if (dsh_.Graph())
+      dsh_.Stop();
+  } catch (const EZvError&) {
+    // freed below
+  }
+  builder_.reset();
+  host_.services->FreeModels();
+  fileName_.clear();
+  dsh_.SetOwner(nullptr);
+  dsh_.FreeGraph();
+  if (host_.window)
+    host_.window->EnableControls(false);
+  host_.services->UnloadSubtitles();
+}
+
+void TPlayer::OnComplete() {
+  try {
+    dsh_.Pause();
+  } catch (const EZvError& e) {
+    Log(std::string("!TPlayer.OnComplete: ") + e.what());
+  }
+  if (!host_.prefs || host_.prefs->GetString("OnDone.Rewind") != "0")
+    dsh_.SeekTo(0);
+  if (onCompleted)
+    onCompleted();
+}
+
+std::string TPlayer::GetNextFilePart(const std::string& name) {
+  fs::path p(name);
+  std::string ext = p.extension().string();
+  std::string base = name.substr(0, name.size() - ext.size());
+  if (base.empty() || base.back() == '/')
+    return {};
+  char& last = base.back();
+  if (!((last >= '0' && last <= '9') || (last >= 'a' && last <= 'z')))
+    return {};
+  last = static_cast<char>(last + 1); // 9 becomes ':', z becomes '{': names that never exist
+  std::string next = base + ext;
+  if (!Exists(next))
+    return {};
+  Log("TPlayer.GetNextFilePart:Found=[" + next + "]");
+  return next;
+}
+
+void TPlayer::Fail(const std::string& message) {
+  if (host_.prefs && host_.prefs->GetBool("OSD.Info.AlertMsg")) {
+    if (host_.osd)
+      host_.osd(message);
+  } else if (host_.alert) {
+    host_.alert(message);
+  }
+}
+
+void TPlayer::PlayFile(const std::string& name) {
+  try {
+    if (!DoPlayFile(name))
+      return;
+  } catch (const EZvError& e) {
+    // An engine step that failed ends the opening; nothing of the graph survives.
+    Log(std::string("!TPlayer.PlayFile: ") + e.what());
+    Fail(Lang("Error.RenderError") + "\r\n" + name + "\r\n" + e.what());
+    Close();
+    return;
+  }
+  Log("-TPlayer.PlayFile");
+}
+
+bool TPlayer::DoPlayFile(const std::string& name) {
+  IPrefs* prefs = host_.prefs;
+  IPlayerWindow* win = host_.window;
+  IPlayerServices& svc = *host_.services;
+  auto pref = [prefs](const char* key, const char* def) {
+    std::string v = prefs ? prefs->GetString(key) : std::string();
+    return v.empty() ? std::string(def) : v;
+  };
+  auto on = [&](const char* key, const char* def) { return pref(key, def) == "1"; };
+
+  Log("+TPlayer.PlayFile(" + name + ")");
+  if (win)
+    win->SetCaptionText("");
+  Mark(">");
+  bool url = IsUrl(name);
+  if (!url && !CanRead(name)) {
+    Fail(Lang("Command.Category.0") + "\"" + name + "\"" + Lang("Core.Alert.NotFound"));
+    Log("-TPlayer.PlayFile(not found)");
+    return false;
+  }
+  if (!url && win)
+    win->ShowCover(name);
+
+  Log("TPlayer.PlayFile: CreateBuilder");
+  std::string ext = UpperCase(fs::path(name).extension().string());
+  dsh_.isDVD = ext == ".IFO";
+  dsh_.CreateBuilder();
+  Mark("-");
+
+  bool join = on("Modules.DirectShow.JoinParts", "0");
+  TAdvancedGraphBuilder::THost bh;
+  bh.prefs = prefs;
+  bh.exeDir = host_.exeDir;
+  bh.tempDir = host_.tempDir;
+  bh.alert = host_.alert;
+  bh.format = host_.format;
+  builder_ = std::make_unique<TAdvancedGraphBuilder>(dsh_, bh);
+
+  bool ok;
+  std::string next = (join && ext == ".AVI" && !url) ? GetNextFilePart(name) : std::string();
+  if (!next.empty()) {
+    std::vector<std::string> parts{name};
+    while (!next.empty()) {
+      parts.push_back(next);
+      Mark("+");
+      next = GetNextFilePart(next);
+    }
+    ok = builder_->RenderMultiSource(parts);
+  } else {
+    ok = builder_->Render(name);
+  }
+  if (!ok || !builder_->AllRendered()) {
+    std::string message = Lang("Error.RenderError") + "\r\n" + name;
+    if (prefs && prefs->GetBool("OSD.Info.AlertMsg")) {
+      if (host_.osd)
+        host_.osd(message);
+    } else {
+      if (!builder_->CodecRequest().empty() && host_.codecDialog)
+        host_.codecDialog(builder_->CodecRequest());
+      if (host_.alert)
+        host_.alert(message);
+    }
+    Close();
+    Log("-TPlayer.PlayFile(render failed)");
+    return false;
+  }
+  if (dsh_.Graph())
+    Log(TDSGraphLogger::GraphAsText(*dsh_.Graph()));
+
+  Log("TPlayer.PlayFile: CheckForAV");
+  dsh_.CheckForAV();
+  Log("TPlayer.PlayFile: CreateVideoModel");
+  svc.CreateVideoModel();
+
+  if (dsh_.HasVideo() && on("Sound.AddSound", "0") && !url) {
+    std::string stem = name.substr(0, name.size() - fs::path(name).extension().string().size());
+    for (const char* e : {".wav", ".mp3", ".wma", ".ogg"}) {
+      std::string sound = stem + e;
+      if (!Exists(sound))
+        continue;
+      Mark("a");
+      Log("TPlayer.PlayFile:AddSound(\"" + sound + "\")");
+      eng::HRESULT hr = dsh_.RenderFile(sound);
+      if (eng::Failed(hr))
+        Log(Format("TPlayer.PlayFile:AddSound FAILED %.8x", hr));
+      break;
+    }
+  }
+
+  Log("TPlayer.PlayFile:SetSoundOut");
+  Log("+TPlayer.SetSoundOut");
+  std::string device = pref("Sound.OutDevice", "Default DirectSound Device");
+  if (SameText(device, "Default DirectSound Device"))
+    device.clear();
+  if (!device.empty())
+    svc.SwitchSoundOutput(device);
+  Log("-TPlayer.SetSoundOut");
+
+  fileName_ = name;
+  Mark("-");
+
+  Log("TPlayer.PlayFile: DetectVideoFPS");
+  try {
+    dsh_.DetectVideoFPS();
+    int64_t frame = dsh_.FrameTime() > 0 ? dsh_.FrameTime() : 1;
+    Log(Format("FPS=%1.7f (%d hns)", 10'000'000.0 / static_cast<double>(frame), frame));
+  } catch (const std::exception&) {
+    // a frame rate that cannot be found keeps the default
+  }
+
+  svc.UnloadSubtitles();
+  svc.SetSubtitleFrameRate(10'000'000.0 / static_cast<double>(dsh_.FrameTime() > 0 ? dsh_.FrameTime() : 400'000));
+  if (win)
+    win->ApplyFonts();
+  if (on("Subtitles.AutoLoad", "0")) {
+    Mark("s");
+    Log("TPlayer.PlayFile:SearchForSubtitles");
+    svc.SearchSubtitles(name);
+    Log("TPlayer.PlayFile:SearchForSubtitles-done");
+  }
+
+  g_divx = LowerCase(svc.CodecSummary(name)).find("divx") != std::string::npos;
+  dsh_.KeyFrames().clear();
+  if (on("Seek.KeyFrameSeek", "1"))
+    dsh_.KeyFrames() = svc.LoadKeyFrames(name);
+  Mark("-");
+
+  Log("TPlayer.PlayFile: SetOwner");
+  if (dsh_.HasVideo() && win)
+    dsh_.SetOwner(win->MoviePanel());
+  if (win) {
+    int64_t duration = dsh_.GetDuration(); // an unknown length gives the seek bar no range
+    win->SetSeekRange(dsh_.DurationIsFallback() ? 0 : duration);
+  }
+
+  Log("TPlayer.PlayFile: OnOpen");
+  if (dsh_.HasVideo() && win) {
+    Log("TPlayer.PlayFile: OnOpen.HidePanels");
+    bool hidePanels = on("OnOpen.HidePanels", "0");
+    bool fullScreen = on("OnOpen.FullScreen", "0");
+    if (hidePanels && win->ControlPanelVisible())
+      win->TogglePanels();
+    else if (!hidePanels && fullScreen)
+      win->ExecCommand(200);
+    Log("TPlayer.PlayFile: OnOpen.Resize");
+    if (on("OnOpen.Resize", "1") && !win->FullScreen())
+      win->ResizeToVideo();
+    Log("TPlayer.PlayFile: OnOpen.Center");
+    if (on("OnOpen.Center", "1") && !win->FullScreen())
+      win->CenterWindow();
+    Log("TPlayer.PlayFile: OnOpen.FullScreen");
+    if (fullScreen && !win->FullScreen())
+      win->ExecCommand(202);
+    Log("TPlayer.PlayFile: MapVideoWindow");
+    win->MapVideoWindow();
+  }
+
+  Log("TPlayer.PlayFile: TAudioPropsModel.Create");
+  svc.CreateAudioModel();
+  if (on("Sound.Equalizer.Enabled", "0")) {
+    Log("TPlayer.PlayFile: Equalizer enabled");
+    svc.InsertEqualizer();
+  }
+
+  if (!dsh_.isDVD && win) {
+    Log("TPlayer.PlayFile: Pause");
+    win->ShowPaused();
+  }
+  if (win) {
+    Log("TPlayer.PlayFile: EnableControls");
+    win->EnableControls(true);
+    Log("TPlayer.PlayFile: EnableTimer");
+    win->EnableTimer();
+    if (dsh_.HasAudio()) {
+      Log("TPlayer.PlayFile: SetVolume");
+      win->ApplyVolume();
+    }
+  }
+
+  Log("TPlayer.PlayFile: Set playing title");
+  std::string title = host_.playlistTitle ? host_.playlistTitle() : std::string();
+  if (win)
+    win->SetPlayingTitle(title);
+
+  if (win) {
+    win->ExecCommand(101);
+    if (dsh_.HasVideo())
+      win->HideCover();
+  }
+  if (!dsh_.isDVD)
+    dsh_.Run();
+
+  StoreMediaCache(name);
+  ApplyMediaSettings();
+
+  if (host_.openingMark && on("OnOpen.AutoSeek", "1")) {
+    auto [position, markDuration] = host_.openingMark();
+    const std::vector<int64_t>* keys = on("Seek.KeyFrameSeek", "1") ? &dsh_.KeyFrames() : nullptr;
+    int64_t target = OpeningSkipTarget(dsh_.GetDuration(), position, markDuration, keys);
+    if (target >= 0) {
+      Log("TPlayer.PlayFile: OnOpen.AutoSeek");
+      SeekTo(target);
+    }
+  }
+
+  if (!url && win)
+    win->ShowFileInfo();
+  if (dsh_.HasVideo() && win && !win->Minimised() && host_.windowWasActive && host_.windowWasActive())
+    win->ForceForeground();
+  Log("TPlayer.PlayFile: OnOpen.Play");
+  if (host_.reopenStopped && host_.reopenStopped() && win)
+    win->ExecCommand(105);
+  if (win)
+    win->ApplyFonts();
+  return true;
+}
+
+int64_t TPlayer::OpeningSkipTarget(int64_t duration, int64_t markPosition, int64_t markDuration,
+                                   const std::vector<int64_t>* keyFrames) {
+  constexpr int64_t kClass = 1'800'000'000; // three minutes
+  bool agree = markDuration == 0 || duration / kClass == markDuration / kClass;
+  if (!agree || markPosition <= 0)
+    return -1;
+  int64_t target = markPosition;
+  if (keyFrames) {
+    int64_t best = 600'000'000;
+    for (int64_t k : *keyFrames)
+      if (std::llabs(k - markPosition) < best) {
+        target = k + 10;
+        best = std::llabs(k + 10 - markPosition);
+      }
+  }
+  return target;
+}
+
+void TPlayer::StoreMediaCache(const std::string& name) {
+  if (IsUrl(name) || !host_.cache)
+    return;
+  std::string path = TSystemHelper::TrueFileName(name);
+  TXMLNode* entry = host_.cache->EnsureEntry(path);
+  // An unknown length is shown as an hour but never kept.
+  int64_t duration = dsh_.GetDuration();
+  if (!dsh_.DurationIsFallback())
+    entry->SetAttr("dur", std::to_string(duration));
+  hash_ = TMediaCache::GetFile64KHash(path);
+  entry->SetAttr("hash64k", hash_);
+  CurrentMedia() = TCurrentMedia{path, hash_};
+}
+
+void TPlayer::SaveMediaSettings() {
+  if (hash_.empty() || !host_.settings)
+    return;
+  TXMLNode* entry = host_.settings->EnsureEntry(hash_);
+  if (!entry)
+    return;
+  entry->SetAttr("PlayPos", std::to_string(dsh_.Graph() ? dsh_.GetPosition() : 0));
+  int b = 50, c = 50, s = 50;
+  if (host_.services->GetBCS(b, c, s)) {
+    if (b == 50 && c == 50 && s == 50)
+      entry->RemoveAttr("BCS");
+    else
+      entry->SetAttr("BCS", JoinInts(',', {b, c, s}));
+  }
+  if (host_.services->HasVideoProps()) {
+    int zx = 100, zy = 100, ax = 0, ay = 0;
+    host_.services->GetZoom(zx, zy);
+    if (zx == 100 && zy == 100)
+      entry->RemoveAttr("Zoom");
+    else
+      entry->SetAttr("Zoom", JoinInts(',', {zx, zy}));
+    host_.services->GetAspect(ax, ay);
+    if (ax != 0 || ay != 0)
+      entry->SetAttr("AR", JoinInts(':', {ax, ay}));
+    else
+      entry->RemoveAttr("AR");
+  }
+}
+
+void TPlayer::ApplyMediaSettings() {
+  if (hash_.empty() || !host_.settings)
+    return;
+  TXMLNode* entry = host_.settings->FindEntry(hash_);
+  if (!entry)
+    return;
+  IPrefs* prefs = host_.prefs;
+  if (prefs && prefs->GetBool("OnOpen.SeekLastPos")) {
+    std::string pos = entry->GetAttr("PlayPos");
+    if (auto p = StrToInt64Strict(pos); p && !pos.empty())
+      SeekTo(*p);
+  }
+  if (prefs && prefs->GetString("OnOpen.ApplySettings") == "0")
+    return;
+  std::string bcs = entry->GetAttr("BCS");
+  int b, c, s;
+  if (!bcs.empty() && host_.services->GetBCS(b, c, s)) {
+    b = static_cast<int>(NumberField(bcs, 0));
+    c = static_cast<int>(NumberField(bcs, 1));
+    s = static_cast<int>(NumberField(bcs, 2));
+    if (!(b == 50 && c == 50 && s == 50))
+      host_.services->SetBCS(b, c, s);
+  }
+  if (host_.services->HasVideoProps()) {
+    std::string zoom = entry->GetAttr("Zoom");
+    if (!zoom.empty()) {
+      TPoint z = StrToPoint(zoom);
+      host_.services->SetZoom(z.x, z.y);
+    }
+    std::string ar = entry->GetAttr("AR");
+    if (!ar.empty())
+      host_.services->ShowAspect(static_cast<int>(NumberField(ar, 0)), static_cast<int>(NumberField(ar, 1)));
+  }
+}
+
+} // namespace zv

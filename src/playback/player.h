@@ -1,0 +1,158 @@
+#pragma once
+
+#include "core/prefs_access.h"
+#include "playback/direct_show_helper.h"
+#include "playback/graph_builder.h"
+#include "playlist/playlist.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zv {
+
+class TMediaCache;
+class TMediaSettings;
+
+// What the player asks of the main window while it opens and closes a file.
+class IPlayerWindow {
+public:
+  virtual ~IPlayerWindow() = default;
+  // The caption text that shows the progress marks; it repaints at once.
+  virtual std::string CaptionText() const = 0;
+  virtual void SetCaptionText(const std::string& text) = 0;
+  // The cover picture of a media file in the movie panel; "/empty/" for none.
+  virtual void ShowCover(const std::string& mediaFile) = 0;
+  virtual void HideCover() = 0;
+  // Where the pictures go.
+  virtual eng::IVideoOutput* MoviePanel() = 0;
+  virtual void SetSeekRange(int64_t duration) = 0;
+  virtual bool ControlPanelVisible() const = 0;
+  virtual void TogglePanels() = 0;
+  virtual bool FullScreen() const = 0;
+  virtual void ResizeToVideo() = 0;
+  virtual void CenterWindow() = 0;
+  virtual void MapVideoWindow() = 0;
+  // The pause routine of the transport display (the graph pauses).
+  virtual void ShowPaused() = 0;
+  virtual void EnableControls(bool open) = 0;
+  virtual void EnableTimer() = 0;
+  virtual void ApplyVolume() = 0;
+  // Application title, window title, caption text and tray tip for the playing title.
+  virtual void SetPlayingTitle(const std::string& title) = 0;
+  virtual void ShowFileInfo() = 0;
+  virtual bool Minimised() const = 0;
+  virtual void ForceForeground() = 0;
+  virtual void ApplyFonts() = 0;
+  virtual void ExecCommand(int code) = 0;
+};
+
+// The pieces of other subsystems the player drives. This base does nothing: each subsystem
+// overrides its part when it arrives (media information, AVI index, subtitles, colour controls,
+// video and audio property models, sound output switching, equalizer).
+class IPlayerServices {
+public:
+  virtual ~IPlayerServices() = default;
+  // The codec summary of the media information for the file ("DivX 5, MPEG Layer 3").
+  virtual std::string CodecSummary(const std::string&) { return {}; }
+  // The key frames of an AVI file's video streams in 100 ns, from its index.
+  virtual std::vector<int64_t> LoadKeyFrames(const std::string&) { return {}; }
+  virtual void UnloadSubtitles() {}
+  virtual void SetSubtitleFrameRate(double) {}
+  virtual void SearchSubtitles(const std::string&) {}
+  // Brightness, contrast and saturation (0..100, 50 neutral); false without a colour control.
+  virtual bool GetBCS(int&, int&, int&) { return false; }
+  virtual void SetBCS(int, int, int) {}
+  // The video properties: zoom in percent and aspect ratio; false without them.
+  virtual bool HasVideoProps() { return false; }
+  virtual void GetZoom(int& x, int& y) { x = y = 100; }
+  virtual void SetZoom(int, int) {}
+  virtual void GetAspect(int& x, int& y) { x = y = 0; }
+  virtual void ShowAspect(int, int) {}
+  virtual void CreateVideoModel() {}
+  virtual void CreateAudioModel() {}
+  virtual void FreeModels() {}
+  virtual void SwitchSoundOutput(const std::string&) {}
+  // Three parametric equalizer stages and their model; false when the graph has no sound renderer.
+  virtual bool InsertEqualizer() { return false; }
+};
+
+struct TPlayerHost {
+  IPrefs* prefs = nullptr;
+  TMediaCache* cache = nullptr;
+  TMediaSettings* settings = nullptr;
+  IPlayerWindow* window = nullptr;
+  IPlayerServices* services = nullptr; // none: nothing of the other subsystems
+  std::function<void(const std::string&)> alert;
+  std::function<void(const std::string&)> osd;
+  // The missing-decoder dialog with the codec request text.
+  std::function<void(const std::string&)> codecDialog;
+  std::function<std::string()> playlistTitle;
+  std::function<bool()> windowWasActive;
+  // The opening mark: position and the duration of the file it was set on (100 ns).
+  std::function<std::pair<int64_t, int64_t>()> openingMark;
+  // Set when a preference change reopens a file that was stopped.
+  std::function<bool()> reopenStopped;
+  std::string exeDir;  // trailing "/"
+  std::string tempDir; // trailing "/"
+  IFileFormat* format = nullptr;
+};
+
+// The file that plays now, published for the rest of the program.
+struct TCurrentMedia {
+  std::string path;
+  std::string hash;
+};
+TCurrentMedia& CurrentMedia();
+
+// Carries one media file from the request to play it to a running graph, and back to nothing.
+// The playlist owns one at a time. User-interface thread only.
+class TPlayer : public IPlaylistPlayer {
+public:
+  TPlayer(TDirectShowHelper& dsh, TPlayerHost host);
+  ~TPlayer() override;
+  TPlayer(const TPlayer&) = delete;
+  TPlayer& operator=(const TPlayer&) = delete;
+
+  void PlayFile(const std::string& name) override;
+  bool Opened() const override { return !fileName_.empty(); }
+  int64_t GetPosition() override;
+  int64_t GetDuration();
+  void Rewind();
+  void SeekTo(int64_t position) override;
+  void Close();
+  // The engine control's completion: pauses, rewinds when asked to, tells the owner.
+  void OnComplete();
+  // The owner's completion target.
+  std::function<void()> onCompleted;
+
+  const std::string& FileName() const { return fileName_; }
+  const std::string& MediaHash() const { return hash_; }
+  TAdvancedGraphBuilder* Builder() const { return builder_.get(); }
+  // Whether the codec summary of the open file names DivX.
+  static bool DivXFlag();
+
+  // "film2.avi" after "film1.avi" when it exists; empty otherwise.
+  static std::string GetNextFilePart(const std::string& name);
+  void StoreMediaCache(const std::string& name);
+  void SaveMediaSettings();
+  void ApplyMediaSettings();
+  // Where the automatic opening skip goes for a file of `duration`, or -1 for nowhere.
+  static int64_t OpeningSkipTarget(int64_t duration, int64_t markPosition, int64_t markDuration,
+                                   const std::vector<int64_t>* keyFrames);
+
+private:
+  void Mark(const std::string& mark);
+  void Fail(const std::string& message);
+  bool DoPlayFile(const std::string& name);
+
+  TDirectShowHelper& dsh_;
+  TPlayerHost host_;
+  IPlayerServices nothing_;
+  std::unique_ptr<TAdvancedGraphBuilder> builder_;
+  std::string hash_;
+  std::string fileName_;
+};
+
+} // namespace zv
