@@ -1,5 +1,6 @@
 #include "app/core.h"
 
+#include "app/executor.h"
 #include "core/app_paths.h"
 #include "core/day_clock.h"
 #include "core/format.h"
@@ -8,13 +9,21 @@
 #include "core/text_util.h"
 #include "core/update_check.h"
 #include "platform/download.h"
+#include "playback/direct_show_helper.h"
+#include "playback/engine/gst_engine.h"
+#include "playback/player.h"
+#include "prefs/media_store.h"
 #include "prefs/prefs_setup.h"
 #include "prefs/store_folder.h"
 #include "ui/alert.h"
+#include "ui/codec_dialog.h"
 #include "ui/command_event.h"
 #include "ui/main_window.h"
+#include "ui/qt_dispatcher.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QTimer>
 #include <cmath>
 #include <filesystem>
@@ -26,25 +35,6 @@ namespace fs = std::filesystem;
 
 namespace {
 TCore* g_core = nullptr;
-
-// Stands in for the playlist until the playlist model exists: it keeps and logs the names.
-class TNamesOnlyPlaylist : public ICorePlaylist {
-public:
-  void Clear() override {
-    Log("PlayList.Clear");
-    names_.clear();
-  }
-  void AddFile(const std::string& name) override {
-    Log("PlayList.AddFile(" + name + ")");
-    names_.push_back(name);
-  }
-  size_t Count() const override { return names_.size(); }
-  void Load(const std::string&) override {}
-  void Save(const std::string&) override {}
-
-private:
-  std::vector<std::string> names_;
-};
 
 bool IsUrl(const std::string& name) { return name.find(":/") != std::string::npos; }
 
@@ -65,6 +55,97 @@ int CodePageOfLanguage(const std::string& language) {
   return 1252;
 }
 } // namespace
+
+// The playlist's view of the program: players over the engine control, commands, the user
+// interface and the preferences' file-type table.
+class TCorePlaylistHost : public IPlaylistHost {
+public:
+  explicit TCorePlaylistHost(TCore& core) : core_(core) {}
+
+  std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList& list) override {
+    if (!core_.dsh_)
+      return nullptr;
+    TPlayerHost h;
+    h.prefs = core_.prefs_.get();
+    h.cache = core_.mediaCache_.get();
+    h.settings = core_.mediaSettings_.get();
+    h.window = core_.main_;
+    h.alert = [this](const std::string& t) { core_.Alert(t); };
+    h.osd = [this](const std::string& t) { core_.ShowOSD(t); };
+    h.codecDialog = [this](const std::string& request) { ShowCodecRequest(request); };
+    h.playlistTitle = [&list] { return list.CurrentTitle(); };
+    h.windowWasActive = [&list] { return list.WindowWasActive(); };
+    h.openingMark = [this] {
+      TCommandExecutor* x = core_.executor_.get();
+      return x ? std::pair<int64_t, int64_t>{x->OpeningMark(), x->MarkedDuration()} : std::pair<int64_t, int64_t>{0, 0};
+    };
+    h.exeDir = core_.ExeDir();
+    std::error_code ec;
+    h.tempDir = fs::temp_directory_path(ec).string() + "/";
+    auto player = std::make_unique<TPlayer>(*core_.dsh_, h);
+    player->onCompleted = [this, &list] {
+      Report("Ended: " + list.CurrentTitle());
+      list.PlayerCompleted();
+    };
+    return player;
+  }
+  int64_t OpenedDuration() override {
+    TDirectShowHelper* dsh = core_.dsh_.get();
+    if (!dsh || !dsh->Graph())
+      return -1;
+    int64_t d = dsh->GetDuration();
+    return dsh->DurationIsFallback() ? -1 : d;
+  }
+  void ExecCommand(int code) override { core_.ExecCommand(code); }
+  void PostCommand(int code) override {
+    if (core_.commands_)
+      core_.commands_->Post(code);
+  }
+  void Defer(std::function<void()> work) override {
+    QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
+  }
+  void ProcessEvents() override { QCoreApplication::processEvents(); }
+  std::string FileType(const std::string& extension) override {
+    TXMLNode* root = core_.document_.Root();
+    TXMLNode* types = root ? root->FindChild("FileTypes") : nullptr;
+    TXMLNode* type = types ? types->FindChildById("EXT", extension) : nullptr;
+    return type ? type->GetAttr("type") : std::string();
+  }
+  bool MainWindowActive() override { return core_.main_ && core_.main_->isActiveWindow(); }
+  void ListHasEntries(bool has) override {
+    if (core_.main_)
+      core_.main_->SetListHasEntries(has);
+  }
+  void PlaybackStarted() override {
+    if (core_.models_)
+      core_.models_->SetInt("App.SuperPlay", 1);
+    TPlayList* list = core_.playlist_.get();
+    int64_t d = OpenedDuration();
+    if (list)
+      Report("Playing: " + list->CurrentTitle() + " (" +
+             (d < 0 ? std::string("unknown length") : FormatTime("{H}:{M}:{S}", d)) + ")");
+  }
+  void ShuffleShown(bool on) override { Log(std::string("PlayList.Shuffle=") + (on ? "1" : "0")); }
+  void AddingFinished() override {
+    Defer([this] {
+      if (core_.executor_)
+        core_.executor_->RunHeldCommands();
+    });
+  }
+
+private:
+  // Without a display nobody sees the window: what plays is told on standard output.
+  static void Report(const std::string& line) {
+    Log("Core." + line);
+    if (QGuiApplication::platformName() == "offscreen") {
+      std::fprintf(stdout, "Zelvar: %s\n", line.c_str());
+      std::fflush(stdout);
+    }
+  }
+  void ShowCodecRequest(const std::string& request) { ShowCodecRequestDialog(request, core_.main_); }
+
+  TCore& core_;
+};
 
 TCore* Core() { return g_core; }
 
@@ -101,7 +182,7 @@ TCore::TStart TCore::Create() {
   LoadLanguage();
 
   models_->Register("App.Exit", std::make_unique<TCommandModel>([this] {
-                      if (prefs_->GetBool("PlayList.EraseOnExit"))
+                      if (prefs_->GetBool("PlayList.EraseOnExit") && playlist_)
                         playlist_->Clear();
                       // exit() leaves the loop directly; quit() would first ask every window to close.
                       QMetaObject::invokeMethod(
@@ -110,7 +191,6 @@ TCore::TStart TCore::Create() {
   QApplication::setApplicationName(QString::fromStdString(version_->Format("{P} {MAJ}.{MIN}")));
   if (params_.HasSwitch("SKIN"))
     prefs_->SetString("FrontEnd.Skin", params_.GetValue("SKIN"));
-  playlist_ = std::make_unique<TNamesOnlyPlaylist>();
   return TStart::Run;
 }
 
@@ -275,6 +355,11 @@ void TCore::ShowGUI() {
   Log("Skin=<" + skin + ">");
   running_ = true;
   // Skins are applied here once the skin builder exists.
+  TXMLPrefs* prefs = prefs_.get();
+  TMainContext early;
+  early.prefs = prefs;
+  main_->SetContext(early);
+  main_->PlaceAtStart();
   main_->show();
   main_->update();
 }
@@ -300,8 +385,9 @@ void TCore::LogError(int32_t code, const std::string& text) {
 }
 
 void TCore::ExecCommand(int code) {
-  // The full command executor arrives with playback; exiting works from the start.
-  if (code == 453)
+  if (executor_)
+    executor_->ExecCommand(code);
+  else if (code == 453) // before the executor exists, exiting works already
     RequestExit();
   else
     Log(Format("Core.ExecCommand(%d)", code));
@@ -318,7 +404,8 @@ void TCore::LoadModules() {
   mediaCache_->Load();
   mediaSettings_ = std::make_unique<TMediaSettings>(folder);
   mediaSettings_->Load();
-  // 2. The OSD manager and the engine control join here.
+  // 2. The OSD manager joins here; the engine control.
+  CreateEngineControl();
   // 3. Optional modules.
   modules_ = std::make_unique<TModuleManager>(*prefs_);
   modules_->RegisterModule("GlobalKeys", [](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
@@ -335,17 +422,64 @@ void TCore::LoadModules() {
     ::nice(-5);
   Log("Core.LoadModules: CPU.Create");
   Log("Core.LoadModules: PlayList");
-  std::string separator = prefs_->GetString("PlayList.Separator").substr(0, 255);
-  (void)separator;
-  playlist_->Load(UserDir() + "ZV.zvp");
+  CreatePlaylist();
+  playlist_->AddFromZVP(UserDir() + "ZV.zvp");
   Log("Core.LoadModules: WinIRC");
   Log("Core.LoadModules: Main.Initialize");
+  if (main_) {
+    TMainContext ctx;
+    ctx.prefs = prefs_.get();
+    ctx.playlist = playlist_.get();
+    ctx.dsh = dsh_.get();
+    ctx.models = models_.get();
+    ctx.osd = [this](const std::string& t) { ShowOSD(t); };
+    ctx.versionTitle = [this] { return version_->Format("{P} {MAJ}.{MIN}{RI}"); };
+    ctx.openFiles = [this] {
+      if (executor_)
+        executor_->OpenFiles();
+    };
+    ctx.dropFiles = [this](const std::vector<std::string>& files) { DropFiles(files); };
+    main_->SetContext(std::move(ctx));
+  }
   Log("Core.LoadModules: TCommandCenter");
   commands_ = std::make_unique<TCommandCenter>(*prefs_, *poster_);
   commands_->showOSD = [this](const std::string& t) { ShowOSD(t); };
   Log("Core.LoadModules: TExplorerIntegrator");
   Log("Core.LoadModules: WinAMP");
   Log("Core.LoadModules: Models Linkage");
+  {
+    TCommandExecutor::TTargets t;
+    t.prefs = prefs_.get();
+    t.window = main_;
+    t.playlist = playlist_.get();
+    t.dsh = dsh_.get();
+    t.models = models_.get();
+    t.osd = [this](const std::string& text) { ShowOSD(text); };
+    t.exit = [this] { RequestExit(); };
+    bool headless = QGuiApplication::platformName() == "offscreen";
+    t.chooseFiles = [this, headless](const std::string& title, bool many) {
+      std::vector<std::string> names;
+      if (headless) // nobody could answer a dialog
+        return names;
+      QString dir = QString::fromStdString(prefs_->GetString("FrontEnd.MediaDir"));
+      QStringList chosen = many ? QFileDialog::getOpenFileNames(main_, QString::fromStdString(title), dir)
+                                : QStringList{QFileDialog::getOpenFileName(main_, QString::fromStdString(title), dir)};
+      for (const QString& c : chosen)
+        if (!c.isEmpty())
+          names.push_back(c.toStdString());
+      return names;
+    };
+    t.chooseFolder = [this, headless](const std::string& start) {
+      if (headless)
+        return std::string();
+      QString d = QFileDialog::getExistingDirectory(main_, QString(), QString::fromStdString(start));
+      return d.isEmpty() ? std::string() : d.toStdString() + "/";
+    };
+    executor_ = std::make_unique<TCommandExecutor>(std::move(t));
+    models_->Register("App.SuperPlay", std::make_unique<TSInt32Model>(0));
+    models_->Register("PList.Repeat", std::make_unique<TSInt32Model>(prefs_->GetBool("Playlist.Repeat") ? 1 : 0));
+    models_->Register("Audio.Mute", std::make_unique<TSInt32Model>(prefs_->GetBool("FrontEnd.Mute") ? 1 : 0));
+  }
   Log("Core.LoadModules: Timer");
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { OnTick(); });
@@ -359,9 +493,48 @@ void TCore::LoadModules() {
 }
 
 void TCore::InitAutoSave() {
-  // Panel width, playlist state and the current entry are restored here as their owners land.
+  // The playlist panel's width and state are restored here once the panel exists.
+  int pos = StrToIntDef(prefs_->GetString("PlayList.PlayPos"), -1);
+  if (playlist_ && pos >= 0 && pos < playlist_->Count()) {
+    playlist_->SetCurrent(pos);
+    playlist_->Items(pos).Selected = true;
+  }
   if (prefs_->GetBool("PlayList.ShuffleOn") && commands_)
     commands_->Post(260);
+}
+
+void TCore::CreateEngineControl() {
+  engine_ = std::make_unique<eng::TGstEngine>();
+  dispatcher_ = std::make_unique<TQtDispatcher>();
+  TEngineHost host;
+  host.prefs = prefs_.get();
+  host.dispatcher = dispatcher_.get();
+  host.showOSD = [this](const std::string& t) { ShowOSD(t); };
+  host.exeDir = [this] { return ExeDir(); };
+  host.userDir = [this] { return UserDir(); };
+  dsh_ = std::make_unique<TDirectShowHelper>(*engine_, host);
+}
+
+void TCore::CreatePlaylist() {
+  playlistHost_ = std::make_unique<TCorePlaylistHost>(*this);
+  playlist_ = std::make_unique<TPlayList>(*prefs_, *playlistHost_, mediaCache_.get());
+  models_->Register("PlayList", std::make_unique<TObjectModel>(playlist_.get()));
+  playlist_->onChange = [this] {
+    if (TModel* m = models_->GetModel("PlayList"))
+      m->Notify();
+  };
+  // "/CLOSE": this run closes the player at the end of the list, without changing the setting.
+  if (params_.HasSwitch("CLOSE"))
+    playlist_->endActionOverride = 1;
+}
+
+void TCore::DropFiles(const std::vector<std::string>& files) {
+  if (!playlist_)
+    return;
+  playlist_->Clear();
+  playlist_->AddList(files);
+  playlist_->SetCurrent(0);
+  playlist_->Play();
 }
 
 void TCore::CheckUpdates() {
@@ -402,15 +575,34 @@ void TCore::OnTick() {
 
 void TCore::FreeModules() {
   TLogScope scope("Core.FreeModules");
-  // 1. Session state goes back into the preferences as its owners land.
+  // 1. Session state goes back into the preferences.
+  if (playlist_) {
+    prefs_->SetBool("PlayList.ShuffleOn", playlist_->ShuffleOn());
+    prefs_->SetInt("Playlist.PlayPos", playlist_->CurrentIndex());
+  }
   // 2. Timer and priority.
   delete timer_;
   timer_ = nullptr;
-  // 4. Last position: none without a player.
+  // 4. Last position, 5. the player goes (it stores the file's own settings).
   prefs_->SetInt("Last.SeekPos", 0);
+  if (playlist_ && playlist_->Player())
+    prefs_->SetInt("Last.SeekPos", static_cast<int32_t>(playlist_->Player()->GetPosition() / 10'000));
+  if (playlist_)
+    playlist_->Stop();
   Log("Core.FreeModules:Main.Finalize");
+  if (main_)
+    main_->SavePanelsState();
   Log("Core.FreeModules:PlayList.Save");
-  playlist_->Save(UserDir() + "ZV.zvp");
+  if (playlist_) {
+    playlist_->SaveToZVP(UserDir() + "ZV.zvp");
+    int current = playlist_->CurrentIndex();
+    prefs_->SetInt("Last.PlayListIdx", current);
+    prefs_->SetString("Last.FileName", current >= 0 ? playlist_->Items(current).FileName : std::string());
+    models_->Unregister("PlayList");
+  }
+  executor_.reset();
+  playlist_.reset();
+  playlistHost_.reset();
   Log("Core.FreeModules:FreeGeneralPlugins");
   Log("Core.Destroy:Center.FreeNIL");
   commands_.reset();
@@ -431,6 +623,11 @@ void TCore::FreeModules() {
     mediaCache_->Save();
   mediaCache_.reset();
   downloader_.reset();
+  if (dsh_)
+    dsh_->FreeGraph();
+  dsh_.reset();
+  dispatcher_.reset();
+  engine_.reset();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -438,6 +635,8 @@ void TCore::FreeModules() {
 
 void TCore::ProcessCmdLine(const std::string& line, const std::string& baseDir) {
   TLogScope scope("TCore.ProcessCmdLine");
+  if (!playlist_)
+    return;
   TCmdParams p(line);
   bool replace = !p.HasSwitch("ADD");
   std::vector<std::string> files = p.Files();
@@ -454,8 +653,7 @@ void TCore::ProcessCmdLine(const std::string& line, const std::string& baseDir) 
     prefs_->SetString("FrontEnd.MediaDir", fs::path(files.front()).parent_path().string() + "/");
   if (replace)
     playlist_->Clear();
-  for (const std::string& f : files)
-    playlist_->AddFile(f);
+  playlist_->AddList(files);
   if (replace) {
     Log("Exec Play");
     if (main_)

@@ -8,6 +8,7 @@
 #include "core/system_helper.h"
 #include "core/version_info.h"
 #include "platform/single_instance.h"
+#include "playlist/playlist.h"
 #include "prefs/media_store.h"
 #include "prefs/module_manager.h"
 #include "prefs/xml_prefs.h"
@@ -21,23 +22,19 @@
 
 class QTimer;
 
+namespace eng {
+class IEngine;
+}
+
 namespace zv {
 
 class TfrMain;
 class TDownloader;
 class TQtCommandPoster;
-
-// What the core asks of the playlist. The playlist model takes this place when it lands; until
-// then a list that only remembers and logs the names stands in.
-class ICorePlaylist {
-public:
-  virtual ~ICorePlaylist() = default;
-  virtual void Clear() = 0;
-  virtual void AddFile(const std::string& name) = 0;
-  virtual size_t Count() const = 0;
-  virtual void Load(const std::string& path) = 0;
-  virtual void Save(const std::string& path) = 0;
-};
+class TQtDispatcher;
+class TDirectShowHelper;
+class TCommandExecutor;
+class TCorePlaylistHost;
 
 // The program's core: created first and freed last. It splits the command line, hands it to a
 // running instance or serves later starts, loads and writes the preferences, chooses the language,
@@ -78,7 +75,9 @@ public:
   TBlindNotifier& TickNotifier() { return tickNotifier_; }
   TMediaCache* MediaCache() { return mediaCache_.get(); }
   TMediaSettings* MediaSettings() { return mediaSettings_.get(); }
-  ICorePlaylist& Playlist() { return *playlist_; }
+  TPlayList* Playlist() { return playlist_.get(); }
+  TDirectShowHelper* EngineControl() { return dsh_.get(); }
+  TCommandExecutor* Executor() { return executor_.get(); }
 
   void Alert(const std::string& text);
   void ShowOSD(const std::string& text);
@@ -101,6 +100,10 @@ private:
   void PlayParam();
   void InitAutoSave();
   void CheckUpdates();
+  void CreateEngineControl();
+  void CreatePlaylist();
+  void DropFiles(const std::vector<std::string>& files);
+  friend class TCorePlaylistHost;
 
   std::vector<std::string> argv_;
   std::string cmdLine_;
@@ -117,7 +120,12 @@ private:
   std::unique_ptr<TModuleManager> modules_;
   std::unique_ptr<TMediaCache> mediaCache_;
   std::unique_ptr<TMediaSettings> mediaSettings_;
-  std::unique_ptr<ICorePlaylist> playlist_;
+  std::unique_ptr<eng::IEngine> engine_;
+  std::unique_ptr<TQtDispatcher> dispatcher_;
+  std::unique_ptr<TDirectShowHelper> dsh_;
+  std::unique_ptr<TCorePlaylistHost> playlistHost_;
+  std::unique_ptr<TPlayList> playlist_;
+  std::unique_ptr<TCommandExecutor> executor_;
   std::unique_ptr<TQtCommandPoster> poster_;
   std::unique_ptr<TCommandCenter> commands_;
   std::unique_ptr<TDownloader> downloader_;

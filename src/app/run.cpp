@@ -27,6 +27,7 @@ const char* const kHelp =
     "  /ZOOM=n or /ZOOM=x:y zoom in percent when playback starts\n"
     "  /RATIO=a:b           aspect ratio when playback starts\n"
     "  /SKIN=path           use this skin and keep it\n"
+    "  /CLOSE               close the player at the end of the playlist (this run only)\n"
     "  /INSTALL             associate media types with the program and exit\n"
     "  /UNINSTALL           remove the associations and exit\n"
     "  --help               print this text and exit\n"

@@ -196,6 +196,7 @@ void TPlayList::AddFile(const std::string& name) {
     e->Title = stream ? name : BaseName(e->FileName);
   }
   ++names_[e->FileName];
+  Log("PlayList.AddFile(" + e->FileName + ")");
   entries_.push_back(std::move(e));
   Changed();
 }
@@ -322,6 +323,7 @@ void TPlayList::AddWithSimilar(const std::string& name) {
 // Editing
 
 void TPlayList::Clear() {
+  Log("PlayList.Clear");
   entries_.clear();
   names_.clear();
   Changed();
@@ -550,7 +552,7 @@ void TPlayList::OnComplete() {
 }
 
 void TPlayList::OnPlayListEnd() {
-  int action = prefs_.GetInt("Playlist.OnPlayListEnd");
+  int action = endActionOverride >= 0 ? endActionOverride : prefs_.GetInt("Playlist.OnPlayListEnd");
   bool powerAction = false;
   if (action == 1) {
     host_.PostCommand(453);

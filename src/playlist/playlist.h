@@ -158,6 +158,8 @@ public:
   bool WindowWasActive() const { return windowWasActive_; }
   bool hibernateWhenDone = false;
   bool powerOffWhenDone = false;
+  // An end-of-list action for this run only (-1: the preference decides).
+  int endActionOverride = -1;
 
   // "FilmPart1.avi" from "Film [Rip] - Part_1.avi".
   static std::string NormalizeName(std::string text);

@@ -1,0 +1,286 @@
+#include "app/executor.h"
+
+#include "commands/model_manager.h"
+#include "core/format.h"
+#include "core/session_log.h"
+#include "core/text_util.h"
+#include "playback/direct_show_helper.h"
+#include "playlist/playlist.h"
+#include "skin/language_manager.h"
+#include "ui/main_window.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace zv {
+namespace fs = std::filesystem;
+
+namespace {
+// Commands that change or drop the playlist wait while an addition walks it.
+bool ChangesTheList(int code) {
+  switch (code) {
+  case 50:  // open files: clears the list
+  case 100: // unload
+  case 255: // remove selected entries
+  case 256: // clear
+  case 261: // sort
+  case 267: // delete from disk
+  case 453: // exit
+  case 500:
+  case 502: return true;
+  default: return false;
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  std::string folder = fs::path(path).parent_path().string();
+  return folder.empty() || folder.back() == '/' ? folder : folder + "/";
+}
+} // namespace
+
+TCommandExecutor::TCommandExecutor(TTargets targets) : t_(std::move(targets)) {}
+
+bool TCommandExecutor::ExecCommand(int code) {
+  if (code < 50 || code > 502 || code == 106 || code == 457)
+    return false;
+  if (t_.playlist && t_.playlist->Adding() && ChangesTheList(code)) {
+    Log(Format("TCommandExecutor: command %d waits for the addition to end", code));
+    held_.push_back(code);
+    return true;
+  }
+  return Execute(code);
+}
+
+void TCommandExecutor::RunHeldCommands() {
+  while (!held_.empty() && !(t_.playlist && t_.playlist->Adding())) {
+    int code = held_.front();
+    held_.pop_front();
+    Execute(code);
+  }
+}
+
+bool TCommandExecutor::Execute(int code) {
+  TfrMain* w = t_.window;
+  TPlayList* list = t_.playlist;
+  IPlaylistPlayer* player = list ? list->Player() : nullptr;
+  bool open = w && w->FileOpen();
+  IPrefs* prefs = t_.prefs;
+  auto seconds = [&](const char* key, const char* def) {
+    std::string v = prefs ? prefs->GetString(key) : std::string();
+    return v.empty() ? std::string(def) : v;
+  };
+  switch (code) {
+  case 50: OpenFiles(); break;
+  case 100:
+    if (w)
+      w->ShowStopped();
+    break;
+  case 101:
+    if (w)
+      w->ShowPlaying();
+    break;
+  case 102:
+    if (w) {
+      auto s = w->PlayState();
+      if (s == TfrMain::TPlayState::Playing || s == TfrMain::TPlayState::SpeedPlay)
+        w->ShowPaused();
+      else
+        w->ShowPlaying();
+    }
+    break;
+  case 103:
+    if (w)
+      w->ShowSpeedPlay();
+    break;
+  case 105:
+    if (w)
+      w->ShowPaused();
+    break;
+  case 150:
+    if (w)
+      w->FrameStep();
+    break;
+  case 151:
+    if (w)
+      w->StepBack();
+    break;
+  case 152:
+  case 153:
+    if (w)
+      w->SeekRelative((code == 152 ? "+" : "-") + seconds("Seek.KeySeek", "10"));
+    break;
+  case 154:
+  case 155:
+    if (w)
+      w->SeekRelative((code == 154 ? "+" : "-") + seconds("Seek.KeyJump", "60"));
+    break;
+  case 156:
+    if (player)
+      player->SeekTo(0);
+    break;
+  case 157:
+    if (list)
+      list->AddBookmarkAtPlayPosition();
+    break;
+  case 158: MarkOpeningEnding(); break;
+  case 200:
+    if (w)
+      w->TogglePanels();
+    break;
+  case 202:
+  case 206:
+    if (w)
+      w->ToggleFullScreen();
+    break;
+  case 203:
+    if (w) {
+      if (open)
+        w->ZoomToPercent(-1);
+      else
+        w->LeaveFullScreen();
+      w->CenterWindow();
+    }
+    break;
+  case 205:
+    if (w) {
+      if (w->isMinimized() || !w->isVisible())
+        w->BringToFront();
+      else
+        w->showMinimized();
+    }
+    break;
+  case 250:
+    if (list)
+      list->Next();
+    break;
+  case 251:
+    if (list)
+      list->Previous();
+    break;
+  case 253: AddFiles(); break;
+  case 254: ChooseAndAddFolder(); break;
+  case 256:
+    if (list)
+      list->Clear();
+    break;
+  case 260:
+    if (list)
+      list->ToggleShuffle();
+    break;
+  case 261:
+    if (list)
+      list->SortByFullPath();
+    break;
+  case 263:
+    if (prefs) {
+      bool repeat = !prefs->GetBool("Playlist.Repeat");
+      prefs->SetBool("Playlist.Repeat", repeat);
+      if (t_.models)
+        t_.models->SetInt("PList.Repeat", repeat ? 1 : 0);
+    }
+    break;
+  case 302:
+  case 303:
+  case 304:
+    if (w && open)
+      w->ZoomToPercent(code == 302 ? 50 : code == 303 ? 100 : 200);
+    break;
+  case 401:
+  case 402:
+    if (w)
+      w->ChangeVolume(code == 401 ? 5 : -5);
+    break;
+  case 403:
+    if (w)
+      w->ToggleMute();
+    break;
+  case 453:
+    if (t_.exit)
+      t_.exit();
+    break;
+  case 458:
+  case 459:
+    if (list) {
+      bool& flag = code == 458 ? list->hibernateWhenDone : list->powerOffWhenDone;
+      flag = !flag;
+      if (flag)
+        (code == 458 ? list->powerOffWhenDone : list->hibernateWhenDone) = false;
+      if (t_.osd)
+        t_.osd(flag ? Lang(Format("Command.%d", code)) : Lang("Common.Cancel"));
+    }
+    break;
+  default:
+    // The commands of subsystems that have not arrived yet are known and do nothing for now.
+    Log(Format("TCommandExecutor: command %d has no target yet", code));
+    break;
+  }
+  return true;
+}
+
+void TCommandExecutor::MarkOpeningEnding() {
+  if (!t_.window || !t_.window->FileOpen() || !t_.dsh)
+    return;
+  int64_t duration = t_.dsh->GetDuration();
+  int64_t position = t_.dsh->GetPosition();
+  markedDuration_ = duration;
+  if (position >= duration / 2) {
+    endingMark_ = duration - position;
+    if (t_.osd)
+      t_.osd(Lang("OSD.Ending"));
+  } else {
+    openingMark_ = position;
+    if (t_.osd)
+      t_.osd(Lang("OSD.Opening"));
+  }
+}
+
+void TCommandExecutor::OpenFiles() {
+  if (!t_.chooseFiles || !t_.playlist)
+    return;
+  std::vector<std::string> names = t_.chooseFiles(Lang("Core.Title.Dialog.OpenFile"), true);
+  if (names.empty())
+    return;
+  t_.playlist->Stop();
+  if (t_.prefs)
+    t_.prefs->SetString("FrontEnd.MediaDir", FolderOf(names.front()));
+  t_.playlist->Clear();
+  std::sort(names.begin(), names.end());
+  t_.playlist->AddList(names);
+  t_.playlist->SortByFullPath();
+  t_.playlist->Play();
+}
+
+void TCommandExecutor::AddFiles() {
+  if (!t_.chooseFiles || !t_.playlist)
+    return;
+  std::vector<std::string> names = t_.chooseFiles(Lang("Core.Title.Dialog.AddFile"), true);
+  if (names.empty())
+    return;
+  if (t_.prefs)
+    t_.prefs->SetString("FrontEnd.MediaDir", FolderOf(names.front()));
+  t_.playlist->AddList(names);
+}
+
+void TCommandExecutor::ChooseAndAddFolder() {
+  if (!t_.chooseFolder || !t_.playlist)
+    return;
+  std::string folder = t_.chooseFolder(t_.prefs ? t_.prefs->GetString("FrontEnd.MediaDir") : std::string());
+  if (folder.empty())
+    return;
+  if (t_.prefs)
+    t_.prefs->SetString("FrontEnd.MediaDir", folder);
+  t_.playlist->AddFolder(folder);
+}
+
+void TCommandExecutor::OpenMedia(const std::string& path) {
+  if (!t_.playlist)
+    return;
+  t_.playlist->Stop();
+  if (t_.prefs)
+    t_.prefs->SetString("FrontEnd.MediaDir", FolderOf(path));
+  t_.playlist->Clear();
+  t_.playlist->AddFile(path);
+  t_.playlist->Play();
+}
+
+} // namespace zv
