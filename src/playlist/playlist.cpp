@@ -455,11 +455,19 @@ void TPlayList::PlayCurrent() {
   player_->PlayFile(Items(current).FileName);
   if (player_ && !player_->Opened()) {
     // The player has told the user why; the list goes on with the next entry as if this one had
-    // ended, until every entry has failed in turn.
-    if (++failedInARow_ < Count())
-      PlayerCompleted();
-    else
+    // ended. Once every entry has failed in turn, the list ends there.
+    bool allFailed = ++failedInARow_ >= Count();
+    std::weak_ptr<bool> alive = alive_;
+    host_.Defer([this, alive, allFailed] {
+      if (auto a = alive.lock(); !a || !*a)
+        return;
+      if (!allFailed) {
+        OnComplete();
+        return;
+      }
       failedInARow_ = 0;
+      OnPlayListEnd();
+    });
     return;
   }
   failedInARow_ = 0;

@@ -499,12 +499,21 @@ TEST_F(Playlist, AnEntryThatCannotOpenIsSkipped) {
   Complete();
   EXPECT_EQ(host.posted, std::vector<int>{453});
 
-  // A list where nothing opens tries each entry once, even with repeat.
+  // A list where nothing opens tries each entry once, even with repeat, and then ends.
   list.Clear();
   AddNames({"bad1.avi", "bad2.avi"});
   prefs.SetBool("PlayList.Repeat", true);
   host.played.clear();
+  host.posted.clear();
   list.Play();
   host.RunDeferred();
   EXPECT_EQ(host.played, (std::vector<std::string>{"bad1.avi", "bad2.avi"}));
+  EXPECT_EQ(host.posted, std::vector<int>{453});
+  // A single entry that cannot open ends the list at once.
+  list.Clear();
+  AddNames({"bad.avi"});
+  host.posted.clear();
+  list.Play();
+  host.RunDeferred();
+  EXPECT_EQ(host.posted, std::vector<int>{453});
 }

@@ -1,0 +1,203 @@
+// The main window, the command executor, the playlist and the player over the real engine, in one
+// process on the offscreen platform: what a user sees and does while the demo clip plays.
+#include "app/executor.h"
+#include "commands/model_manager.h"
+#include "map_prefs.h"
+#include "playback/engine/gst_engine.h"
+#include "playback/player.h"
+#include "skin/language_manager.h"
+#include "test_util.h"
+#include "ui/main_window.h"
+#include "ui/qt_dispatcher.h"
+#include "ui/video_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSlider>
+#include <QTimer>
+#include <deque>
+
+using namespace zv;
+
+namespace {
+
+// The playlist's host as the core provides it, reduced to what this test needs.
+struct Host : IPlaylistHost {
+  TDirectShowHelper* dsh = nullptr;
+  TfrMain* window = nullptr;
+  IPrefs* prefs = nullptr;
+  TCommandExecutor* executor = nullptr;
+  std::vector<int> posted;
+  std::vector<std::string> alerts;
+  std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList& list) override {
+    TPlayerHost h;
+    h.prefs = prefs;
+    h.window = window;
+    h.alert = [this](const std::string& t) { alerts.push_back(t); };
+    h.playlistTitle = [&list] { return list.CurrentTitle(); };
+    auto p = std::make_unique<TPlayer>(*dsh, h);
+    p->onCompleted = [&list] { list.PlayerCompleted(); };
+    return p;
+  }
+  int64_t OpenedDuration() override { return dsh->GetDuration(); }
+  void ExecCommand(int code) override { executor->ExecCommand(code); }
+  void PostCommand(int code) override { posted.push_back(code); }
+  void Defer(std::function<void()> work) override {
+    QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
+  }
+  void ProcessEvents() override { QCoreApplication::processEvents(); }
+  std::string FileType(const std::string&) override { return "V"; }
+};
+
+bool PumpUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
+}
+
+struct MainWindow : ::testing::Test {
+  eng::TGstEngine engine;
+  TQtDispatcher dispatcher;
+  zvtest::MapPrefs prefs;
+  TModelManager models;
+  TLanguageManager lang;
+  Host host;
+  std::unique_ptr<TDirectShowHelper> dsh;
+  std::unique_ptr<TfrMain> window;
+  std::unique_ptr<TPlayList> list;
+  std::unique_ptr<TCommandExecutor> executor;
+  bool exited = false;
+
+  void SetUp() override {
+    lang.LoadFromResource("LangEn");
+    SetLanguageManager(&lang);
+    TEngineHost eh;
+    eh.prefs = &prefs;
+    eh.dispatcher = &dispatcher;
+    dsh = std::make_unique<TDirectShowHelper>(engine, eh);
+    window = std::make_unique<TfrMain>();
+    list = std::make_unique<TPlayList>(prefs, host);
+    host.dsh = dsh.get();
+    host.window = window.get();
+    host.prefs = &prefs;
+    TMainContext ctx;
+    ctx.prefs = &prefs;
+    ctx.playlist = list.get();
+    ctx.dsh = dsh.get();
+    ctx.models = &models;
+    ctx.versionTitle = [] { return std::string("Zelvar 4.4"); };
+    window->SetContext(ctx);
+    TCommandExecutor::TTargets t;
+    t.prefs = &prefs;
+    t.window = window.get();
+    t.playlist = list.get();
+    t.dsh = dsh.get();
+    t.models = &models;
+    t.exit = [this] { exited = true; };
+    executor = std::make_unique<TCommandExecutor>(t);
+    host.executor = executor.get();
+    window->executeCommand = [this](int code) { executor->ExecCommand(code); };
+    window->resize(640, 400);
+    window->show();
+  }
+  void TearDown() override {
+    list->Stop();
+    list.reset();
+    window.reset();
+    dsh.reset();
+    SetLanguageManager(nullptr);
+  }
+  std::string Demo() const { return std::string(ZV_DEMO_CLIP); }
+  int64_t Position() { return dsh->Graph() ? dsh->GetPosition() : -1; }
+};
+
+} // namespace
+
+TEST_F(MainWindow, ShowsTheDemoClipInTheMoviePanelWithTheStripBelow) {
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(window->FileOpen());
+  EXPECT_EQ(window->Title(), "Zelvar Demo - Zelvar");
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Playing);
+  // The window took the video's size: 640 x 360 above the strip.
+  EXPECT_EQ(window->Panel()->size(), QSize(640, 360));
+  ASSERT_TRUE(PumpUntil([&] { return window->Panel()->Video()->FramesPainted() > 5; }, 5000));
+  QImage shot = window->grab().toImage();
+  QRect panel(window->Panel()->mapTo(window.get(), QPoint(0, 0)), window->Panel()->size());
+  // Colour bars in the top half of the picture (the first bar is light grey or white, the middle
+  // ones saturated), and the strip's controls below the picture.
+  int saturated = 0;
+  for (int x = panel.left() + 20; x < panel.right(); x += 40) {
+    QColor c(shot.pixel(x, panel.top() + panel.height() / 4));
+    saturated += c.saturation() > 150 ? 1 : 0;
+  }
+  EXPECT_GE(saturated, 8);
+  auto* seek = window->findChild<QSlider*>("SeekBar");
+  ASSERT_NE(seek, nullptr);
+  EXPECT_GE(seek->mapTo(window.get(), QPoint(0, 0)).y(), panel.bottom());
+  EXPECT_TRUE(seek->isEnabled());
+  EXPECT_EQ(seek->maximum(), 100); // ten seconds in tenths
+}
+
+TEST_F(MainWindow, TransportCommandsPauseSeekAndUnload) {
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 5'000'000; }, 5000));
+  executor->ExecCommand(102); // Space: pause
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Paused);
+  PumpUntil([] { return false; }, 200);
+  int64_t paused = Position();
+  PumpUntil([] { return false; }, 300);
+  EXPECT_NEAR(static_cast<double>(Position()), static_cast<double>(paused), 400'000.0);
+  executor->ExecCommand(152); // Right: ten seconds on, held to the end of the clip
+  PumpUntil([] { return false; }, 200);
+  EXPECT_GT(Position(), paused + 20'000'000);
+  executor->ExecCommand(153); // Left: back again
+  PumpUntil([] { return false; }, 200);
+  EXPECT_LT(Position(), paused + 10'000'000);
+  executor->ExecCommand(102); // Space again: plays on
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Playing);
+  // The position text follows the timer.
+  PumpUntil([&] { return window->PositionText().endsWith("/0:00:10"); }, 2000);
+  EXPECT_TRUE(window->PositionText().endsWith("/0:00:10")) << window->PositionText().toStdString();
+  executor->ExecCommand(100); // unload: the logo comes back
+  EXPECT_FALSE(window->FileOpen());
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Stopped);
+  EXPECT_EQ(window->PositionText(), "0:00:00>0:00:00");
+  EXPECT_EQ(window->Title(), "Zelvar 4.4");
+  EXPECT_FALSE(window->Panel()->VideoShown());
+  EXPECT_FALSE(window->Panel()->Picture().isNull());
+  EXPECT_EQ(dsh->Graph(), nullptr);
+  // 102 when stopped plays the current entry again; Esc leaves.
+  executor->ExecCommand(102);
+  EXPECT_TRUE(window->FileOpen());
+  executor->ExecCommand(453);
+  EXPECT_TRUE(exited);
+}
+
+TEST_F(MainWindow, CommandsThatChangeTheListWaitForAnAdditionToEnd) {
+  zvtest::TempDir dir;
+  for (int i = 0; i < 50; ++i)
+    zvtest::WriteFile(dir.file("f" + std::to_string(i) + ".avi"), "x");
+  // A clear arriving while the folder is being added runs after the addition.
+  bool posted = false;
+  QTimer::singleShot(0, [&] {
+    posted = true;
+    executor->ExecCommand(256);
+  });
+  list->AddFolder(dir.str());
+  EXPECT_TRUE(posted);
+  EXPECT_EQ(list->Count(), 50);
+  executor->RunHeldCommands();
+  EXPECT_EQ(list->Count(), 0);
+  // Next and previous walk the list.
+  list->AddFile(Demo());
+  list->AddFile(Demo() + ".missing.avi");
+  EXPECT_TRUE(executor->ExecCommand(250) && !executor->ExecCommand(106) && !executor->ExecCommand(457));
+  EXPECT_FALSE(executor->ExecCommand(49));
+  EXPECT_FALSE(executor->ExecCommand(503));
+}

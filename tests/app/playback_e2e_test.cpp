@@ -1,0 +1,114 @@
+// The whole program playing generated media: offscreen, sound into a fake sink, real GStreamer.
+#include "../engine/media_helpers.h"
+#include "prefs/xml_tree.h"
+#include "process_util.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string kBinary = ZV_BINARY;
+
+struct Playback : ::testing::Test {
+  zvtest::TempDir home;
+  std::vector<std::string> Env() const {
+    return {"ZELVAR_HOME=" + home.str(), "XDG_RUNTIME_DIR=" + home.file("run"), "XDG_CONFIG_HOME=" + home.file("cfg"),
+            "QT_QPA_PLATFORM=offscreen", "ZELVAR_AUDIO_SINK=fakeaudiosink sync=true"};
+  }
+  // Runs the program on the files, closing it at the end of the list.
+  zvtest::RunResult Play(std::vector<std::string> files) {
+    std::vector<std::string> argv{kBinary};
+    argv.insert(argv.end(), files.begin(), files.end());
+    argv.push_back("/CLOSE");
+    return zvtest::RunProgram(argv, Env(), std::chrono::seconds(60));
+  }
+  // The "Zelvar: ..." lines of standard output.
+  static std::vector<std::string> Told(const std::string& out) {
+    std::vector<std::string> lines;
+    size_t i = 0;
+    while (i < out.size()) {
+      size_t j = out.find('\n', i);
+      if (j == std::string::npos)
+        j = out.size();
+      std::string line = out.substr(i, j - i);
+      if (line.rfind("Zelvar: ", 0) == 0)
+        lines.push_back(line.substr(8));
+      i = j + 1;
+    }
+    return lines;
+  }
+};
+} // namespace
+
+TEST_F(Playback, AListOfThreeFilesPlaysInOrderAndTheEndActionCloses) {
+  auto r = Play({zvtest::Media("mjpg_pcm.avi"), zvtest::Media("vorbis.ogg"), zvtest::Media("theora_vorbis.mkv")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Told(r.out),
+            (std::vector<std::string>{"Playing: mjpg_pcm (0:00:03)", "Ended: mjpg_pcm", "Playing: vorbis (0:00:03)",
+                                      "Ended: vorbis", "Playing: theora_vorbis (0:00:03)", "Ended: theora_vorbis"}))
+      << r.out;
+  // "/CLOSE" changes nothing stored; the list is kept for the next start.
+  zv::TXMLTree prefs;
+  ASSERT_TRUE(prefs.LoadFromFile(home.file("ZV.xml")));
+  std::string zvp = zvtest::ReadFile(home.file("ZV.zvp"));
+  EXPECT_NE(zvp.find(zvtest::Media("vorbis.ogg")), std::string::npos);
+  EXPECT_EQ(zvtest::ReadFile(home.file("ZV.xml")).find("OnPlayListEnd=\"1\""), std::string::npos);
+}
+
+TEST_F(Playback, AMissingFileIsReportedAndTheListGoesOn) {
+  std::string missing = home.file("not here.avi");
+  auto r = Play({zvtest::Media("pcm.wav"), missing, zvtest::Media("xing.mp3")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("Zelvar message: File\"" + missing + "\" was not found."), std::string::npos) << r.err;
+  EXPECT_EQ(Told(r.out), (std::vector<std::string>{"Playing: pcm (0:00:03)", "Ended: pcm", "Playing: xing (0:00:03)",
+                                                   "Ended: xing"}))
+      << r.out;
+}
+
+TEST_F(Playback, AnUndecodableStreamNamesItsCodecInTheMessage) {
+  auto r = Play({zvtest::Media("unknown_fourcc.avi")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("codecs?vidc=44434241"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Zelvar message: Cannot play this file"), std::string::npos) << r.err;
+  EXPECT_TRUE(Told(r.out).empty()) << r.out;
+}
+
+TEST_F(Playback, ThePositionAtExitComesBackWithSeekLastPos) {
+  zvtest::WriteFile(home.file("ZV.log"), "");
+  std::string file = zvtest::Media("theora_vorbis.mkv");
+  {
+    // Plays for a while, then is told to leave (as by the desktop at logout).
+    zvtest::Process p({kBinary, file}, Env(), home.file("out1.txt"), home.file("err1.txt"));
+    ASSERT_TRUE(zvtest::WaitForText(home.file("out1.txt"), "Playing: theora_vorbis", std::chrono::seconds(20)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    p.Signal(SIGTERM);
+    int code = -1;
+    ASSERT_TRUE(p.WaitExit(std::chrono::seconds(20), code));
+    EXPECT_EQ(code, 0);
+  }
+  std::string ms = zvtest::ReadFile(home.file("ms.xml"));
+  size_t at = ms.find("PlayPos=\"");
+  ASSERT_NE(at, std::string::npos) << ms;
+  long long saved = std::stoll(ms.substr(at + 9));
+  EXPECT_GT(saved, 5'000'000); // half a second at least
+  EXPECT_LT(saved, 30'000'000);
+
+  // The next start with the preference on opens the file at that position.
+  std::string prefs = zvtest::ReadFile(home.file("ZV.xml"));
+  zv::TXMLTree doc;
+  ASSERT_TRUE(doc.LoadFromFile(home.file("ZV.xml")));
+  zv::TXMLNode* onOpen = doc.Root()->FindChild("OnOpen");
+  if (!onOpen)
+    onOpen = doc.Root()->AddChild("OnOpen");
+  onOpen->SetAttr("SeekLastPos", "1");
+  doc.SaveToFile(home.file("ZV.xml"));
+  zvtest::WriteFile(home.file("ZV.log"), "");
+  auto r = Play({file});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  std::string log = zvtest::ReadFile(home.file("ZV.log"));
+  EXPECT_NE(log.find(" = Pos(" + std::to_string(saved) + ")"), std::string::npos) << log.substr(0, 4000);
+}
