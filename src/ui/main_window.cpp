@@ -563,7 +563,9 @@ void TfrMain::OnTimer() {
     TLogScope scope("PostponedPlay");
     if (ctx_.playlist)
       ctx_.playlist->Play();
-    ShowPlaying();
+    // A file that failed to open has been reported already: it is not tried a second time.
+    if (FileOpen())
+      ShowPlaying();
   }
 }
 

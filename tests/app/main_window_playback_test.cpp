@@ -14,7 +14,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QSlider>
 #include <QTimer>
 #include <deque>
@@ -200,4 +203,24 @@ TEST_F(MainWindow, CommandsThatChangeTheListWaitForAnAdditionToEnd) {
   EXPECT_TRUE(executor->ExecCommand(250) && !executor->ExecCommand(106) && !executor->ExecCommand(457));
   EXPECT_FALSE(executor->ExecCommand(49));
   EXPECT_FALSE(executor->ExecCommand(503));
+}
+
+TEST_F(MainWindow, DroppedFilesGoToTheDropHandlerInOrder) {
+  std::vector<std::string> dropped;
+  TMainContext ctx;
+  ctx.prefs = &prefs;
+  ctx.playlist = list.get();
+  ctx.dsh = dsh.get();
+  ctx.dropFiles = [&](const std::vector<std::string>& files) { dropped = files; };
+  window->SetContext(ctx);
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile("/media/b film.mkv"), QUrl::fromLocalFile("/media/a.avi"),
+                QUrl("http://radio.example/live")});
+  QPoint at(window->width() / 2, window->height() / 3);
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &drop);
+  EXPECT_EQ(dropped, (std::vector<std::string>{"/media/b film.mkv", "/media/a.avi", "http://radio.example/live"}));
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 
 using namespace zv;
@@ -81,10 +82,10 @@ TEST_F(RealBuilder, ADecoderFromThePluginFolderTakesTheStream) {
     named = named || f->Name() == "DivX Decoder 4.12";
   EXPECT_TRUE(named);
   // It plays to the end with pictures.
-  int frames = 0;
+  std::atomic<int> frames{0};
   struct Out : eng::IVideoOutput {
-    int& n;
-    explicit Out(int& c) : n(c) {}
+    std::atomic<int>& n; // counted on the streaming thread
+    explicit Out(std::atomic<int>& c) : n(c) {}
     void PresentFrame(eng::TVideoFrame) override { ++n; }
     void ClearFrame() override {}
   } out(frames);
@@ -98,7 +99,7 @@ TEST_F(RealBuilder, ADecoderFromThePluginFolderTakesTheStream) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   EXPECT_TRUE(done);
-  EXPECT_GE(frames, 60); // from the first picture on: the stream restarted once its decoder joined
+  EXPECT_GE(frames.load(), 60); // from the first picture on: the stream restarted once its decoder joined
   dsh->SetOwner(nullptr);
 }
 
