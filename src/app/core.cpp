@@ -309,6 +309,9 @@ TCore::TStart TCore::CheckForSecondCopy() {
 }
 
 void TCore::PlayParam() {
+  // Command lines from later starts wait while the playlist is being filled.
+  if (playlist_ && playlist_->Adding())
+    return;
   while (proxy_ && proxy_->HasParams()) {
     TForwardedLine fwd = proxy_->PopParam();
     Log("Core.PlayParam(" + fwd.Text() + ")");
@@ -531,6 +534,11 @@ void TCore::CreatePlaylist() {
 void TCore::DropFiles(const std::vector<std::string>& files) {
   if (!playlist_)
     return;
+  if (playlist_->Adding()) {
+    // The list is being filled: the drop replaces it once that has ended.
+    QTimer::singleShot(50, this, [this, files] { DropFiles(files); });
+    return;
+  }
   playlist_->Clear();
   playlist_->AddList(files);
   playlist_->SetCurrent(0);
