@@ -1,6 +1,7 @@
 // Rewrites the codec of an AVI stream in place, to make files whose codec no decoder knows:
 //   avi_patch <in> <out> video <FOURCC>   sets the video stream's FourCC (strh handler, strf compression)
 //   avi_patch <in> <out> audio <hex tag>  sets the audio stream's wave format tag
+//   avi_patch <in> <out> noindex          turns the idx1 chunk into JUNK (a file without index)
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,28 @@ uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
 } // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[3]) == "noindex") {
+    std::ifstream in(argv[1], std::ios::binary);
+    std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The index follows the movie list at the top level of the first RIFF chunk.
+    size_t at = 12;
+    bool done = false;
+    while (at + 8 <= b.size() && !done) {
+      uint32_t size = Get32(b, at + 4);
+      if (std::memcmp(&b[at], "idx1", 4) == 0) {
+        std::memcpy(&b[at], "JUNK", 4);
+        done = true;
+      }
+      at += 8 + size + (size & 1);
+    }
+    if (!done) {
+      std::fprintf(stderr, "avi_patch: no idx1 chunk in %s\n", argv[1]);
+      return 1;
+    }
+    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    return out ? 0 : 1;
+  }
   if (argc != 5) {
     std::fprintf(stderr, "usage: avi_patch <in> <out> video <FOURCC> | audio <hex tag>\n");
     return 2;

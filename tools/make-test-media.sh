@@ -31,4 +31,26 @@ $L $A ! audioconvert ! audio/x-raw,format=S16LE ! wavenc ! filesink location="$o
 "$patch" "$out/mpeg4_mp3.avi" "$out/unknown_fourcc.avi" video ABCD
 "$patch" "$out/mjpg_pcm.avi" "$out/unknown_wavetag.avi" audio 1234
 "$patch" "$out/mpeg4_mp3.avi" "$out/xdiv.avi" video xDIV
+
+# AVI files for the program's own AVI reader, from both common muxers.
+mkdir -p "$out/avi"
+# 80 s at 5 frames per second with a key frame every 10 s, MP3 audio.
+$L videotestsrc num-buffers=400 pattern=ball ! video/x-raw,width=160,height=120,framerate=5/1 \
+   ! avenc_mpeg4 bitrate=100000 gop-size=50 ! avimux name=m ! filesink location="$out/avi/gop10.avi" \
+   audiotestsrc num-buffers=3445 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1 \
+   ! lamemp3enc bitrate=32 ! mpegaudioparse ! m.
+FF="ffmpeg -v error -nostdin -y -f lavfi -i testsrc=size=160x120:rate=25:duration=6 -f lavfi -i sine=frequency=440:duration=6"
+$FF -c:v mpeg4 -g 25 -c:a libmp3lame -b:a 64k "$out/avi/ff_mpeg4_mp3.avi"
+$FF -c:v mpeg4 -g 25 -c:a pcm_s16le "$out/avi/ff_mpeg4_pcm.avi"
+$FF -c:v mpeg4 -g 25 -c:a aac -b:a 64k "$out/avi/ff_mpeg4_aac.avi"
+$FF -c:v mpeg4 -g 25 -an "$out/avi/ff_video_only.avi"
+"$patch" "$out/avi/ff_mpeg4_mp3.avi" "$out/avi/ff_noindex.avi" noindex
+"$patch" "$out/mpeg4_mp3.avi" "$out/avi/gst_noindex.avi" noindex
+# A film in three parts of 4 s, video with MP3 audio.
+for k in 1 2 3; do
+  $L videotestsrc num-buffers=100 pattern=smpte ! video/x-raw,width=160,height=120,framerate=25/1 \
+     ! avenc_mpeg4 bitrate=100000 gop-size=25 ! avimux name=m ! filesink location="$out/avi/film$k.avi" \
+     audiotestsrc num-buffers=173 samplesperbuffer=1024 freq=$((300 * k)) ! audio/x-raw,rate=44100,channels=2 \
+     ! lamemp3enc bitrate=64 ! mpegaudioparse ! m.
+done
 echo "$sum" > "$stamp"

@@ -215,10 +215,17 @@ bool TAdvancedGraphBuilder::RenderMultiSource(const std::vector<std::string>& na
   codecRequest_ = "proc=MultiLoad";
   dsh_.RemoveAllFilters();
   dsh_.AddForcedFilters();
-  // The program's own source for joined AVI parts ("Multi AVI Source") arrives with the AVI
-  // reader; until then joined parts cannot be opened as one source.
-  Log("Graph.AddFilter(MAviSrc)=" + Code(E_NOTIMPL));
-  (void)names;
+  std::shared_ptr<IFilter> source = dsh_.CreateFilter(classes::MultiAVISource);
+  HRESULT hr = source ? dsh_.Graph()->AddFilter(source, "Multi AVI Source") : E_FAIL;
+  Log("Graph.AddFilter(MAviSrc)=" + Code(hr));
+  if (Succeeded(hr)) {
+    hr = source->LoadFiles(names);
+    Log("MAviSrc.LoadFiles=" + Code(hr));
+    if (Succeeded(hr))
+      RenderFreePins();
+    else
+      dsh_.Graph()->RemoveFilter(source.get());
+  }
   return rendered_ || allRendered_;
 }
 
@@ -291,10 +298,17 @@ bool TAdvancedGraphBuilder::CreateAVISplitter(const std::string& name) {
 }
 
 bool TAdvancedGraphBuilder::BuildAdvancedAVISource(const std::string& name) {
-  // The program's own AVI source ("Advanced AVI Source") arrives with the AVI reader; until then
-  // this fallback reports that it could not be added.
-  Log("TPlayerDS.BuildAdvancedAVISource:Graph.AddFilter=" + Code(E_NOTIMPL));
-  (void)name;
+  std::shared_ptr<IFilter> source = dsh_.CreateFilter(classes::AdvancedAVISource);
+  HRESULT hr = source ? dsh_.Graph()->AddFilter(source, "Advanced AVI Source") : E_FAIL;
+  if (Failed(hr)) {
+    Log("TPlayerDS.BuildAdvancedAVISource:Graph.AddFilter=" + Code(hr));
+    return false;
+  }
+  hr = source->LoadFile(name);
+  if (Succeeded(hr))
+    return true;
+  dsh_.Graph()->RemoveFilter(source.get());
+  Log("TPlayerDS.BuildAdvancedAVISource:AviSrc.Load=" + Code(hr));
   return false;
 }
 

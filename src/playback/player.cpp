@@ -5,6 +5,7 @@
 #include "core/session_log.h"
 #include "core/system_helper.h"
 #include "core/text_util.h"
+#include "filters/avi_parser.h"
 #include "prefs/media_store.h"
 #include "skin/language_manager.h"
 
@@ -121,6 +122,43 @@ std::string TPlayer::GetNextFilePart(const std::string& name) {
     return {};
   Log("TPlayer.GetNextFilePart:Found=[" + next + "]");
   return next;
+}
+
+std::vector<int64_t> IPlayerServices::LoadKeyFrames(const std::string& name) {
+  TCachedFile file(name);
+  return TPlayer::LoadKeyFrames(file);
+}
+
+std::vector<int64_t> TPlayer::LoadKeyFrames(TCachedFile& file) {
+  TLogScope scope("Player.LoadKeyFrames");
+  std::vector<int64_t> keys;
+  TAVIParser parser(file);
+  // Only whole AVI files: the index of a file cut short points at data that is not there.
+  if (!parser.IsRIFFAVI() || parser.IsTruncated())
+    return keys;
+  parser.Parse();
+  parser.LoadIndex(false);
+  for (int s = 0; s < parser.StreamCount(); ++s) {
+    if (!parser.IsVideoStream(s))
+      continue;
+    double rate = parser.StreamRate(s);
+    const std::vector<TAVIIndexEntry>& entries = parser.Stream(s).entries;
+    for (size_t j = 0; j < entries.size(); ++j)
+      if (entries[j].KeyFrame())
+        keys.push_back(UnitsToTime(static_cast<double>(j), rate));
+  }
+  Log(Format("KeyFrames=%d", static_cast<int>(keys.size())));
+  if (keys.size() > 9) {
+    auto line = [&](size_t i) {
+      Log(Format("KeyFrame[%d]=%1.7f", static_cast<int>(i), static_cast<double>(keys[i]) / 10'000'000.0));
+    };
+    for (size_t i = 0; i < std::min<size_t>(10, keys.size()); ++i)
+      line(i);
+    Log("...");
+    for (size_t i = keys.size() - 9; i < keys.size(); ++i)
+      line(i);
+  }
+  return keys;
 }
 
 void TPlayer::Fail(const std::string& message) {

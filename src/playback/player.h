@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/prefs_access.h"
+#include "filters/cached_file.h"
 #include "playback/direct_show_helper.h"
 #include "playback/graph_builder.h"
 #include "playlist/playlist.h"
@@ -57,7 +58,7 @@ public:
   // The codec summary of the media information for the file ("DivX 5, MPEG Layer 3").
   virtual std::string CodecSummary(const std::string&) { return {}; }
   // The key frames of an AVI file's video streams in 100 ns, from its index.
-  virtual std::vector<int64_t> LoadKeyFrames(const std::string&) { return {}; }
+  virtual std::vector<int64_t> LoadKeyFrames(const std::string& name);
   virtual void UnloadSubtitles() {}
   virtual void SetSubtitleFrameRate(double) {}
   virtual void SearchSubtitles(const std::string&) {}
@@ -135,6 +136,9 @@ public:
 
   // "film2.avi" after "film1.avi" when it exists; empty otherwise.
   static std::string GetNextFilePart(const std::string& name);
+  // The key-frame times (100 ns) of the video streams of an AVI file, read from its index; none
+  // for other files and for AVI files cut short.
+  static std::vector<int64_t> LoadKeyFrames(TCachedFile& file);
   void StoreMediaCache(const std::string& name);
   void SaveMediaSettings();
   void ApplyMediaSettings();

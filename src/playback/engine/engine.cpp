@@ -57,6 +57,8 @@ const TGuid NullRenderer = *TGuid::Parse("{C1F400A4-3F08-11D3-9F0B-006008039E37}
 const TGuid Mpeg3Decoder = *TGuid::Parse("{38BE3000-DBF4-11D0-860E-00A024CFEF6D}");
 const TGuid DivXDecoder = *TGuid::Parse("{78766964-0000-0010-8000-00AA00389B71}");
 const TGuid XviDDecoder = *TGuid::Parse("{64697678-0000-0010-8000-00AA00389B71}");
+const TGuid AdvancedAVISource = *TGuid::Parse("{84646D40-24DF-11D7-B33C-525405F661BB}");
+const TGuid MultiAVISource = *TGuid::Parse("{90622615-AB78-4926-9014-5D9D8EF5DE45}");
 } // namespace classes
 
 TGuid ClassOfFactory(const std::string& factoryName) {
@@ -64,6 +66,10 @@ TGuid ClassOfFactory(const std::string& factoryName) {
     return classes::AsyncFileReader;
   if (factoryName == "avidemux")
     return classes::AviSplitter;
+  if (factoryName == "zvavisrc")
+    return classes::AdvancedAVISource;
+  if (factoryName == "zvmultiavisrc")
+    return classes::MultiAVISource;
   return TGuid::FromName("gst:" + factoryName);
 }
 

@@ -46,6 +46,8 @@ public:
   virtual std::string ImplementationFile() const { return "?"; }
   // A file source's load operation; E_NOINTERFACE for filters that are not file sources.
   virtual HRESULT LoadFile(const std::string& name) { return E_NOINTERFACE; }
+  // A source of several files played as one (the parts of a split film); E_NOINTERFACE otherwise.
+  virtual HRESULT LoadFiles(const std::vector<std::string>& names) { return E_NOINTERFACE; }
   virtual IStreamSelect* StreamSelect() { return nullptr; }
 };
 
@@ -160,6 +162,8 @@ extern const TGuid NullRenderer;        // {C1F400A4-3F08-11D3-9F0B-006008039E37
 extern const TGuid Mpeg3Decoder;        // {38BE3000-DBF4-11D0-860E-00A024CFEF6D}
 extern const TGuid DivXDecoder;         // {78766964-0000-0010-8000-00AA00389B71}
 extern const TGuid XviDDecoder;         // {64697678-0000-0010-8000-00AA00389B71}
+extern const TGuid AdvancedAVISource;   // {84646D40-24DF-11D7-B33C-525405F661BB}
+extern const TGuid MultiAVISource;      // {90622615-AB78-4926-9014-5D9D8EF5DE45}
 } // namespace classes
 
 // The class identifier of a GStreamer element factory: a known class where the program's rules

@@ -1,5 +1,6 @@
 #include "playback/engine/gst_engine.h"
 
+#include "filters/avi_source.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_graph.h"
 
@@ -28,6 +29,8 @@ const TKnownClass kKnown[] = {
     {&classes::Mpeg3Decoder, "MPEG Layer-3 Decoder", "mpg123audiodec"},
     {&classes::DivXDecoder, "DivX Decoder", "avdec_mpeg4"},
     {&classes::XviDDecoder, "XviD Decoder", "avdec_mpeg4"},
+    {&classes::AdvancedAVISource, "Advanced AVI File Source", "zvavisrc"},
+    {&classes::MultiAVISource, "Multi AVI File Source", "zvmultiavisrc"},
 };
 
 std::string EnvOr(const char* name, const char* def) {
@@ -46,6 +49,7 @@ TGstEngine::TGstEngine() {
   std::call_once(once, [] {
     gst_init(nullptr, nullptr);
     zv::RegisterVideoSink();
+    zv::RegisterAviSources();
   });
 }
 

@@ -3,6 +3,7 @@
 #include "core/format.h"
 #include "core/text_util.h"
 #include "core/tsan_annotations.h"
+#include "filters/avi_source.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/engine/gst_media_type.h"
@@ -206,10 +207,16 @@ std::string TGstFilter::ImplementationFile() const {
 }
 
 HRESULT TGstFilter::LoadFile(const std::string& name) {
+  if (zv::IsZvAviSource(element_))
+    return zv::ZvAviSourceLoad(element_, name);
   if (!g_object_class_find_property(G_OBJECT_GET_CLASS(element_), "location"))
     return E_NOINTERFACE;
   g_object_set(element_, "location", name.c_str(), nullptr);
   return S_OK;
+}
+
+HRESULT TGstFilter::LoadFiles(const std::vector<std::string>& names) {
+  return zv::ZvAviSourceLoadFiles(element_, names);
 }
 
 // ---------------------------------------------------------------------------------------------

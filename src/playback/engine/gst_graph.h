@@ -53,6 +53,7 @@ public:
   std::vector<IPin*> Pins() override;
   std::string ImplementationFile() const override;
   HRESULT LoadFile(const std::string& name) override;
+  HRESULT LoadFiles(const std::vector<std::string>& names) override;
 
   GstElement* Element() const { return element_; }
   TGstGraph* Graph() const { return graph_; }

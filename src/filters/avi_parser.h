@@ -1,0 +1,141 @@
+#pragma once
+
+#include "filters/cached_file.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zv {
+
+// One index entry. `offset` counts from the "movi" FourCC (the movie list's position + 8) to the
+// chunk's header; it is 64-bit so that the indexes of large files (OpenDML) fit.
+struct TAVIIndexEntry {
+  char id[4] = {0, 0, 0, 0};
+  uint32_t flags = 0; // 0x10: key frame
+  int64_t offset = 0;
+  uint32_t size = 0;
+
+  bool KeyFrame() const { return (flags & kKeyFrame) != 0; }
+  static constexpr uint32_t kKeyFrame = 0x10;
+};
+
+struct TAVIStream {
+  // The "strh" chunk from its header on: FourCC, size, then the stream header.
+  uint8_t header[64] = {};
+  // The whole "strf" chunk including its 8-byte header; empty when absent.
+  std::vector<uint8_t> format;
+  std::vector<TAVIIndexEntry> entries;
+  // OpenDML super index: file positions of this stream's standard index chunks.
+  std::vector<int64_t> indexChunks;
+
+  uint32_t Field(int at) const {
+    return header[at] | (header[at + 1] << 8) | (header[at + 2] << 16) | (static_cast<uint32_t>(header[at + 3]) << 24);
+  }
+  std::string Type() const { return std::string(reinterpret_cast<const char*>(header + 8), 4); }
+  uint32_t Scale() const { return Field(28); }
+  uint32_t Rate() const { return Field(32); }
+  uint32_t Length() const { return Field(40); }
+  uint32_t SampleSize() const { return Field(52); }
+  // The format chunk's data (after its header), or none.
+  const uint8_t* FormatData() const { return format.size() > 8 ? format.data() + 8 : nullptr; }
+  size_t FormatSize() const { return format.size() > 8 ? format.size() - 8 : 0; }
+};
+
+struct TAVITag {
+  std::string id;
+  std::string data;
+};
+
+// Reads the structure of an AVI file through a cached file: headers, stream headers and formats,
+// INFO tags, the movie list and the index (idx1, or the OpenDML indexes of files over 1 GB), and
+// builds an index by walking the movie data when there is none. Every size and count read from the
+// file is held to what the file and the enclosing list really contain.
+class TAVIParser {
+public:
+  // A rebuilt index stops after this many entries (a 24-hour film at 30 frames per second with
+  // one audio chunk per frame stays below it).
+  static constexpr size_t kMaxBuiltIndexEntries = 5'000'000;
+  // Format and tag chunks larger than this are refused.
+  static constexpr uint32_t kMaxChunkCopy = 1u << 20;
+
+  explicit TAVIParser(TCachedFile& file);
+
+  bool IsRIFFAVI();
+  bool IsTruncated();
+  void Parse();
+  void LoadIndex(bool buildWhenMissing);
+  void BuildIndex();
+
+  TAVIIndexEntry GetIndexEntry(int stream, int64_t n) const;
+  // Reads entry n's data into `buffer` (room for the entry's size); the bytes read.
+  int64_t ReadSample(int stream, int64_t n, void* buffer);
+  double StreamRate(int stream) const;
+  int64_t StreamDuration(int stream) const; // 100 ns
+  int64_t Duration() const;                 // 100 ns, from the main header
+  bool IsVideoStream(int stream) const;
+  bool IsAudioStream(int stream) const;
+
+  static std::string FourCCText(const uint8_t* fourcc);
+  std::string FourCCAt(int64_t position);
+
+  int StreamCount() const { return static_cast<int>(streams_.size()); }
+  const TAVIStream& Stream(int stream) const { return streams_.at(static_cast<size_t>(stream)); }
+  bool ValidStream(int stream) const { return stream >= 0 && stream < StreamCount(); }
+  const uint8_t* MainHeader() const { return mainHeader_; }
+  uint32_t MicroSecPerFrame() const;
+  // Total frames of the whole file: the OpenDML count when there is one, else the main header's.
+  uint32_t TotalFrames() const;
+  int64_t MoviePosition() const { return moviePos_; }
+  int64_t IndexPosition() const { return indexPos_; }
+  const std::vector<TAVIIndexEntry>& Index() const { return index_; }
+  const std::vector<TAVITag>& Tags() const { return tags_; }
+  // Whether the index came from the OpenDML indexes.
+  bool OpenDMLIndex() const { return openDML_; }
+  TCachedFile& File() { return file_; }
+
+private:
+  struct TChunk {
+    int64_t position;
+    char id[4];
+    uint32_t size;
+    char listType[4];
+    bool Is(const char* fcc) const { return std::string_view(id, 4) == fcc; }
+    bool IsList(const char* type) const { return Is("LIST") && std::string_view(listType, 4) == type; }
+  };
+  // Walks the chunks of a list whose data (after FourCC and size) holds `size` bytes; `handle`
+  // returns false to stop.
+  template <class F>
+  void WalkList(int64_t listPos, uint32_t size, F&& handle);
+  int64_t Size();
+  void ParseHeader(const TChunk& list);
+  void ParseStreamList(const TChunk& list);
+  void ParseSuperIndex(TAVIStream& stream, const TChunk& chunk);
+  void ParseInfo(const TChunk& list);
+  void ParseExtensions(int64_t riffEnd);
+  void ReadIdx1();
+  void ReadOpenDMLIndex();
+  void ReadStandardIndex(int stream, int64_t position);
+  void AddBuiltEntries(const TChunk& list);
+  void Distribute();
+  int64_t ChunkHeaderPosition(const TAVIIndexEntry& e) const { return moviePos_ + 8 + e.offset; }
+
+  TCachedFile& file_;
+  int64_t fileSize_ = -1;
+  int64_t moviePos_ = -1;
+  int64_t indexPos_ = -1;
+  uint8_t mainHeader_[64] = {};
+  uint32_t odmlFrames_ = 0;
+  std::vector<TAVIStream> streams_;
+  std::vector<TAVIIndexEntry> index_;
+  std::vector<TAVITag> tags_;
+  // Movie lists of the OpenDML extension chunks ("RIFF" "AVIX"), in file order.
+  std::vector<TChunk> extraMovies_;
+  bool openDML_ = false;
+};
+
+// 100 ns for `units` at `rate` units per second, rounded to the nearest (halves to even); 0 for a
+// rate of 0.
+int64_t UnitsToTime(double units, double rate);
+
+} // namespace zv
