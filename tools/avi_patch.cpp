@@ -2,6 +2,8 @@
 //   avi_patch <in> <out> video <FOURCC>   sets the video stream's FourCC (strh handler, strf compression)
 //   avi_patch <in> <out> audio <hex tag>  sets the audio stream's wave format tag
 //   avi_patch <in> <out> noindex          turns the idx1 chunk into JUNK (a file without index)
+//   avi_patch <in> <out> hdrllast         moves the header list behind the movie data
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,37 @@ uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
 } // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[3]) == "hdrllast") {
+    std::ifstream in(argv[1], std::ios::binary);
+    std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::vector<uint8_t>> chunks;
+    size_t hdrl = SIZE_MAX;
+    for (size_t at = 12; at + 8 <= b.size();) {
+      uint32_t size = Get32(b, at + 4);
+      size_t end = std::min(b.size(), at + 8 + size + (size & 1));
+      if (std::memcmp(&b[at], "LIST", 4) == 0 && at + 12 <= b.size() && std::memcmp(&b[at + 8], "hdrl", 4) == 0)
+        hdrl = chunks.size();
+      chunks.emplace_back(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(end));
+      at = end;
+    }
+    if (hdrl == SIZE_MAX || chunks.size() < 2) {
+      std::fprintf(stderr, "avi_patch: no header list in %s\n", argv[1]);
+      return 1;
+    }
+    // Before the last chunk (the index), after the movie data.
+    std::vector<uint8_t> header = chunks[hdrl];
+    chunks.erase(chunks.begin() + static_cast<long>(hdrl));
+    chunks.insert(chunks.end() - 1, header);
+    std::vector<uint8_t> out(b.begin(), b.begin() + 12);
+    for (auto& c : chunks)
+      out.insert(out.end(), c.begin(), c.end());
+    uint32_t riff = static_cast<uint32_t>(out.size() - 8);
+    for (int i = 0; i < 4; ++i)
+      out[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
+    std::ofstream o(argv[2], std::ios::binary | std::ios::trunc);
+    o.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    return o ? 0 : 1;
+  }
   if (argc == 4 && std::string(argv[3]) == "noindex") {
     std::ifstream in(argv[1], std::ios::binary);
     std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -46,6 +46,8 @@ $FF -c:v mpeg4 -g 25 -c:a aac -b:a 64k "$out/avi/ff_mpeg4_aac.avi"
 $FF -c:v mpeg4 -g 25 -an "$out/avi/ff_video_only.avi"
 "$patch" "$out/avi/ff_mpeg4_mp3.avi" "$out/avi/ff_noindex.avi" noindex
 "$patch" "$out/mpeg4_mp3.avi" "$out/avi/gst_noindex.avi" noindex
+# Headers behind the movie data: GStreamer's demuxer refuses it, the program's own source plays it.
+"$patch" "$out/avi/ff_mpeg4_pcm.avi" "$out/avi/hdrl_last.avi" hdrllast
 # A film in three parts of 4 s, video with MP3 audio.
 for k in 1 2 3; do
   $L videotestsrc num-buffers=100 pattern=smpte ! video/x-raw,width=160,height=120,framerate=25/1 \

@@ -209,4 +209,18 @@ int64_t TCachedStream::Seek(int64_t offset, TSeekOrigin origin) {
   return position_;
 }
 
+std::string ReadThroughCache(const std::string& path, uint32_t blockSize, uint32_t blockCount) {
+  TFileStream file(path);
+  TCachedStream cached(file, blockSize, blockCount);
+  std::string text;
+  std::vector<char> piece(std::max<uint32_t>(blockSize, 1));
+  for (;;) {
+    int64_t n = cached.Read(piece.data(), static_cast<int64_t>(piece.size()));
+    if (n <= 0)
+      break;
+    text.append(piece.data(), static_cast<size_t>(n));
+  }
+  return text;
+}
+
 } // namespace zv

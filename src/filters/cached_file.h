@@ -81,4 +81,9 @@ private:
   int64_t size_;
 };
 
+// The whole of a file read front to back through a cached stream of `blockCount` blocks of
+// `blockSize` bytes, in block-sized pieces (the program's text and XML readers). Raises EZvError
+// when the file cannot be opened.
+std::string ReadThroughCache(const std::string& path, uint32_t blockSize, uint32_t blockCount);
+
 } // namespace zv

@@ -294,6 +294,11 @@ bool TAdvancedGraphBuilder::CreateAVISplitter(const std::string& name) {
   reader->LoadFile(name);
   HRESULT hr = dsh_.ConnectFilters(reader.get(), splitter.get());
   Log("TPlayerDS.CreateAVISplitter:DSH.ConnectFilters=" + Code(hr));
+  if (Failed(hr)) {
+    // The next source starts from an empty graph.
+    g->RemoveFilter(splitter.get());
+    g->RemoveFilter(reader.get());
+  }
   return Succeeded(hr);
 }
 

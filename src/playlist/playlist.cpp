@@ -6,6 +6,7 @@
 #include "core/session_log.h"
 #include "core/stream.h"
 #include "core/text_util.h"
+#include "filters/cached_file.h"
 #include "prefs/media_store.h"
 
 #include <algorithm>
@@ -594,7 +595,7 @@ void TPlayList::AddFromZVP(const std::string& file) {
   ++adding_;
   std::string text;
   try {
-    text = ReadWholeFile(file);
+    text = ReadThroughCache(file, 16384, 4);
   } catch (const std::exception&) {
     text.clear(); // a missing or unreadable file adds nothing
   }

@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "core/text_codec.h"
 #include "core/text_util.h"
+#include "filters/cached_file.h"
 
 #include <algorithm>
 
@@ -251,7 +252,7 @@ void TXMLTree::LoadFromStream(TStream& stream) {
 bool TXMLTree::LoadFromFile(const std::string& path, int fallbackCodePage) {
   std::string bytes;
   try {
-    bytes = ReadWholeFile(path);
+    bytes = ReadThroughCache(path, 4096, 2);
   } catch (const EZvError&) {
     return false;
   }

@@ -67,7 +67,7 @@ TEST(AVIParser, ReadsHeadersFormatsAndTheIndexByStream) {
   EXPECT_FALSE(a.GetIndexEntry(0, 6).KeyFrame());
   EXPECT_EQ(a.GetIndexEntry(0, 10).size, 0u) << "out of range is all zeros";
   EXPECT_EQ(a.GetIndexEntry(-1, 0).size, 0u);
-  std::string buf(200, '\0');
+  std::string buf(500, '\0');
   EXPECT_EQ(a.ReadSample(0, 3, buf.data()), 103);
   EXPECT_EQ(buf.substr(0, 103), Bytes(103, 'd'));
   EXPECT_EQ(a.ReadSample(1, 9, buf.data()), 417);

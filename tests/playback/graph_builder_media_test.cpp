@@ -3,6 +3,7 @@
 #include "../engine/media_helpers.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/graph_builder.h"
+#include "playback/player.h"
 #include "playback_helpers.h"
 #include "test_util.h"
 
@@ -112,4 +113,67 @@ TEST_F(RealBuilder, AnAviTheEngineRejectsFallsBackToTheSplitter) {
   EXPECT_TRUE(b.AllRendered()) << b.CodecRequest();
   EXPECT_EQ(Count(eng::classes::AviSplitter), 1);
   EXPECT_EQ(Count(eng::classes::VideoRenderer), 1);
+}
+
+TEST_F(RealBuilder, AnAviTheSplitterRefusesPlaysFromTheOwnSource) {
+  TAdvancedGraphBuilder b = Make(dir.str() + "/");
+  ASSERT_TRUE(b.Render(zvtest::Media("avi/hdrl_last.avi")));
+  EXPECT_TRUE(b.AllRendered()) << b.CodecRequest();
+  EXPECT_EQ(Count(eng::classes::AdvancedAVISource), 1);
+  EXPECT_EQ(Count(eng::classes::AviSplitter), 0);
+  bool named = false;
+  for (eng::IFilter* f : dsh->Graph()->EnumFilters())
+    named = named || f->Name() == "Advanced AVI Source";
+  EXPECT_TRUE(named);
+  bool done = false;
+  dsh->SetCompletionCallback([&] { done = true; });
+  dsh->Run();
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done && std::chrono::steady_clock::now() < deadline) {
+    dispatcher.RunAll();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_TRUE(done) << "plays to the end";
+}
+
+TEST_F(RealBuilder, JoinedPartsRenderAsOneSourceOfTheirWholeLength) {
+  TAdvancedGraphBuilder b = Make(dir.str() + "/");
+  ASSERT_TRUE(b.RenderMultiSource(
+      {zvtest::Media("avi/film1.avi"), zvtest::Media("avi/film2.avi"), zvtest::Media("avi/film3.avi")}));
+  EXPECT_TRUE(b.AllRendered()) << b.CodecRequest();
+  EXPECT_EQ(b.CodecRequest(), "proc=MultiLoad");
+  EXPECT_EQ(Count(eng::classes::MultiAVISource), 1);
+  EXPECT_EQ(Count(eng::classes::VideoRenderer), 1);
+  dsh->Pause();
+  int64_t duration = 0;
+  ASSERT_EQ(dsh->Graph()->GetDuration(duration), eng::S_OK);
+  EXPECT_EQ(duration, 120'000'000);
+
+  // A list of names none of which is an AVI file leaves nothing in the graph.
+  dsh->FreeGraph();
+  dsh->CreateBuilder();
+  TAdvancedGraphBuilder c = Make(dir.str() + "/");
+  EXPECT_FALSE(c.RenderMultiSource({zvtest::Media("vorbis.ogg"), dir.file("missing.avi")}));
+  EXPECT_EQ(Count(eng::classes::MultiAVISource), 0);
+}
+
+TEST(PlayerKeyFrames, AreReadFromTheVideoIndexOfWholeAviFilesOnly) {
+  TCachedFile gop(zvtest::Media("avi/gop10.avi"));
+  std::vector<int64_t> keys = TPlayer::LoadKeyFrames(gop);
+  ASSERT_EQ(keys.size(), 8u);
+  for (size_t i = 0; i < keys.size(); ++i)
+    EXPECT_EQ(keys[i], static_cast<int64_t>(i) * 100'000'000);
+  // The player's opening skip snaps to them: a mark at 33 s goes just past the key frame of 30 s.
+  EXPECT_EQ(TPlayer::OpeningSkipTarget(800'000'000, 330'000'000, 800'000'000, &keys), 300'000'010);
+
+  zvtest::TempDir dir;
+  std::string whole = zvtest::ReadFile(zvtest::Media("avi/gop10.avi"));
+  zvtest::WriteFile(dir.file("cut.avi"), whole.substr(0, whole.size() / 2));
+  TCachedFile cut(dir.file("cut.avi"));
+  EXPECT_TRUE(TPlayer::LoadKeyFrames(cut).empty()) << "a file cut short gives none";
+  TCachedFile ogg(zvtest::Media("vorbis.ogg"));
+  EXPECT_TRUE(TPlayer::LoadKeyFrames(ogg).empty());
+  // Without an index, every chunk would count as a key frame: none are loaded.
+  TCachedFile noIndex(zvtest::Media("avi/ff_noindex.avi"));
+  EXPECT_TRUE(TPlayer::LoadKeyFrames(noIndex).empty());
 }

@@ -299,7 +299,7 @@ TEST_F(Player, PartsOfAFilmAreFoundByTheirLastCharacter) {
   EXPECT_EQ(TPlayer::GetNextFilePart(dir.file("part9.avi")), "");
   EXPECT_EQ(TPlayer::GetNextFilePart(dir.file(".avi")), "");
 
-  // Joining marks every further part; the joined source itself comes with the AVI reader.
+  // Joining marks every further part (the fake engine has no joined source to open them with).
   prefs.SetBool("Modules.DirectShow.JoinParts", true);
   auto p = Make();
   p->PlayFile(dir.file("film1.avi"));

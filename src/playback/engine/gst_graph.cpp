@@ -371,6 +371,20 @@ HRESULT TGstGraph::RemoveFilter(IFilter* filter) {
   }
   gst_bin_remove(GST_BIN(pipeline_), e);
   gst_element_set_locked_state(e, FALSE);
+  {
+    // What the filter reported while it was in the graph goes with it (a splitter that failed
+    // during building must not abort the graph that replaces it).
+    std::lock_guard<std::mutex> guard(messageLock_);
+    for (auto m = messages_.begin(); m != messages_.end();) {
+      GstObject* from = GST_MESSAGE_SRC(*m);
+      if (from && (from == GST_OBJECT(e) || gst_object_has_as_ancestor(from, GST_OBJECT(e)))) {
+        gst_message_unref(*m);
+        m = messages_.erase(m);
+      } else {
+        ++m;
+      }
+    }
+  }
   f->graph_ = nullptr;
   Trace("RemoveFilter " + f->Name());
   return S_OK;
@@ -847,8 +861,26 @@ HRESULT TGstGraph::ConnectDirect(IPin* out, IPin* in, const TMediaType* mt) {
                      }),
                      this);
     g_signal_connect(downstream, "no-more-pads", G_CALLBACK(&TGstGraph::OnNoMorePads), this);
+    {
+      std::lock_guard<std::mutex> guard(waitLock_);
+      error_ = false;
+      errorCode_ = S_OK;
+    }
     gst_element_set_state(pipeline_, GST_STATE_PAUSED);
     WaitForDiscovery(downstream, 10000);
+    // A splitter that cannot read the stream's header refuses the connection.
+    HRESULT failed = S_OK;
+    {
+      std::lock_guard<std::mutex> guard(waitLock_);
+      if (error_)
+        failed = Failed(errorCode_) ? errorCode_ : VFW_E_INVALID_FILE_FORMAT;
+    }
+    if (Failed(failed)) {
+      Trace("ConnectDirect: the splitter refused the stream");
+      gst_element_set_state(pipeline_, GST_STATE_READY);
+      gst_pad_unlink(src, sink);
+      return failed;
+    }
   }
   return S_OK;
 }
