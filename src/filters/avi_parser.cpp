@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace zv {
 namespace {
@@ -27,11 +28,16 @@ constexpr int64_t kIndexReadPiece = 1 << 20;
 
 } // namespace
 
-int64_t UnitsToTime(double units, double rate) {
-  if (!(rate > 0))
+int64_t UnitsToTime(int64_t units, uint32_t rate, uint32_t scale) {
+  if (rate == 0 || scale == 0 || units <= 0)
     return 0;
-  // Rounds to the nearest, halves to even (the default rounding mode).
-  return static_cast<int64_t>(std::nearbyint(static_cast<long double>(units) * 10000000.0L / rate));
+  // Exact: units x 10^7 x scale / rate, rounded to the nearest, halves to even.
+  __int128 num = static_cast<__int128>(units) * 10'000'000 * scale;
+  __int128 q = num / rate, r = num % rate;
+  if (2 * r > rate || (2 * r == rate && (q & 1)))
+    ++q;
+  constexpr __int128 kMax = std::numeric_limits<int64_t>::max();
+  return static_cast<int64_t>(q > kMax ? kMax : q);
 }
 
 TAVIParser::TAVIParser(TCachedFile& file) : file_(file) {}
@@ -250,6 +256,7 @@ void TAVIParser::ReadIdx1() {
   uint32_t claimed = file_.ReadDWord(indexPos_ + 4);
   int64_t available = std::clamp<int64_t>(Size() - (indexPos_ + 8), 0, claimed);
   std::vector<uint8_t> piece;
+  index_.reserve(static_cast<size_t>(available / 16));
   int64_t done = 0;
   while (done + 16 <= available) {
     int64_t want = std::min<int64_t>(kIndexReadPiece, available - done) & ~int64_t{15};
@@ -257,12 +264,7 @@ void TAVIParser::ReadIdx1() {
     int64_t got = file_.Read(piece.data(), want, indexPos_ + 8 + done);
     for (int64_t k = 0; k + 16 <= got; k += 16) {
       const uint8_t* p = piece.data() + k;
-      TAVIIndexEntry e;
-      std::memcpy(e.id, p, 4);
-      e.flags = LE32(p + 4);
-      e.offset = LE32(p + 8);
-      e.size = LE32(p + 12);
-      index_.push_back(e);
+      index_.emplace_back(reinterpret_cast<const char*>(p), LE32(p + 4), LE32(p + 8), LE32(p + 12));
     }
     if (got < want)
       break;
@@ -277,10 +279,10 @@ void TAVIParser::ReadIdx1() {
       continue;
     if (FourCCAt(ChunkHeaderPosition(e)) == std::string_view(e.id, 4))
       break;
-    if (FourCCAt(e.offset) == std::string_view(e.id, 4)) {
+    if (FourCCAt(e.Offset()) == std::string_view(e.id, 4)) {
       Log("TAVIParser.LoadIndex:absolute offsets");
       for (TAVIIndexEntry& f : index_)
-        f.offset -= moviePos_ + 8;
+        f.SetOffset(f.Offset() - (moviePos_ + 8));
     }
     break;
   }
@@ -343,12 +345,11 @@ void TAVIParser::ReadStandardIndex(int stream, int64_t position) {
     for (int64_t k = 0; k + entryBytes <= got; k += entryBytes) {
       const uint8_t* p = piece.data() + k;
       uint32_t size = LE32(p + 4);
-      TAVIIndexEntry e;
-      std::memcpy(e.id, id, 4);
-      e.flags = (size & 0x80000000u) ? 0 : TAVIIndexEntry::kKeyFrame;
-      e.size = size & 0x7FFFFFFFu;
-      e.offset = static_cast<int64_t>(base + LE32(p)) - 8 - (moviePos_ + 8);
-      index_.push_back(e);
+      uint64_t data = base + LE32(p);
+      if (data < 8 || data >= static_cast<uint64_t>(Size())) // nothing there: dropped
+        continue;
+      index_.emplace_back(id, (size & 0x80000000u) ? 0 : TAVIIndexEntry::kKeyFrame,
+                          static_cast<int64_t>(data) - 8 - (moviePos_ + 8), size & 0x7FFFFFFFu);
     }
     if (got < want)
       break;
@@ -384,12 +385,7 @@ void TAVIParser::AddBuiltEntries(const TChunk& list) {
       AddBuiltEntries(c);
       return index_.size() < kMaxBuiltIndexEntries;
     }
-    TAVIIndexEntry e;
-    std::memcpy(e.id, c.id, 4);
-    e.flags = TAVIIndexEntry::kKeyFrame;
-    e.offset = c.position - moviePos_ - 8;
-    e.size = c.size;
-    index_.push_back(e);
+    index_.emplace_back(c.id, TAVIIndexEntry::kKeyFrame, c.position - moviePos_ - 8, c.size);
     return true;
   });
 }
@@ -401,8 +397,16 @@ void TAVIParser::Distribute() {
   // Entries whose data lies past the end of the file are dropped.
   std::erase_if(index_, [&](const TAVIIndexEntry& e) {
     int64_t at = ChunkHeaderPosition(e);
-    return e.offset < 0 || at + 8 + static_cast<int64_t>(e.size) > size;
+    return e.Offset() < 0 || at + 8 + static_cast<int64_t>(e.size) > size;
   });
+  std::vector<size_t> counts(streams_.size());
+  for (const TAVIIndexEntry& e : index_) {
+    int n = StreamOfId(e.id);
+    if (n >= 0 && n < StreamCount())
+      ++counts[static_cast<size_t>(n)];
+  }
+  for (size_t s = 0; s < streams_.size(); ++s)
+    streams_[s].entries.reserve(counts[s]);
   for (const TAVIIndexEntry& e : index_) {
     int n = StreamOfId(e.id);
     if (n >= 0 && n < StreamCount())
@@ -423,7 +427,7 @@ int64_t TAVIParser::ReadSample(int stream, int64_t n, void* buffer) {
   TAVIIndexEntry e = GetIndexEntry(stream, n);
   if (e.size == 0)
     return 0;
-  return file_.Read(buffer, e.size, moviePos_ + e.offset + 16);
+  return file_.Read(buffer, e.size, moviePos_ + e.Offset() + 16);
 }
 
 double TAVIParser::StreamRate(int stream) const {
@@ -441,8 +445,7 @@ int64_t TAVIParser::StreamDuration(int stream) const {
   const TAVIStream& s = streams_[static_cast<size_t>(stream)];
   if (s.Rate() == 0 || s.Scale() == 0)
     return 0;
-  return static_cast<int64_t>(
-      std::nearbyint(static_cast<long double>(s.Length()) * 10000000.0L * s.Scale() / s.Rate()));
+  return UnitsToTime(s.Length(), s.Rate(), s.Scale());
 }
 
 uint32_t TAVIParser::MicroSecPerFrame() const { return LE32(mainHeader_ + 8); }

@@ -8,17 +8,31 @@
 
 namespace zv {
 
-// One index entry. `offset` counts from the "movi" FourCC (the movie list's position + 8) to the
-// chunk's header; it is 64-bit so that the indexes of large files (OpenDML) fit.
+// One index entry: chunk id, flags (0x10: key frame), the offset from the "movi" FourCC (the movie
+// list's position + 8) to the chunk's header, and the chunk's data size. The offset has 48 bits so
+// that the indexes of large files (OpenDML) fit; an entry takes 16 bytes, as in the file, since
+// a film's index holds hundreds of thousands of them.
 struct TAVIIndexEntry {
   char id[4] = {0, 0, 0, 0};
-  uint32_t flags = 0; // 0x10: key frame
-  int64_t offset = 0;
   uint32_t size = 0;
 
-  bool KeyFrame() const { return (flags & kKeyFrame) != 0; }
+  TAVIIndexEntry() = default;
+  TAVIIndexEntry(const char* fourcc, uint32_t flags, int64_t offset, uint32_t dataSize) : size(dataSize) {
+    for (int i = 0; i < 4; ++i)
+      id[i] = fourcc[i];
+    Set(flags, offset);
+  }
+  uint32_t Flags() const { return static_cast<uint32_t>(packed_ & 0xFFFF); }
+  int64_t Offset() const { return static_cast<int64_t>(packed_) >> 16; }
+  bool KeyFrame() const { return (Flags() & kKeyFrame) != 0; }
+  void SetOffset(int64_t offset) { Set(Flags(), offset); }
   static constexpr uint32_t kKeyFrame = 0x10;
+
+private:
+  void Set(uint32_t flags, int64_t offset) { packed_ = (static_cast<uint64_t>(offset) << 16) | (flags & 0xFFFF); }
+  uint64_t packed_ = 0;
 };
+static_assert(sizeof(TAVIIndexEntry) == 16);
 
 struct TAVIStream {
   // The "strh" chunk from its header on: FourCC, size, then the stream header.
@@ -118,7 +132,7 @@ private:
   void ReadStandardIndex(int stream, int64_t position);
   void AddBuiltEntries(const TChunk& list);
   void Distribute();
-  int64_t ChunkHeaderPosition(const TAVIIndexEntry& e) const { return moviePos_ + 8 + e.offset; }
+  int64_t ChunkHeaderPosition(const TAVIIndexEntry& e) const { return moviePos_ + 8 + e.Offset(); }
 
   TCachedFile& file_;
   int64_t fileSize_ = -1;
@@ -134,8 +148,8 @@ private:
   bool openDML_ = false;
 };
 
-// 100 ns for `units` at `rate` units per second, rounded to the nearest (halves to even); 0 for a
-// rate of 0.
-int64_t UnitsToTime(double units, double rate);
+// 100 ns for `units` of a stream of rate / scale units per second, rounded to the nearest (halves
+// to even); 0 when rate or scale is 0.
+int64_t UnitsToTime(int64_t units, uint32_t rate, uint32_t scale);
 
 } // namespace zv

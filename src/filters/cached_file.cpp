@@ -16,7 +16,7 @@ namespace {
 std::vector<TCacheBlock> MakeBlocks(uint32_t count, uint32_t size) {
   std::vector<TCacheBlock> blocks(count);
   for (TCacheBlock& b : blocks)
-    b.data = std::make_unique<uint8_t[]>(size);
+    b.data.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, (size + 4095) / 4096 * 4096)));
   return blocks;
 }
 
@@ -41,9 +41,9 @@ int64_t CachedRead(std::vector<TCacheBlock>& blocks, uint64_t& tick, uint32_t bl
     if (b.lastUse < victim->lastUse)
       victim = &b;
   victim->position = position;
+  victim->lastUse = tick;
   int64_t got = fill(victim->data.get(), static_cast<int64_t>(blockSize), position);
   victim->valid = static_cast<uint32_t>(std::max<int64_t>(got, 0));
-  victim->lastUse = tick;
   int64_t n = std::min<int64_t>(count, victim->valid);
   if (n > 0)
     std::memcpy(buffer, victim->data.get(), static_cast<size_t>(n));

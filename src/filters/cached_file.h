@@ -3,6 +3,7 @@
 #include "core/stream.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -10,11 +11,15 @@
 
 namespace zv {
 
-// One block of a read cache.
+struct TAlignedFree {
+  void operator()(uint8_t* p) const { std::free(p); }
+};
+
+// One block of a read cache. Its buffer is page-aligned: the system copies file data into it fastest.
 struct TCacheBlock {
   uint64_t lastUse = 0;
   int64_t position = 0;
-  std::unique_ptr<uint8_t[]> data;
+  std::unique_ptr<uint8_t[], TAlignedFree> data;
   uint32_t valid = 0; // bytes the last fill delivered; 0 when empty
 };
 

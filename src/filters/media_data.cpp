@@ -42,42 +42,46 @@ int64_t TMediaData::ReadSample(int64_t, void*) const { return 0; }
 // ---------------------------------------------------------------------------------------------
 // TAVIData
 
-std::vector<TSampleRecord> BuildAVISamples(const TAVIParser& parser, int stream) {
-  std::vector<TSampleRecord> samples;
-  if (!parser.ValidStream(stream))
-    return samples;
+TAVIData::TAVIData(TAVIParser& parser, int stream) : parser_(parser), stream_(stream) {
+  if (!parser.ValidStream(stream) || parser.StreamRate(stream) <= 0) // rate or scale 0: no valid times
+    return;
   const TAVIStream& s = parser.Stream(stream);
-  double rate = parser.StreamRate(stream);
-  if (!(rate > 0)) // rate or scale 0: no valid times, no samples
-    return samples;
+  count_ = static_cast<int64_t>(s.entries.size());
+  audio_ = parser.IsAudioStream(stream);
   // Audio whose header gives a sample size is timed by its byte positions; audio without one (VBR
   // MP3 or AAC, one frame per chunk) is timed like video, one chunk per sample.
-  const bool byBytes = parser.IsAudioStream(stream) && s.SampleSize() != 0;
-  const bool audio = parser.IsAudioStream(stream);
-  const uint32_t z = s.SampleSize();
-  samples.resize(s.entries.size());
+  sampleSize_ = audio_ ? s.SampleSize() : 0;
+  if (sampleSize_)
+    bytesBefore_.resize(s.entries.size());
   int64_t bytes = 0;
   for (size_t a = 0; a < s.entries.size(); ++a) {
-    const TAVIIndexEntry& e = s.entries[a];
-    TSampleRecord& r = samples[a];
-    r.size = e.size;
-    r.keyFrame = audio || e.KeyFrame();
-    if (byBytes) {
-      r.mediaStart = bytes / z;
-      r.mediaStop = (bytes + e.size) / z;
-    } else {
-      r.mediaStart = static_cast<int64_t>(a);
-      r.mediaStop = static_cast<int64_t>(a) + 1;
-    }
-    r.start = UnitsToTime(static_cast<double>(r.mediaStart), rate);
-    r.stop = UnitsToTime(static_cast<double>(r.mediaStop), rate);
-    bytes += e.size;
+    uint32_t size = s.entries[a].size;
+    maxSize_ = std::max<int64_t>(maxSize_, size);
+    if (sampleSize_)
+      bytesBefore_[a] = bytes;
+    bytes += size;
   }
-  return samples;
 }
 
-TAVIData::TAVIData(TAVIParser& parser, int stream) : parser_(parser), stream_(stream) {
-  samples_ = BuildAVISamples(parser, stream);
+TSampleRecord TAVIData::GetSample(int64_t index) const {
+  if (index < 0 || index >= count_)
+    return {};
+  const TAVIStream& s = parser_.Stream(stream_);
+  const TAVIIndexEntry& e = s.entries[static_cast<size_t>(index)];
+  TSampleRecord r;
+  r.size = e.size;
+  r.keyFrame = audio_ || e.KeyFrame();
+  if (sampleSize_) {
+    int64_t bytes = bytesBefore_[static_cast<size_t>(index)];
+    r.mediaStart = bytes / sampleSize_;
+    r.mediaStop = (bytes + e.size) / sampleSize_;
+  } else {
+    r.mediaStart = index;
+    r.mediaStop = index + 1;
+  }
+  r.start = UnitsToTime(r.mediaStart, s.Rate(), s.Scale());
+  r.stop = UnitsToTime(r.mediaStop, s.Rate(), s.Scale());
+  return r;
 }
 
 int64_t TAVIData::ReadSample(int64_t index, void* buffer) const { return parser_.ReadSample(stream_, index, buffer); }
@@ -98,10 +102,9 @@ std::optional<TStreamType> TAVIData::GetMediaType() const {
   }
   if (s.FormatData())
     t.format.assign(s.FormatData(), s.FormatData() + s.FormatSize());
-  double rate = parser_.StreamRate(stream_);
   if (parser_.IsVideoStream(stream_) && !t.format.empty()) {
     t.formatType = TStreamType::Format::VideoInfo;
-    t.avgTimePerFrame = UnitsToTime(1, rate);
+    t.avgTimePerFrame = UnitsToTime(1, s.Rate(), s.Scale());
     t.formatBlock.assign(48, 0);
     PutLE32(t.formatBlock, 40, static_cast<uint32_t>(t.avgTimePerFrame));
     PutLE32(t.formatBlock, 44, static_cast<uint32_t>(static_cast<uint64_t>(t.avgTimePerFrame) >> 32));

@@ -55,11 +55,16 @@ protected:
   std::vector<TSampleRecord> samples_;
 };
 
-// One stream of one AVI file.
+// One stream of one AVI file. Its sample records come straight from the stream's index entries
+// (a film's index holds hundreds of thousands): only the running byte totals of byte-timed audio
+// are kept.
 class TAVIData : public TMediaData {
 public:
   TAVIData(TAVIParser& parser, int stream);
   int64_t GetDuration() const override { return parser_.StreamDuration(stream_); }
+  int64_t GetMaxSampleSize() const override { return maxSize_; }
+  int64_t GetSampleCount() const override { return count_; }
+  TSampleRecord GetSample(int64_t index) const override;
   int64_t ReadSample(int64_t index, void* buffer) const override;
   std::optional<TStreamType> GetMediaType() const override;
   std::string GetName() const override;
@@ -71,6 +76,11 @@ public:
 private:
   TAVIParser& parser_;
   int stream_;
+  int64_t count_ = 0; // 0 for a stream without valid times (rate or scale 0)
+  int64_t maxSize_ = 1;
+  bool audio_ = false;
+  uint32_t sampleSize_ = 0; // audio timed by bytes when non-zero
+  std::vector<int64_t> bytesBefore_;
 };
 
 // One stream over the parts of a split film: every part's samples follow the earlier parts' on
@@ -94,8 +104,5 @@ private:
 
   std::vector<std::unique_ptr<TAVIData>> parts_;
 };
-
-// Builds the sample records of an AVI stream from its index entries.
-std::vector<TSampleRecord> BuildAVISamples(const TAVIParser& parser, int stream);
 
 } // namespace zv

@@ -141,11 +141,10 @@ std::vector<int64_t> TPlayer::LoadKeyFrames(TCachedFile& file) {
   for (int s = 0; s < parser.StreamCount(); ++s) {
     if (!parser.IsVideoStream(s))
       continue;
-    double rate = parser.StreamRate(s);
     const std::vector<TAVIIndexEntry>& entries = parser.Stream(s).entries;
     for (size_t j = 0; j < entries.size(); ++j)
       if (entries[j].KeyFrame())
-        keys.push_back(UnitsToTime(static_cast<double>(j), rate));
+        keys.push_back(UnitsToTime(static_cast<int64_t>(j), parser.Stream(s).Rate(), parser.Stream(s).Scale()));
   }
   Log(Format("KeyFrames=%d", static_cast<int>(keys.size())));
   if (keys.size() > 9) {

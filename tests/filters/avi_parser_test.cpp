@@ -85,9 +85,9 @@ TEST(AVIParser, StreamDurationRoundsHalvesToEven) {
   EXPECT_EQ(half.parser->StreamDuration(0), 2);
   Parsed half2(avi::File(1, 5, {Video(1, 20'000'000, 5)}, {{"00dc", "x"}}));
   EXPECT_EQ(half2.parser->StreamDuration(0), 2);
-  EXPECT_EQ(UnitsToTime(3, 20'000'000), 2);
-  EXPECT_EQ(UnitsToTime(5, 20'000'000), 2);
-  EXPECT_EQ(UnitsToTime(7, 20'000'000), 4);
+  EXPECT_EQ(UnitsToTime(3, 20'000'000, 1), 2);
+  EXPECT_EQ(UnitsToTime(5, 20'000'000, 1), 2);
+  EXPECT_EQ(UnitsToTime(7, 20'000'000, 1), 4);
 }
 
 TEST(AVIParser, ZeroRateOrScaleIsAnInvalidStreamNotADivisionByZero) {
@@ -95,8 +95,11 @@ TEST(AVIParser, ZeroRateOrScaleIsAnInvalidStreamNotADivisionByZero) {
   EXPECT_EQ(p.parser->StreamRate(0), 0.0);
   EXPECT_EQ(p.parser->StreamDuration(0), 0);
   EXPECT_EQ(p.parser->StreamDuration(1), 0);
-  EXPECT_TRUE(BuildAVISamples(*p.parser, 0).empty());
-  EXPECT_TRUE(BuildAVISamples(*p.parser, 1).empty());
+  EXPECT_EQ(TAVIData(*p.parser, 0).GetSampleCount(), 0);
+  EXPECT_EQ(TAVIData(*p.parser, 1).GetSampleCount(), 0);
+  // Lengths and scales at their limits clamp instead of overflowing.
+  Parsed huge(avi::File(40000, 1, {Video(0xFFFFFFFF, 1, 0xFFFFFFFF)}, {{"00dc", "x"}}));
+  EXPECT_EQ(huge.parser->StreamDuration(0), std::numeric_limits<int64_t>::max());
 }
 
 TEST(AVIParser, AbsoluteIndexOffsetsAreRecognisedByTheFirstEntry) {
@@ -106,7 +109,7 @@ TEST(AVIParser, AbsoluteIndexOffsetsAreRecognisedByTheFirstEntry) {
   ASSERT_EQ(abs.parser->Stream(0).entries.size(), 10u);
   for (int s = 0; s < 2; ++s)
     for (int n = 0; n < 10; ++n)
-      EXPECT_EQ(abs.parser->GetIndexEntry(s, n).offset, rel.parser->GetIndexEntry(s, n).offset);
+      EXPECT_EQ(abs.parser->GetIndexEntry(s, n).Offset(), rel.parser->GetIndexEntry(s, n).Offset());
   std::string buf(200, '\0');
   EXPECT_EQ(abs.parser->ReadSample(0, 2, buf.data()), 102);
   EXPECT_EQ(buf.substr(0, 102), Bytes(102, 'c'));
@@ -265,7 +268,7 @@ TEST(MediaData, AudioWithoutASampleSizeIsTimedOneChunkPerSample) {
   TAVIData audio(*p.parser, 0);
   ASSERT_EQ(audio.GetSampleCount(), 5);
   EXPECT_EQ(audio.GetSample(3).mediaStart, 3);
-  EXPECT_EQ(audio.GetSample(3).start, UnitsToTime(3 * 1152, 44100));
+  EXPECT_EQ(audio.GetSample(3).start, UnitsToTime(3, 44100, 1152));
   EXPECT_TRUE(audio.GetSample(3).keyFrame) << "audio chunks are key frames";
 }
 
@@ -335,7 +338,7 @@ TEST(AVIParser, AFourGigabyteOpenDMLFileIndexesWhole) {
     ASSERT_EQ(parser.ReadSample(0, n, buf.data()), frameSize);
     EXPECT_EQ(buf.substr(0, 10).c_str(), "frame" + std::to_string(n));
   }
-  EXPECT_GT(parser.GetIndexEntry(0, 1099).offset, 4'000'000'000LL);
+  EXPECT_GT(parser.GetIndexEntry(0, 1099).Offset(), 4'000'000'000LL);
 
   // Without its OpenDML indexes (only a movie walk), the extension lists still give every frame.
   TCachedFile again(path);
