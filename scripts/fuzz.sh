@@ -21,6 +21,7 @@ for t in "${targets[@]}"; do
   work="build-fuzz/corpus/$t"
   mkdir -p "$work"
   echo "== fuzzing $t for ${secs}s"
-  ./build-fuzz/fuzz/zv_fuzz_$t -max_total_time="$secs" -max_len=262144 -timeout=10 -rss_limit_mb=4096 \
+  mkdir -p build-fuzz/artifacts
+  ./build-fuzz/fuzz/zv_fuzz_$t -artifact_prefix=build-fuzz/artifacts/ -max_total_time="$secs" -max_len=262144 -timeout=10 -rss_limit_mb=4096 \
     -print_final_stats=1 "$work" "fuzz/corpus/$t" 2>&1 | tail -15
 done

@@ -452,7 +452,11 @@ uint32_t TAVIParser::MicroSecPerFrame() const { return LE32(mainHeader_ + 8); }
 
 uint32_t TAVIParser::TotalFrames() const { return std::max(odmlFrames_, LE32(mainHeader_ + 24)); }
 
-int64_t TAVIParser::Duration() const { return static_cast<int64_t>(MicroSecPerFrame()) * 10 * TotalFrames(); }
+int64_t TAVIParser::Duration() const {
+  // Both factors are 32-bit values from the file: their product may exceed 64 bits.
+  __int128 d = static_cast<__int128>(MicroSecPerFrame()) * 10 * TotalFrames();
+  return static_cast<int64_t>(std::min<__int128>(d, std::numeric_limits<int64_t>::max()));
+}
 
 bool TAVIParser::IsVideoStream(int stream) const {
   return ValidStream(stream) && streams_[static_cast<size_t>(stream)].Type() == "vids";

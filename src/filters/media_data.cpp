@@ -6,12 +6,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace zv {
 namespace {
 
 uint32_t FourCCValue(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Times from the file may be as large as their fields allow: sums stop at the largest time.
+int64_t SatAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r))
+    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+  return r;
 }
 
 void PutLE32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
@@ -156,7 +165,7 @@ int64_t TMultiAVIData::GetDuration() const {
     return parts_.front()->GetDuration();
   int64_t total = 0;
   for (const auto& p : parts_)
-    total += p->FileDuration();
+    total = SatAdd(total, p->FileDuration());
   return total;
 }
 
@@ -188,10 +197,10 @@ bool TMultiAVIData::Locate(int64_t index, size_t& part, int64_t& local, int64_t&
       return true;
     }
     if (count > 0)
-      mediaOffset += parts_[k]->GetSample(count - 1).mediaStop;
+      mediaOffset = SatAdd(mediaOffset, parts_[k]->GetSample(count - 1).mediaStop);
     // Every part moves the later ones by its length, also a part without this stream: the
     // streams stay on one time line.
-    timeOffset += parts_[k]->FileDuration();
+    timeOffset = SatAdd(timeOffset, parts_[k]->FileDuration());
     base += count;
   }
   return false;
@@ -203,10 +212,10 @@ TSampleRecord TMultiAVIData::GetSample(int64_t index) const {
   if (!Locate(index, part, local, timeOffset, mediaOffset))
     return {};
   TSampleRecord r = parts_[part]->GetSample(local);
-  r.start += timeOffset;
-  r.stop += timeOffset;
-  r.mediaStart += mediaOffset;
-  r.mediaStop += mediaOffset;
+  r.start = SatAdd(r.start, timeOffset);
+  r.stop = SatAdd(r.stop, timeOffset);
+  r.mediaStart = SatAdd(r.mediaStart, mediaOffset);
+  r.mediaStop = SatAdd(r.mediaStop, mediaOffset);
   return r;
 }
 

@@ -1,4 +1,5 @@
 #include "../engine/media_helpers.h"
+#include "core/tsan_annotations.h"
 #include "filters/avi_source.h"
 #include "test_util.h"
 
@@ -70,9 +71,11 @@ public:
     gst_bin_add_many(GST_BIN(pipeline_), src, source_, nullptr);
     gst_element_link(src, source_);
     g_signal_connect(source_, "pad-added", G_CALLBACK(+[](GstElement*, GstPad* pad, gpointer self) {
+                       ZV_TSAN_ACQUIRE(self); // made on the main thread, used on the demuxer's
                        static_cast<TProbePipeline*>(self)->Attach(pad);
                      }),
                      this);
+    ZV_TSAN_RELEASE(this);
   }
 
   bool PlayToEnd(int seconds = 30) {
@@ -126,11 +129,17 @@ private:
         static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
                                      GST_PAD_PROBE_TYPE_EVENT_FLUSH),
         +[](GstPad*, GstPadProbeInfo* info, gpointer data) {
+          ZV_TSAN_ACQUIRE(data);
           auto* c = static_cast<std::pair<TProbePipeline*, std::string>*>(data);
           c->first->Record(c->second, info);
+          ZV_TSAN_RELEASE(data); // freed on the main thread once the streaming threads are gone
           return GST_PAD_PROBE_OK;
         },
-        ctx, +[](gpointer data) { delete static_cast<std::pair<TProbePipeline*, std::string>*>(data); });
+        ctx,
+        +[](gpointer data) {
+          ZV_TSAN_ACQUIRE(data);
+          delete static_cast<std::pair<TProbePipeline*, std::string>*>(data);
+        });
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
     g_object_set(sink, "sync", FALSE, nullptr);
     gst_bin_add(GST_BIN(pipeline_), sink);
