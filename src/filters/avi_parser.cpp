@@ -205,8 +205,11 @@ void TAVIParser::ParseSuperIndex(TAVIStream& stream, const TChunk& chunk) {
   }
   if (indexType != 0 || longsPerEntry != 4)
     return;
-  uint32_t fits = (chunk.size - 24) / 16;
-  inUse = std::min(inUse, fits);
+  // Only the entries the chunk and the file really hold.
+  int64_t room = std::min<int64_t>(chunk.size, Size() - (chunk.position + 8)) - 24;
+  if (room < 16)
+    return;
+  inUse = static_cast<uint32_t>(std::min<int64_t>(inUse, room / 16));
   for (uint32_t i = 0; i < inUse; ++i) {
     int64_t at = chunk.position + 8 + 24 + static_cast<int64_t>(i) * 16;
     uint64_t offset = file_.ReadQWord(at);

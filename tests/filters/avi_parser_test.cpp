@@ -196,6 +196,21 @@ TEST(AVIParser, LyingSizesAllocateNothingAndEndTheWalk) {
   EXPECT_TRUE(p.parser->Tags().empty());
   EXPECT_TRUE(p.parser->IsTruncated());
   EXPECT_LT(p.parser->MoviePosition(), 0);
+
+  // A super index that claims four billion entries in a chunk running past the end of the file:
+  // only the entries present are looked at, and one pointing outside the file is dropped.
+  std::string indx = "indx" + avi::LE32(0xFFFFFF00u) + avi::LE16(4) + std::string(1, '\0') + std::string(1, '\0') +
+                     avi::LE32(0xFFFFFFFFu) + "00dc" + std::string(12, '\0') + avi::LE64(0x7FFFFFFFFFull) +
+                     avi::LE32(100) + avi::LE32(0);
+  std::string strl2 =
+      avi::List("strl", avi::Strh("vids", "XVID", 1, 25, 1, 0) + avi::Chunk("strf", avi::BitmapInfo("XVID")));
+  strl2 =
+      strl2.substr(0, 4) + avi::LE32(static_cast<uint32_t>(strl2.size() - 8 + indx.size())) + strl2.substr(8) + indx;
+  std::string hdrl = avi::List("hdrl", avi::Avih(40000, 1, 1) + strl2);
+  Parsed q("RIFF" + avi::LE32(static_cast<uint32_t>(hdrl.size() + 4)) + "AVI " + hdrl);
+  ASSERT_EQ(q.parser->StreamCount(), 1);
+  EXPECT_TRUE(q.parser->Stream(0).indexChunks.empty());
+  EXPECT_EQ(q.parser->Stream(0).FormatSize(), 40u);
 }
 
 TEST(AVIParser, InfoTagsAreRead) {
