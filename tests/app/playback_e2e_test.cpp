@@ -112,3 +112,27 @@ TEST_F(Playback, ThePositionAtExitComesBackWithSeekLastPos) {
   std::string log = zvtest::ReadFile(home.file("ZV.log"));
   EXPECT_NE(log.find(" = Pos(" + std::to_string(saved) + ")"), std::string::npos) << log.substr(0, 4000);
 }
+
+TEST_F(Playback, AFilmInPartsPlaysAsOneWithJoinPartsAndOddAvisThroughTheOwnReader) {
+  for (const char* part : {"film1.avi", "film2.avi", "film3.avi"})
+    fs::copy_file(zvtest::Media(std::string("avi/") + part), home.file(part));
+  // A first start writes the preferences; joining is then switched on.
+  auto first = Play({zvtest::Media("avi/hdrl_last.avi")});
+  EXPECT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_EQ(Told(first.out), (std::vector<std::string>{"Playing: hdrl_last (0:00:06)", "Ended: hdrl_last"}))
+      << first.out << first.err;
+  zv::TXMLTree doc;
+  ASSERT_TRUE(doc.LoadFromFile(home.file("ZV.xml")));
+  zv::TXMLNode* modules = doc.Root()->FindChild("Modules");
+  ASSERT_NE(modules, nullptr);
+  zv::TXMLNode* ds = modules->FindChild("DirectShow");
+  ASSERT_NE(ds, nullptr);
+  ds->SetAttr("JoinParts", "1");
+  doc.SaveToFile(home.file("ZV.xml"));
+  zvtest::WriteFile(home.file("ZV.log"), "");
+  auto r = Play({home.file("film1.avi")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Told(r.out), (std::vector<std::string>{"Playing: film1 (0:00:12)", "Ended: film1"})) << r.out << r.err;
+  std::string log = zvtest::ReadFile(home.file("ZV.log"));
+  EXPECT_NE(log.find("MAviSrc.LoadFiles=00000000"), std::string::npos) << log.substr(0, 4000);
+}

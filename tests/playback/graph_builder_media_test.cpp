@@ -125,6 +125,18 @@ TEST_F(RealBuilder, AnAviTheSplitterRefusesPlaysFromTheOwnSource) {
   for (eng::IFilter* f : dsh->Graph()->EnumFilters())
     named = named || f->Name() == "Advanced AVI Source";
   EXPECT_TRUE(named);
+  // The picture's size is known before anything has flowed, from the source's stream format.
+  dsh->CheckForAV();
+  EXPECT_TRUE(dsh->HasVideo());
+  EXPECT_EQ(dsh->VideoWidth(), 160);
+  std::atomic<int> frames{0};
+  struct Out : eng::IVideoOutput {
+    std::atomic<int>& n;
+    explicit Out(std::atomic<int>& c) : n(c) {}
+    void PresentFrame(eng::TVideoFrame) override { ++n; }
+    void ClearFrame() override {}
+  } out(frames);
+  dsh->SetOwner(&out);
   bool done = false;
   dsh->SetCompletionCallback([&] { done = true; });
   dsh->Run();
@@ -134,6 +146,8 @@ TEST_F(RealBuilder, AnAviTheSplitterRefusesPlaysFromTheOwnSource) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   EXPECT_TRUE(done) << "plays to the end";
+  EXPECT_GE(frames.load(), 140) << "with its pictures (150 frames)";
+  dsh->SetOwner(nullptr);
 }
 
 TEST_F(RealBuilder, JoinedPartsRenderAsOneSourceOfTheirWholeLength) {

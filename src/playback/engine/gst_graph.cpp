@@ -58,6 +58,45 @@ GstCaps* CapsOf(GstPad* pad) {
   return caps;
 }
 
+// Walks upstream from a sink pad, element by element through their first inputs, until a pad
+// offers caps with a fixed width and height.
+bool UpstreamPictureSize(GstPad* sink, int& width, int& height) {
+  GstPad* pad = gst_pad_get_peer(sink);
+  for (int depth = 0; pad && depth < 8; ++depth) {
+    GstPad* inner = InnerPad(pad);
+    GstCaps* caps = gst_pad_get_current_caps(inner);
+    if (!caps)
+      caps = gst_pad_query_caps(inner, nullptr);
+    bool ok = false;
+    if (caps && !gst_caps_is_empty(caps) && !gst_caps_is_any(caps)) {
+      const GstStructure* s = gst_caps_get_structure(caps, 0);
+      ok = gst_structure_get_int(s, "width", &width) && gst_structure_get_int(s, "height", &height);
+    }
+    if (caps)
+      gst_caps_unref(caps);
+    if (ok) {
+      gst_object_unref(pad);
+      return true;
+    }
+    GstElement* element = gst_pad_get_parent_element(inner);
+    gst_object_unref(pad);
+    pad = nullptr;
+    if (!element)
+      break;
+    GstIterator* it = gst_element_iterate_sink_pads(element);
+    GValue v = G_VALUE_INIT;
+    if (gst_iterator_next(it, &v) == GST_ITERATOR_OK) {
+      pad = gst_pad_get_peer(GST_PAD(g_value_get_object(&v)));
+      g_value_unset(&v);
+    }
+    gst_iterator_free(it);
+    gst_object_unref(element);
+  }
+  if (pad)
+    gst_object_unref(pad);
+  return false;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -1372,14 +1411,21 @@ HRESULT TGstGraph::GetVideoSize(int& width, int& height) {
       gst_object_unref(peer);
     }
   }
+  int w = 0, h = 0;
+  bool ok = false;
+  if (caps) {
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    ok = gst_structure_get_int(s, "width", &w) && gst_structure_get_int(s, "height", &h);
+    gst_caps_unref(caps);
+  } else if (sink) {
+    // Nothing has flowed yet (a source that makes its outputs when it loads the file, not when
+    // it first runs): the nearest upstream pad that knows the picture's size tells it.
+    ok = UpstreamPictureSize(sink, w, h);
+  }
   if (sink)
     gst_object_unref(sink);
-  if (!caps)
+  if (!caps && !ok)
     return VFW_E_NOT_CONNECTED;
-  const GstStructure* s = gst_caps_get_structure(caps, 0);
-  int w = 0, h = 0;
-  bool ok = gst_structure_get_int(s, "width", &w) && gst_structure_get_int(s, "height", &h);
-  gst_caps_unref(caps);
   if (!ok)
     return E_FAIL;
   width = w;
