@@ -162,6 +162,12 @@ TEST_F(RealBuilder, JoinedPartsRenderAsOneSourceOfTheirWholeLength) {
   int64_t duration = 0;
   ASSERT_EQ(dsh->Graph()->GetDuration(duration), eng::S_OK);
   EXPECT_EQ(duration, 120'000'000);
+  // A seek into the second part lands there.
+  eng::TFilterState state;
+  dsh->Graph()->GetState(5000, state);
+  dsh->SeekTo(65'000'000);
+  dsh->Graph()->GetState(5000, state);
+  EXPECT_NEAR(static_cast<double>(dsh->GetPosition()), 65'000'000.0, 400'000.0);
 
   // A list of names none of which is an AVI file leaves nothing in the graph.
   dsh->FreeGraph();
