@@ -48,6 +48,17 @@ $FF -c:v mpeg4 -g 25 -an "$out/avi/ff_video_only.avi"
 "$patch" "$out/mpeg4_mp3.avi" "$out/avi/gst_noindex.avi" noindex
 # Headers behind the movie data: GStreamer's demuxer refuses it, the program's own source plays it.
 "$patch" "$out/avi/ff_mpeg4_pcm.avi" "$out/avi/hdrl_last.avi" hdrllast
+# Files for the media information: tags as common tools write them.
+mkdir -p "$out/mediainfo"
+$L $A ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true \
+   ! taginject 'tags="title=\"Café Ñandú\",artist=\"Ünïcode Band\""' \
+   ! id3mux write-v1=true write-v2=true v2-version=4 ! filesink location="$out/mediainfo/tags_v24.mp3"
+ffmpeg -v error -nostdin -y -f lavfi -i sine=duration=3 -c:a libmp3lame -b:a 64k -id3v2_version 3 \
+   -metadata title="Ffmpeg Tïtle" -metadata artist="Ff Artist" "$out/mediainfo/tags_v23.mp3"
+$L audiotestsrc num-buffers=130 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1 ! audioconvert \
+   ! lamemp3enc target=quality quality=4 ! xingmux ! filesink location="$out/mediainfo/vbr_mono.mp3"
+ffmpeg -v error -nostdin -y -f lavfi -i sine=duration=2:sample_rate=22050 -metadata title="Wave Title" \
+   -c:a pcm_s16le "$out/mediainfo/list_before_data.wav"
 # A film in three parts of 4 s, video with MP3 audio.
 for k in 1 2 3; do
   $L videotestsrc num-buffers=100 pattern=smpte ! video/x-raw,width=160,height=120,framerate=25/1 \

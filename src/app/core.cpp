@@ -8,6 +8,8 @@
 #include "core/text_codec.h"
 #include "core/text_util.h"
 #include "core/update_check.h"
+#include "mediainfo/gst_media_detector.h"
+#include "mediainfo/media_info.h"
 #include "platform/download.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
@@ -18,6 +20,7 @@
 #include "ui/alert.h"
 #include "ui/codec_dialog.h"
 #include "ui/command_event.h"
+#include "ui/info_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_dispatcher.h"
 
@@ -346,9 +349,18 @@ void TCore::CreateMainWindow() {
 bool TCore::CheckInfoSwitch() {
   if (!params_.HasSwitch("INFO"))
     return false;
-  // The information report of the first file joins here with the media information.
-  if (!params_.Files().empty())
-    Log("Core.CheckInfoSwitch: " + params_.Files().front());
+  // The information report of the first file, on its own; the program then leaves.
+  if (params_.Files().empty())
+    return true;
+  std::string name = params_.Files().front();
+  Log("Core.CheckInfoSwitch: " + name);
+  TCachedFile file(name);
+  TGstMediaDetector detector;
+  TMediaInfoContext context;
+  context.detector = &detector;
+  TMediaInfo info(file, context);
+  info.RetreiveInfo();
+  ShowInfoDialog(nullptr, info.GetInfoText());
   return true;
 }
 

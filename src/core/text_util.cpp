@@ -231,4 +231,20 @@ std::vector<std::string> SplitString(std::string_view s, char sep) {
   return parts;
 }
 
+std::string EscapeMarkup(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    case '\'': out += "&apos;"; break;
+    default: out += c;
+    }
+  }
+  return out;
+}
+
 } // namespace zv

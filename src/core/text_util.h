@@ -46,6 +46,8 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
 
 // Trims characters with codes up to and including the blank.
 std::string_view Trim(std::string_view s);
+// The text with &, <, >, " and ' written as entities, for XML and HTML documents.
+std::string EscapeMarkup(std::string_view text);
 std::string_view TrimLeft(std::string_view s);
 std::string_view TrimRight(std::string_view s);
 

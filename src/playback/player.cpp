@@ -6,6 +6,7 @@
 #include "core/system_helper.h"
 #include "core/text_util.h"
 #include "filters/avi_parser.h"
+#include "mediainfo/media_info.h"
 #include "prefs/media_store.h"
 #include "skin/language_manager.h"
 
@@ -122,6 +123,15 @@ std::string TPlayer::GetNextFilePart(const std::string& name) {
     return {};
   Log("TPlayer.GetNextFilePart:Found=[" + next + "]");
   return next;
+}
+
+std::string IPlayerServices::CodecSummary(const std::string& name) {
+  if (IsUrl(name))
+    return {};
+  TCachedFile file(name);
+  TMediaInfo info(file);
+  info.RetreiveInfo();
+  return info.CodecsText();
 }
 
 std::vector<int64_t> IPlayerServices::LoadKeyFrames(const std::string& name) {

@@ -56,7 +56,7 @@ class IPlayerServices {
 public:
   virtual ~IPlayerServices() = default;
   // The codec summary of the media information for the file ("DivX 5, MPEG Layer 3").
-  virtual std::string CodecSummary(const std::string&) { return {}; }
+  virtual std::string CodecSummary(const std::string& name);
   // The key frames of an AVI file's video streams in 100 ns, from its index.
   virtual std::vector<int64_t> LoadKeyFrames(const std::string& name);
   virtual void UnloadSubtitles() {}

@@ -329,21 +329,7 @@ std::string TXMLTree::GetByPath(std::string_view path) const {
   return cur->Text();
 }
 
-std::string TXMLTree::Escape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '"': out += "&quot;"; break;
-    case '\'': out += "&apos;"; break;
-    default: out += c;
-    }
-  }
-  return out;
-}
+std::string TXMLTree::Escape(std::string_view text) { return EscapeMarkup(text); }
 
 std::string TXMLTree::Unescape(std::string_view text) {
   static constexpr std::pair<std::string_view, char> kEntities[] = {

@@ -136,3 +136,15 @@ TEST_F(Playback, AFilmInPartsPlaysAsOneWithJoinPartsAndOddAvisThroughTheOwnReade
   std::string log = zvtest::ReadFile(home.file("ZV.log"));
   EXPECT_NE(log.find("MAviSrc.LoadFiles=00000000"), std::string::npos) << log.substr(0, 4000);
 }
+
+TEST_F(Playback, InfoPrintsTheReportOfTheFirstFileAndLeaves) {
+  auto r = zvtest::RunProgram({kBinary, "/INFO", zvtest::Media("mediainfo/tags_v24.mp3"), zvtest::Media("cbr.mp3")},
+                              Env(), std::chrono::seconds(30));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("File format: MPEG.Audio (MP1, MP2, MP3)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Artist: Ünïcode Band\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Title: Café Ñandú\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Format: 44100 Hz, Joint Stereo, 128 kbit/s\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("cbr.mp3"), std::string::npos) << "only the first file";
+  EXPECT_TRUE(Told(r.out).empty()) << "nothing is played";
+}

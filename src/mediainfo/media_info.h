@@ -1,0 +1,131 @@
+#pragma once
+
+#include "filters/cached_file.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zv {
+
+struct TVideoStream {
+  int64_t Duration = 0; // 100 ns
+  int32_t Width = 0, Height = 0;
+  double FrameRate = 0;
+  uint32_t FourCC = 0;
+};
+
+struct TAudioStream {
+  int64_t Duration = 0; // 100 ns
+  uint32_t SampleRate = 0;
+  // A channel count; for MPEG audio files the channel mode (0 stereo, 1 joint stereo, 2 dual
+  // channel, 3 mono, 4 unknown), for AC3 the channel-layout code, for Musepack its mode.
+  uint32_t Channels = 0;
+  uint32_t BitRate = 0; // kbit/s (AAC: bits per second)
+  uint16_t FormatTag = 0;
+  // Whether `Channels` holds an MPEG channel mode (streams of MPEG audio files) instead of a count.
+  bool ChannelMode = false;
+  // AAC only: 0 unknown, 1 constant, 2 variable bit rate.
+  int BitRateKind = 0;
+};
+
+struct TUnknownStream {
+  int64_t Duration = 0;
+  std::string Type; // the stream's kind, as the detector names it
+};
+
+struct TFileInfo {
+  std::string FileName;
+  std::string FileFormat = "N/A";
+  int64_t Size = 0;
+  int64_t Duration = 0; // 100 ns
+  std::string Artist, Title;
+  std::vector<TVideoStream> Video;
+  std::vector<TAudioStream> Audio;
+  std::vector<TUnknownStream> Unknown;
+  std::vector<std::string> Comments;
+};
+
+// What the platform's media detector found in a file (GStreamer's discoverer in the program,
+// a fake in tests).
+struct TDetectedStream {
+  enum class Kind { Video, Audio, Other } kind = Kind::Other;
+  double length = 0; // seconds
+  int32_t width = 0, height = 0;
+  double frameRate = 0;
+  uint32_t fourcc = 0;
+  uint16_t formatTag = 0;
+  uint32_t channels = 0, sampleRate = 0, bitRate = 0; // bit rate in kbit/s
+  std::string type;                                   // for other streams
+  std::string title, artist;                          // tags the detector read
+};
+
+class IMediaDetector {
+public:
+  virtual ~IMediaDetector() = default;
+  // False when there is no detector or it cannot read the file at all.
+  virtual bool Detect(const std::string& fileName, std::vector<TDetectedStream>& streams) = 0;
+};
+
+// What the media information asks of the rest of the program, all optional.
+struct TMediaInfoContext {
+  IMediaDetector* detector = nullptr;
+  // The engine's duration (100 ns) of the file that is playing, 0 when it is not that file.
+  std::function<int64_t(const std::string& fileName)> playingDuration;
+  // The playlist's size and current index (-1: none), for "{COUNT}" and "{CURRENT}".
+  std::function<int()> playlistCount;
+  std::function<int()> playlistCurrent;
+};
+
+// Tells what a media file is and what it holds, and writes that as the information report, the
+// playlist report's placeholders and the OSD information text.
+class TMediaInfo {
+public:
+  TMediaInfo(TCachedFile& file, TMediaInfoContext context = {});
+
+  void RetreiveInfo();
+  std::string GetFileFormat();
+  std::string GetInfoText() const;
+  // The report's placeholders ("%Title%" ...), replaced in one pass over the template, any case;
+  // with `html` the values are HTML-escaped.
+  std::string ReplaceTAGs(const std::string& templ, bool html = false) const;
+  std::string ReplaceOSDTags(const std::string& templ) const;
+  std::string CodecsText() const;
+  bool UseMediaDet();
+  void AddComment(const std::string& name, const std::string& value);
+
+  static int64_t BigFileSize(const std::string& fileName);
+
+  TFileInfo& Info() { return info_; }
+  const TFileInfo& Info() const { return info_; }
+
+  // The playlist report's totals, to which every ReplaceTAGs with "%Size%" or "%VideoDuration%"
+  // adds (the report resets them).
+  static int64_t& ReportSizeTotal();
+  static int64_t& ReportDurationTotal();
+
+private:
+  void FillAVI();
+  void FillMP3();
+  void FillWAV();
+  void FillCDA();
+  void DefaultArtistTitle();
+  enum class TWords { Report, Tags, OSD };
+  std::string ChannelWords(const TAudioStream& a, TWords kind) const;
+  std::string BitRateText(const TAudioStream& a) const;
+
+  std::string fileName_;
+  TCachedFile& file_;
+  TMediaInfoContext context_;
+  TFileInfo info_;
+};
+
+// The texts shared by the reports.
+std::string SizeText(int64_t bytes);
+std::string DurationText(int64_t duration);
+std::string DurationClock(int64_t duration);
+std::string AspectRatio(int32_t width, int32_t height);
+std::string FourCCText(uint32_t code);
+
+} // namespace zv

@@ -1,0 +1,143 @@
+#include "mediainfo/riff_info.h"
+
+#include "core/text_codec.h"
+#include "core/text_util.h"
+#include "mediainfo/vt_file.h"
+
+#include <cstring>
+#include <vector>
+
+namespace zv {
+namespace {
+
+uint32_t LE32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+std::string TextOf(const std::vector<uint8_t>& bytes) {
+  size_t n = 0;
+  while (n < bytes.size() && bytes[n] != 0)
+    ++n;
+  std::string_view raw(reinterpret_cast<const char*>(bytes.data()), n);
+  std::string s = IsValidUtf8(raw) ? std::string(raw) : CodePageToUtf8(raw, 1252);
+  return std::string(Trim(s));
+}
+
+constexpr uint32_t kMaxTextChunk = 131072;
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// WAV
+
+vtWAV::vtWAV(const std::string& fileName) {
+  vtFile f(fileName);
+  uint8_t h[36];
+  if (!f.ReadExact(h, 36))
+    return;
+  int64_t size = f.FileSize();
+  FormatSize = LE32(h + 16);
+  FormatTag = LE16(h + 20);
+  uint16_t channels = LE16(h + 22);
+  Channels = static_cast<uint8_t>(channels);
+  SampleRate = LE32(h + 24);
+  BytesPerSecond = LE32(h + 28);
+  BlockAlign = LE16(h + 32);
+  BitsPerSample = static_cast<uint8_t>(LE16(h + 34));
+  Valid = std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVE", 4) == 0 && std::memcmp(h + 12, "fmt ", 4) == 0 &&
+          channels != 0;
+  if (!Valid)
+    return;
+  // The data chunk: the first chunk after the format chunk, or further on past LIST, JUNK and
+  // the like that some programs write first.
+  uint32_t dataSize = 0;
+  int64_t at = 20 + static_cast<int64_t>(FormatSize) + (FormatSize & 1);
+  for (int chunks = 0; chunks < 64 && at + 8 <= size; ++chunks) {
+    uint8_t c[8];
+    if (!f.Seek(at) || !f.ReadExact(c, 8))
+      break;
+    uint32_t chunkSize = LE32(c + 4);
+    if (std::memcmp(c, "data", 4) == 0 || chunks == 0) {
+      dataSize = chunkSize;
+      HeaderSize = static_cast<uint32_t>(at + 8);
+      if (std::memcmp(c, "data", 4) == 0)
+        break;
+    }
+    at += 8 + static_cast<int64_t>(chunkSize) + (chunkSize & 1);
+  }
+  // A block align of 0 counts no samples (it would divide by zero).
+  SampleCount = BlockAlign ? dataSize / BlockAlign : 0;
+  if (HeaderSize == 0)
+    HeaderSize = FormatSize + 28;
+  FileSize = static_cast<int64_t>(LE32(h + 4)) + 8;
+  if (FileSize < HeaderSize)
+    HeaderSize = static_cast<uint32_t>(FileSize);
+  BitRate = BytesPerSecond * 8.0 / 1000;
+}
+
+double vtWAV::Duration() const {
+  if (!Valid)
+    return 0;
+  if (SampleCount && SampleRate)
+    return static_cast<double>(SampleCount) / SampleRate;
+  if (BytesPerSecond)
+    return static_cast<double>(FileSize - HeaderSize) / BytesPerSecond;
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// AVI information list
+
+const char* const vtAVITag::kIds[kFields] = {"INAM", "IART", "ICOP", "IPRD", "ICRD", "IGNR", "ISBJ", "IKEY", "ICMT",
+                                             "IWRI", "IPRO", "IPDS", "IEDT", "IMUS", "ISTD", "IDST", "ICNT", "ILNG",
+                                             "IRTD", "ISTR", "ISFT", "ITCH", "IWEB", "IDPI", "IPLT"};
+const char* const vtAVITag::kNames[kFields] = {
+    "",        "Director", "Copyright",        "Product",     "CreationDate", "Genre",
+    "Subject", "Keywords", "Comment",          "Writer",      "Producer",     "",
+    "Editor",  "Composer", "ProductionStudio", "Distributor", "Country",      "Language",
+    "Rating",  "Starring", "Software",         "Encoderer",   "URL",          "Resolution",
+    ""};
+
+bool vtAVITag::Present() const {
+  for (const std::string& s : Fields)
+    if (!s.empty())
+      return true;
+  return false;
+}
+
+vtAVITag::vtAVITag(const std::string& fileName) {
+  vtFile f(fileName);
+  uint8_t h[12];
+  int64_t size = f.FileSize();
+  if (!f.ReadExact(h, 12) || std::memcmp(h, "RIFF", 4) != 0 || std::memcmp(h + 8, "AVI ", 4) != 0)
+    return;
+  int64_t end = 8 + static_cast<int64_t>(LE32(h + 4));
+  if (end > size)
+    return;
+  int64_t at = 12;
+  while (at + 8 <= end) {
+    uint8_t c[8];
+    if (!f.Seek(at) || !f.ReadExact(c, 8))
+      break;
+    int64_t chunkSize = LE32(c + 4);
+    chunkSize += chunkSize & 1;
+    if (std::memcmp(c, "LIST", 4) == 0) {
+      uint8_t type[4];
+      if (!f.ReadExact(type, 4))
+        break;
+      // Other lists are entered: their chunks come next.
+      at = std::memcmp(type, "movi", 4) == 0 ? at + 8 + chunkSize : at + 12;
+      continue;
+    }
+    if (std::memcmp(c, "JUNK", 4) != 0 && chunkSize >= 1 && at + 8 + chunkSize <= size && chunkSize <= kMaxTextChunk) {
+      for (int i = 0; i < kFields; ++i)
+        if (std::memcmp(c, kIds[i], 4) == 0) {
+          std::vector<uint8_t> text(static_cast<size_t>(chunkSize));
+          if (f.ReadExact(text.data(), chunkSize))
+            Fields[i] = TextOf(text);
+        }
+    }
+    at += 8 + chunkSize;
+  }
+}
+
+} // namespace zv

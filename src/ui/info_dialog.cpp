@@ -1,0 +1,88 @@
+#include "ui/info_dialog.h"
+
+#include "skin/language_manager.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+
+namespace zv {
+namespace {
+
+// One row per line: the name before the first ":" and the trimmed rest.
+void FillGrid(QTableWidget* grid, const std::string& report) {
+  QStringList lines = QString::fromStdString(report).split("\r\n");
+  if (!lines.isEmpty() && lines.back().isEmpty())
+    lines.removeLast();
+  grid->setRowCount(static_cast<int>(lines.size()));
+  for (int row = 0; row < lines.size(); ++row) {
+    const QString& line = lines[row];
+    int colon = line.indexOf(':');
+    auto* name = new QTableWidgetItem(colon < 0 ? line : line.left(colon));
+    name->setFlags(Qt::ItemIsEnabled);
+    grid->setItem(row, 0, name);
+    if (colon >= 0)
+      grid->setItem(row, 1, new QTableWidgetItem(line.mid(colon + 1).trimmed()));
+  }
+}
+
+} // namespace
+
+void ShowInfoDialog(QWidget* parent, const std::string& report) {
+  if (QGuiApplication::platformName() == "offscreen") {
+    std::string text;
+    text.reserve(report.size());
+    for (char c : report)
+      if (c != '\r')
+        text += c;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+    return;
+  }
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QString::fromStdString(Lang("Info.Caption")));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* grid = new QTableWidget(0, 2, &dialog);
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 5);
+  FillGrid(grid, report);
+  layout->addWidget(grid);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  layout->addWidget(buttons);
+  // Copies the value cells of the selected rows, top to bottom, each row ended by CR LF.
+  auto* copy = new QAction(QString::fromUtf8("Копировать"), grid);
+  copy->setShortcut(QKeySequence::Copy);
+  grid->addAction(copy);
+  grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+  QObject::connect(copy, &QAction::triggered, grid, [grid] {
+    QList<QTableWidgetSelectionRange> ranges = grid->selectedRanges();
+    if (ranges.isEmpty())
+      return;
+    int top = std::max(0, ranges.front().topRow());
+    int bottom = std::min(grid->rowCount() - 1, ranges.front().bottomRow());
+    QString text;
+    for (int row = top; row <= bottom; ++row) {
+      QTableWidgetItem* value = grid->item(row, 1);
+      text += (value ? value->text() : QString()) + "\r\n";
+    }
+    QApplication::clipboard()->setText(text);
+  });
+  dialog.resize(560, 420);
+  // The name column takes a third of the width.
+  grid->setColumnWidth(0, grid->viewport()->width() / 3);
+  grid->horizontalHeader()->setStretchLastSection(true);
+  dialog.exec();
+}
+
+} // namespace zv

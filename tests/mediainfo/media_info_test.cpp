@@ -1,0 +1,278 @@
+#include "../engine/media_helpers.h"
+#include "mediainfo/codec_names.h"
+#include "mediainfo/gst_media_detector.h"
+#include "mediainfo/media_info.h"
+#include "skin/language_manager.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+using namespace zv;
+
+namespace {
+
+class MediaInfoTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    lang_.LoadFromResource("LangEn");
+    SetLanguageManager(&lang_);
+  }
+  void TearDown() override { SetLanguageManager(nullptr); }
+
+  TLanguageManager lang_;
+};
+
+// A detector that reports what the test says.
+class TFakeDetector : public IMediaDetector {
+public:
+  bool Detect(const std::string& fileName, std::vector<TDetectedStream>& out) override {
+    asked.push_back(fileName);
+    out = streams;
+    return works;
+  }
+  bool works = true;
+  std::vector<TDetectedStream> streams;
+  std::vector<std::string> asked;
+};
+
+TMediaInfoContext WithDetector(IMediaDetector* detector) {
+  TMediaInfoContext c;
+  c.detector = detector;
+  return c;
+}
+
+TFileInfo Describe(const std::string& path, TMediaInfoContext context = {}) {
+  TCachedFile file(path);
+  TMediaInfo info(file, std::move(context));
+  info.RetreiveInfo();
+  return info.Info();
+}
+
+std::string FormatOf(const zvtest::TempDir& dir, const std::string& bytes) {
+  zvtest::WriteFile(dir.file("probe.bin"), bytes);
+  TCachedFile file(dir.file("probe.bin"));
+  TMediaInfo info(file);
+  return info.GetFileFormat();
+}
+
+} // namespace
+
+TEST_F(MediaInfoTest, TextsForSizesDurationsRatiosAndCodes) {
+  EXPECT_EQ(SizeText(1023), "1023 Byte(s)");
+  EXPECT_EQ(SizeText(1024), "1.00 KB");
+  EXPECT_EQ(SizeText(3 * 1024 * 1024 + 512 * 1024), "3.50 MB");
+  EXPECT_EQ(SizeText(int64_t(5) << 30), "5.00 GB");
+  EXPECT_EQ(DurationText(36'000'000'000), "1 h 0 min 0 sec");
+  EXPECT_EQ(DurationText(599'000'000), "59 sec");
+  EXPECT_EQ(DurationText(600'000'000), "1 min 0 sec");
+  EXPECT_EQ(DurationText(37'230'000'000), "1 h 2 min 3 sec");
+  EXPECT_EQ(DurationClock(37'234'560'000), "1:02:03.456");
+  EXPECT_EQ(AspectRatio(1920, 1080), "16:9");
+  EXPECT_EQ(AspectRatio(640, 480), "4:3");
+  EXPECT_EQ(AspectRatio(720, 576), "5:4");
+  EXPECT_EQ(AspectRatio(0, 480), "N/A");
+  EXPECT_EQ(FourCCText(0x44495658), "XVID");
+  EXPECT_EQ(FourCCText(0), "0x00000000");
+  EXPECT_EQ(FourCCText(0x41420102), "??BA");
+  EXPECT_EQ(FourCCName("XVID"), "XviD MPEG-4 codec");
+  EXPECT_EQ(FourCCName("xvid"), "Unknown yet");
+  EXPECT_EQ(FourCCName("0x00000000"), "Unknown yet");
+  EXPECT_EQ(FourCCName("3IVX"), FourCCName("3IV0"));
+  EXPECT_EQ(FormatTagName(0x0009), "Unknown");
+  EXPECT_EQ(FormatTagName(0x0000), "<Unknown>");
+  EXPECT_EQ(FormatTagName(0x0055), "MPEG-1 Layer 3");
+  EXPECT_EQ(FormatTagName(0xF1AC), "Free Lossless Audio Codec (FLAC)");
+}
+
+TEST_F(MediaInfoTest, TheFormatChainTellsContainersApart) {
+  zvtest::TempDir dir;
+  std::string pack1 = std::string("\0\0\x01\xBA\x21\0\x01\0\x01\x80\0\x01\0\0\x01\xBB", 16) + std::string(64, '\0');
+  EXPECT_EQ(FormatOf(dir, pack1), "MPEG1.System");
+  std::string pack2 = std::string("\0\0\x01\xBA\x44", 5) + std::string(64, '\0');
+  EXPECT_EQ(FormatOf(dir, pack2), "MPEG2.Program");
+  EXPECT_EQ(FormatOf(dir, std::string("\0\0\x01\xB3", 4) + std::string(20, 'x')), "MPEG1.Video");
+  EXPECT_EQ(FormatOf(dir, std::string("\x0B\x77", 2) + std::string(100, 'x')), "AC3");
+  EXPECT_EQ(FormatOf(dir, "fLaC" + std::string(50, '\0')), "FLAC");
+  EXPECT_EQ(
+      FormatOf(dir, std::string("\x1A\x45\xDF\xA3\x9F\x42\x86\x81\x01\x42\x82\x84webm", 16) + std::string(40, '\0')),
+      "Matroska");
+  EXPECT_EQ(FormatOf(dir, "OggS" + std::string(25, '\0') + "vorbis" + std::string(30, '\0')), "OGG");
+  EXPECT_EQ(FormatOf(dir, "MThd" + std::string(30, '\0')), "MIDI");
+  EXPECT_EQ(FormatOf(dir, std::string(200, 'q')), "Unknown");
+  EXPECT_EQ(FormatOf(dir, ""), "Unknown");
+  TCachedFile wav(zvtest::Media("pcm.wav"));
+  EXPECT_EQ(TMediaInfo(wav).GetFileFormat(), "WAV") << "RIFF WAVE, though RIFF is tested for AVI first";
+  TCachedFile mp3(zvtest::Media("xing.mp3"));
+  EXPECT_EQ(TMediaInfo(mp3).GetFileFormat(), "MP3") << "after its ID3v2 tag";
+  TCachedFile avi(zvtest::Media("avi/film1.avi"));
+  EXPECT_EQ(TMediaInfo(avi).GetFileFormat(), "AVI");
+  TCachedFile mkv(zvtest::Media("theora_vorbis.mkv"));
+  EXPECT_EQ(TMediaInfo(mkv).GetFileFormat(), "Matroska");
+}
+
+TEST_F(MediaInfoTest, AnAviFileDescribesItsStreamsAndInfoList) {
+  TFileInfo i = Describe(zvtest::Media("avi/film1.avi"));
+  EXPECT_EQ(i.FileFormat, "AVI");
+  // The longest stream: the audio runs a little past the last picture.
+  EXPECT_NEAR(static_cast<double>(i.Duration), 40'000'000.0, 300'000.0);
+  ASSERT_EQ(i.Video.size(), 1u);
+  EXPECT_EQ(i.Video[0].Width, 160);
+  EXPECT_EQ(i.Video[0].Height, 120);
+  EXPECT_DOUBLE_EQ(i.Video[0].FrameRate, 25.0);
+  ASSERT_EQ(i.Audio.size(), 1u);
+  EXPECT_EQ(i.Audio[0].FormatTag, 0x0055);
+  EXPECT_EQ(i.Audio[0].Channels, 2u);
+  EXPECT_EQ(i.Audio[0].SampleRate, 44100u);
+  EXPECT_EQ(i.Title, "film1") << "from the file name";
+
+  // An information list: the title and a Director comment from IART.
+  zvtest::TempDir dir;
+  std::string bytes = zvtest::ReadFile(zvtest::Media("avi/ff_mpeg4_pcm.avi"));
+  TFileInfo ff = Describe(zvtest::Media("avi/ff_mpeg4_pcm.avi"));
+  EXPECT_FALSE(ff.Comments.empty()) << "ffmpeg writes its name as ISFT";
+  bool software = false;
+  for (const std::string& c : ff.Comments)
+    software = software || c.rfind("Software: Lavf", 0) == 0;
+  EXPECT_TRUE(software);
+  // A file cut short is reported broken.
+  zvtest::WriteFile(dir.file("cut.avi"), bytes.substr(0, bytes.size() / 2));
+  TFileInfo cut = Describe(dir.file("cut.avi"));
+  bool broken = false;
+  for (const std::string& c : cut.Comments)
+    broken = broken || c == "Comment: Broken file";
+  EXPECT_TRUE(broken);
+}
+
+TEST_F(MediaInfoTest, AnMp3FileTakesItsTagsAndReportsThem) {
+  TFileInfo i = Describe(zvtest::Media("mediainfo/tags_v24.mp3"));
+  EXPECT_EQ(i.FileFormat, "MP3");
+  EXPECT_EQ(i.Title, "Café Ñandú");
+  EXPECT_EQ(i.Artist, "Ünïcode Band");
+  ASSERT_EQ(i.Audio.size(), 1u);
+  EXPECT_EQ(i.Audio[0].FormatTag, 0x0055);
+  EXPECT_EQ(i.Audio[0].BitRate, 128u);
+  EXPECT_NEAR(static_cast<double>(i.Duration), 30'180'000.0, 600'000.0);
+  EXPECT_EQ(i.Comments, (std::vector<std::string>{"ID3v1: +", "ID3v2: +"}));
+
+  TCachedFile file(zvtest::Media("mediainfo/tags_v24.mp3"));
+  TMediaInfo info(file);
+  info.RetreiveInfo();
+  std::string text = info.GetInfoText();
+  EXPECT_NE(text.find("File format: MPEG.Audio (MP1, MP2, MP3)\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Title: Café Ñandú\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Codec: 0x0055 (MPEG-1 Layer 3)\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Format: 44100 Hz, Joint Stereo, 128 kbit/s\r\n"), std::string::npos) << text;
+  EXPECT_EQ(info.CodecsText(), "0055 (MPEG-1 Layer 3)");
+}
+
+TEST_F(MediaInfoTest, AWavFileKeepsItsTagAndChannelCount) {
+  TFileInfo i = Describe(zvtest::Media("mediainfo/list_before_data.wav"));
+  EXPECT_EQ(i.FileFormat, "WAV");
+  ASSERT_EQ(i.Audio.size(), 1u);
+  EXPECT_EQ(i.Audio[0].FormatTag, 1);
+  EXPECT_EQ(i.Audio[0].Channels, 1u);
+  EXPECT_EQ(i.Audio[0].BitRate, 353u);
+  EXPECT_EQ(i.Duration, 20'000'000);
+  EXPECT_EQ(i.Comments, (std::vector<std::string>{"Bits per sample: 16"}));
+  TCachedFile file(zvtest::Media("mediainfo/list_before_data.wav"));
+  TMediaInfo info(file);
+  info.RetreiveInfo();
+  EXPECT_NE(info.GetInfoText().find("Format: 22050 Hz, Mono, 353 kbit/s"), std::string::npos) << info.GetInfoText();
+}
+
+TEST_F(MediaInfoTest, OtherFilesGoToTheDetectorAndReportsUseItsStreams) {
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("Some Band - Some Song.xyz"), std::string(300, 'z'));
+  TFakeDetector detector;
+  TDetectedStream v;
+  v.kind = TDetectedStream::Kind::Video;
+  v.length = 12.5;
+  v.width = 1280;
+  v.height = 720;
+  v.frameRate = 29.97;
+  v.fourcc = 0x34363248; // H264
+  TDetectedStream a;
+  a.kind = TDetectedStream::Kind::Audio;
+  a.length = 12.0;
+  a.formatTag = 0x2000;
+  a.channels = 5;
+  a.sampleRate = 48000;
+  a.bitRate = 384;
+  TDetectedStream s;
+  s.type = "subtitles";
+  detector.streams = {v, a, s};
+  TMediaInfoContext context;
+  context.detector = &detector;
+  context.playlistCount = [] { return 7; };
+  context.playlistCurrent = [] { return -1; };
+  TCachedFile file(dir.file("Some Band - Some Song.xyz"));
+  TMediaInfo info(file, context);
+  info.RetreiveInfo();
+  const TFileInfo& i = info.Info();
+  EXPECT_EQ(i.FileFormat, "Unknown");
+  EXPECT_EQ(i.Artist, "Some Band");
+  EXPECT_EQ(i.Title, "Some Song");
+  EXPECT_EQ(i.Duration, 125'000'000);
+  EXPECT_EQ(i.Comments, (std::vector<std::string>{"Comment: Used MediaDet"}));
+  EXPECT_EQ(info.CodecsText(), "H264 (H.264/MPEG-4 AVC) + 2000 (Dolby Digital (AC3))");
+  EXPECT_EQ(info.ReplaceOSDTags("{ARTIST} - {TITLE} [{DURATION}] {CURRENT}/{COUNT} {VIDEOWIDTH}x{VIDEOHEIGHT}"),
+            "Some Band - Some Song [0:00:12] 0/7 1280x720");
+  EXPECT_EQ(info.ReplaceOSDTags("{AudioFormat}|{AUDIOBITRATE}"), "48000 Hz, Surround |384 kbit/s");
+  std::string text = info.GetInfoText();
+  EXPECT_NE(text.find("Video size: 1280 x 720 (16:9)\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Frame rate: 29.970 Hz\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Stream: subtitles\r\n"), std::string::npos);
+
+  // Placeholders are replaced in one pass: a title holding one stays; HTML values are escaped.
+  info.Info().Title = "%Size% & <b>";
+  EXPECT_EQ(info.ReplaceTAGs("%title%|%MediaType%|%AudioCodec%"), "%Size% & <b>|V+A|8192");
+  EXPECT_EQ(info.ReplaceTAGs("<td>%Title%</td>", true), "<td>%Size% &amp; &lt;b&gt;</td>");
+
+  // A detector that cannot read the file: "Not identified".
+  detector.works = false;
+  TFileInfo none = Describe(dir.file("Some Band - Some Song.xyz"), WithDetector(&detector));
+  EXPECT_EQ(none.Comments, (std::vector<std::string>{"Comment: Not identified"}));
+}
+
+TEST_F(MediaInfoTest, ChannelModeWordsAreForMpegAudioOnly) {
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("x.bin"), "x");
+  TCachedFile file(dir.file("x.bin"));
+  TMediaInfo info(file);
+  info.Info().Audio.push_back({});
+  TAudioStream& a = info.Info().Audio.back();
+  a.SampleRate = 48000;
+  a.FormatTag = 0x0055; // MP3 inside an AVI or Matroska file: a channel count
+  a.Channels = 2;
+  EXPECT_EQ(info.ReplaceOSDTags("{AudioFormat}"), "48000 Hz, Stereo ");
+  a.Channels = 6;
+  EXPECT_EQ(info.ReplaceOSDTags("{AudioFormat}"), "48000 Hz, Multichannel (6)");
+  a.ChannelMode = true; // an MPEG audio file: the mode
+  a.Channels = 1;
+  EXPECT_EQ(info.ReplaceOSDTags("{AudioFormat}"), "48000 Hz, Joint Stereo, ");
+  a.ChannelMode = false;
+  a.FormatTag = 0x00FF;
+  a.BitRate = 128000;
+  a.BitRateKind = 2;
+  a.Channels = 6;
+  EXPECT_EQ(info.ReplaceTAGs("%AudioFormat%"), "48000 Hz, 6 channels 128 kbit/s VBR");
+}
+
+TEST_F(MediaInfoTest, GStreamerDescribesWhatTheReadersDoNotKnow) {
+  TGstMediaDetector detector;
+  TFileInfo i = Describe(zvtest::Media("theora_vorbis.mkv"), WithDetector(&detector));
+  EXPECT_EQ(i.FileFormat, "Matroska");
+  ASSERT_EQ(i.Video.size(), 1u);
+  EXPECT_EQ(i.Video[0].Width, 320);
+  EXPECT_EQ(i.Video[0].Height, 240);
+  EXPECT_NEAR(i.Video[0].FrameRate, 25.0, 0.01);
+  ASSERT_EQ(i.Audio.size(), 1u);
+  EXPECT_EQ(i.Audio[0].FormatTag, 0x674F);
+  EXPECT_EQ(i.Audio[0].SampleRate, 44100u);
+  EXPECT_EQ(i.Audio[0].Channels, 2u);
+  EXPECT_NEAR(static_cast<double>(i.Duration), 30'000'000.0, 1'000'000.0);
+  TFileInfo missing = Describe("/nonexistent/zelvar.mkv", WithDetector(&detector));
+  EXPECT_EQ(missing.Size, 0);
+  EXPECT_EQ(missing.FileFormat, "Unknown");
+  EXPECT_EQ(missing.Comments, (std::vector<std::string>{"Comment: Not identified"}));
+}
