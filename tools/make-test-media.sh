@@ -59,6 +59,13 @@ $L audiotestsrc num-buffers=130 samplesperbuffer=1024 ! audio/x-raw,rate=44100,c
    ! lamemp3enc target=quality quality=4 ! xingmux ! filesink location="$out/mediainfo/vbr_mono.mp3"
 ffmpeg -v error -nostdin -y -f lavfi -i sine=duration=2:sample_rate=22050 -metadata title="Wave Title" \
    -c:a pcm_s16le "$out/mediainfo/list_before_data.wav"
+for f in "ogg -c:a libvorbis" "flac -c:a flac" "aac -c:a aac -f adts" "ac3 -c:a ac3" "wma -c:a wmav2"; do
+  set -- $f
+  ext=$1
+  shift
+  ffmpeg -v error -nostdin -y -f lavfi -i sine=frequency=440:duration=3 -ac 2 -metadata title="Tëst Title" \
+     -metadata artist="Tëst Artist" "$@" "$out/mediainfo/tagged.$ext"
+done
 # A film in three parts of 4 s, video with MP3 audio.
 for k in 1 2 3; do
   $L videotestsrc num-buffers=100 pattern=smpte ! video/x-raw,width=160,height=120,framerate=25/1 \

@@ -8,6 +8,7 @@
 #include "mediainfo/codec_names.h"
 #include "mediainfo/mpeg_audio.h"
 #include "mediainfo/riff_info.h"
+#include "mediainfo/stream_info.h"
 #include "skin/language_manager.h"
 
 #include <algorithm>
@@ -158,8 +159,7 @@ std::string TMediaInfo::GetFileFormat() {
     return n + len <= head.size() && std::memcmp(head.data() + n, text, len) == 0;
   };
   auto byte = [&](size_t n) -> int { return n < head.size() ? head[n] : -1; };
-  // An AC3 stream starts with its sync word.
-  if (byte(0) == 0x0B && byte(1) == 0x77)
+  if (vtAC3(fileName_).Valid)
     return "AC3";
   std::string result = "Unknown";
   if (at(0, "RIFF") && at(8, "AVI "))
@@ -207,6 +207,11 @@ std::string TMediaInfo::GetFileFormat() {
   uint8_t second = 0;
   if (file_.Read(&second, 1, start + 1) == 1 && (second == 0xFA || second == 0xFB || second == 0xFE || second == 0xF3))
     return "MP3";
+  // AAC streams: an ADIF header, or ADTS frames (the sync of MPEG audio with layer bits 00).
+  uint8_t aac[4] = {};
+  if (file_.Read(aac, 4, start) == 4 &&
+      (std::memcmp(aac, "ADIF", 4) == 0 || (aac[0] == 0xFF && (aac[1] & 0xF6) == 0xF0)))
+    return "AAC";
   if (at(0, "MAC"))
     return "APE";
   if (at(4, "ftyp"))
@@ -264,9 +269,19 @@ void TMediaInfo::RetreiveInfo() {
     FillWAV();
   } else if (f == "CDA") {
     FillCDA();
+  } else if (f == "MPC") {
+    FillMPC();
+  } else if (f == "AAC") {
+    FillAAC();
+  } else if (f == "AC3") {
+    FillAC3();
+  } else if (f == "APE") {
+    FillAPE();
+  } else if (f == "FLAC") {
+    FillFLAC();
+  } else if (f == "OGG" || f == "OGM") {
+    FillOgg();
   } else {
-    // The readers of the other formats (Musepack, AAC, AC3, Monkey's Audio, FLAC, Ogg) are not
-    // built yet: the media detector describes those files.
     handled = false;
   }
   if (!handled && !UseMediaDet())
@@ -328,11 +343,8 @@ void TMediaInfo::FillMP3() {
   TAudioStream a;
   a.FormatTag = mpeg.Layer.find("Layer III") != std::string::npos ? 0x0055 : 0x0050;
   a.Duration = static_cast<int64_t>(mpeg.Duration) * 10'000;
-  if (a.Duration == 0 && context_.playingDuration) {
-    // Only the engine's length of this very file, when it is the one playing.
-    int64_t engine = context_.playingDuration(fileName_);
-    a.Duration = engine / 10'000 * 10'000;
-  }
+  if (a.Duration == 0)
+    a.Duration = EngineDuration();
   a.BitRate = mpeg.BitRate;
   a.SampleRate = mpeg.SampleRate;
   a.Channels = mpeg.Frame.ModeID;
@@ -354,6 +366,132 @@ void TMediaInfo::FillMP3() {
   } else {
     Log("= ID3v2 is not available");
   }
+}
+
+int64_t TMediaInfo::EngineDuration() const {
+  // Only the engine's length of this very file, when it is the one playing.
+  return context_.playingDuration ? context_.playingDuration(fileName_) / 10'000 * 10'000 : 0;
+}
+
+void TMediaInfo::FillOgg() {
+  vtOggTag ogg(fileName_);
+  TAudioStream a;
+  a.FormatTag = 0x674F;
+  a.Duration = static_cast<int64_t>(ogg.DurationMs()) * 10'000;
+  if (a.Duration == 0)
+    a.Duration = EngineDuration();
+  a.BitRate = ogg.BitRateNominal;
+  a.SampleRate = ogg.SampleRate;
+  a.Channels = ogg.Channels;
+  info_.Audio.push_back(a);
+  if (ogg.TagPresent()) {
+    info_.Title = ogg.Title;
+    info_.Artist = ogg.Artist;
+    AddComment("OGG Tag", "+");
+    AddComment("ID3v2", ogg.ID3v2Size > 0 ? "+" : "-");
+  }
+}
+
+void TMediaInfo::TakeTags(const vtID3v1Tag& v1, const vtID3v2Tag& v2, const vtAPETag& ape, const char* suffix) {
+  std::string s = suffix;
+  if (v1.Present()) {
+    info_.Title = v1.Title;
+    info_.Artist = v1.Artist;
+    AddComment("ID3v1" + s, "+");
+  }
+  if (v2.Present()) {
+    info_.Title = v2.Title;
+    info_.Artist = v2.Artist;
+    AddComment("ID3v2" + s, "+");
+  }
+  if (ape.Present) {
+    info_.Title = ape.Field("Title");
+    info_.Artist = ape.Field("Artist");
+    AddComment("APE Tag", "+");
+  }
+}
+
+void TMediaInfo::FillAPE() {
+  vtMonkey ape(fileName_);
+  TAudioStream a;
+  a.FormatTag = 0xAEEF;
+  a.Duration = SecondsTo100ns(ape.Duration);
+  a.BitRate = static_cast<uint32_t>(std::lround(ape.BitRate / 1000));
+  a.SampleRate = ape.SampleRate;
+  a.Channels = ape.Channels;
+  info_.Audio.push_back(a);
+  info_.Title.clear();
+  info_.Artist.clear();
+  TakeTags(ape.ID3v1, ape.ID3v2, ape.APE, "");
+  AddComment("Bits Per Sample", std::to_string(ape.BitsPerSample));
+  AddComment("Compression Ratio", Format("%.2f", ape.CompressionRatio()) + "% - " + ape.CompressionName);
+  if (ape.Version != 0) {
+    std::string digits = std::to_string(ape.Version / 10);
+    AddComment("APE File version", digits.substr(0, 1) + "." + digits.substr(1));
+  }
+}
+
+void TMediaInfo::FillAAC() {
+  vtAACTag aac(fileName_);
+  TAudioStream a;
+  a.FormatTag = 0x00FF;
+  a.Duration = SecondsTo100ns(aac.Duration());
+  a.BitRate = aac.BitRate;
+  a.SampleRate = aac.SampleRate;
+  a.Channels = aac.Channels;
+  a.BitRateKind = aac.BitRateKind;
+  info_.Audio.push_back(a);
+  info_.Title.clear();
+  info_.Artist.clear();
+  TakeTags(aac.ID3v1, aac.ID3v2, aac.APE, "");
+  AddComment("MPEG Version", aac.MPEGVersionName());
+  AddComment("AAC Profile", aac.ProfileName());
+}
+
+void TMediaInfo::FillAC3() {
+  vtAC3 ac3(fileName_);
+  TAudioStream a;
+  a.FormatTag = 0x2000;
+  a.Duration = SecondsTo100ns(ac3.Duration);
+  a.BitRate = ac3.BitRate;
+  a.SampleRate = ac3.SampleRate;
+  a.Channels = ac3.ChannelLayout;
+  info_.Audio.push_back(a);
+  info_.Title.clear();
+  info_.Artist.clear();
+}
+
+void TMediaInfo::FillFLAC() {
+  vtFLACTag flac(fileName_);
+  TAudioStream a;
+  a.FormatTag = 0xF1AC;
+  a.Duration = SecondsTo100ns(flac.Duration());
+  a.BitRate = static_cast<uint32_t>(std::lround(flac.BitRate()));
+  a.SampleRate = flac.SampleRate;
+  a.Channels = flac.Channels;
+  info_.Audio.push_back(a);
+  if (flac.CommentPresent) {
+    if (!flac.Title.empty())
+      info_.Title = flac.Title;
+    if (!flac.Artist.empty())
+      info_.Artist = flac.Artist;
+    AddComment("FLAC Tag", "+");
+  }
+  AddComment("Bits per sample", std::to_string(flac.BitsPerSample));
+}
+
+void TMediaInfo::FillMPC() {
+  vtMPCTag mpc(fileName_);
+  TAudioStream a;
+  a.FormatTag = 0xEACC;
+  a.Duration = SecondsTo100ns(mpc.Duration());
+  a.BitRate = mpc.BitRate;
+  a.SampleRate = mpc.SampleRate;
+  a.Channels = mpc.ChannelMode;
+  info_.Audio.push_back(a);
+  TakeTags(mpc.ID3v1, mpc.ID3v2, mpc.APE, " Tag");
+  AddComment("MPC Version", std::to_string(mpc.StreamVersion));
+  AddComment("MPC Profile", mpc.Profile);
 }
 
 void TMediaInfo::FillWAV() {
@@ -406,6 +544,15 @@ bool TMediaInfo::UseMediaDet() {
       a.SampleRate = d.sampleRate;
       a.BitRate = d.bitRate;
       info_.Audio.push_back(a);
+      if (a.FormatTag == 0x0160 || a.FormatTag == 0x0161) {
+        // Windows Media audio: the header objects' own title and artist.
+        vtWMATag wma(fileName_);
+        if (!wma.Title.empty() || !wma.Artist.empty()) {
+          info_.Title = wma.Title;
+          info_.Artist = wma.Artist;
+          continue;
+        }
+      }
     } else {
       info_.Unknown.push_back({duration, d.type});
     }

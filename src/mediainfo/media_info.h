@@ -110,6 +110,15 @@ private:
   void FillMP3();
   void FillWAV();
   void FillCDA();
+  void FillOgg();
+  void FillAPE();
+  void FillAAC();
+  void FillAC3();
+  void FillFLAC();
+  void FillMPC();
+  // Title and artist from the tags present, later ones over earlier ones, with their comments.
+  void TakeTags(const class vtID3v1Tag& v1, const class vtID3v2Tag& v2, const class vtAPETag& ape, const char* suffix);
+  int64_t EngineDuration() const;
   void DefaultArtistTitle();
   enum class TWords { Report, Tags, OSD };
   std::string ChannelWords(const TAudioStream& a, TWords kind) const;
