@@ -17,11 +17,19 @@ fi
 for t in "${targets[@]}"; do
   cmake --build build-fuzz --target "zv_fuzz_$t"
 done
+failed=()
 for t in "${targets[@]}"; do
   work="build-fuzz/corpus/$t"
-  mkdir -p "$work"
+  mkdir -p "$work" build-fuzz/artifacts
   echo "== fuzzing $t for ${secs}s"
-  mkdir -p build-fuzz/artifacts
-  ./build-fuzz/fuzz/zv_fuzz_$t -artifact_prefix=build-fuzz/artifacts/ -max_total_time="$secs" -max_len=262144 -timeout=10 -rss_limit_mb=4096 \
-    -print_final_stats=1 "$work" "fuzz/corpus/$t" 2>&1 | tail -15
+  # A target that finds a fault does not stop the others; the script fails at the end.
+  if ! ./build-fuzz/fuzz/zv_fuzz_$t -artifact_prefix=build-fuzz/artifacts/ -max_total_time="$secs" -max_len=262144 \
+    -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 "$work" "fuzz/corpus/$t" >"build-fuzz/fuzz-$t.log" 2>&1; then
+    failed+=("$t")
+  fi
+  tail -15 "build-fuzz/fuzz-$t.log"
 done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz.sh: faults found by: ${failed[*]} (inputs in build-fuzz/artifacts/)" >&2
+  exit 1
+fi

@@ -333,8 +333,11 @@ vtMonkey::vtMonkey(const std::string& fileName) : ID3v1(fileName), ID3v2(fileNam
     Channels = LE16(b + 18);
     SampleRate = LE32(b + 20);
   }
-  if (totalFrames)
-    TotalSamples = static_cast<int64_t>(totalFrames - 1) * blocksPerFrame + finalBlocks;
+  if (totalFrames) {
+    // Three 32-bit fields from the file: their product may exceed 63 bits.
+    unsigned __int128 samples = static_cast<unsigned __int128>(totalFrames - 1) * blocksPerFrame + finalBlocks;
+    TotalSamples = static_cast<int64_t>(std::min<unsigned __int128>(samples, INT64_MAX));
+  }
   static const char* const kLevels[] = {"Unknown", "Fast", "Normal", "High", "Extra High", "Insane", "BrainDead"};
   CompressionName = CompressionLevel % 1000 == 0 && CompressionLevel <= 6000 ? kLevels[CompressionLevel / 1000]
                                                                              : std::to_string(CompressionLevel);
