@@ -133,6 +133,10 @@ vtWMATag::vtWMATag(const std::string& fileName) {
         at += valueLength;
       }
     }
+    // An object reaching past the end of the file is the last one read (its size could also
+    // wrap the position round).
+    if (size > static_cast<uint64_t>(fileSize - position))
+      break;
     position += static_cast<int64_t>(size);
   }
   Valid = maxBitRate > 0 && maxBitRate < 320000 && (Channels == 1 || Channels == 2) && SampleRate >= 8000 &&
