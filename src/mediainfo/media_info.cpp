@@ -506,6 +506,12 @@ void TMediaInfo::FillWAV() {
     a.Channels = wav.Channels;
     if (wav.BitsPerSample)
       AddComment("Bits per sample", std::to_string(wav.BitsPerSample));
+    // The file's information list, as other players show it.
+    vtAVITag list(fileName_);
+    if (!Blank(list.Title()))
+      info_.Title = list.Title();
+    if (!Blank(list.Fields[1]))
+      info_.Artist = list.Fields[1];
   }
   info_.Audio.push_back(a);
 }

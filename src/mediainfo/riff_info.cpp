@@ -108,7 +108,9 @@ vtAVITag::vtAVITag(const std::string& fileName) {
   vtFile f(fileName);
   uint8_t h[12];
   int64_t size = f.FileSize();
-  if (!f.ReadExact(h, 12) || std::memcmp(h, "RIFF", 4) != 0 || std::memcmp(h + 8, "AVI ", 4) != 0)
+  // AVI files, and WAVE files, which carry the same information list.
+  if (!f.ReadExact(h, 12) || std::memcmp(h, "RIFF", 4) != 0 ||
+      (std::memcmp(h + 8, "AVI ", 4) != 0 && std::memcmp(h + 8, "WAVE", 4) != 0))
     return;
   int64_t end = 8 + static_cast<int64_t>(LE32(h + 4));
   if (end > size)

@@ -24,7 +24,7 @@ public:
   double Duration() const; // seconds
 };
 
-// The text entries of an AVI file's information lists ("INFO"), as UTF-8.
+// The text entries of the information lists ("INFO") of an AVI or WAVE file, as UTF-8.
 class vtAVITag {
 public:
   explicit vtAVITag(const std::string& fileName);

@@ -276,3 +276,51 @@ TEST_F(MediaInfoTest, GStreamerDescribesWhatTheReadersDoNotKnow) {
   EXPECT_EQ(missing.FileFormat, "Unknown");
   EXPECT_EQ(missing.Comments, (std::vector<std::string>{"Comment: Not identified"}));
 }
+
+// The files of the fixture against what mediainfo reports for them (tests/data/mediainfo).
+TEST_F(MediaInfoTest, EveryFixtureFileAgreesWithMediainfo) {
+  std::string table = zvtest::ReadFile(std::string(std::getenv("ZV_TEST_DATA")) + "/mediainfo/reference.txt");
+  ASSERT_FALSE(table.empty());
+  TGstMediaDetector detector;
+  int checked = 0;
+  size_t at = 0;
+  while (at < table.size()) {
+    size_t end = table.find('\n', at);
+    std::string line = table.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    at = end == std::string::npos ? table.size() : end + 1;
+    if (line.empty() || line[0] == '#')
+      continue;
+    std::vector<std::string> f;
+    for (size_t p = 0;;) {
+      size_t q = line.find('|', p);
+      f.push_back(line.substr(p, q == std::string::npos ? std::string::npos : q - p));
+      if (q == std::string::npos)
+        break;
+      p = q + 1;
+    }
+    ASSERT_EQ(f.size(), 7u) << line;
+    SCOPED_TRACE(f[0]);
+    TFileInfo i = Describe(zvtest::Media(f[0]), WithDetector(&detector));
+    if (!f[1].empty()) {
+      double ms = std::stod(f[1]);
+      EXPECT_NEAR(static_cast<double>(i.Duration) / 10'000, ms, std::max(50.0, ms / 100));
+    }
+    ASSERT_EQ(i.Audio.size(), 1u);
+    const TAudioStream& a = i.Audio[0];
+    if (std::stoi(f[2]) > 0) {
+      // AAC keeps bits per second, every other format kbit/s.
+      double kbps = a.FormatTag == 0x00FF ? a.BitRate / 1000.0 : a.BitRate;
+      EXPECT_NEAR(kbps, std::stod(f[2]), 1.0);
+    }
+    EXPECT_EQ(a.SampleRate, static_cast<uint32_t>(std::stoul(f[3])));
+    // MPEG audio files keep their channel mode: 3 is mono, the others two channels.
+    uint32_t channels = a.ChannelMode ? (a.Channels == 3 ? 1 : 2) : a.Channels;
+    EXPECT_EQ(channels, static_cast<uint32_t>(std::stoul(f[4])));
+    if (!f[5].empty()) {
+      EXPECT_EQ(i.Title, f[5]);
+    }
+    EXPECT_EQ(i.Artist, f[6]);
+    ++checked;
+  }
+  EXPECT_EQ(checked, 13);
+}
