@@ -78,6 +78,12 @@ TEST_F(MediaInfoTest, TextsForSizesDurationsRatiosAndCodes) {
   EXPECT_EQ(FourCCName("xvid"), "Unknown yet");
   EXPECT_EQ(FourCCName("0x00000000"), "Unknown yet");
   EXPECT_EQ(FourCCName("3IVX"), FourCCName("3IV0"));
+  EXPECT_EQ(FourCCName("DX50"), "DivX 5.x / 6.x codec");
+  EXPECT_EQ(FourCCName("H264"), FourCCName("AVC1"));
+  EXPECT_EQ(FourCCName("YUY2"), "YUV 4:2:2 as for UYVY");
+  EXPECT_EQ(FourCCName("cvid"), "Unknown yet") << "upper-case keys only, except avc1, h264 and x264";
+  EXPECT_EQ(FourCCName("x264"), "x264 H.264/MPEG-4 AVC");
+  EXPECT_NE(FourCCName("IV50"), "Unknown yet");
   EXPECT_EQ(FormatTagName(0x0009), "Unknown");
   EXPECT_EQ(FormatTagName(0x0000), "<Unknown>");
   EXPECT_EQ(FormatTagName(0x0055), "MPEG-1 Layer 3");
