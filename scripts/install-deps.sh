@@ -20,8 +20,8 @@ PACKAGES=(
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick libxml2-utils dbus dbus-x11 hyperfine
-  # AVI files from another muxer, and its reader as a benchmark peer
-  ffmpeg
+  # AVI and audio files from another muxer, and the readers the benchmarks compare against
+  ffmpeg mediainfo libimage-exiftool-perl
   # fonts so that text renders under the offscreen platform and Xvfb
   fonts-dejavu-core
 )
