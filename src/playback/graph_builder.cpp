@@ -6,6 +6,7 @@
 #include "core/session_log.h"
 #include "core/stream.h"
 #include "core/text_util.h"
+#include "mediainfo/media_info.h"
 #include "playback/engine/engine.h"
 
 #include <cstdlib>
@@ -116,20 +117,10 @@ std::shared_ptr<IFilter> TFilterLibrary::CreateFilter(const TFilterInfo& info) {
 // File formats by their first bytes
 
 std::string TSniffedFileFormat::FileFormat(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  char head[12] = {};
-  if (!in.read(head, sizeof head))
-    return {};
-  std::string_view h(head, sizeof head);
-  if (h.substr(0, 4) == "RIFF" && (h.substr(8, 4) == "AVI " || h.substr(8, 4) == "AVIX"))
-    return "AVI";
-  if (h.substr(0, 4) == "OggS")
-    return "OGG";
-  if (h.substr(0, 4) == "\x1A\x45\xDF\xA3")
-    return "Matroska";
-  if (h.substr(0, 4) == ".RMF")
-    return "RealMedia";
-  return {};
+  // The media information's identification of the file's content.
+  TCachedFile file(path);
+  TMediaInfo info(file);
+  return info.GetFileFormat();
 }
 
 // ---------------------------------------------------------------------------------------------

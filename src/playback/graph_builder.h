@@ -44,8 +44,7 @@ public:
   virtual std::string FileFormat(const std::string& path) = 0;
 };
 
-// Knows a container by its first bytes. The media information reader takes this place when it
-// arrives.
+// The format the media information finds in the file's content ("AVI", "OGG", "Matroska", ...).
 class TSniffedFileFormat : public IFileFormat {
 public:
   std::string FileFormat(const std::string& path) override;
