@@ -37,7 +37,7 @@ private:
 };
 
 // The container format of a file as the media information names it ("AVI", "OGG", "Matroska",
-// "RealMedia"); empty when unknown.
+// "RealMedia"); "Unknown" when nothing matches.
 class IFileFormat {
 public:
   virtual ~IFileFormat() = default;
