@@ -5,11 +5,14 @@
 #include "core/random.h"
 #include "core/session_log.h"
 #include "core/stream.h"
+#include "core/text_codec.h"
 #include "core/text_util.h"
 #include "filters/cached_file.h"
 #include "prefs/media_store.h"
+#include "prefs/xml_tree.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 namespace zv {
@@ -258,8 +261,14 @@ void TPlayList::AddList(const std::vector<std::string>& names) {
     std::string ext = UpperCase(fs::path(name).extension().string());
     if (ext == ".ZVP")
       AddFromZVP(name);
-    else if (ext == ".M3U" || ext == ".PLS" || ext == ".LST" || ext == ".ASX")
-      Log("TPlayList.AddList: no reader for " + ext + " yet"); // the other playlist formats
+    else if (ext == ".M3U" || ext == ".M3U8")
+      AddFromM3U(name);
+    else if (ext == ".PLS")
+      AddFromPLS(name);
+    else if (ext == ".LST")
+      AddFromLST(name);
+    else if (ext == ".ASX")
+      AddFromASX(name);
     else if (names.size() == 1)
       AddWithSimilar(name);
     else
@@ -601,6 +610,7 @@ void TPlayList::AddFromZVP(const std::string& file) {
   }
   {
     std::string folder = fs::path(AbsolutePath(file)).parent_path().string() + "/";
+    TPlayEntry* added = nullptr;
     size_t start = 0;
     while (start < text.size()) {
       size_t end = text.find('\n', start);
@@ -619,12 +629,14 @@ void TPlayList::AddFromZVP(const std::string& file) {
       if (line.empty())
         continue;
       if (line[0] != '>') {
-        AddFile(IsStream(line) || line[0] == '/' ? line : folder + line);
+        added = AddListed(line, folder);
         continue;
       }
-      if (entries_.empty() || line.size() < 2)
+      // Title and bookmark lines belong to the entry their file line added; after a refused
+      // doublet they are dropped.
+      if (!added || line.size() < 2)
         continue;
-      TPlayEntry& last = *entries_.back();
+      TPlayEntry& last = *added;
       if (line[1] == 'N') {
         last.Title = CopyFrom(line, 4);
       } else if (line[1] == 'B') {
@@ -661,6 +673,215 @@ void TPlayList::SaveToZVP(const std::string& file) {
     WriteFileAtomic(file, out);
   } catch (const std::exception& ex) {
     Log(std::string("!TPlayList.SaveToZVP: ") + ex.what());
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Other players' formats
+
+namespace {
+
+// The lines of a playlist file, whatever its line ends (the last one without an end too), as
+// UTF-8: ".m3u8" files are UTF-8, others UTF-8 when they are valid UTF-8 and Windows-1252
+// otherwise. A byte-order mark is dropped. False when the file cannot be read.
+bool ReadListLines(const std::string& file, bool utf8, std::vector<std::string>& lines) {
+  std::string bytes;
+  try {
+    bytes = ReadThroughCache(file, 16384, 4);
+  } catch (const std::exception&) {
+    return false;
+  }
+  std::string_view body = StripUtf8Bom(bytes);
+  std::string text = utf8 || IsValidUtf8(body) ? std::string(body) : CodePageToUtf8(body, 1252);
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t end = text.find_first_of("\r\n", i);
+    if (end == std::string::npos)
+      end = text.size();
+    lines.push_back(std::string(Trim(std::string_view(text).substr(i, end - i))));
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+      ++end;
+    i = end + 1;
+  }
+  return true;
+}
+
+// "file:///home/a%20b.mp3" as the file name it means.
+std::string FileUriToPath(const std::string& uri) {
+  std::string rest = uri.substr(7); // after "file://"
+  if (!rest.empty() && rest[0] != '/') {
+    size_t slash = rest.find('/'); // a host name ("localhost") before the path
+    rest = slash == std::string::npos ? std::string() : rest.substr(slash);
+  }
+  std::string out;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (rest[i] == '%' && i + 2 < rest.size() && hex(rest[i + 1]) && hex(rest[i + 2])) {
+      out += static_cast<char>(std::stoi(rest.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += rest[i];
+    }
+  }
+  return out;
+}
+
+std::string ListFolder(const std::string& file) { return fs::path(AbsolutePath(file)).parent_path().string() + "/"; }
+
+// Whole seconds of a duration; -1 when it is not known.
+int64_t WholeSeconds(int64_t duration) { return duration < 0 ? -1 : duration / 10'000'000; }
+
+} // namespace
+
+TPlayEntry* TPlayList::AddListed(std::string name, const std::string& folder) {
+  if (StartsText("file://", name))
+    name = FileUriToPath(name);
+  if (name.empty())
+    return nullptr;
+  if (!IsStream(name) && name[0] != '/')
+    name = folder + name;
+  int before = Count();
+  AddFile(name);
+  return Count() > before ? entries_.back().get() : nullptr;
+}
+
+void TPlayList::AddFromM3U(const std::string& file) {
+  TLogScope scope("TPlayList.AddFromM3U(" + file + ")");
+  std::vector<std::string> lines;
+  if (!ReadListLines(file, EndsText(".m3u8", file), lines))
+    return;
+  std::string folder = ListFolder(file);
+  BeginUpdate();
+  // With the "#EXTM3U" header, "#EXTINF:<seconds>,<title>" describes the next file line; without
+  // it the file is a plain list. Other lines starting with "#" are comments either way.
+  bool extended = !lines.empty() && lines.front() == "#EXTM3U";
+  bool described = false;
+  int64_t seconds = -1;
+  std::string title;
+  for (const std::string& line : lines) {
+    if (line.empty())
+      continue;
+    if (extended && StartsText("#EXTINF:", line)) {
+      size_t comma = line.find(',');
+      std::string length = line.substr(8, comma == std::string::npos ? std::string::npos : comma - 8);
+      seconds = StrToInt64Strict(std::string(Trim(length))).value_or(-1);
+      title = comma == std::string::npos ? std::string() : std::string(Trim(line.substr(comma + 1)));
+      described = true;
+      continue;
+    }
+    if (line[0] == '#')
+      continue;
+    TPlayEntry* e = AddListed(line, folder);
+    if (e && described) {
+      if (!title.empty())
+        e->Title = title;
+      if (seconds > 0)
+        e->Duration = seconds * 10'000'000;
+    }
+    described = false;
+  }
+  EndUpdate();
+}
+
+void TPlayList::AddFromPLS(const std::string& file) {
+  std::vector<std::string> lines;
+  if (!ReadListLines(file, false, lines))
+    return;
+  std::string folder = ListFolder(file);
+  BeginUpdate();
+  TPlayEntry* last = nullptr; // the entry the latest file line added
+  for (const std::string& line : lines) {
+    size_t eq = line.find('=');
+    if (line.empty() || eq == std::string::npos)
+      continue;
+    std::string value(Trim(line.substr(eq + 1)));
+    if (StartsText("FILE", line)) {
+      last = AddListed(value, folder);
+    } else if (StartsText("TITLE", line)) {
+      if (last)
+        last->Title = value;
+    } else if (StartsText("LENGTH", line)) {
+      int64_t seconds = StrToInt64Strict(value).value_or(-1);
+      if (last && seconds > 0)
+        last->Duration = seconds * 10'000'000;
+    }
+  }
+  EndUpdate();
+}
+
+void TPlayList::AddFromLST(const std::string& file) {
+  std::vector<std::string> lines;
+  if (!ReadListLines(file, false, lines))
+    return;
+  std::string folder = ListFolder(file);
+  BeginUpdate();
+  for (const std::string& line : lines)
+    if (!line.empty())
+      AddListed(line, folder);
+  EndUpdate();
+}
+
+void TPlayList::AddFromASX(const std::string& file) {
+  std::string bytes;
+  try {
+    bytes = ReadThroughCache(file, 16384, 4);
+  } catch (const std::exception&) {
+    return;
+  }
+  TXMLTree doc;
+  doc.LoadFromString(bytes);
+  if (!doc.Root())
+    return;
+  std::string folder = ListFolder(file);
+  BeginUpdate();
+  for (const auto& entry : doc.Root()->Children()) {
+    if (!SameText(entry->Name(), "ENTRY"))
+      continue;
+    for (const auto& ref : entry->Children()) {
+      if (!SameText(ref->Name(), "REF"))
+        continue;
+      for (const TXMLAttr& a : ref->Attributes())
+        if (SameText(a.name, "HREF") && !a.value.empty())
+          AddListed(a.value, folder);
+      break; // the first REF of an entry only
+    }
+  }
+  EndUpdate();
+}
+
+void TPlayList::SaveToM3U(const std::string& file) {
+  std::string out = "#EXTM3U\r\n";
+  for (const auto& e : entries_) {
+    // A length that cannot be measured stays unknown (-1), never 0.
+    int64_t measured = host_.MeasureDuration(e->FileName);
+    if (measured >= 0)
+      e->Duration = measured;
+    out += Format("#EXTINF:%d,", WholeSeconds(e->Duration)) + e->Title + "\r\n" + e->FileName + "\r\n";
+  }
+  try {
+    WriteFileAtomic(file, out);
+  } catch (const std::exception& ex) {
+    Log(std::string("!TPlayList.SaveToM3U: ") + ex.what());
+  }
+}
+
+void TPlayList::SaveToPLS(const std::string& file) {
+  std::string out = "[playlist]\r\n";
+  int n = 0;
+  for (const auto& e : entries_) {
+    int64_t measured = host_.MeasureDuration(e->FileName);
+    if (measured >= 0)
+      e->Duration = measured;
+    ++n; // other players count from 1
+    out += Format("File%d=", n) + e->FileName + "\r\n";
+    out += Format("Title%d=", n) + e->Title + "\r\n";
+    out += Format("Length%d=%d\r\n", n, WholeSeconds(e->Duration));
+  }
+  out += Format("NumberOfEntries=%d\r\nVersion=2\r\n", n);
+  try {
+    WriteFileAtomic(file, out);
+  } catch (const std::exception& ex) {
+    Log(std::string("!TPlayList.SaveToPLS: ") + ex.what());
   }
 }
 

@@ -123,6 +123,15 @@ public:
   void AddWithSimilar(const std::string& name);
   void AddFromZVP(const std::string& file);
   void SaveToZVP(const std::string& file);
+  // The other players' formats. M3U (".m3u8" as UTF-8) and PLS are also written; every name in
+  // them is read relative to the list's folder, and a title or length line belongs to the entry
+  // its file line added (none after a refused doublet).
+  void AddFromM3U(const std::string& file);
+  void AddFromPLS(const std::string& file);
+  void AddFromLST(const std::string& file);
+  void AddFromASX(const std::string& file);
+  void SaveToM3U(const std::string& file);
+  void SaveToPLS(const std::string& file);
   // True while an add loop runs (commands that would change the list wait for its end).
   bool Adding() const { return adding_ > 0; }
 
@@ -135,6 +144,8 @@ public:
   void SortByFileName();
 
   void AddBookmark(int entry, const std::string& name, int64_t position);
+  // Adds a name read from a playlist file in `folder` (trailing "/"); the entry it added, or none.
+  TPlayEntry* AddListed(std::string name, const std::string& folder);
   void DeleteBookmark(int entry, int bookmark);
   void AddBookmarkAtPlayPosition();
 

@@ -460,11 +460,11 @@ TEST_F(Playlist, ZvpReaderToleratesOddLines) {
                           "a.avi\n>N Applies to the last entry\n>B 00:00:01.500\nb.avi");
   list.AddFromZVP(file);
   ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(list.Items(0).Title, "Applies to the last entry"); // the doublet's lines go to the last entry
-  ASSERT_EQ(list.Items(0).Bookmarks.size(), 2u);
+  // The lines after a refused doublet belong to no entry and are dropped.
+  EXPECT_EQ(list.Items(0).Title, "Title A");
+  ASSERT_EQ(list.Items(0).Bookmarks.size(), 1u);
   EXPECT_EQ(list.Items(0).Bookmarks[0].Position, 0);
   EXPECT_EQ(list.Items(0).Bookmarks[0].Name, "broken");
-  EXPECT_EQ(list.Items(0).Bookmarks[1].Position, 15'000'000);
   EXPECT_EQ(list.Items(1).Title, "b");
   list.AddFromZVP(dir.file("missing.zvp"));
   EXPECT_EQ(list.Count(), 2);
@@ -516,4 +516,117 @@ TEST_F(Playlist, AnEntryThatCannotOpenIsSkipped) {
   list.Play();
   host.RunDeferred();
   EXPECT_EQ(host.posted, std::vector<int>{453});
+}
+
+TEST_F(Playlist, M3uAndPlsRoundTripsKeepNamesTitlesAndLengths) {
+  zvtest::TempDir dir;
+  fs::create_directories(dir.path() / "sub");
+  std::string near = dir.file("sub/Café Ñ.mp3");
+  list.AddFile(near);
+  list.AddFile("/elsewhere/film.avi");
+  list.AddFile("http://radio.example/live");
+  list.Items(0).Title = "Título, with comma";
+  list.Items(0).Duration = 2'000'000'000; // 200 s
+  list.Items(1).Title = "Film";
+  for (const char* name : {"list.m3u", "list.m3u8", "list.pls"}) {
+    SCOPED_TRACE(name);
+    std::string path = dir.file(name);
+    if (EndsText(".pls", name))
+      list.SaveToPLS(path);
+    else
+      list.SaveToM3U(path);
+    zvtest::MapPrefs p2;
+    FakeHost h2;
+    TPlayList back{p2, h2};
+    back.AddList({path});
+    ASSERT_EQ(back.Count(), 3);
+    EXPECT_EQ(back.Items(0).FileName, near);
+    EXPECT_EQ(back.Items(0).Title, "Título, with comma");
+    EXPECT_EQ(back.Items(0).Duration, 2'000'000'000);
+    EXPECT_EQ(back.Items(1).FileName, "/elsewhere/film.avi");
+    EXPECT_EQ(back.Items(1).Duration, -1) << "an unknown length stays unknown";
+    EXPECT_EQ(back.Items(2).FileName, "http://radio.example/live");
+  }
+  std::string pls = zvtest::ReadFile(dir.file("list.pls"));
+  EXPECT_EQ(pls.rfind("[playlist]\r\nFile1=", 0), 0u) << "numbered from 1";
+  EXPECT_NE(pls.find("Length2=-1\r\n"), std::string::npos);
+  EXPECT_NE(pls.find("NumberOfEntries=3\r\nVersion=2\r\n"), std::string::npos);
+  std::string m3u = zvtest::ReadFile(dir.file("list.m3u"));
+  EXPECT_EQ(m3u.rfind("#EXTM3U\r\n#EXTINF:200,Título, with comma\r\n", 0), 0u) << m3u;
+  EXPECT_NE(m3u.find("#EXTINF:-1,Film\r\n/elsewhere/film.avi\r\n"), std::string::npos);
+}
+
+TEST_F(Playlist, ListsAsOtherPlayersWriteThemLoadWhole) {
+  zvtest::TempDir dir;
+  // VLC: extended M3U with file URIs, LF line ends and no end on the last line.
+  zvtest::WriteFile(dir.file("vlc.m3u"), "#EXTM3U\n#EXTINF:123,Band - Song\nfile:///music/a%20b%C3%A9.mp3\n"
+                                         "#EXTVLCOPT:network-caching=1000\n#EXTINF:-1,Radio\nhttps://radio.example/x\n"
+                                         "#EXTINF:5,Last\nfile:///music/last.ogg");
+  // mpv and GStreamer-based players: a plain list of names, relative to the list, CR LF ends.
+  zvtest::WriteFile(dir.file("plain.m3u"), "# a comment\r\nsub/one.mp3\r\n\r\n/abs/two.mp3\r\n");
+  // An M3U8 with a byte-order mark before its header.
+  zvtest::WriteFile(dir.file("bom.m3u8"), "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:10,Ünï\r\n/u/ü.mp3\r\n");
+  // A PLS file as VLC writes it, CR LF.
+  zvtest::WriteFile(dir.file("vlc.pls"),
+                    "[playlist]\r\nFile1=/p/one.mp3\r\nTitle1=One\r\nLength1=61\r\n"
+                    "File2=two.mp3\r\nTitle2=Two\r\nLength2=-1\r\nNumberOfEntries=2\r\nVersion=2\r\n");
+  list.AddList({dir.file("vlc.m3u")});
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Items(0).FileName, "/music/a bé.mp3");
+  EXPECT_EQ(list.Items(0).Title, "Band - Song");
+  EXPECT_EQ(list.Items(0).Duration, 1'230'000'000);
+  EXPECT_EQ(list.Items(1).FileName, "https://radio.example/x");
+  EXPECT_EQ(list.Items(1).Title, "Radio");
+  EXPECT_EQ(list.Items(2).FileName, "/music/last.ogg") << "the last line without a line end";
+  list.Clear();
+  list.AddList({dir.file("plain.m3u")});
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(0).FileName, dir.file("sub/one.mp3")) << "relative to the list's folder";
+  EXPECT_EQ(list.Items(1).FileName, "/abs/two.mp3");
+  list.Clear();
+  list.AddList({dir.file("bom.m3u8")});
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Items(0).Title, "Ünï");
+  list.Clear();
+  list.AddList({dir.file("vlc.pls")});
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(0).Title, "One");
+  EXPECT_EQ(list.Items(0).Duration, 610'000'000);
+  EXPECT_EQ(list.Items(1).FileName, dir.file("two.mp3"));
+  EXPECT_EQ(list.Items(1).Duration, -1);
+}
+
+TEST_F(Playlist, TitleLinesAfterARefusedDoubletAreDropped) {
+  zvtest::TempDir dir;
+  list.AddFile("/m/a.mp3");
+  zvtest::WriteFile(dir.file("d.m3u"), "#EXTM3U\n#EXTINF:10,New title\n/m/a.mp3\n#EXTINF:20,B\n/m/b.mp3\n");
+  zvtest::WriteFile(dir.file("d.pls"), "[playlist]\nFile1=/m/a.mp3\nTitle1=Other\nFile2=/m/c.mp3\nTitle2=C\n");
+  list.AddFromM3U(dir.file("d.m3u"));
+  list.AddFromPLS(dir.file("d.pls"));
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Items(0).Title, "a") << "the doublet keeps its own title";
+  EXPECT_EQ(list.Items(1).Title, "B");
+  EXPECT_EQ(list.Items(2).Title, "C");
+}
+
+TEST_F(Playlist, AsxAndLstListsAndUnreadableFiles) {
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("l.asx"), "<ASX version=\"3.0\"><Title>x</Title><Entry><Ref HREF=\"http://s.example/1\"/>"
+                                       "<ref href=\"http://s.example/ignored\"/></Entry><ENTRY><REF href=\"rel.wma\"/>"
+                                       "</ENTRY><Entry><Ref href=\"\"/></Entry></ASX>");
+  zvtest::WriteFile(dir.file("l.lst"), "  /x/one.avi  \n\ntwo.avi\n");
+  list.AddList({dir.file("l.asx")});
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(0).FileName, "http://s.example/1");
+  EXPECT_EQ(list.Items(1).FileName, dir.file("rel.wma"));
+  list.AddList({dir.file("l.lst")});
+  ASSERT_EQ(list.Count(), 4);
+  EXPECT_EQ(list.Items(2).FileName, "/x/one.avi");
+  EXPECT_EQ(list.Items(3).FileName, dir.file("two.avi"));
+  for (const char* missing : {"none.m3u", "none.pls", "none.asx", "none.lst"})
+    list.AddList({dir.file(missing)});
+  EXPECT_EQ(list.Count(), 4);
+  zvtest::WriteFile(dir.file("bad.asx"), "<not xml");
+  list.AddFromASX(dir.file("bad.asx"));
+  EXPECT_EQ(list.Count(), 4);
 }
