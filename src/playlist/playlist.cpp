@@ -3,11 +3,13 @@
 #include "core/atomic_file.h"
 #include "core/format.h"
 #include "core/random.h"
+#include "core/resources.h"
 #include "core/session_log.h"
 #include "core/stream.h"
 #include "core/text_codec.h"
 #include "core/text_util.h"
 #include "filters/cached_file.h"
+#include "mediainfo/media_info.h"
 #include "prefs/media_store.h"
 #include "prefs/xml_tree.h"
 
@@ -882,6 +884,70 @@ void TPlayList::SaveToPLS(const std::string& file) {
     WriteFileAtomic(file, out);
   } catch (const std::exception& ex) {
     Log(std::string("!TPlayList.SaveToPLS: ") + ex.what());
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Report
+
+std::string TPlayList::ReportTemplate(const std::string& templateFile) {
+  std::string text;
+  std::error_code ec;
+  if (!templateFile.empty() && fs::is_regular_file(templateFile, ec)) {
+    try {
+      text = ReadThroughCache(templateFile, 16384, 4);
+    } catch (const std::exception&) {
+      text.clear();
+    }
+  } else {
+    if (std::optional<std::string_view> built = FindResource("ReportHtml"))
+      text.assign(built->begin(), built->end());
+  }
+  // The first line is the output's file mask, not part of the template.
+  size_t lf = text.find('\n');
+  return lf == std::string::npos ? text : text.substr(lf + 1);
+}
+
+void TPlayList::WriteReport(const std::string& output, const std::string& templateFile, const TReportContext& context) {
+  TLogScope scope("TPlayList.WriteReport");
+  TMediaInfo::ReportSizeTotal() = 0;
+  TMediaInfo::ReportDurationTotal() = 0;
+  std::string templ = ReportTemplate(templateFile);
+  auto find = [&](const std::string& marker, size_t from) {
+    auto it = std::search(
+        templ.begin() + static_cast<long>(from), templ.end(), marker.begin(), marker.end(), [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+        });
+    return it == templ.end() ? std::string::npos : static_cast<size_t>(it - templ.begin());
+  };
+  size_t start = find("%EntryStart%", 0);
+  size_t end = start == std::string::npos ? std::string::npos : find("%EntryEnd%", start);
+  std::string head = start == std::string::npos ? templ : templ.substr(0, start);
+  std::string part = end == std::string::npos ? std::string() : templ.substr(start + 12, end - start - 12);
+  std::string tail = end == std::string::npos ? std::string() : templ.substr(end + 10);
+  const bool html = EndsText(".htm", output) || EndsText(".html", output);
+  std::string out = head;
+  for (int i = 0; i < Count(); ++i) {
+    const TPlayEntry& e = *entries_[static_cast<size_t>(i)];
+    std::string row = ReplaceAll(part, "%No%", std::to_string(i + 1), true);
+    row = ReplaceAll(row, "%CellColor%", i % 2 == 0 ? "#EEFFFF" : "#FFFFEE", true);
+    TCachedFile file(e.FileName);
+    TMediaInfo info(file);
+    info.RetreiveInfo();
+    out += info.ReplaceTAGs(row, html);
+    if (context.progress)
+      context.progress(i);
+  }
+  tail = ReplaceAll(tail, "%TotalFilesNumber%", std::to_string(Count()), true);
+  tail = ReplaceAll(tail, "%TotalDuration%", DurationText(TMediaInfo::ReportDurationTotal()), true);
+  tail = ReplaceAll(tail, "%TotalSize%", SizeText(TMediaInfo::ReportSizeTotal()), true);
+  tail = ReplaceAll(tail, "%LastUpdate%", context.lastUpdate, true);
+  tail = ReplaceAll(tail, "%ZVVersion%", context.version, true);
+  out += tail;
+  try {
+    WriteFileAtomic(output, out);
+  } catch (const std::exception& ex) {
+    Log(std::string("!TPlayList.WriteReport: ") + ex.what());
   }
 }
 

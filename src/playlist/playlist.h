@@ -132,6 +132,17 @@ public:
   void AddFromASX(const std::string& file);
   void SaveToM3U(const std::string& file);
   void SaveToPLS(const std::string& file);
+
+  // The playlist as a report: the template's head, its entry part once per entry with the
+  // entry's media information, and its tail with the totals. A template file that does not exist
+  // selects the built-in HTML template. Values are HTML-escaped when the output is an HTML file.
+  struct TReportContext {
+    std::string version;               // "%ZVVersion%"
+    std::string lastUpdate;            // "%LastUpdate%"
+    std::function<void(int)> progress; // after each entry, with its index
+  };
+  void WriteReport(const std::string& output, const std::string& templateFile, const TReportContext& context);
+  static std::string ReportTemplate(const std::string& templateFile);
   // True while an add loop runs (commands that would change the list wait for its end).
   bool Adding() const { return adding_ > 0; }
 

@@ -630,3 +630,51 @@ TEST_F(Playlist, AsxAndLstListsAndUnreadableFiles) {
   list.AddFromASX(dir.file("bad.asx"));
   EXPECT_EQ(list.Count(), 4);
 }
+
+namespace {
+// A small PCM WAV file of `seconds` at 8000 Hz mono, 8 bits.
+std::string Wav(int seconds) {
+  auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  uint32_t data = 8000u * static_cast<uint32_t>(seconds);
+  return "RIFF" + le32(36 + data) + "WAVEfmt " + le32(16) + std::string("\x01\0\x01\0", 4) + le32(8000) + le32(8000) +
+         std::string("\x01\0\x08\0", 4) + "data" + le32(data) + std::string(data, '\x80');
+}
+} // namespace
+
+TEST_F(Playlist, AReportRepeatsItsEntryPartAndSumsTheTotals) {
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("x & y.wav"), Wav(2));
+  zvtest::WriteFile(dir.file("z.wav"), Wav(3));
+  std::string templ = dir.file("t.txt");
+  zvtest::WriteFile(templ, "*.txt\nHEAD|%EntryStart%[%No% %CellColor% %FileName% %Size% %VideoDuration%]%EntryEnd%"
+                           "|%TotalFilesNumber% %TotalSize% %TotalDuration% %LastUpdate% %ZVVersion%");
+  TPlayList::TReportContext context;
+  context.version = "1.0.2";
+  context.lastUpdate = "9/12/2026 (14:05)";
+  std::vector<int> progress;
+  context.progress = [&](int i) { progress.push_back(i); };
+  // An empty list: head and tail only.
+  list.WriteReport(dir.file("empty.txt"), templ, context);
+  EXPECT_EQ(zvtest::ReadFile(dir.file("empty.txt")), "HEAD||0 0 Byte(s) 0 {Info.Sec} 9/12/2026 (14:05) 1.0.2");
+  list.AddFile(dir.file("x & y.wav"));
+  list.AddFile(dir.file("z.wav"));
+  list.WriteReport(dir.file("r.txt"), templ, context);
+  EXPECT_EQ(zvtest::ReadFile(dir.file("r.txt")),
+            "HEAD|[1 #EEFFFF x & y.wav 15.67 KB 0:00:02.000][2 #FFFFEE z.wav 23.48 KB 0:00:03.000]"
+            "|2 39.15 KB 5 {Info.Sec} 9/12/2026 (14:05) 1.0.2");
+  EXPECT_EQ(progress, (std::vector<int>{0, 1}));
+  // In an HTML report the values are escaped.
+  list.WriteReport(dir.file("r.html"), templ, context);
+  EXPECT_NE(zvtest::ReadFile(dir.file("r.html")).find("x &amp; y.wav"), std::string::npos);
+  // A template without a line break is the template whole; a missing one is the built-in page.
+  zvtest::WriteFile(dir.file("one.txt"), "%EntryStart%<%No%>%EntryEnd%");
+  list.WriteReport(dir.file("one.out"), dir.file("one.txt"), context);
+  EXPECT_EQ(zvtest::ReadFile(dir.file("one.out")), "<1><2>");
+  list.WriteReport(dir.file("builtin.html"), dir.file("missing.txt"), context);
+  std::string page = zvtest::ReadFile(dir.file("builtin.html"));
+  EXPECT_EQ(page.rfind("<HTML><HEAD><TITLE>ZV report</TITLE>\r\n", 0), 0u);
+  EXPECT_NE(page.find("<TR bgcolor=\"#FFFFEE\"><TD bgcolor=\"#CCCCCC\">2</TD><TD>z.wav (WAV) MT:(A)</TD>"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(page.substr(page.size() - 22), "</TABLE></BODY></HTML>");
+}
