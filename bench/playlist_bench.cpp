@@ -3,6 +3,8 @@
 // drawing a shuffle order; each for N and 2N, so that the growth shows. The peer for adding is a
 // bare walk of the same tree with std::filesystem that only collects the names.
 // Usage: zv_bench_playlist [N]   (prints one line per measurement)
+//        zv_bench_playlist files [N]   writing and reading lists of N and 2N entries in the
+//                                      program's own format, M3U and PLS
 #include "core/random.h"
 #include "core/text_util.h"
 #include "playlist/playlist.h"
@@ -44,7 +46,8 @@ struct Host : IPlaylistHost {
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-template <class F> double Time(F&& f) {
+template <class F>
+double Time(F&& f) {
   auto t0 = std::chrono::steady_clock::now();
   f();
   return Seconds(std::chrono::steady_clock::now() - t0);
@@ -65,8 +68,49 @@ fs::path MakeTree(const fs::path& root, int n) {
 }
 } // namespace
 
+// Writing and reading playlist files of n entries (names with a folder, titles, a bookmark on
+// every tenth entry).
+void ListFiles(int n, const fs::path& base) {
+  fs::create_directories(base);
+  for (int size : {n, 2 * n}) {
+    Prefs prefs;
+    Host host;
+    TPlayList list(prefs, host);
+    double add = Time([&] {
+      list.BeginUpdate();
+      for (int i = 0; i < size; ++i)
+        list.AddFile((base / ("disc" + std::to_string(i / 500)) / ("track " + std::to_string(i) + ".mp3")).string());
+      list.EndUpdate();
+    });
+    for (int i = 0; i < size; i += 10)
+      list.AddBookmark(i, "mark", 10'000'000);
+    for (const char* ext : {"zvp", "m3u", "pls"}) {
+      std::string file = (base / (std::to_string(size) + "." + ext)).string();
+      double save = Time([&] {
+        if (std::string(ext) == "zvp")
+          list.SaveToZVP(file);
+        else if (std::string(ext) == "m3u")
+          list.SaveToM3U(file);
+        else
+          list.SaveToPLS(file);
+      });
+      Prefs p2;
+      Host h2;
+      TPlayList back(p2, h2);
+      double load = Time([&] { back.AddList({file}); });
+      std::printf("N=%d add=%.4fs %s save=%.4fs load=%.4fs entries=%d\n", size, add, ext, save, load, back.Count());
+    }
+  }
+}
+
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  if (argc > 1 && std::string(argv[1]) == "files") {
+    fs::path base = fs::temp_directory_path() / ("zv-bench-lists-" + std::to_string(::getpid()));
+    ListFiles(argc > 2 ? std::atoi(argv[2]) : 100000, base);
+    fs::remove_all(base);
+    return 0;
+  }
   int n = argc > 1 ? std::atoi(argv[1]) : 10000;
   fs::path base = fs::temp_directory_path() / ("zv-bench-playlist-" + std::to_string(::getpid()));
   for (int size : {n, 2 * n}) {
