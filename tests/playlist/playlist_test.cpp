@@ -1,3 +1,4 @@
+#include "playlist/duration_sniffer.h"
 #include "playlist/playlist.h"
 
 #include "core/random.h"
@@ -10,7 +11,9 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <future>
 #include <numeric>
+#include <thread>
 
 using namespace zv;
 namespace fs = std::filesystem;
@@ -677,4 +680,90 @@ TEST_F(Playlist, AReportRepeatsItsEntryPartAndSumsTheTotals) {
             std::string::npos)
       << page;
   EXPECT_EQ(page.substr(page.size() - 22), "</TABLE></BODY></HTML>");
+}
+
+namespace {
+// Runs driver ticks until the sniffer has nothing more to do in view (bounded).
+void TickUntilIdle(TSnifferDriver& driver, int top, int rows) {
+  for (int i = 0; i < 400; ++i) {
+    driver.Tick(true, top, rows);
+    if (!driver.Running())
+      return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+} // namespace
+
+TEST_F(Playlist, TheSnifferMeasuresWhatTheWindowShowsOneFileAtATime) {
+  AddNames({"a.mp3", "b.mp3", "c.mp3", "bad.mp3", "d.mp3"});
+  list.AddFile("http://radio.example/live");
+  list.Items(1).Duration = 5;
+  std::mutex lock;
+  std::vector<std::string> measured;
+  TSnifferDriver driver(list, [&](const std::string& name) -> int64_t {
+    std::lock_guard<std::mutex> guard(lock);
+    measured.push_back(fs::path(name).filename().string());
+    return name.find("bad") != std::string::npos ? -1 : 10'000'000 * static_cast<int64_t>(measured.size());
+  });
+  driver.Tick(false, 0, 3);
+  EXPECT_FALSE(driver.Running()) << "nothing is measured while the window is hidden";
+  // The window shows rows 0-2: a and c are measured, b already has a length.
+  TickUntilIdle(driver, 0, 3);
+  EXPECT_FALSE(driver.Running()) << "with every visible length known the sniffer goes";
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    EXPECT_EQ(measured, (std::vector<std::string>{"a.mp3", "c.mp3"}));
+  }
+  EXPECT_EQ(list.Items(0).Duration, 10'000'000);
+  EXPECT_EQ(list.Items(2).Duration, 20'000'000);
+  EXPECT_EQ(list.Items(4).Duration, -1) << "not in view";
+  // Scrolling down: the unreadable file is tried once, the stream never.
+  TickUntilIdle(driver, 3, 3);
+  TickUntilIdle(driver, 3, 3);
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    EXPECT_EQ(measured, (std::vector<std::string>{"a.mp3", "c.mp3", "bad.mp3", "d.mp3"}));
+  }
+  EXPECT_EQ(list.Items(3).Duration, -1) << "no 0 is stored for a file that could not be measured";
+  EXPECT_EQ(list.Items(4).Duration, 40'000'000);
+  EXPECT_EQ(list.Items(5).Duration, -1);
+  // Hiding the window stops a running sniffer at the next tick.
+  list.Items(0).Duration = -1;
+  driver.Tick(true, 0, 3);
+  EXPECT_TRUE(driver.Running());
+  driver.Tick(false, 0, 3);
+  EXPECT_FALSE(driver.Running());
+}
+
+TEST_F(Playlist, ClosingDoesNotWaitForASlowMeasurement) {
+  auto release = std::make_shared<std::promise<void>>();
+  auto started = std::make_shared<std::promise<void>>();
+  auto finished = std::make_shared<std::promise<void>>();
+  std::shared_future<void> go = release->get_future().share();
+  std::future<void> running = started->get_future();
+  std::future<void> ended = finished->get_future();
+  {
+    TDurationSniffer sniffer([go, started, finished](const std::string&) -> int64_t {
+      started->set_value();
+      go.wait();
+      finished->set_value();
+      return 1;
+    });
+    sniffer.Request("/slow/file.mp3");
+    ASSERT_EQ(running.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  } // the destructor returns while the measurement still runs
+  EXPECT_EQ(ended.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+  release->set_value();
+  EXPECT_EQ(ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the detached worker leaves
+}
+
+TEST_F(Playlist, TheDefaultMeasureReadsRegularFilesOnly) {
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("two.wav"), Wav(2));
+  zvtest::WriteFile(dir.file("junk.mp3"), std::string(100, 'j'));
+  EXPECT_EQ(TDurationSniffer::DefaultMeasure(dir.file("two.wav")), 20'000'000);
+  EXPECT_EQ(TDurationSniffer::DefaultMeasure(dir.file("junk.mp3")), -1);
+  EXPECT_EQ(TDurationSniffer::DefaultMeasure(dir.str()), -1) << "a folder";
+  EXPECT_EQ(TDurationSniffer::DefaultMeasure(dir.file("missing.wav")), -1);
 }
