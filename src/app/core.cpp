@@ -25,9 +25,11 @@
 #include "ui/qt_dispatcher.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QTimer>
+#include <QUrl>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -490,6 +492,35 @@ void TCore::LoadModules() {
       QString d = QFileDialog::getExistingDirectory(main_, QString(), QString::fromStdString(start));
       return d.isEmpty() ? std::string() : d.toStdString() + "/";
     };
+    t.chooseSaveFile = [this, headless](const std::string& title, const std::string& filter, const std::string& dir,
+                                        const std::string& name, int& index) {
+      if (headless)
+        return std::string();
+      // "Description|mask|..." as Qt's "Description (mask mask);;..."
+      QStringList parts = QString::fromStdString(filter).split('|');
+      QStringList filters;
+      for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        int paren = description.indexOf('(');
+        if (paren > 0)
+          description = description.left(paren).trimmed();
+        filters << description + " (" + parts[i + 1].replace(';', ' ') + ")";
+      }
+      QString selected = index >= 1 && index <= filters.size() ? filters[index - 1] : QString();
+      QString start = QString::fromStdString(dir) + QString::fromStdString(name);
+      QString chosen =
+          QFileDialog::getSaveFileName(main_, QString::fromStdString(title), start, filters.join(";;"), &selected);
+      index = static_cast<int>(filters.indexOf(selected)) + 1;
+      return chosen.toStdString();
+    };
+    t.openDocument = [headless](const std::string& path) {
+      if (!headless)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    };
+    t.reportFolder = ExeDir() + "Report/";
+    static TGstMediaDetector detector; // stateless, shared by every report
+    t.detector = &detector;
+    t.version = version_ ? version_->Format("{MAJ}.{MIN}{RI}.{B}") : std::string();
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
     models_->Register("App.SuperPlay", std::make_unique<TSInt32Model>(0));
     models_->Register("PList.Repeat", std::make_unique<TSInt32Model>(prefs_->GetBool("Playlist.Repeat") ? 1 : 0));

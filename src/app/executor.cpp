@@ -10,7 +10,9 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 
 namespace zv {
 namespace fs = std::filesystem;
@@ -158,6 +160,8 @@ bool TCommandExecutor::Execute(int code) {
       list->Previous();
     break;
   case 253: AddFiles(); break;
+  case 257: SavePlaylist(); break;
+  case 262: WriteReport(); break;
   case 254: ChooseAndAddFolder(); break;
   case 256:
     if (list)
@@ -281,6 +285,97 @@ void TCommandExecutor::OpenMedia(const std::string& path) {
   t_.playlist->Clear();
   t_.playlist->AddFile(path);
   t_.playlist->Play();
+}
+
+std::string TCommandExecutor::DefaultPlaylistName(int entry) {
+  TPlayList* list = t_.playlist;
+  if (!list || entry < 0 || entry >= list->Count())
+    return "Playlist";
+  const TPlayEntry& e = list->Items(entry);
+  std::string name;
+  if (t_.prefs && t_.prefs->GetBool("PlayList.GetNamesFromFileTags")) {
+    std::string separator = t_.prefs->GetString("PlayList.Separator");
+    size_t at = separator.empty() ? std::string::npos : e.Title.find(separator);
+    name = std::string(Trim(at == std::string::npos ? e.Title : e.Title.substr(0, at)));
+  } else {
+    name = std::filesystem::path(e.FileName).parent_path().filename().string();
+    if (!name.empty() && t_.osd)
+      t_.osd(name);
+  }
+  return name.empty() ? "Playlist" : name;
+}
+
+void TCommandExecutor::SavePlaylist() {
+  TPlayList* list = t_.playlist;
+  if (!list || !t_.chooseSaveFile)
+    return;
+  int focus = list->CurrentIndex() >= 0 ? list->CurrentIndex() : 0;
+  int filter = 1;
+  std::string folder = t_.prefs ? t_.prefs->GetString("Playlist.PlaylistDir") : std::string();
+  std::string path = t_.chooseSaveFile(Lang("Core.Title.Dialog.SavePL"),
+                                       "Zelvar Playlist (*.zvp)|*.zvp|Winamp Playlist (*.m3u)|*.m3u|"
+                                       "Winamp Playlist (*.pls)|*.pls",
+                                       folder, DefaultPlaylistName(focus), filter);
+  if (path.empty())
+    return;
+  std::string ext = UpperCase(std::filesystem::path(path).extension().string());
+  if (ext.empty()) { // the dialog's default extension, or the chosen filter's
+    static const char* const kExt[] = {".zvp", ".zvp", ".m3u", ".pls"};
+    path += kExt[std::clamp(filter, 0, 3)];
+    ext = UpperCase(std::filesystem::path(path).extension().string());
+  }
+  if (t_.prefs)
+    t_.prefs->SetString("Playlist.PlaylistDir", FolderOf(path));
+  if (ext == ".M3U" || ext == ".M3U8")
+    list->SaveToM3U(path);
+  else if (ext == ".PLS")
+    list->SaveToPLS(path);
+  else
+    list->SaveToZVP(path);
+}
+
+void TCommandExecutor::WriteReport() {
+  TPlayList* list = t_.playlist;
+  if (!list || !t_.chooseSaveFile)
+    return;
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::string lastUpdate = Format("%d/%d/%d", local.tm_mday, local.tm_mon + 1, local.tm_year + 1900) +
+                           Format(" (%.2d:%.2d)", local.tm_hour, local.tm_min);
+  // The built-in page first, then every template of the report folder with its file mask.
+  std::string filter = "Brief HTML (*.htm;*.html)|*.htm;*.html";
+  std::vector<std::string> templates;
+  std::error_code ec;
+  if (!t_.reportFolder.empty())
+    for (const auto& e : std::filesystem::directory_iterator(t_.reportFolder, ec)) {
+      std::string name = e.path().filename().string();
+      if (!e.is_regular_file(ec) || !EndsText(".txt", name))
+        continue;
+      std::string mask;
+      std::ifstream in(e.path());
+      std::getline(in, mask);
+      mask = std::string(Trim(mask));
+      templates.push_back(e.path().string());
+      filter += "|" + name.substr(0, name.size() - 4) + " (" + mask + ")|" + mask;
+    }
+  int chosen = 3; // the third entry, as the program always offered
+  std::string folder = t_.prefs ? t_.prefs->GetString("Playlist.ReportDir") : std::string();
+  std::string path = t_.chooseSaveFile("Save report...", filter, folder, "report", chosen);
+  if (path.empty())
+    return;
+  if (t_.prefs)
+    t_.prefs->SetString("Playlist.ReportDir", FolderOf(path));
+  std::string templ = chosen >= 2 && chosen - 2 < static_cast<int>(templates.size())
+                          ? templates[static_cast<size_t>(chosen - 2)]
+                          : std::string();
+  TPlayList::TReportContext context;
+  context.version = t_.version;
+  context.lastUpdate = lastUpdate;
+  context.detector = t_.detector;
+  list->WriteReport(path, templ, context);
+  if (t_.openDocument)
+    t_.openDocument(path);
 }
 
 } // namespace zv

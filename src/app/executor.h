@@ -14,6 +14,7 @@ class TfrMain;
 class TPlayList;
 class TDirectShowHelper;
 class TModelManager;
+class IMediaDetector;
 
 // Performs numbered commands: it picks the operation of whoever owns the object the command is
 // about (main window, playlist, player, engine control) and keeps the little state of its own.
@@ -31,6 +32,16 @@ public:
     // Dialogs of the application logic: names chosen, or none when cancelled.
     std::function<std::vector<std::string>(const std::string& title, bool many)> chooseFiles;
     std::function<std::string(const std::string& start)> chooseFolder;
+    // A save dialog: filter as "Description|mask|Description|mask"; `filterIndex` (from 1) is
+    // the entry selected first and, on return, the one chosen. Empty when cancelled.
+    std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder,
+                              const std::string& name, int& filterIndex)>
+        chooseSaveFile;
+    // Opens a written document with the desktop's application for it.
+    std::function<void(const std::string& path)> openDocument;
+    std::string reportFolder; // the report templates, trailing "/"
+    std::string version;      // "%ZVVersion%"
+    IMediaDetector* detector = nullptr;
   };
 
   explicit TCommandExecutor(TTargets targets);
@@ -46,6 +57,12 @@ public:
   void AddFiles();
   void ChooseAndAddFolder();
   void OpenMedia(const std::string& path);
+  // Saves the playlist in the format of the chosen name's extension (ZVP, M3U or PLS).
+  void SavePlaylist();
+  // Writes the playlist report from the chosen template and opens it.
+  void WriteReport();
+  // The name proposed for a saved playlist: the artist part of the entry's title, or its folder.
+  std::string DefaultPlaylistName(int entry);
 
   // Marks for skipping a series' opening and ending (100 ns).
   int64_t OpeningMark() const { return openingMark_; }

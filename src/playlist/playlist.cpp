@@ -932,7 +932,9 @@ void TPlayList::WriteReport(const std::string& output, const std::string& templa
     std::string row = ReplaceAll(part, "%No%", std::to_string(i + 1), true);
     row = ReplaceAll(row, "%CellColor%", i % 2 == 0 ? "#EEFFFF" : "#FFFFEE", true);
     TCachedFile file(e.FileName);
-    TMediaInfo info(file);
+    TMediaInfoContext mediaContext;
+    mediaContext.detector = context.detector;
+    TMediaInfo info(file, mediaContext);
     info.RetreiveInfo();
     out += info.ReplaceTAGs(row, html);
     if (context.progress)

@@ -61,6 +61,7 @@ public:
 };
 
 class TPlayList;
+class IMediaDetector;
 
 // What the playlist needs from the rest of the program.
 class IPlaylistHost {
@@ -137,9 +138,10 @@ public:
   // entry's media information, and its tail with the totals. A template file that does not exist
   // selects the built-in HTML template. Values are HTML-escaped when the output is an HTML file.
   struct TReportContext {
-    std::string version;               // "%ZVVersion%"
-    std::string lastUpdate;            // "%LastUpdate%"
-    std::function<void(int)> progress; // after each entry, with its index
+    std::string version;                // "%ZVVersion%"
+    std::string lastUpdate;             // "%LastUpdate%"
+    std::function<void(int)> progress;  // after each entry, with its index
+    IMediaDetector* detector = nullptr; // for files the program's own readers do not know
   };
   void WriteReport(const std::string& output, const std::string& templateFile, const TReportContext& context);
   static std::string ReportTemplate(const std::string& templateFile);

@@ -21,8 +21,10 @@
 #include <QSlider>
 #include <QTimer>
 #include <deque>
+#include <filesystem>
 
 using namespace zv;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -223,4 +225,70 @@ TEST_F(MainWindow, DroppedFilesGoToTheDropHandlerInOrder) {
   QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &drop);
   EXPECT_EQ(dropped, (std::vector<std::string>{"/media/b film.mkv", "/media/a.avi", "http://radio.example/live"}));
+}
+
+TEST(Executor, SavesThePlaylistInTheChosenFormatAndWritesTheReport) {
+  zvtest::TempDir dir;
+  zvtest::MapPrefs prefs;
+  TLanguageManager lang;
+  lang.LoadFromResource("LangEn");
+  SetLanguageManager(&lang);
+  Host host;
+  TPlayList list(prefs, host);
+  fs::create_directories(dir.path() / "Album Folder");
+  list.AddFile(dir.file("Album Folder/one.mp3"));
+  list.AddFile(std::string(ZV_DEMO_CLIP));
+  TCommandExecutor::TTargets t;
+  t.prefs = &prefs;
+  t.playlist = &list;
+  std::vector<std::string> shown;
+  t.osd = [&](const std::string& text) { shown.push_back(text); };
+  std::string answer;
+  int chosenFilter = 0;
+  std::vector<std::string> offered;
+  t.chooseSaveFile = [&](const std::string& title, const std::string& filter, const std::string&,
+                         const std::string& name, int& index) {
+    offered.push_back(title + "|" + name + "|" + std::to_string(index) + "|" + filter);
+    if (chosenFilter)
+      index = chosenFilter;
+    return answer;
+  };
+  std::vector<std::string> opened;
+  t.openDocument = [&](const std::string& path) { opened.push_back(path); };
+  t.reportFolder = dir.file("Report/");
+  fs::create_directories(dir.path() / "Report");
+  zvtest::WriteFile(dir.file("Report/Plain.txt"),
+                    "*.txt\r\n%EntryStart%%No%:%FileName%;%EntryEnd%(%TotalFilesNumber%)");
+  t.version = "4.4.1";
+  TCommandExecutor executor(t);
+
+  answer = dir.file("saved.pls");
+  EXPECT_TRUE(executor.ExecCommand(257));
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0].substr(0, offered[0].find("|Zelvar")), "Save playlist|Album Folder|1");
+  EXPECT_EQ(shown, (std::vector<std::string>{"Album Folder"})) << "the proposed folder name is shown";
+  EXPECT_EQ(zvtest::ReadFile(answer).rfind("[playlist]\r\nFile1=", 0), 0u);
+  EXPECT_EQ(prefs.GetString("Playlist.PlaylistDir"), dir.str() + "/");
+  answer = dir.file("saved"); // no extension: the chosen filter's
+  chosenFilter = 2;
+  executor.ExecCommand(257);
+  EXPECT_EQ(zvtest::ReadFile(dir.file("saved.m3u")).rfind("#EXTM3U\r\n", 0), 0u);
+  // Cancelled: nothing is written.
+  answer.clear();
+  executor.ExecCommand(257);
+
+  // The report: the template chosen in the dialog (entry 2 = the first template file).
+  answer = dir.file("report.txt");
+  chosenFilter = 2;
+  EXPECT_TRUE(executor.ExecCommand(262));
+  EXPECT_NE(offered.back().find("Save report...|report|3|Brief HTML (*.htm;*.html)|*.htm;*.html|Plain (*.txt)|*.txt"),
+            std::string::npos)
+      << offered.back();
+  EXPECT_EQ(zvtest::ReadFile(answer), "1:one.mp3;2:Zelvar Demo.mkv;(2)");
+  EXPECT_EQ(opened, (std::vector<std::string>{answer}));
+  answer = dir.file("report.html");
+  chosenFilter = 1; // the built-in page
+  executor.ExecCommand(262);
+  EXPECT_NE(zvtest::ReadFile(answer).find("<TITLE>ZV report</TITLE>"), std::string::npos);
+  SetLanguageManager(nullptr);
 }
