@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <limits>
 
 namespace zv {
 namespace fs = std::filesystem;
@@ -730,6 +731,13 @@ std::string FileUriToPath(const std::string& uri) {
 
 std::string ListFolder(const std::string& file) { return fs::path(AbsolutePath(file)).parent_path().string() + "/"; }
 
+// A length in whole seconds read from a list as a duration (100 ns); -1 for lengths that are not
+// positive or are too large to be real.
+int64_t SecondsToDuration(int64_t seconds) {
+  constexpr int64_t kLongest = std::numeric_limits<int64_t>::max() / 10'000'000;
+  return seconds > 0 && seconds <= kLongest ? seconds * 10'000'000 : -1;
+}
+
 // Whole seconds of a duration; -1 when it is not known.
 int64_t WholeSeconds(int64_t duration) { return duration < 0 ? -1 : duration / 10'000'000; }
 
@@ -777,8 +785,8 @@ void TPlayList::AddFromM3U(const std::string& file) {
     if (e && described) {
       if (!title.empty())
         e->Title = title;
-      if (seconds > 0)
-        e->Duration = seconds * 10'000'000;
+      if (SecondsToDuration(seconds) > 0)
+        e->Duration = SecondsToDuration(seconds);
     }
     described = false;
   }
@@ -804,8 +812,8 @@ void TPlayList::AddFromPLS(const std::string& file) {
         last->Title = value;
     } else if (StartsText("LENGTH", line)) {
       int64_t seconds = StrToInt64Strict(value).value_or(-1);
-      if (last && seconds > 0)
-        last->Duration = seconds * 10'000'000;
+      if (last && SecondsToDuration(seconds) > 0)
+        last->Duration = SecondsToDuration(seconds);
     }
   }
   EndUpdate();

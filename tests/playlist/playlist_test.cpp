@@ -607,6 +607,16 @@ TEST_F(Playlist, TitleLinesAfterARefusedDoubletAreDropped) {
   list.AddFromM3U(dir.file("d.m3u"));
   list.AddFromPLS(dir.file("d.pls"));
   ASSERT_EQ(list.Count(), 3);
+  // Lengths too large to be real stay unknown (they would overflow the duration).
+  zvtest::WriteFile(dir.file("huge.m3u"), "#EXTM3U\n#EXTINF:669072588149890725,Huge\n/m/h.mp3\n");
+  zvtest::WriteFile(dir.file("huge.pls"), "[playlist]\nFile1=/m/i.mp3\nLength1=68888888888888888\n");
+  list.AddFromM3U(dir.file("huge.m3u"));
+  list.AddFromPLS(dir.file("huge.pls"));
+  ASSERT_EQ(list.Count(), 5);
+  EXPECT_EQ(list.Items(3).Duration, -1);
+  EXPECT_EQ(list.Items(4).Duration, -1);
+  list.Delete(3);
+  list.Delete(3);
   EXPECT_EQ(list.Items(0).Title, "a") << "the doublet keeps its own title";
   EXPECT_EQ(list.Items(1).Title, "B");
   EXPECT_EQ(list.Items(2).Title, "C");
