@@ -5,39 +5,15 @@
 #include "filters/cached_file.h"
 #include "filters/media_data.h"
 
+#include "mem_file.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-// The input as a file the cached reader can open by name, without touching the disk.
-class TMemFile {
-public:
-  TMemFile(const uint8_t* data, size_t size) {
-    fd_ = ::memfd_create("avi", MFD_CLOEXEC);
-    if (fd_ < 0)
-      std::abort();
-    size_t done = 0;
-    while (done < size) {
-      ssize_t n = ::write(fd_, data + done, size - done);
-      if (n <= 0)
-        std::abort();
-      done += static_cast<size_t>(n);
-    }
-    name_ = "/proc/self/fd/" + std::to_string(fd_);
-  }
-  ~TMemFile() { ::close(fd_); }
-  const std::string& Name() const { return name_; }
-
-private:
-  int fd_;
-  std::string name_;
-};
 
 void ReadAll(const zv::TMediaData& data, int64_t fileSize) {
   int64_t largest = data.GetMaxSampleSize();

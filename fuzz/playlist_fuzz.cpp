@@ -1,14 +1,13 @@
 // Reads arbitrary bytes as a playlist file of one format, chosen when the target is built
 // (ZV_FUZZ_LIST): the reader must end, add only names, and leave the list consistent.
 #include "core/text_util.h"
+#include "mem_file.h"
 #include "playlist/playlist.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,10 +34,8 @@ struct Host : zv::IPlaylistHost {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  int fd = ::memfd_create("list", MFD_CLOEXEC);
-  if (fd < 0 || ::write(fd, data, size) != static_cast<ssize_t>(size))
-    std::abort();
-  std::string name = "/proc/self/fd/" + std::to_string(fd);
+  TMemFile mem(data, size);
+  const std::string& name = mem.Name();
   Prefs prefs;
   Host host;
   zv::TPlayList list(prefs, host);
@@ -56,6 +53,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < list.Count(); ++i)
     if (list.Items(i).FileName.empty())
       std::abort();
-  ::close(fd);
   return 0;
 }

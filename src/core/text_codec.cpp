@@ -181,4 +181,25 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+std::string Utf16ToUtf8(const uint8_t* p, size_t size, bool bigEndian) {
+  std::string out;
+  for (size_t i = 0; i + 1 < size; i += 2) {
+    char32_t u = bigEndian ? (p[i] << 8) | p[i + 1] : p[i] | (p[i + 1] << 8);
+    if (u == 0)
+      break;
+    if (u >= 0xD800 && u < 0xDC00 && i + 3 < size) { // a surrogate pair
+      char32_t lo = bigEndian ? (p[i + 2] << 8) | p[i + 3] : p[i + 2] | (p[i + 3] << 8);
+      if (lo >= 0xDC00 && lo < 0xE000) {
+        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    if (u >= 0xD800 && u < 0xE000)
+      u = 0xFFFD; // a lone surrogate
+    AppendUtf8(out, u);
+  }
+  return out;
+}
+
 } // namespace zv

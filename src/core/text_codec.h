@@ -27,5 +27,7 @@ std::string DecodeText(std::string_view bytes, int fallbackCodePage = 1252);
 
 // Appends the UTF-8 form of a code point (invalid ones become U+FFFD).
 void AppendUtf8(std::string& out, char32_t cp);
+// UTF-16 text (either byte order) up to its first zero unit, as UTF-8; lone surrogates become U+FFFD.
+std::string Utf16ToUtf8(const uint8_t* p, size_t size, bool bigEndian);
 
 } // namespace zv

@@ -1,4 +1,5 @@
 #include "filters/avi_parser.h"
+#include "core/byte_order.h"
 
 #include "core/format.h"
 #include "core/session_log.h"
@@ -10,10 +11,6 @@
 
 namespace zv {
 namespace {
-
-uint32_t LE32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-
-uint64_t LE64(const uint8_t* p) { return LE32(p) | (static_cast<uint64_t>(LE32(p + 4)) << 32); }
 
 std::string Hex(int64_t position) { return Format("0x%.8x", position); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/byte_order.h"
 #include "filters/cached_file.h"
 
 #include <cstdint>
@@ -43,9 +44,7 @@ struct TAVIStream {
   // OpenDML super index: file positions of this stream's standard index chunks.
   std::vector<int64_t> indexChunks;
 
-  uint32_t Field(int at) const {
-    return header[at] | (header[at + 1] << 8) | (header[at + 2] << 16) | (static_cast<uint32_t>(header[at + 3]) << 24);
-  }
+  uint32_t Field(int at) const { return LE32(header + at); }
   std::string Type() const { return std::string(reinterpret_cast<const char*>(header + 8), 4); }
   uint32_t Scale() const { return Field(28); }
   uint32_t Rate() const { return Field(32); }

@@ -121,6 +121,8 @@ public:
 
   void Loop();
   bool Activate(bool active);
+  // Starts (or resumes) the pad's streaming task.
+  bool StartTask();
   gboolean Query(GstQuery* query);
   // With the task paused: restart at the key frame at or before `position` (100 ns).
   void SeekTo(int64_t position, const GstSegment& segment, uint32_t seqnum);
@@ -141,7 +143,6 @@ private:
   int number_;
   // Guarded by the pad's stream lock.
   int64_t next_ = 0;
-  int64_t seekStart_ = 0;
   bool discont_ = true;
   bool needStart_ = true;
   bool needSegment_ = true;
@@ -295,13 +296,16 @@ bool TMediaStream::Activate(bool active) {
   GST_PAD_STREAM_LOCK(pad_);
   ZV_TSAN_ACQUIRE(this);
   next_ = 0;
-  seekStart_ = 0;
   discont_ = needStart_ = needSegment_ = true;
   segmentSeqnum_ = GST_SEQNUM_INVALID;
   gst_segment_init(&segment_, GST_FORMAT_TIME);
   segment_.duration = ToNs(owner_.Duration());
   ZV_TSAN_RELEASE(this);
   GST_PAD_STREAM_UNLOCK(pad_);
+  return StartTask();
+}
+
+bool TMediaStream::StartTask() {
   return gst_pad_start_task(
       pad_, [](gpointer self) { static_cast<TMediaStream*>(self)->Loop(); }, this, nullptr);
 }
@@ -322,7 +326,6 @@ int64_t TMediaStream::KeyFrameBefore(int64_t position) const {
 void TMediaStream::SeekTo(int64_t position, const GstSegment& segment, uint32_t seqnum) {
   GST_PAD_STREAM_LOCK(pad_);
   ZV_TSAN_ACQUIRE(this);
-  seekStart_ = position;
   next_ = KeyFrameBefore(position);
   discont_ = true;
   segment_ = segment;
@@ -630,8 +633,7 @@ bool TAVISourceBase::HandleSeek(GstEvent* event) {
                       GST_SEEK_TYPE_SET, static_cast<gint64>(ToNs(position)), stopType, stop, nullptr);
   for (auto& s : streams_) {
     s->SeekTo(position, segment, seqnum);
-    gst_pad_start_task(
-        s->Pad(), [](gpointer self) { static_cast<TMediaStream*>(self)->Loop(); }, s.get(), nullptr);
+    s->StartTask();
   }
   return true;
 }

@@ -1,5 +1,6 @@
 #include "filters/media_data.h"
 
+#include "core/byte_order.h"
 #include "core/format.h"
 #include "core/session_log.h"
 
@@ -10,10 +11,6 @@
 
 namespace zv {
 namespace {
-
-uint32_t FourCCValue(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Times from the file may be as large as their fields allow: sums stop at the largest time.
 int64_t SatAdd(int64_t a, int64_t b) {
@@ -119,7 +116,7 @@ std::optional<TStreamType> TAVIData::GetMediaType() const {
     PutLE32(t.formatBlock, 44, static_cast<uint32_t>(static_cast<uint64_t>(t.avgTimePerFrame) >> 32));
     t.formatBlock.insert(t.formatBlock.end(), t.format.begin(), t.format.end());
     if (t.format.size() >= 20)
-      t.subtype = FourCCValue(t.format.data() + 16);
+      t.subtype = LE32(t.format.data() + 16);
   } else if (parser_.IsAudioStream(stream_) && !t.format.empty()) {
     t.formatType = TStreamType::Format::WaveFormatEx;
     t.formatBlock = t.format;

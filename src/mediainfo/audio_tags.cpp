@@ -1,4 +1,5 @@
 #include "mediainfo/audio_tags.h"
+#include "core/byte_order.h"
 
 #include "core/format.h"
 #include "core/text_codec.h"
@@ -13,37 +14,9 @@
 namespace zv {
 namespace {
 
-uint32_t LE32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
-uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t BE24(const uint8_t* p) { return (p[0] << 16) | (p[1] << 8) | p[2]; }
-uint32_t BE32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | BE24(p + 1); }
-
-int64_t ReadAt(vtFile& f, int64_t position, void* buffer, int64_t count) {
-  if (!f.Seek(position) || !f.Read(buffer, count))
-    return 0;
-  return f.LastRead();
-}
-
-// The size of an ID3v2 tag at the start of a file from its header; 0 without one or when it is
-// larger than the file.
-uint32_t LeadingID3v2Size(vtFile& f) {
-  uint8_t h[10];
-  if (ReadAt(f, 0, h, 10) < 10 || std::memcmp(h, "ID3", 3) != 0)
-    return 0;
-  int64_t size = (int64_t(h[6] & 0x7F) << 21) + (int64_t(h[7] & 0x7F) << 14) + (int64_t(h[8] & 0x7F) << 7) +
-                 (h[9] & 0x7F) + ((h[5] & 0x10) ? 20 : 10);
-  return size > f.FileSize() ? 0 : static_cast<uint32_t>(size);
-}
-
 constexpr size_t kMaxValue = 250;
 
 } // namespace
-
-std::string TagText(std::string_view bytes) {
-  size_t n = bytes.find('\0');
-  std::string_view text = bytes.substr(0, n);
-  return std::string(Trim(IsValidUtf8(text) ? std::string(text) : CodePageToUtf8(text, 1252)));
-}
 
 // ---------------------------------------------------------------------------------------------
 // Ogg Vorbis
@@ -53,13 +26,14 @@ vtOggTag::vtOggTag(const std::string& fileName) {
   if (!f.Opened())
     return;
   FileSize = f.FileSize();
-  ID3v2Size = LeadingID3v2Size(f);
+  uint8_t id3[10];
+  ID3v2Size = vtID3v2Tag::SizeFromHeader(id3, static_cast<size_t>(f.ReadAt(0, id3, 10)), FileSize);
   uint8_t page[282];
-  int64_t got = ReadAt(f, ID3v2Size, page, sizeof page);
+  int64_t got = f.ReadAt(ID3v2Size, page, sizeof page);
   if (got < 27 || std::memcmp(page, "OggS", 4) != 0)
     return;
   uint8_t id[30];
-  if (ReadAt(f, ID3v2Size + 27 + page[26], id, 30) < 30 || id[0] != 1 || std::memcmp(id + 1, "vorbis", 6) != 0)
+  if (f.ReadAt(ID3v2Size + 27 + page[26], id, 30) < 30 || id[0] != 1 || std::memcmp(id + 1, "vorbis", 6) != 0)
     return;
   Channels = id[11];
   SampleRate = LE32(id + 12); // all 32 bits
@@ -68,28 +42,28 @@ vtOggTag::vtOggTag(const std::string& fileName) {
   int64_t second = ID3v2Size + 27 + page[26];
   for (int i = 0; i < page[26] && 27 + i < got; ++i)
     second += page[27 + i];
-  got = ReadAt(f, second, page, sizeof page);
+  got = f.ReadAt(second, page, sizeof page);
   uint8_t head[7];
-  if (got >= 27 && std::memcmp(page, "OggS", 4) == 0 && ReadAt(f, second + 27 + page[26], head, 7) == 7 &&
+  if (got >= 27 && std::memcmp(page, "OggS", 4) == 0 && f.ReadAt(second + 27 + page[26], head, 7) == 7 &&
       head[0] == 3 && std::memcmp(head + 1, "vorbis", 6) == 0) {
     int64_t position = second + 27 + page[26] + 7;
     // The vendor string, the count, then the comments; every length is held to the file.
     uint32_t count = 0;
     for (int64_t item = 0; item <= static_cast<int64_t>(count); ++item) {
       uint8_t len[4];
-      if (ReadAt(f, position, len, 4) < 4)
+      if (f.ReadAt(position, len, 4) < 4)
         break;
       uint32_t length = LE32(len);
       if (position + 4 + static_cast<int64_t>(length) > FileSize)
         break;
       char buf[kMaxValue] = {};
-      int64_t n = ReadAt(f, position + 4, buf, std::min<int64_t>(length, kMaxValue));
+      int64_t n = f.ReadAt(position + 4, buf, std::min<int64_t>(length, kMaxValue));
       std::string text(buf, static_cast<size_t>(n));
       position += 4 + length;
       if (item == 0) {
         Vendor = TagText(text);
         uint8_t c[4];
-        if (ReadAt(f, position, c, 4) < 4)
+        if (f.ReadAt(position, c, 4) < 4)
           break;
         count = LE32(c);
         position += 4;
@@ -117,7 +91,7 @@ vtOggTag::vtOggTag(const std::string& fileName) {
     if (at < 0)
       break;
     uint8_t window[251];
-    int64_t n = ReadAt(f, at, window, sizeof window);
+    int64_t n = f.ReadAt(at, window, sizeof window);
     for (int64_t k = std::min<int64_t>(241, n - 14); k >= 0; --k) {
       if (std::memcmp(window + k, "OggS", 4) != 0)
         continue;
@@ -164,7 +138,7 @@ vtFLACTag::vtFLACTag(const std::string& fileName) {
   FileSize = f.FileSize();
   int64_t start = id3.Present() ? id3.Size : 0;
   uint8_t h[42];
-  if (ReadAt(f, start, h, 42) < 42 || std::memcmp(h, "fLaC", 4) != 0)
+  if (f.ReadAt(start, h, 42) < 42 || std::memcmp(h, "fLaC", 4) != 0)
     return;
   SampleRate = (h[18] << 12) | (h[19] << 4) | (h[20] >> 4);
   Channels = static_cast<uint8_t>(((h[20] >> 1) & 7) + 1);
@@ -175,7 +149,7 @@ vtFLACTag::vtFLACTag(const std::string& fileName) {
   bool last = (h[4] & 0x80) != 0;
   while (!last && position + 4 <= FileSize) {
     uint8_t b[4];
-    if (ReadAt(f, position, b, 4) < 4)
+    if (f.ReadAt(position, b, 4) < 4)
       break;
     int type = b[0] & 0x7F;
     uint32_t length = BE24(b + 1);
@@ -191,22 +165,22 @@ vtFLACTag::vtFLACTag(const std::string& fileName) {
       // Every length is held to the block.
       int64_t end = data + length, p = data;
       uint8_t n[4];
-      if (ReadAt(f, p, n, 4) == 4 && p + 4 + LE32(n) <= end) {
+      if (f.ReadAt(p, n, 4) == 4 && p + 4 + LE32(n) <= end) {
         std::string vendor(LE32(n), '\0');
-        ReadAt(f, p + 4, vendor.data(), static_cast<int64_t>(vendor.size()));
+        f.ReadAt(p + 4, vendor.data(), static_cast<int64_t>(vendor.size()));
         Vendor = TagText(vendor);
         p += 4 + LE32(n);
-        uint32_t count = ReadAt(f, p, n, 4) == 4 ? LE32(n) : 0;
+        uint32_t count = f.ReadAt(p, n, 4) == 4 ? LE32(n) : 0;
         p += 4;
         CommentPresent = count > 0;
         for (uint32_t i = 0; i < count && p + 4 <= end; ++i) {
-          if (ReadAt(f, p, n, 4) < 4)
+          if (f.ReadAt(p, n, 4) < 4)
             break;
           uint32_t len = LE32(n);
           if (p + 4 + len > end)
             break;
           std::string text(std::min<uint32_t>(len, 4096), '\0');
-          ReadAt(f, p + 4, text.data(), static_cast<int64_t>(text.size()));
+          f.ReadAt(p + 4, text.data(), static_cast<int64_t>(text.size()));
           p += 4 + len;
           size_t eq = text.find('=');
           if (eq == std::string::npos)
@@ -241,10 +215,10 @@ vtAPETag::vtAPETag(const std::string& fileName) {
     return;
   int64_t size = f.FileSize();
   uint8_t tag[3];
-  int64_t v1 = size >= 129 && ReadAt(f, size - 128, tag, 3) == 3 && std::memcmp(tag, "TAG", 3) == 0 ? 128 : 0;
+  int64_t v1 = size >= 129 && f.ReadAt(size - 128, tag, 3) == 3 && std::memcmp(tag, "TAG", 3) == 0 ? 128 : 0;
   int64_t footerAt = size - v1 - 32;
   uint8_t footer[32];
-  if (footerAt <= 0 || ReadAt(f, footerAt, footer, 32) < 32 || std::memcmp(footer, "APETAGEX", 8) != 0)
+  if (footerAt <= 0 || f.ReadAt(footerAt, footer, 32) < 32 || std::memcmp(footer, "APETAGEX", 8) != 0)
     return;
   Present = true;
   Version = LE32(footer + 8);
@@ -256,13 +230,13 @@ vtAPETag::vtAPETag(const std::string& fileName) {
     return;
   for (uint32_t i = 0; i < count && position + 8 < end; ++i) {
     uint8_t h[8];
-    if (ReadAt(f, position, h, 8) < 8)
+    if (f.ReadAt(position, h, 8) < 8)
       break;
     uint32_t valueLength = LE32(h);
     position += 8;
     std::string name;
     char c;
-    while (position < end && ReadAt(f, position, &c, 1) == 1 && c != 0 && name.size() < 256) {
+    while (position < end && f.ReadAt(position, &c, 1) == 1 && c != 0 && name.size() < 256) {
       name += c;
       ++position;
     }
@@ -271,7 +245,7 @@ vtAPETag::vtAPETag(const std::string& fileName) {
     if (position + static_cast<int64_t>(valueLength) > end)
       break;
     char value[kMaxValue] = {};
-    int64_t n = ReadAt(f, position, value, std::min<int64_t>(valueLength, kMaxValue));
+    int64_t n = f.ReadAt(position, value, std::min<int64_t>(valueLength, kMaxValue));
     Fields.emplace_back(std::string(Trim(name)), TagText(std::string_view(value, static_cast<size_t>(n))));
     position += valueLength;
   }
@@ -295,14 +269,14 @@ vtMonkey::vtMonkey(const std::string& fileName) : ID3v1(fileName), ID3v2(fileNam
   FileSize = f.FileSize();
   int64_t start = ID3v2.Present() ? ID3v2.Size : 0;
   uint8_t h[6];
-  if (ReadAt(f, start, h, 6) < 6 || std::memcmp(h, "MAC ", 4) != 0)
+  if (f.ReadAt(start, h, 6) < 6 || std::memcmp(h, "MAC ", 4) != 0)
     return;
   Version = LE16(h + 4);
   VersionText = Format("%4.2f", Version / 1000.0);
   uint32_t blocksPerFrame = 0, finalBlocks = 0, totalFrames = 0;
   if (Version < 3980) {
     uint8_t b[30];
-    if (ReadAt(f, start + 6, b, 30) < 30)
+    if (f.ReadAt(start + 6, b, 30) < 30)
       return;
     CompressionLevel = LE16(b);
     FormatFlags = LE16(b + 2);
@@ -316,13 +290,13 @@ vtMonkey::vtMonkey(const std::string& fileName) : ID3v1(fileName), ID3v2(fileNam
                                                                                         : 9216;
   } else {
     uint8_t d[46];
-    if (ReadAt(f, start + 6, d, 46) < 46)
+    if (f.ReadAt(start + 6, d, 46) < 46)
       return;
     uint32_t descriptorLength = LE32(d + 2);
     uint32_t headerLength = LE32(d + 6);
     int64_t headerAt = start + std::max<int64_t>(descriptorLength, 52);
     uint8_t b[24] = {};
-    if (ReadAt(f, headerAt, b, std::min<uint32_t>(headerLength, 24)) < 24)
+    if (f.ReadAt(headerAt, b, std::min<uint32_t>(headerLength, 24)) < 24)
       return;
     CompressionLevel = LE16(b);
     FormatFlags = LE16(b + 2);
@@ -362,7 +336,7 @@ vtMPCTag::vtMPCTag(const std::string& fileName) : ID3v2(fileName), ID3v1(fileNam
   vtFile f(fileName);
   int64_t start = ID3v2.Present() ? ID3v2.Size : 0;
   uint8_t h[32];
-  if (ReadAt(f, start, h, 32) < 32)
+  if (f.ReadAt(start, h, 32) < 32)
     return;
   FileSize = f.FileSize();
   uint32_t first = LE32(h), second = LE32(h + 4);

@@ -103,7 +103,4 @@ public:
   vtAPETag APE;
 };
 
-// Decodes UTF-8 text (invalid bytes as Windows-1252) and trims it.
-std::string TagText(std::string_view bytes);
-
 } // namespace zv

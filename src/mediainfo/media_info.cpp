@@ -1,5 +1,6 @@
 #include "mediainfo/media_info.h"
 
+#include "core/byte_order.h"
 #include "core/format.h"
 #include "core/session_log.h"
 #include "core/system_helper.h"
@@ -28,13 +29,10 @@ int64_t SecondsTo100ns(double s) { return static_cast<int64_t>(std::llround(s * 
 
 bool Blank(std::string_view s) { return Trim(s).empty(); }
 
-uint32_t LE32At(const std::vector<uint8_t>& v, size_t at) {
-  return at + 4 <= v.size() ? v[at] | (v[at + 1] << 8) | (v[at + 2] << 16) | (uint32_t(v[at + 3]) << 24) : 0;
-}
+// A number inside a buffer that may be too short for it: 0 then.
+uint32_t LE32At(const std::vector<uint8_t>& v, size_t at) { return at + 4 <= v.size() ? LE32(v.data() + at) : 0; }
 
-uint16_t LE16At(const std::vector<uint8_t>& v, size_t at) {
-  return at + 2 <= v.size() ? static_cast<uint16_t>(v[at] | (v[at + 1] << 8)) : 0;
-}
+uint16_t LE16At(const std::vector<uint8_t>& v, size_t at) { return at + 2 <= v.size() ? LE16(v.data() + at) : 0; }
 
 // Replaces each placeholder of `values` found in `templ`, in one pass from left to right, so a
 // value that holds a placeholder's text stays as it is. Names compare without regard to case.
@@ -159,12 +157,13 @@ std::string TMediaInfo::GetFileFormat() {
     return n + len <= head.size() && std::memcmp(head.data() + n, text, len) == 0;
   };
   auto byte = [&](size_t n) -> int { return n < head.size() ? head[n] : -1; };
-  if (vtAC3(fileName_).Valid)
+  // The readers' header tests run on the bytes read once here.
+  if (vtAC3::IsSync(head.data(), head.size()) && head.size() >= 7)
     return "AC3";
   std::string result = "Unknown";
   if (at(0, "RIFF") && at(8, "AVI "))
     result = "AVI";
-  if (vtWAV(fileName_).Valid)
+  if (vtWAV::IsWave(head.data(), head.size()))
     return "WAV";
   if (at(0, "FORM") && at(8, "AIFF"))
     result = "AIFF";
@@ -202,7 +201,7 @@ std::string TMediaInfo::GetFileFormat() {
                                          "webm" + 4) != head.begin() + std::min<size_t>(64, head.size()))))
     return "Matroska";
   int64_t size = info_.Size > 0 ? info_.Size : file_.FileSize();
-  uint32_t tagSize = vtID3v2Tag(fileName_).Size;
+  uint32_t tagSize = vtID3v2Tag::SizeFromHeader(head.data(), head.size(), size);
   int64_t start = tagSize > 0 && tagSize < size ? tagSize : 0;
   uint8_t second = 0;
   if (file_.Read(&second, 1, start + 1) == 1 && (second == 0xFA || second == 0xFB || second == 0xFE || second == 0xF3))

@@ -1,4 +1,5 @@
 #include "mediainfo/mpeg_audio.h"
+#include "core/byte_order.h"
 
 #include "core/text_codec.h"
 #include "core/text_util.h"
@@ -14,27 +15,6 @@ namespace {
 
 // Leading and trailing blanks and control characters, NUL included, are not part of a text.
 std::string TrimControls(std::string_view s) { return std::string(Trim(s)); }
-
-std::string Utf16ToUtf8(const uint8_t* p, size_t size, bool bigEndian) {
-  std::string out;
-  for (size_t i = 0; i + 1 < size; i += 2) {
-    char32_t u = bigEndian ? (p[i] << 8) | p[i + 1] : p[i] | (p[i + 1] << 8);
-    if (u == 0)
-      break;
-    if (u >= 0xD800 && u < 0xDC00 && i + 3 < size) { // a surrogate pair
-      char32_t lo = bigEndian ? (p[i + 2] << 8) | p[i + 3] : p[i + 2] | (p[i + 3] << 8);
-      if (lo >= 0xDC00 && lo < 0xE000) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    if (u >= 0xD800 && u < 0xE000)
-      u = 0xFFFD; // a lone surrogate
-    AppendUtf8(out, u);
-  }
-  return out;
-}
 
 // The bytes of a Latin-1 (or Windows-1252) text up to its first NUL, as UTF-8.
 std::string SingleByteText(const uint8_t* p, size_t size) {
@@ -58,8 +38,6 @@ const uint16_t kSampleRates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24
 const char* const kVersions[4] = {"MPEG 2.5", "MPEG ?", "MPEG 2", "MPEG 1"};
 const char* const kLayers[4] = {"Layer ?", "Layer III", "Layer II", "Layer I"};
 const char* const kModes[5] = {"Stereo", "Joint Stereo", "Dual Channel", "Mono", "Unknown"};
-
-uint32_t BE32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
 void Decode(const uint8_t* b, TMPEGFrameData& f) {
   std::memcpy(f.Header, b, 4);
@@ -128,6 +106,14 @@ vtID3v1Tag::vtID3v1Tag(const std::string& fileName) {
 // ---------------------------------------------------------------------------------------------
 // ID3v2
 
+uint32_t vtID3v2Tag::SizeFromHeader(const uint8_t* h, size_t available, int64_t fileSize) {
+  if (available < 10 || std::memcmp(h, "ID3", 3) != 0)
+    return 0;
+  int64_t size =
+      (int64_t(h[6]) << 21) + (int64_t(h[7]) << 14) + (int64_t(h[8]) << 7) + h[9] + ((h[5] & 0x10) ? 20 : 10);
+  return fileSize < size ? 0 : static_cast<uint32_t>(size);
+}
+
 std::string vtID3v2Tag::DecodeText(const uint8_t* data, size_t size) {
   if (size == 0)
     return {};
@@ -141,13 +127,7 @@ std::string vtID3v2Tag::DecodeText(const uint8_t* data, size_t size) {
       return TrimControls(Utf16ToUtf8(p + 2, n - 2, false));
     return TrimControls(Utf16ToUtf8(p, n, false));
   case 2: return TrimControls(Utf16ToUtf8(p, n, true));
-  case 3: {
-    size_t len = 0;
-    while (len < n && p[len] != 0)
-      ++len;
-    std::string_view text(reinterpret_cast<const char*>(p), len);
-    return TrimControls(IsValidUtf8(text) ? std::string(text) : CodePageToUtf8(text, 1252));
-  }
+  case 3: return TagText(std::string_view(reinterpret_cast<const char*>(p), n));
   default: return TrimControls(SingleByteText(p, n));
   }
 }
@@ -159,14 +139,10 @@ vtID3v2Tag::vtID3v2Tag(const std::string& fileName) {
                                               {"TDRC", "TOR"}, {"TOPE", "TOA"}, {"TIT1", "TT1"}, {"TOAL", "TOT"}};
   vtFile f(fileName);
   uint8_t h[10];
-  if (!f.ReadExact(h, 10) || std::memcmp(h, "ID3", 3) != 0)
+  if (!f.ReadExact(h, 10))
     return;
   int64_t fileSize = f.FileSize();
-  int64_t size =
-      (int64_t(h[6]) << 21) + (int64_t(h[7]) << 14) + (int64_t(h[8]) << 7) + h[9] + ((h[5] & 0x10) ? 20 : 10);
-  if (fileSize < size)
-    size = 0;
-  Size = static_cast<uint32_t>(size);
+  Size = SizeFromHeader(h, sizeof h, fileSize);
   int version = h[3];
   if ((version != 2 && version != 3 && version != 4) || Size == 0)
     return;

@@ -29,6 +29,9 @@ public:
   // The text of a frame's data: the encoding byte (0 Latin-1, 1 UTF-16 with a byte-order mark,
   // 2 UTF-16 big-endian, 3 UTF-8) and the text, as trimmed UTF-8.
   static std::string DecodeText(const uint8_t* data, size_t size);
+  // The tag's total size from the first bytes of a file; 0 without a tag or when the tag would be
+  // larger than the file.
+  static uint32_t SizeFromHeader(const uint8_t* header, size_t available, int64_t fileSize);
 };
 
 struct TMPEGVBRData {

@@ -1,4 +1,5 @@
 #include "mediainfo/riff_info.h"
+#include "core/byte_order.h"
 
 #include "core/text_codec.h"
 #include "core/text_util.h"
@@ -10,24 +11,17 @@
 namespace zv {
 namespace {
 
-uint32_t LE32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
-uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-std::string TextOf(const std::vector<uint8_t>& bytes) {
-  size_t n = 0;
-  while (n < bytes.size() && bytes[n] != 0)
-    ++n;
-  std::string_view raw(reinterpret_cast<const char*>(bytes.data()), n);
-  std::string s = IsValidUtf8(raw) ? std::string(raw) : CodePageToUtf8(raw, 1252);
-  return std::string(Trim(s));
-}
-
 constexpr uint32_t kMaxTextChunk = 131072;
 
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // WAV
+
+bool vtWAV::IsWave(const uint8_t* h, size_t available) {
+  return available >= 36 && std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVE", 4) == 0 &&
+         std::memcmp(h + 12, "fmt ", 4) == 0 && LE16(h + 22) != 0;
+}
 
 vtWAV::vtWAV(const std::string& fileName) {
   vtFile f(fileName);
@@ -43,8 +37,7 @@ vtWAV::vtWAV(const std::string& fileName) {
   BytesPerSecond = LE32(h + 28);
   BlockAlign = LE16(h + 32);
   BitsPerSample = static_cast<uint8_t>(LE16(h + 34));
-  Valid = std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVE", 4) == 0 && std::memcmp(h + 12, "fmt ", 4) == 0 &&
-          channels != 0;
+  Valid = IsWave(h, sizeof h);
   if (!Valid)
     return;
   // The data chunk: the first chunk after the format chunk, or further on past LIST, JUNK and
@@ -135,7 +128,7 @@ vtAVITag::vtAVITag(const std::string& fileName) {
         if (std::memcmp(c, kIds[i], 4) == 0) {
           std::vector<uint8_t> text(static_cast<size_t>(chunkSize));
           if (f.ReadExact(text.data(), chunkSize))
-            Fields[i] = TextOf(text);
+            Fields[i] = TagText(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
         }
     }
     at += 8 + chunkSize;

@@ -9,6 +9,8 @@ namespace zv {
 class vtWAV {
 public:
   explicit vtWAV(const std::string& fileName);
+  // Whether the first 36 bytes of a file are a RIFF WAVE header with channels.
+  static bool IsWave(const uint8_t* header, size_t available);
   bool Valid = false;
   uint32_t FormatSize = 0;
   uint16_t FormatTag = 0;

@@ -1,4 +1,5 @@
 #include "mediainfo/stream_info.h"
+#include "core/byte_order.h"
 
 #include "core/text_codec.h"
 #include "core/text_util.h"
@@ -11,15 +12,6 @@
 
 namespace zv {
 namespace {
-
-uint32_t LE32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
-uint16_t LE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-int64_t ReadAt(vtFile& f, int64_t position, void* buffer, int64_t count) {
-  if (!f.Seek(position) || !f.Read(buffer, count))
-    return 0;
-  return f.LastRead();
-}
 
 // GUIDs as stored (the first three fields little-endian).
 const uint8_t kHeader[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
@@ -36,15 +28,8 @@ const uint8_t kExtendedContent[16] = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 
 // A UTF-16LE string of `bytes` bytes at the position, at most 250 characters, as UTF-8.
 std::string Utf16At(vtFile& f, int64_t position, uint32_t bytes) {
   std::vector<uint8_t> b(std::min<uint32_t>(bytes, 500));
-  int64_t n = ReadAt(f, position, b.data(), static_cast<int64_t>(b.size()));
-  std::string out;
-  for (int64_t i = 0; i + 1 < n; i += 2) {
-    char32_t u = b[i] | (b[i + 1] << 8);
-    if (u == 0)
-      break;
-    AppendUtf8(out, u);
-  }
-  return std::string(Trim(out));
+  int64_t n = f.ReadAt(position, b.data(), static_cast<int64_t>(b.size()));
+  return std::string(Trim(Utf16ToUtf8(b.data(), static_cast<size_t>(n), false)));
 }
 
 uint32_t Bits(const std::vector<uint8_t>& data, int64_t bit, int width) {
@@ -71,7 +56,7 @@ vtWMATag::vtWMATag(const std::string& fileName) {
     return;
   int64_t fileSize = f.FileSize();
   uint8_t h[30];
-  if (ReadAt(f, 0, h, 30) < 30 || std::memcmp(h, kHeader, 16) != 0)
+  if (f.ReadAt(0, h, 30) < 30 || std::memcmp(h, kHeader, 16) != 0)
     return;
   uint32_t objects = LE32(h + 24);
   uint32_t maxBitRate = 0, byteRate = 0;
@@ -79,23 +64,23 @@ vtWMATag::vtWMATag(const std::string& fileName) {
   int64_t position = 30;
   for (uint32_t i = 0; i < objects && position + 24 <= fileSize; ++i) {
     uint8_t o[24];
-    if (ReadAt(f, position, o, 24) < 24)
+    if (f.ReadAt(position, o, 24) < 24)
       break;
     uint64_t size = LE32(o + 16) | (static_cast<uint64_t>(LE32(o + 20)) << 32);
     if (size < 24) // an object of size 0 would never end the walk
       break;
     uint8_t b[128] = {};
     if (std::memcmp(o, kFileProperties, 16) == 0) {
-      if (ReadAt(f, position + 100, b, 4) == 4)
+      if (f.ReadAt(position + 100, b, 4) == 4)
         maxBitRate = LE32(b);
     } else if (std::memcmp(o, kStreamProperties, 16) == 0) {
-      if (ReadAt(f, position + 80, b, 10) == 10) {
+      if (f.ReadAt(position + 80, b, 10) == 10) {
         Channels = LE16(b);
         SampleRate = LE32(b + 2);
         byteRate = LE32(b + 6);
       }
     } else if (std::memcmp(o, kContentDescription, 16) == 0) {
-      if (ReadAt(f, position + 24, b, 10) == 10) {
+      if (f.ReadAt(position + 24, b, 10) == 10) {
         uint16_t len[5];
         for (int k = 0; k < 5; ++k)
           len[k] = LE16(b + 2 * k);
@@ -110,18 +95,18 @@ vtWMATag::vtWMATag(const std::string& fileName) {
     } else if (std::memcmp(o, kExtendedContent, 16) == 0) {
       int64_t end = position + static_cast<int64_t>(size);
       uint8_t c[2];
-      uint16_t count = ReadAt(f, position + 24, c, 2) == 2 ? LE16(c) : 0;
+      uint16_t count = f.ReadAt(position + 24, c, 2) == 2 ? LE16(c) : 0;
       int64_t at = position + 26;
       static const char* const kNames[7] = {"WM/TITLE", "WM/AUTHOR", "WM/ALBUMTITLE", "WM/TRACK",
                                             "WM/YEAR",  "WM/GENRE",  "WM/DESCRIPTION"};
       for (uint16_t d = 0; d < count && at + 2 <= end; ++d) {
-        if (ReadAt(f, at, c, 2) < 2)
+        if (f.ReadAt(at, c, 2) < 2)
           break;
         uint16_t nameLength = LE16(c);
         std::string name = UpperCase(Utf16At(f, at + 2, nameLength));
         at += 2 + nameLength;
         uint8_t tv[4];
-        if (ReadAt(f, at, tv, 4) < 4)
+        if (f.ReadAt(at, tv, 4) < 4)
           break;
         uint16_t type = LE16(tv), valueLength = LE16(tv + 2);
         at += 4;
@@ -159,12 +144,12 @@ vtAACTag::vtAACTag(const std::string& fileName) : ID3v1(fileName), ID3v2(fileNam
   FileSize = f.FileSize();
   int64_t start = ID3v2.Size;
   uint8_t h[4];
-  if (ReadAt(f, start, h, 4) < 4)
+  if (f.ReadAt(start, h, 4) < 4)
     return;
   if (std::memcmp(h, "ADIF", 4) == 0) {
     HeaderType = 1;
     std::vector<uint8_t> data(64);
-    data.resize(static_cast<size_t>(ReadAt(f, start, data.data(), 64)));
+    data.resize(static_cast<size_t>(f.ReadAt(start, data.data(), 64)));
     int64_t p = 32;
     p += Bits(data, p, 1) ? 75 : 3; // with a copyright id, 72 more bits
     BitRateKind = Bits(data, p, 1) ? 2 : 1;
@@ -181,7 +166,7 @@ vtAACTag::vtAACTag(const std::string& fileName) : ID3v1(fileName), ID3v2(fileNam
     uint32_t frames = 0;
     std::vector<uint8_t> header(8);
     while (start + total < FileSize) {
-      if (ReadAt(f, start + total, header.data(), 7) < 7)
+      if (f.ReadAt(start + total, header.data(), 7) < 7)
         break;
       if (Bits(header, 0, 12) != 0xFFF)
         break;
@@ -226,7 +211,7 @@ vtAC3::vtAC3(const std::string& fileName) {
     return;
   FileSize = f.FileSize();
   uint8_t b[7];
-  if (ReadAt(f, 0, b, 7) < 7 || b[0] != 0x0B || b[1] != 0x77)
+  if (f.ReadAt(0, b, 7) < 7 || !IsSync(b, 7))
     return;
   static const uint32_t kRates[4] = {48000, 44100, 32000, 0};
   static const uint32_t kBitRates[19] = {32,  40,  48,  56,  64,  80,  96,  112, 128, 160,

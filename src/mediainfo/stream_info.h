@@ -44,6 +44,10 @@ public:
 class vtAC3 {
 public:
   explicit vtAC3(const std::string& fileName);
+  // Whether a file starts with the AC-3 sync word.
+  static bool IsSync(const uint8_t* header, size_t available) {
+    return available >= 2 && header[0] == 0x0B && header[1] == 0x77;
+  }
   int64_t FileSize = 0;
   bool Valid = false;
   uint8_t ChannelLayout = 0;

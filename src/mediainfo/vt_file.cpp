@@ -1,5 +1,8 @@
 #include "mediainfo/vt_file.h"
 
+#include "core/text_codec.h"
+#include "core/text_util.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,6 +45,14 @@ bool vtFile::Read(void* buffer, int64_t count) {
     lastRead_ += n;
   }
   return true;
+}
+
+int64_t vtFile::ReadAt(int64_t position, void* buffer, int64_t count) {
+  return Seek(position) && Read(buffer, count) ? lastRead_ : 0;
+}
+
+std::string TagText(std::string_view bytes) {
+  return std::string(Trim(DecodeText(bytes.substr(0, bytes.find('\0')), 1252)));
 }
 
 bool vtFile::Seek(int64_t position) {

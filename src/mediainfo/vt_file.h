@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zv {
 
@@ -22,6 +23,8 @@ public:
   // Reads exactly `count` bytes; false otherwise.
   bool ReadExact(void* buffer, int64_t count) { return Read(buffer, count) && lastRead_ == count; }
   bool Seek(int64_t position);
+  // Reads up to `count` bytes at a position; the bytes read (0 on any failure).
+  int64_t ReadAt(int64_t position, void* buffer, int64_t count);
   int64_t Position() const;
   int64_t FileSize() const;
   bool Eof() const;
@@ -30,5 +33,9 @@ private:
   int fd_ = -1;
   int64_t lastRead_ = 0;
 };
+
+// The text of a tag field: up to its first NUL, UTF-8 when it is valid UTF-8 and Windows-1252
+// otherwise, trimmed of blanks and control characters.
+std::string TagText(std::string_view bytes);
 
 } // namespace zv

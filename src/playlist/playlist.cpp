@@ -32,6 +32,9 @@ std::string AbsolutePath(const std::string& name) {
   return p.lexically_normal().string();
 }
 
+// The folder of a playlist file, with a trailing "/": the base of the names it holds.
+std::string ListFolder(const std::string& file) { return fs::path(AbsolutePath(file)).parent_path().string() + "/"; }
+
 // "film" from "/media/film.avi".
 std::string BaseName(const std::string& path) { return fs::path(path).stem().string(); }
 
@@ -612,7 +615,7 @@ void TPlayList::AddFromZVP(const std::string& file) {
     text.clear(); // a missing or unreadable file adds nothing
   }
   {
-    std::string folder = fs::path(AbsolutePath(file)).parent_path().string() + "/";
+    std::string folder = ListFolder(file);
     TPlayEntry* added = nullptr;
     size_t start = 0;
     while (start < text.size()) {
@@ -658,7 +661,7 @@ void TPlayList::AddFromZVP(const std::string& file) {
 }
 
 void TPlayList::SaveToZVP(const std::string& file) {
-  std::string base = fs::path(AbsolutePath(file)).parent_path().string() + "/";
+  std::string base = ListFolder(file);
   std::string out;
   for (const auto& e : entries_) {
     // Entries in the playlist's folder or below it are stored relative to it, so the two can move
@@ -729,8 +732,6 @@ std::string FileUriToPath(const std::string& uri) {
   return out;
 }
 
-std::string ListFolder(const std::string& file) { return fs::path(AbsolutePath(file)).parent_path().string() + "/"; }
-
 // A length in whole seconds read from a list as a duration (100 ns); -1 for lengths that are not
 // positive or are too large to be real.
 int64_t SecondsToDuration(int64_t seconds) {
@@ -766,7 +767,7 @@ void TPlayList::AddFromM3U(const std::string& file) {
   // it the file is a plain list. Other lines starting with "#" are comments either way.
   bool extended = !lines.empty() && lines.front() == "#EXTM3U";
   bool described = false;
-  int64_t seconds = -1;
+  int64_t duration = -1;
   std::string title;
   for (const std::string& line : lines) {
     if (line.empty())
@@ -774,7 +775,7 @@ void TPlayList::AddFromM3U(const std::string& file) {
     if (extended && StartsText("#EXTINF:", line)) {
       size_t comma = line.find(',');
       std::string length = line.substr(8, comma == std::string::npos ? std::string::npos : comma - 8);
-      seconds = StrToInt64Strict(std::string(Trim(length))).value_or(-1);
+      duration = SecondsToDuration(StrToInt64Strict(std::string(Trim(length))).value_or(-1));
       title = comma == std::string::npos ? std::string() : std::string(Trim(line.substr(comma + 1)));
       described = true;
       continue;
@@ -785,8 +786,8 @@ void TPlayList::AddFromM3U(const std::string& file) {
     if (e && described) {
       if (!title.empty())
         e->Title = title;
-      if (SecondsToDuration(seconds) > 0)
-        e->Duration = SecondsToDuration(seconds);
+      if (duration > 0)
+        e->Duration = duration;
     }
     described = false;
   }
@@ -811,9 +812,9 @@ void TPlayList::AddFromPLS(const std::string& file) {
       if (last)
         last->Title = value;
     } else if (StartsText("LENGTH", line)) {
-      int64_t seconds = StrToInt64Strict(value).value_or(-1);
-      if (last && SecondsToDuration(seconds) > 0)
-        last->Duration = SecondsToDuration(seconds);
+      int64_t duration = SecondsToDuration(StrToInt64Strict(value).value_or(-1));
+      if (last && duration > 0)
+        last->Duration = duration;
     }
   }
   EndUpdate();

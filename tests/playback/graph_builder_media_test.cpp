@@ -38,6 +38,28 @@ struct RealBuilder : ::testing::Test {
     h.alert = [this](const std::string& t) { alerts.push_back(t); };
     return TAdvancedGraphBuilder(*dsh, h);
   }
+  // Runs the graph until it completes (false when the time runs out), counting the pictures shown.
+  bool PlayToEnd(int seconds, int& frames) {
+    std::atomic<int> shown{0};
+    struct Out : eng::IVideoOutput {
+      std::atomic<int>& n; // counted on the streaming thread
+      explicit Out(std::atomic<int>& c) : n(c) {}
+      void PresentFrame(eng::TVideoFrame) override { ++n; }
+      void ClearFrame() override {}
+    } out(shown);
+    dsh->SetOwner(&out);
+    bool done = false;
+    dsh->SetCompletionCallback([&] { done = true; });
+    dsh->Run();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+      dispatcher.RunAll();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    dsh->SetOwner(nullptr);
+    frames = shown.load();
+    return done;
+  }
   int Count(const eng::TGuid& cls) {
     int n = 0;
     for (eng::IFilter* f : dsh->Graph()->EnumFilters())
@@ -83,25 +105,9 @@ TEST_F(RealBuilder, ADecoderFromThePluginFolderTakesTheStream) {
     named = named || f->Name() == "DivX Decoder 4.12";
   EXPECT_TRUE(named);
   // It plays to the end with pictures.
-  std::atomic<int> frames{0};
-  struct Out : eng::IVideoOutput {
-    std::atomic<int>& n; // counted on the streaming thread
-    explicit Out(std::atomic<int>& c) : n(c) {}
-    void PresentFrame(eng::TVideoFrame) override { ++n; }
-    void ClearFrame() override {}
-  } out(frames);
-  dsh->SetOwner(&out);
-  bool done = false;
-  dsh->SetCompletionCallback([&] { done = true; });
-  dsh->Run();
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!done && std::chrono::steady_clock::now() < deadline) {
-    dispatcher.RunAll();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  EXPECT_TRUE(done);
-  EXPECT_GE(frames.load(), 60); // from the first picture on: the stream restarted once its decoder joined
-  dsh->SetOwner(nullptr);
+  int frames = 0;
+  EXPECT_TRUE(PlayToEnd(10, frames));
+  EXPECT_GE(frames, 60); // from the first picture on: the stream restarted once its decoder joined
 }
 
 TEST_F(RealBuilder, AnAviTheEngineRejectsFallsBackToTheSplitter) {
@@ -129,25 +135,9 @@ TEST_F(RealBuilder, AnAviTheSplitterRefusesPlaysFromTheOwnSource) {
   dsh->CheckForAV();
   EXPECT_TRUE(dsh->HasVideo());
   EXPECT_EQ(dsh->VideoWidth(), 160);
-  std::atomic<int> frames{0};
-  struct Out : eng::IVideoOutput {
-    std::atomic<int>& n;
-    explicit Out(std::atomic<int>& c) : n(c) {}
-    void PresentFrame(eng::TVideoFrame) override { ++n; }
-    void ClearFrame() override {}
-  } out(frames);
-  dsh->SetOwner(&out);
-  bool done = false;
-  dsh->SetCompletionCallback([&] { done = true; });
-  dsh->Run();
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!done && std::chrono::steady_clock::now() < deadline) {
-    dispatcher.RunAll();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  EXPECT_TRUE(done) << "plays to the end";
-  EXPECT_GE(frames.load(), 140) << "with its pictures (150 frames)";
-  dsh->SetOwner(nullptr);
+  int frames = 0;
+  EXPECT_TRUE(PlayToEnd(20, frames)) << "plays to the end";
+  EXPECT_GE(frames, 140) << "with its pictures (150 frames)";
 }
 
 TEST_F(RealBuilder, JoinedPartsRenderAsOneSourceOfTheirWholeLength) {
