@@ -22,6 +22,8 @@ PACKAGES=(
   xvfb xauth x11-apps imagemagick libxml2-utils dbus dbus-x11 hyperfine
   # AVI and audio files from another muxer, and the readers the benchmarks compare against
   ffmpeg mediainfo libimage-exiftool-perl
+  # another player, for the playlist interoperability tests
+  mpv
   # fonts so that text renders under the offscreen platform and Xvfb
   fonts-dejavu-core
 )
