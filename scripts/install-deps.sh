@@ -24,6 +24,8 @@ PACKAGES=(
   ffmpeg mediainfo libimage-exiftool-perl
   # another player, for the playlist interoperability tests
   mpv
+  # locale sources (a comma-decimal locale is compiled for the tests)
+  locales
   # fonts so that text renders under the offscreen platform and Xvfb
   fonts-dejavu-core
 )

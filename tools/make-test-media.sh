@@ -73,4 +73,7 @@ for k in 1 2 3; do
      audiotestsrc num-buffers=173 samplesperbuffer=1024 freq=$((300 * k)) ! audio/x-raw,rate=44100,channels=2 \
      ! lamemp3enc bitrate=64 ! mpegaudioparse ! m.
 done
+# A locale whose decimal separator is a comma, for the texts that follow the user's locale.
+mkdir -p "$out/locale"
+localedef -i de_DE -f UTF-8 "$out/locale/de_DE.UTF-8"
 echo "$sum" > "$stamp"

@@ -1,8 +1,11 @@
 #include "core/text_util.h"
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <langinfo.h>
 #include <limits>
+#include <locale.h>
 
 namespace zv {
 
@@ -16,6 +19,21 @@ int64_t RoundHalfEven(double v) {
   if (r <= -9223372036854775808.0)
     return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(r);
+}
+
+std::string DecimalSeparatorOf(const char* localeName) {
+  locale_t loc = newlocale(LC_NUMERIC_MASK, localeName, static_cast<locale_t>(nullptr));
+  if (!loc)
+    return ".";
+  const char* radix = nl_langinfo_l(RADIXCHAR, loc);
+  std::string sep = radix && *radix ? radix : ".";
+  freelocale(loc);
+  return sep;
+}
+
+const std::string& UserDecimalSeparator() {
+  static const std::string sep = DecimalSeparatorOf(""); // "" takes the environment's locale
+  return sep;
 }
 
 std::string CopyStr(std::string_view s, int64_t index, int64_t count) {

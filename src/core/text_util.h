@@ -26,6 +26,11 @@ std::optional<int64_t> StrToInt64Strict(std::string_view s);
 // Locale-independent decimal parser: optional blanks, sign, digits with at most one decimal
 // separator ("," or "."), an optional exponent. "25,00" and "25.00" are both 25.0.
 std::optional<double> ParseDecimal(std::string_view s);
+// The decimal separator of the user's numeric locale (LC_ALL, LC_NUMERIC, LANG), read once; the
+// process's own locale stays "C". "." when the locale is unknown.
+const std::string& UserDecimalSeparator();
+// The decimal separator of a named locale ("de_DE.UTF-8"); "." when it is not installed.
+std::string DecimalSeparatorOf(const char* localeName);
 
 // ASCII-only case folding; bytes of 128 and above (UTF-8 sequences) are never touched.
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }

@@ -61,13 +61,16 @@ std::string ReplaceOnce(const std::string& templ,
 // ---------------------------------------------------------------------------------------------
 // Texts
 
-std::string SizeText(int64_t bytes) {
+std::string SizeText(int64_t bytes, const std::string& decimalSeparator) {
+  auto twoPlaces = [&](double v, const char* unit) {
+    return ReplaceAll(Format("%.2f ", v), ".", decimalSeparator) + unit;
+  };
   if (bytes / (int64_t(1) << 30) > 0)
-    return Format("%.2f GB", static_cast<double>(bytes) / (1 << 30));
+    return twoPlaces(static_cast<double>(bytes) / (1 << 30), "GB");
   if (bytes / (int64_t(1) << 20) > 0)
-    return Format("%.2f MB", static_cast<double>(bytes) / (1 << 20));
+    return twoPlaces(static_cast<double>(bytes) / (1 << 20), "MB");
   if (bytes / 1024 > 0)
-    return Format("%.2f KB", static_cast<double>(bytes) / 1024);
+    return twoPlaces(static_cast<double>(bytes) / 1024, "KB");
   return Format("%d Byte(s)", bytes);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/text_util.h"
 #include "filters/cached_file.h"
 
 #include <cstdint>
@@ -131,7 +132,8 @@ private:
 };
 
 // The texts shared by the reports.
-std::string SizeText(int64_t bytes);
+// "1.00 KB", with the user's decimal separator unless another is given.
+std::string SizeText(int64_t bytes, const std::string& decimalSeparator = UserDecimalSeparator());
 std::string DurationText(int64_t duration);
 std::string DurationClock(int64_t duration);
 std::string AspectRatio(int32_t width, int32_t height);

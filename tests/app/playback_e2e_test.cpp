@@ -147,4 +147,19 @@ TEST_F(Playback, InfoPrintsTheReportOfTheFirstFileAndLeaves) {
   EXPECT_NE(r.out.find("Format: 44100 Hz, Joint Stereo, 128 kbit/s\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("cbr.mp3"), std::string::npos) << "only the first file";
   EXPECT_TRUE(Told(r.out).empty()) << "nothing is played";
+  EXPECT_NE(r.out.find(" KB\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find(" KB\n"), r.out.find(".", r.out.find("File size: ")) + 3) << "C locale: a point";
+
+  // Where the user's locale writes decimals with a comma, so do the sizes.
+  std::vector<std::string> env = Env();
+  env.push_back("LOCPATH=" + zvtest::Media("locale"));
+  env.push_back("LC_ALL=de_DE.UTF-8");
+  r = zvtest::RunProgram({kBinary, "/INFO", zvtest::Media("mediainfo/tags_v24.mp3")}, env, std::chrono::seconds(30));
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  size_t size = r.out.find("File size: ");
+  ASSERT_NE(size, std::string::npos) << r.out;
+  std::string line = r.out.substr(size, r.out.find('\n', size) - size);
+  EXPECT_NE(line.find(','), std::string::npos) << line;
+  EXPECT_EQ(line.find('.'), std::string::npos) << line;
+  EXPECT_NE(r.out.find("Format: 44100 Hz, Joint Stereo, 128 kbit/s\n"), std::string::npos) << "integers unchanged";
 }

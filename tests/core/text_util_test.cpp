@@ -68,6 +68,13 @@ TEST(ParseDecimal, AcceptsCommaAndPointWhateverTheLocale) {
     EXPECT_FALSE(ParseDecimal(bad).has_value()) << bad;
 }
 
+TEST(DecimalSeparator, ComesFromTheNamedLocaleAndFallsBackToAPoint) {
+  EXPECT_EQ(DecimalSeparatorOf("C"), ".");
+  EXPECT_EQ(DecimalSeparatorOf("C.UTF-8"), ".");
+  EXPECT_EQ(DecimalSeparatorOf("xx_NOWHERE.UTF-8"), ".") << "a locale that is not installed";
+  EXPECT_FALSE(UserDecimalSeparator().empty());
+}
+
 TEST(AsciiCase, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(UpperCase("abc-XYZ_09"), "ABC-XYZ_09");
   EXPECT_EQ(LowerCase("ABC"), "abc");

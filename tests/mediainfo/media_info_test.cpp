@@ -58,10 +58,12 @@ std::string FormatOf(const zvtest::TempDir& dir, const std::string& bytes) {
 } // namespace
 
 TEST_F(MediaInfoTest, TextsForSizesDurationsRatiosAndCodes) {
-  EXPECT_EQ(SizeText(1023), "1023 Byte(s)");
-  EXPECT_EQ(SizeText(1024), "1.00 KB");
-  EXPECT_EQ(SizeText(3 * 1024 * 1024 + 512 * 1024), "3.50 MB");
-  EXPECT_EQ(SizeText(int64_t(5) << 30), "5.00 GB");
+  EXPECT_EQ(SizeText(1023, "."), "1023 Byte(s)");
+  EXPECT_EQ(SizeText(1024, "."), "1.00 KB");
+  EXPECT_EQ(SizeText(1024, ","), "1,00 KB");
+  EXPECT_EQ(SizeText(3 * 1024 * 1024 + 512 * 1024, "."), "3.50 MB");
+  EXPECT_EQ(SizeText(int64_t(5) << 30, ","), "5,00 GB");
+  EXPECT_EQ(SizeText(int64_t(1) << 62, "."), "4294967296.00 GB");
   EXPECT_EQ(DurationText(36'000'000'000), "1 h 0 min 0 sec");
   EXPECT_EQ(DurationText(599'000'000), "59 sec");
   EXPECT_EQ(DurationText(600'000'000), "1 min 0 sec");
