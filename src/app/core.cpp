@@ -85,6 +85,7 @@ public:
       return x ? std::pair<int64_t, int64_t>{x->OpeningMark(), x->MarkedDuration()} : std::pair<int64_t, int64_t>{0, 0};
     };
     h.exeDir = core_.ExeDir();
+    h.mediaInfo = core_.MediaInfoContext();
     std::error_code ec;
     h.tempDir = fs::temp_directory_path(ec).string() + "/";
     auto player = std::make_unique<TPlayer>(*core_.dsh_, h);
@@ -348,6 +349,15 @@ void TCore::CreateMainWindow() {
   poster_ = std::make_unique<TQtCommandPoster>(main_);
 }
 
+TMediaInfoContext TCore::MediaInfoContext() {
+  static TGstMediaDetector detector; // stateless, shared by every reader
+  TMediaInfoContext context;
+  context.detector = &detector;
+  context.playlistCount = [this] { return playlist_ ? playlist_->Count() : 0; };
+  context.playlistCurrent = [this] { return playlist_ ? playlist_->CurrentIndex() : -1; };
+  return context;
+}
+
 bool TCore::CheckInfoSwitch() {
   if (!params_.HasSwitch("INFO"))
     return false;
@@ -357,10 +367,7 @@ bool TCore::CheckInfoSwitch() {
   std::string name = params_.Files().front();
   Log("Core.CheckInfoSwitch: " + name);
   TCachedFile file(name);
-  TGstMediaDetector detector;
-  TMediaInfoContext context;
-  context.detector = &detector;
-  TMediaInfo info(file, context);
+  TMediaInfo info(file, MediaInfoContext());
   info.RetreiveInfo();
   ShowInfoDialog(nullptr, info.GetInfoText());
   return true;
@@ -518,8 +525,8 @@ void TCore::LoadModules() {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
     };
     t.reportFolder = ExeDir() + "Report/";
-    static TGstMediaDetector detector; // stateless, shared by every report
-    t.detector = &detector;
+    t.detector = MediaInfoContext().detector;
+    t.showInfo = [this](const std::string& report) { ShowInfoDialog(main_, report); };
     t.version = version_ ? version_->Format("{MAJ}.{MIN}{RI}.{B}") : std::string();
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
     models_->Register("App.SuperPlay", std::make_unique<TSInt32Model>(0));

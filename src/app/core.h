@@ -7,6 +7,7 @@
 #include "core/font_helper.h"
 #include "core/system_helper.h"
 #include "core/version_info.h"
+#include "mediainfo/media_info.h"
 #include "platform/single_instance.h"
 #include "playlist/playlist.h"
 #include "prefs/media_store.h"
@@ -51,6 +52,9 @@ public:
   void CreateMainWindow();
   // "/INFO": true when the process must end here.
   bool CheckInfoSwitch();
+  // What every media information reader of the program consults: the media detector and the
+  // playlist.
+  TMediaInfoContext MediaInfoContext();
   void ShowGUI();
   void HideGUI();
   void LoadModules();

@@ -4,6 +4,7 @@
 #include "core/format.h"
 #include "core/session_log.h"
 #include "core/text_util.h"
+#include "mediainfo/media_info.h"
 #include "playback/direct_show_helper.h"
 #include "playlist/playlist.h"
 #include "skin/language_manager.h"
@@ -73,6 +74,12 @@ bool TCommandExecutor::Execute(int code) {
   };
   switch (code) {
   case 50: OpenFiles(); break;
+  case 51: ShowPlayerFileInfo(); break;
+  case 52:
+    if (w)
+      w->ShowFileInfo();
+    break;
+  case 79: ShowSelectedFileInfo(); break;
   case 100:
     if (w)
       w->ShowStopped();
@@ -332,6 +339,45 @@ void TCommandExecutor::SavePlaylist() {
     list->SaveToPLS(path);
   else
     list->SaveToZVP(path);
+}
+
+void TCommandExecutor::ShowPlayerFileInfo() {
+  TPlayList* list = t_.playlist;
+  IPlaylistPlayer* player = list ? list->Player() : nullptr;
+  TMediaInfo* info = player ? player->MediaInfo() : nullptr;
+  if (!info) {
+    ShowSelectedFileInfo();
+    return;
+  }
+  if (info->Info().FileName.find(":/") != std::string::npos)
+    info->RetreiveInfo(); // a stream's title and headers arrive while it plays
+  if (t_.showInfo)
+    t_.showInfo(info->GetInfoText());
+}
+
+void TCommandExecutor::ShowSelectedFileInfo() {
+  TPlayList* list = t_.playlist;
+  if (!list || list->Count() == 0)
+    return;
+  int entry = list->CurrentIndex();
+  for (int i = 0; i < list->Count(); ++i)
+    if (list->Items(i).Selected) {
+      entry = i;
+      break;
+    }
+  if (entry < 0 || entry >= list->Count())
+    return;
+  const std::string name = list->Items(entry).FileName;
+  TMediaInfoContext context;
+  // Streams that are not playing are not contacted.
+  context.detector = name.find(":/") == std::string::npos ? t_.detector : nullptr;
+  context.playlistCount = [list] { return list->Count(); };
+  context.playlistCurrent = [list] { return list->CurrentIndex(); };
+  TCachedFile file(name);
+  TMediaInfo info(file, context);
+  info.RetreiveInfo();
+  if (t_.showInfo)
+    t_.showInfo(info.GetInfoText());
 }
 
 void TCommandExecutor::WriteReport() {

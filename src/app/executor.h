@@ -37,6 +37,8 @@ public:
     std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder,
                               const std::string& name, int& filterIndex)>
         chooseSaveFile;
+    // Shows an information report in its window.
+    std::function<void(const std::string& report)> showInfo;
     // Opens a written document with the desktop's application for it.
     std::function<void(const std::string& path)> openDocument;
     std::string reportFolder; // the report templates, trailing "/"
@@ -61,6 +63,10 @@ public:
   void SavePlaylist();
   // Writes the playlist report from the chosen template and opens it.
   void WriteReport();
+  // The information report of the player's file; without a player, that of the selected entry.
+  void ShowPlayerFileInfo();
+  // The information report of the first selected entry (the current one when none is selected).
+  void ShowSelectedFileInfo();
   // The name proposed for a saved playlist: the artist part of the entry's title, or its folder.
   std::string DefaultPlaylistName(int entry);
 

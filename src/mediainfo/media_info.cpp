@@ -74,6 +74,22 @@ std::string SizeText(int64_t bytes, const std::string& decimalSeparator) {
   return Format("%d Byte(s)", bytes);
 }
 
+std::string FileInfoMessage(const TFileInfoMessage& m) {
+  if (!m.streamTitle.empty())
+    return m.streamTitle;
+  std::string name = fs::path(m.fileName).filename().string();
+  if (!m.info)
+    return name;
+  std::string text = m.info->ReplaceOSDTags(m.templ);
+  text = ReplaceAll(text, "{TIME}", Format("%.2d:%.2d", m.hour, m.minute), true);
+  text = ReplaceAll(text, "{FILENAME}", name, true);
+  if (m.position && m.duration) {
+    text = ReplaceAll(text, "{POSITION}", FormatTime("{H}:{M}:{S}", *m.position), true);
+    text = ReplaceAll(text, "{REMAINS}", FormatTime("{H}:{M}:{S}", *m.duration - *m.position), true);
+  }
+  return text;
+}
+
 std::string DurationText(int64_t duration) {
   double s = static_cast<double>(duration) / 10'000'000.0;
   int64_t t = static_cast<int64_t>(s);
@@ -286,6 +302,8 @@ void TMediaInfo::RetreiveInfo() {
   } else {
     handled = false;
   }
+  if (FillNetworkStream())
+    handled = true;
   if (!handled && !UseMediaDet())
     AddComment("", "Not identified");
   for (const auto& v : info_.Video)
@@ -294,6 +312,20 @@ void TMediaInfo::RetreiveInfo() {
     info_.Duration = std::max(info_.Duration, a.Duration);
   for (const auto& u : info_.Unknown)
     info_.Duration = std::max(info_.Duration, u.Duration);
+}
+
+bool TMediaInfo::FillNetworkStream() {
+  std::optional<TNetStreamInfo> stream =
+      context_.networkStream ? context_.networkStream(fileName_) : std::optional<TNetStreamInfo>();
+  if (!stream)
+    return false;
+  info_.Title = stream->title;
+  info_.FileFormat = kNetworkStreamFormat;
+  AddComment("Site", stream->stationUrl);
+  AddComment("Server", stream->stationName);
+  AddComment("Genre", stream->genre);
+  AddComment("Bitrate", stream->bitRate + " " + L("Info.KBitPerSec"));
+  return true;
 }
 
 void TMediaInfo::FillAVI() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,8 +71,23 @@ public:
 };
 
 // What the media information asks of the rest of the program, all optional.
+// The format name of a playing network stream.
+inline constexpr const char* kNetworkStreamFormat = "ShoutCast Stream";
+
+// What a playing network stream tells of itself in its headers and metadata.
+struct TNetStreamInfo {
+  std::string title;       // the stream title of the metadata
+  std::string stationName; // icy-name
+  std::string genre;       // icy-genre
+  std::string stationUrl;  // icy-url
+  std::string bitRate;     // icy-br, kbit/s
+};
+
 struct TMediaInfoContext {
   IMediaDetector* detector = nullptr;
+  // The texts of the network stream that is playing, when it is this name and the playlist's
+  // current entry; nothing otherwise.
+  std::function<std::optional<TNetStreamInfo>(const std::string& fileName)> networkStream;
   // The engine's duration (100 ns) of the file that is playing, 0 when it is not that file.
   std::function<int64_t(const std::string& fileName)> playingDuration;
   // The playlist's size and current index (-1: none), for "{COUNT}" and "{CURRENT}".
@@ -107,6 +123,7 @@ public:
   static int64_t& ReportDurationTotal();
 
 private:
+  bool FillNetworkStream();
   void FillAVI();
   void FillMP3();
   void FillWAV();
@@ -130,6 +147,21 @@ private:
   TMediaInfoContext context_;
   TFileInfo info_;
 };
+
+// The information message of the on-screen display for a file. With its media information the
+// template's placeholders are filled, then "{TIME}" (clock hours and minutes), "{FILENAME}" (name
+// part), "{POSITION}" and "{REMAINS}" (duration - position), in any case; position and duration
+// the engine could not tell leave their two placeholders. Without media information the text is
+// the name part. A network stream's title, when it has one, is the text instead.
+struct TFileInfoMessage {
+  std::string templ;
+  const TMediaInfo* info = nullptr;
+  std::string fileName;
+  std::optional<int64_t> position, duration; // 100 ns
+  int hour = 0, minute = 0;
+  std::string streamTitle;
+};
+std::string FileInfoMessage(const TFileInfoMessage& m);
 
 // The texts shared by the reports.
 // "1.00 KB", with the user's decimal separator unless another is given.

@@ -87,6 +87,8 @@ void TPlayer::Close() {
     // freed below
   }
   builder_.reset();
+  mediaInfo_.reset();
+  infoFile_.reset();
   host_.services->FreeModels();
   fileName_.clear();
   dsh_.SetOwner(nullptr);
@@ -94,6 +96,23 @@ void TPlayer::Close() {
   if (host_.window)
     host_.window->EnableControls(false);
   host_.services->UnloadSubtitles();
+}
+
+void TPlayer::ReadMediaInfo(const std::string& name) {
+  TMediaInfoContext context = host_.mediaInfo;
+  // The engine's duration stands in for the file it plays, never for another one.
+  context.playingDuration = [this, name](const std::string& file) -> int64_t {
+    if (file != name || !dsh_.Graph())
+      return 0;
+    int64_t d = dsh_.GetDuration();
+    return dsh_.DurationIsFallback() ? 0 : d;
+  };
+  if (IsUrl(name))
+    context.detector = nullptr; // a stream describes itself through its headers
+  mediaInfo_.reset();
+  infoFile_ = std::make_unique<TCachedFile>(name);
+  mediaInfo_ = std::make_unique<TMediaInfo>(*infoFile_, std::move(context));
+  mediaInfo_->RetreiveInfo();
 }
 
 void TPlayer::OnComplete() {
@@ -123,15 +142,6 @@ std::string TPlayer::GetNextFilePart(const std::string& name) {
     return {};
   Log("TPlayer.GetNextFilePart:Found=[" + next + "]");
   return next;
-}
-
-std::string IPlayerServices::CodecSummary(const std::string& name) {
-  if (IsUrl(name))
-    return {};
-  TCachedFile file(name);
-  TMediaInfo info(file);
-  info.RetreiveInfo();
-  return info.CodecsText();
 }
 
 std::vector<int64_t> IPlayerServices::LoadKeyFrames(const std::string& name) {
@@ -314,7 +324,8 @@ bool TPlayer::DoPlayFile(const std::string& name) {
     Log("TPlayer.PlayFile:SearchForSubtitles-done");
   }
 
-  g_divx = LowerCase(svc.CodecSummary(name)).find("divx") != std::string::npos;
+  ReadMediaInfo(name);
+  g_divx = LowerCase(mediaInfo_->CodecsText()).find("divx") != std::string::npos;
   dsh_.KeyFrames().clear();
   if (on("Seek.KeyFrameSeek", "1"))
     dsh_.KeyFrames() = svc.LoadKeyFrames(name);

@@ -2,6 +2,7 @@
 
 #include "core/prefs_access.h"
 #include "filters/cached_file.h"
+#include "mediainfo/media_info.h"
 #include "playback/direct_show_helper.h"
 #include "playback/graph_builder.h"
 #include "playlist/playlist.h"
@@ -55,8 +56,6 @@ public:
 class IPlayerServices {
 public:
   virtual ~IPlayerServices() = default;
-  // The codec summary of the media information for the file ("DivX 5, MPEG Layer 3").
-  virtual std::string CodecSummary(const std::string& name);
   // The key frames of an AVI file's video streams in 100 ns, from its index.
   virtual std::vector<int64_t> LoadKeyFrames(const std::string& name);
   virtual void UnloadSubtitles() {}
@@ -98,6 +97,8 @@ struct TPlayerHost {
   std::string exeDir;  // trailing "/"
   std::string tempDir; // trailing "/"
   IFileFormat* format = nullptr;
+  // The detector and playlist the media information of the opened file consults.
+  TMediaInfoContext mediaInfo;
 };
 
 // The file that plays now, published for the rest of the program.
@@ -131,6 +132,7 @@ public:
   const std::string& FileName() const { return fileName_; }
   const std::string& MediaHash() const { return hash_; }
   TAdvancedGraphBuilder* Builder() const { return builder_.get(); }
+  TMediaInfo* MediaInfo() override { return mediaInfo_.get(); }
   // Whether the codec summary of the open file names DivX.
   static bool DivXFlag();
 
@@ -150,6 +152,8 @@ private:
   void Mark(const std::string& mark);
   void Fail(const std::string& message);
   bool DoPlayFile(const std::string& name);
+  // The media information of the file, kept while it is open.
+  void ReadMediaInfo(const std::string& name);
 
   TDirectShowHelper& dsh_;
   TPlayerHost host_;
@@ -157,6 +161,8 @@ private:
   std::unique_ptr<TAdvancedGraphBuilder> builder_;
   std::string hash_;
   std::string fileName_;
+  std::unique_ptr<TCachedFile> infoFile_;
+  std::unique_ptr<TMediaInfo> mediaInfo_;
 };
 
 } // namespace zv

@@ -50,6 +50,8 @@ private:
 };
 
 // The player the playlist starts for its current entry.
+class TMediaInfo;
+
 class IPlaylistPlayer {
 public:
   virtual ~IPlaylistPlayer() = default;
@@ -58,6 +60,8 @@ public:
   virtual bool Opened() const { return true; }
   virtual int64_t GetPosition() = 0;
   virtual void SeekTo(int64_t position) = 0;
+  // What the media information found in the opened file; none before a file is open.
+  virtual TMediaInfo* MediaInfo() { return nullptr; }
 };
 
 class TPlayList;

@@ -8,9 +8,11 @@
 #include "core/session_log.h"
 #include "core/system_helper.h"
 #include "core/text_util.h"
+#include "mediainfo/media_info.h"
 #include "platform/key_translation.h"
 #include "playback/direct_show_helper.h"
 #include "playlist/playlist.h"
+#include "prefs/xml_prefs.h"
 #include "skin/language_manager.h"
 #include "ui/command_event.h"
 #include "ui/video_panel.h"
@@ -27,6 +29,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QStyle>
+#include <QTime>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -517,7 +520,34 @@ void TfrMain::SetPlayingTitle(const std::string& title) {
 }
 
 void TfrMain::ShowFileInfo() {
-  // The information message on the on-screen display comes with the media information.
+  TPlayList* list = ctx_.playlist;
+  IPlaylistPlayer* player = list ? list->Player() : nullptr;
+  TFileInfoMessage m;
+  m.templ = ctx_.prefs ? TXMLPrefs::DecodeText(ctx_.prefs->GetString("OSD.InfoStr")) : std::string();
+  TMediaInfo* info = player ? player->MediaInfo() : nullptr;
+  if (info) {
+    m.fileName = info->Info().FileName;
+    if (m.fileName.find(":/") != std::string::npos)
+      info->RetreiveInfo(); // a stream's title changes while it plays
+    if (info->Info().FileFormat == kNetworkStreamFormat)
+      m.streamTitle = info->Info().Title;
+    if (ctx_.dsh && ctx_.dsh->Graph()) {
+      try {
+        m.position = ctx_.dsh->GetPosition();
+        m.duration = ctx_.dsh->GetDuration();
+      } catch (const std::exception&) {
+        m.position.reset(); // the two placeholders stay
+      }
+    }
+  } else if (list && list->CurrentIndex() >= 0 && list->CurrentIndex() < list->Count()) {
+    m.fileName = list->Items(list->CurrentIndex()).FileName;
+  }
+  m.info = info;
+  QTime now = QTime::currentTime();
+  m.hour = now.hour();
+  m.minute = now.minute();
+  if (ctx_.osd)
+    ctx_.osd(FileInfoMessage(m));
 }
 
 void TfrMain::ForceForeground() {

@@ -3,6 +3,7 @@
 #include "app/executor.h"
 #include "commands/model_manager.h"
 #include "map_prefs.h"
+#include "mediainfo/gst_media_detector.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
 #include "skin/language_manager.h"
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <deque>
 #include <filesystem>
+#include <regex>
 
 using namespace zv;
 namespace fs = std::filesystem;
@@ -36,12 +38,14 @@ struct Host : IPlaylistHost {
   TCommandExecutor* executor = nullptr;
   std::vector<int> posted;
   std::vector<std::string> alerts;
+  TGstMediaDetector detector;
   std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList& list) override {
     TPlayerHost h;
     h.prefs = prefs;
     h.window = window;
     h.alert = [this](const std::string& t) { alerts.push_back(t); };
     h.playlistTitle = [&list] { return list.CurrentTitle(); };
+    h.mediaInfo.detector = &detector;
     auto p = std::make_unique<TPlayer>(*dsh, h);
     p->onCompleted = [&list] { list.PlayerCompleted(); };
     return p;
@@ -76,6 +80,8 @@ struct MainWindow : ::testing::Test {
   std::unique_ptr<TPlayList> list;
   std::unique_ptr<TCommandExecutor> executor;
   bool exited = false;
+  std::vector<std::string> osd;     // on-screen messages
+  std::vector<std::string> reports; // information windows
 
   void SetUp() override {
     lang.LoadFromResource("LangEn");
@@ -95,6 +101,7 @@ struct MainWindow : ::testing::Test {
     ctx.dsh = dsh.get();
     ctx.models = &models;
     ctx.versionTitle = [] { return std::string("Zelvar 4.4"); };
+    ctx.osd = [this](const std::string& text) { osd.push_back(text); };
     window->SetContext(ctx);
     TCommandExecutor::TTargets t;
     t.prefs = &prefs;
@@ -103,6 +110,8 @@ struct MainWindow : ::testing::Test {
     t.dsh = dsh.get();
     t.models = &models;
     t.exit = [this] { exited = true; };
+    t.showInfo = [this](const std::string& report) { reports.push_back(report); };
+    t.detector = &host.detector;
     executor = std::make_unique<TCommandExecutor>(t);
     host.executor = executor.get();
     window->executeCommand = [this](int code) { executor->ExecCommand(code); };
@@ -182,6 +191,59 @@ TEST_F(MainWindow, TransportCommandsPauseSeekAndUnload) {
   EXPECT_TRUE(window->FileOpen());
   executor->ExecCommand(453);
   EXPECT_TRUE(exited);
+}
+
+TEST_F(MainWindow, FileInformationOfThePlayingFileAndOfTheSelectedEntry) {
+  prefs.SetString("OSD.InfoStr", "{TITLE} [{DURATION}]\\r\\n{FORMAT} {filename} {POSITION}/{REMAINS} {Time} {Nothing}");
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 5'000'000; }, 5000));
+  // The message comes when the file starts, and again on the command.
+  ASSERT_EQ(osd.size(), 1u);
+  EXPECT_EQ(osd[0].rfind("Zelvar Demo [0:00:10]\r\nMatroska Zelvar Demo.mkv 0:00:00/0:00:10 ", 0), 0u) << osd[0];
+  executor->ExecCommand(52);
+  ASSERT_EQ(osd.size(), 2u);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(osd[1], m,
+                               std::regex("Zelvar Demo \\[0:00:10\\]\r\nMatroska Zelvar Demo\\.mkv "
+                                          "0:00:0(\\d)/0:00:0(\\d) (\\d\\d):(\\d\\d) \\{Nothing\\}")))
+      << osd[1];
+  EXPECT_GE(std::stoi(m[1]), 0);
+  int sum = std::stoi(m[1]) + std::stoi(m[2]); // each in whole seconds, cut
+  EXPECT_TRUE(sum == 9 || sum == 10) << "position and what remains add up to the duration";
+  EXPECT_LT(std::stoi(m[3]), 24);
+
+  // The report of the playing file is the player's own, read when it opened.
+  IPlaylistPlayer* player = list->Player();
+  ASSERT_NE(player, nullptr);
+  ASSERT_NE(player->MediaInfo(), nullptr);
+  player->MediaInfo()->AddComment("Kept", "yes");
+  executor->ExecCommand(51);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("File format: Matroska\r\n"), std::string::npos) << reports[0];
+  EXPECT_NE(reports[0].find("Video size: 640 x 360"), std::string::npos) << reports[0];
+  EXPECT_NE(reports[0].find("Kept: yes"), std::string::npos) << "not read again";
+
+  // Unloaded: the report of the selected entry, read afresh; the message is the name alone.
+  list->AddFile(Demo() + ".missing.avi");
+  list->Items(1).Selected = true;
+  executor->ExecCommand(100);
+  EXPECT_EQ(list->Player(), nullptr);
+  executor->ExecCommand(51);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_NE(reports[1].find("Zelvar Demo.mkv.missing.avi"), std::string::npos) << reports[1];
+  EXPECT_NE(reports[1].find("Not identified"), std::string::npos) << reports[1];
+  list->Items(1).Selected = false;
+  executor->ExecCommand(79);
+  ASSERT_EQ(reports.size(), 3u);
+  EXPECT_NE(reports[2].find("Video size: 640 x 360"), std::string::npos) << "the current entry when none is selected";
+  EXPECT_EQ(reports[2].find("Kept: yes"), std::string::npos);
+  executor->ExecCommand(52);
+  ASSERT_EQ(osd.size(), 3u);
+  EXPECT_EQ(osd[2], "Zelvar Demo.mkv");
+  list->Clear();
+  executor->ExecCommand(51);
+  EXPECT_EQ(reports.size(), 3u) << "an empty list has nothing to describe";
 }
 
 TEST_F(MainWindow, CommandsThatChangeTheListWaitForAnAdditionToEnd) {

@@ -242,6 +242,53 @@ TEST_F(MediaInfoTest, OtherFilesGoToTheDetectorAndReportsUseItsStreams) {
   EXPECT_EQ(none.Comments, (std::vector<std::string>{"Comment: Not identified"}));
 }
 
+TEST_F(MediaInfoTest, APlayingNetworkStreamDescribesItselfOnlyUnderItsOwnName) {
+  TFakeDetector detector;
+  detector.works = false;
+  TMediaInfoContext context = WithDetector(&detector);
+  context.networkStream = [](const std::string& name) -> std::optional<TNetStreamInfo> {
+    if (name != "http://radio.example:8000/live")
+      return std::nullopt;
+    return TNetStreamInfo{"Band - Song", "Radio Ünï", "Jazz", "http://radio.example", "128"};
+  };
+  TFileInfo live = Describe("http://radio.example:8000/live", context);
+  EXPECT_EQ(live.FileFormat, "ShoutCast Stream");
+  EXPECT_EQ(live.Title, "Band - Song");
+  EXPECT_EQ(live.Comments, (std::vector<std::string>{"Site: http://radio.example", "Server: Radio Ünï", "Genre: Jazz",
+                                                     "Bitrate: 128 kbit/s"}));
+  EXPECT_TRUE(detector.asked.empty()) << "the stream told enough";
+
+  TFileInfo other = Describe("http://radio.example:8000/other", context);
+  EXPECT_NE(other.FileFormat, "ShoutCast Stream");
+  EXPECT_EQ(other.Comments, (std::vector<std::string>{"Comment: Not identified"}));
+}
+
+TEST_F(MediaInfoTest, TheOnScreenInformationMessage) {
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("Band - Song.xyz"), std::string(100, 'z'));
+  TCachedFile file(dir.file("Band - Song.xyz"));
+  TMediaInfo info(file);
+  info.RetreiveInfo();
+  TFileInfoMessage m;
+  m.templ = "{ARTIST}: {TITLE}\r\n{time} {FileName} {POSITION} -{remains}";
+  m.info = &info;
+  m.fileName = dir.file("Band - Song.xyz");
+  m.hour = 7;
+  m.minute = 5;
+  m.position = 615'000'000;
+  m.duration = 36'000'000'000;
+  EXPECT_EQ(FileInfoMessage(m), "Band: Song\r\n07:05 Band - Song.xyz 0:01:01 -0:58:58");
+  // The engine could not tell the position: those two stay as written.
+  m.position.reset();
+  EXPECT_EQ(FileInfoMessage(m), "Band: Song\r\n07:05 Band - Song.xyz {POSITION} -{remains}");
+  // A stream's title is the whole message; without media information, the name part.
+  m.streamTitle = "Live Now";
+  EXPECT_EQ(FileInfoMessage(m), "Live Now");
+  m.streamTitle.clear();
+  m.info = nullptr;
+  EXPECT_EQ(FileInfoMessage(m), "Band - Song.xyz");
+}
+
 TEST_F(MediaInfoTest, ChannelModeWordsAreForMpegAudioOnly) {
   zvtest::TempDir dir;
   zvtest::WriteFile(dir.file("x.bin"), "x");
