@@ -49,7 +49,8 @@ function(zv_add_test name)
   # Tests never touch a sound device: they play into fakeaudiosink unless they say otherwise.
   # GLib's slice allocator recycles memory behind the thread sanitizer's back (a buffer freed on
   # one streaming thread and handed out again on another looks like a race); plain malloc it sees.
-  set(env G_SLICE=always-malloc QT_QPA_PLATFORM=offscreen ZV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data ZV_TEST_MEDIA=${ZV_TEST_MEDIA}
+  # Texts that follow the user's locale (decimal separators) are pinned to C.UTF-8.
+  set(env G_SLICE=always-malloc LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen ZV_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data ZV_TEST_MEDIA=${ZV_TEST_MEDIA}
           GST_REGISTRY=${CMAKE_BINARY_DIR}/gst-registry.bin "ZELVAR_AUDIO_SINK=fakeaudiosink sync=true"
           TSAN_OPTIONS=suppressions=${CMAKE_BINARY_DIR}/tsan.supp:halt_on_error=1
           LSAN_OPTIONS=suppressions=${CMAKE_BINARY_DIR}/lsan.supp ${ARG_ENV})
