@@ -22,6 +22,8 @@ PACKAGES=(
   xvfb xauth x11-apps imagemagick libxml2-utils dbus dbus-x11 hyperfine
   # AVI and audio files from another muxer, and the readers the benchmarks compare against
   ffmpeg mediainfo libimage-exiftool-perl
+  # the command-line encoders whose files the media information must read
+  lame flac vorbis-tools sox
   # another player, for the playlist interoperability tests
   mpv
   # locale sources (a comma-decimal locale is compiled for the tests)

@@ -51,10 +51,10 @@ $FF -c:v mpeg4 -g 25 -an "$out/avi/ff_video_only.avi"
 # Files for the media information: tags as common tools write them.
 mkdir -p "$out/mediainfo"
 $L $A ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true \
-   ! taginject 'tags="title=\"Café Ñandú\",artist=\"Ünïcode Band\""' \
+   ! taginject 'tags="title=\"Café Ñandú\",artist=\"Ünïcode Band\",album=\"Álbum Ünö\""' \
    ! id3mux write-v1=true write-v2=true v2-version=4 ! filesink location="$out/mediainfo/tags_v24.mp3"
 ffmpeg -v error -nostdin -y -f lavfi -i sine=duration=3 -c:a libmp3lame -b:a 64k -id3v2_version 3 \
-   -metadata title="Ffmpeg Tïtle" -metadata artist="Ff Artist" "$out/mediainfo/tags_v23.mp3"
+   -metadata title="Ffmpeg Tïtle" -metadata artist="Ff Artist" -metadata album="Ff Album" "$out/mediainfo/tags_v23.mp3"
 $L audiotestsrc num-buffers=130 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1 ! audioconvert \
    ! lamemp3enc target=quality quality=4 ! xingmux ! filesink location="$out/mediainfo/vbr_mono.mp3"
 ffmpeg -v error -nostdin -y -f lavfi -i sine=duration=2:sample_rate=22050 -metadata title="Wave Title" \
@@ -64,8 +64,21 @@ for f in "ogg -c:a libvorbis" "flac -c:a flac" "aac -c:a aac -f adts" "ac3 -c:a 
   ext=$1
   shift
   ffmpeg -v error -nostdin -y -f lavfi -i sine=frequency=440:duration=3 -ac 2 -metadata title="Tëst Title" \
-     -metadata artist="Tëst Artist" "$@" "$out/mediainfo/tagged.$ext"
+     -metadata artist="Tëst Artist" -metadata album="Tëst Album" "$@" "$out/mediainfo/tagged.$ext"
 done
+# The command-line encoders' own ways of writing files and tags: a LAME header with UTF-16 ID3v2
+# frames, an ID3v1-only file, a FLAC file with a PICTURE block, oggenc's comments, sox's WAV.
+sox -n -r 44100 -c 2 -b 16 "$out/mediainfo/sox.wav" synth 3 sine 440 sine 660
+sox -n -r 8000 -c 1 -b 8 -e unsigned "$out/mediainfo/sox_u8.wav" synth 2 sine 300
+lame --quiet -V 4 --id3v2-utf16 --tt "Lame Tïtle" --ta "Lame Ärtist" --tl "Lame Älbum" --add-id3v2 \
+   "$out/mediainfo/sox.wav" "$out/mediainfo/lame_vbr.mp3"
+lame --quiet -b 192 -m m --id3v1-only --tt "V1 Title" --ta "V1 Artist" --tl "V1 Album" \
+   "$out/mediainfo/sox.wav" "$out/mediainfo/lame_v1.mp3"
+convert -size 64x64 xc:red "$out/mediainfo/cover.png"
+flac --silent -f -T "TITLE=Flac Tïtle" -T "ARTIST=Flac Ärtist" -T "ALBUM=Flac Älbum" \
+   --picture="$out/mediainfo/cover.png" -o "$out/mediainfo/flac_picture.flac" "$out/mediainfo/sox.wav"
+oggenc -Q -t "Oggenc Tïtle" -a "Oggenc Ärtist" -l "Oggenc Älbum" -q 3 -o "$out/mediainfo/oggenc.ogg" \
+   "$out/mediainfo/sox.wav"
 # A film in three parts of 4 s, video with MP3 audio.
 for k in 1 2 3; do
   $L videotestsrc num-buffers=100 pattern=smpte ! video/x-raw,width=160,height=120,framerate=25/1 \

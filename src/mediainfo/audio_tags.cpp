@@ -108,6 +108,8 @@ vtOggTag::vtOggTag(const std::string& fileName) {
       Title = value;
     if (name == "ARTIST")
       Artist = value;
+    if (name == "ALBUM")
+      Album = value;
   }
   if (Artist.empty())
     for (auto& [name, value] : Comments)
@@ -190,6 +192,8 @@ vtFLACTag::vtFLACTag(const std::string& fileName) {
             Artist = TagText(text.substr(eq + 1));
           if (name == "TITLE" && Title.empty())
             Title = TagText(text.substr(eq + 1));
+          if (name == "ALBUM" && Album.empty())
+            Album = TagText(text.substr(eq + 1));
         }
       }
     }

@@ -19,7 +19,7 @@ public:
   uint16_t BitRateNominal = 0; // kbit/s
   uint64_t Samples = 0;
   uint32_t ID3v2Size = 0;
-  std::string Title, Artist, Vendor;
+  std::string Title, Artist, Album, Vendor;
   // The comments the reader keeps: TITLE, ARTIST, ALBUM, TRACKNUMBER, DATE, GENRE, COMMENT,
   // PERFORMER, DESCRIPTION.
   std::vector<std::pair<std::string, std::string>> Comments;
@@ -40,7 +40,7 @@ public:
   int64_t FileSize = 0;
   int64_t AudioOffset = 0;
   bool CommentPresent = false;
-  std::string Vendor, Title, Artist;
+  std::string Vendor, Title, Artist, Album; // the first of each
   bool Valid() const { return valid_; }
   double Duration() const; // seconds
   double BitRate() const;  // kbit/s

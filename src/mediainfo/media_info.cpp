@@ -389,12 +389,15 @@ void TMediaInfo::FillMP3() {
   if (mpeg.ID3v1.Present()) {
     info_.Title = mpeg.ID3v1.Title;
     info_.Artist = mpeg.ID3v1.Artist;
+    info_.Album = mpeg.ID3v1.Album;
     Log("= ID3v1 is available (Title: " + info_.Title + "; Artist: " + info_.Artist + ")");
     AddComment("ID3v1", "+");
   }
   if (mpeg.ID3v2.Present()) {
     info_.Title = mpeg.ID3v2.Title;
     info_.Artist = mpeg.ID3v2.Artist;
+    if (!mpeg.ID3v2.Album.empty())
+      info_.Album = mpeg.ID3v2.Album;
     Log("= ID3v2 is available (Title: " + info_.Title + "; Artist: " + info_.Artist + ")");
     AddComment("ID3v2", "+");
   } else {
@@ -421,6 +424,7 @@ void TMediaInfo::FillOgg() {
   if (ogg.TagPresent()) {
     info_.Title = ogg.Title;
     info_.Artist = ogg.Artist;
+    info_.Album = ogg.Album;
     AddComment("OGG Tag", "+");
     AddComment("ID3v2", ogg.ID3v2Size > 0 ? "+" : "-");
   }
@@ -431,16 +435,21 @@ void TMediaInfo::TakeTags(const vtID3v1Tag& v1, const vtID3v2Tag& v2, const vtAP
   if (v1.Present()) {
     info_.Title = v1.Title;
     info_.Artist = v1.Artist;
+    info_.Album = v1.Album;
     AddComment("ID3v1" + s, "+");
   }
   if (v2.Present()) {
     info_.Title = v2.Title;
     info_.Artist = v2.Artist;
+    if (!v2.Album.empty())
+      info_.Album = v2.Album;
     AddComment("ID3v2" + s, "+");
   }
   if (ape.Present) {
     info_.Title = ape.Field("Title");
     info_.Artist = ape.Field("Artist");
+    if (!ape.Field("Album").empty())
+      info_.Album = ape.Field("Album");
     AddComment("APE Tag", "+");
   }
 }
@@ -509,6 +518,7 @@ void TMediaInfo::FillFLAC() {
       info_.Title = flac.Title;
     if (!flac.Artist.empty())
       info_.Artist = flac.Artist;
+    info_.Album = flac.Album;
     AddComment("FLAC Tag", "+");
   }
   AddComment("Bits per sample", std::to_string(flac.BitsPerSample));
@@ -590,6 +600,7 @@ bool TMediaInfo::UseMediaDet() {
         if (!wma.Title.empty() || !wma.Artist.empty()) {
           info_.Title = wma.Title;
           info_.Artist = wma.Artist;
+          info_.Album = wma.Album;
           continue;
         }
       }

@@ -43,6 +43,7 @@ struct TFileInfo {
   int64_t Size = 0;
   int64_t Duration = 0; // 100 ns
   std::string Artist, Title;
+  std::string Album; // from the tags that name one; not part of the reports
   std::vector<TVideoStream> Video;
   std::vector<TAudioStream> Audio;
   std::vector<TUnknownStream> Unknown;

@@ -101,6 +101,7 @@ vtID3v1Tag::vtID3v1Tag(const std::string& fileName) {
     return;
   Title = TrimControls(SingleByteText(b + 3, 30));
   Artist = TrimControls(SingleByteText(b + 33, 30));
+  Album = TrimControls(SingleByteText(b + 63, 30));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -182,6 +183,7 @@ vtID3v2Tag::vtID3v2Tag(const std::string& fileName) {
     Frames[slot] = texts[slot];
   Title = Frames[0];
   Artist = Frames[1];
+  Album = Frames[2];
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,22 +5,22 @@
 
 namespace zv {
 
-// Title and artist of an ID3v1 tag (the last 128 bytes of a file), as UTF-8.
+// Title, artist and album of an ID3v1 tag (the last 128 bytes of a file), as UTF-8.
 class vtID3v1Tag {
 public:
   explicit vtID3v1Tag(const std::string& fileName);
   bool Present() const { return !Title.empty() || !Artist.empty(); }
-  std::string Title, Artist;
+  std::string Title, Artist, Album;
 };
 
-// Title and artist of an ID3v2 tag at the start of a file, as UTF-8, and the tag's size.
+// Title, artist and album of an ID3v2 tag at the start of a file, as UTF-8, and the tag's size.
 class vtID3v2Tag {
 public:
   explicit vtID3v2Tag(const std::string& fileName);
   bool Present() const { return !Title.empty() || !Artist.empty(); }
   // Total size of the tag with its header (and footer); 0 without a valid tag.
   uint32_t Size = 0;
-  std::string Title, Artist;
+  std::string Title, Artist, Album;
   // The frame texts of the table, by slot (TIT2, TPE1, TALB, TRCK, TYER, TCON, COMM, TCOM, TENC,
   // TCOP, TLAN, WXXX, TDRC, TOPE, TIT1, TOAL), decoded.
   static constexpr int kSlots = 16;

@@ -132,6 +132,7 @@ vtWMATag::vtWMATag(const std::string& fileName) {
   BitRate = byteRate * 8 / 1000;
   Title = slots[0];
   Artist = slots[1];
+  Album = slots[2];
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -16,7 +16,7 @@ public:
   uint32_t SampleRate = 0;
   double Duration = 0;  // seconds
   uint32_t BitRate = 0; // kbit/s
-  std::string Title, Artist;
+  std::string Title, Artist, Album;
 };
 
 // AAC streams with an ADIF or ADTS header.

@@ -353,7 +353,7 @@ TEST_F(MediaInfoTest, EveryFixtureFileAgreesWithMediainfo) {
         break;
       p = q + 1;
     }
-    ASSERT_EQ(f.size(), 7u) << line;
+    ASSERT_EQ(f.size(), 8u) << line;
     SCOPED_TRACE(f[0]);
     TFileInfo i = Describe(zvtest::Media(f[0]), WithDetector(&detector));
     if (!f[1].empty()) {
@@ -375,7 +375,8 @@ TEST_F(MediaInfoTest, EveryFixtureFileAgreesWithMediainfo) {
       EXPECT_EQ(i.Title, f[5]);
     }
     EXPECT_EQ(i.Artist, f[6]);
+    EXPECT_EQ(i.Album, f[7]);
     ++checked;
   }
-  EXPECT_EQ(checked, 13);
+  EXPECT_EQ(checked, 19);
 }
