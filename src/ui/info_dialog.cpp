@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -33,6 +34,20 @@ void FillGrid(QTableWidget* grid, const std::string& report) {
   }
 }
 
+// Keeps the name column at a third of the grid's width whenever the grid changes size.
+class TThirdColumn : public QObject {
+public:
+  explicit TThirdColumn(QTableWidget* grid) : QObject(grid), grid_(grid) { grid->viewport()->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize)
+      grid_->setColumnWidth(0, grid_->viewport()->width() / 3);
+    return false;
+  }
+
+private:
+  QTableWidget* grid_;
+};
+
 } // namespace
 
 void ShowInfoDialog(QWidget* parent, const std::string& report) {
@@ -46,7 +61,12 @@ void ShowInfoDialog(QWidget* parent, const std::string& report) {
     std::fflush(stdout);
     return;
   }
-  QDialog dialog(parent);
+  CreateInfoDialog(parent, report)->exec();
+}
+
+std::unique_ptr<QDialog> CreateInfoDialog(QWidget* parent, const std::string& report) {
+  auto owned = std::make_unique<QDialog>(parent);
+  QDialog& dialog = *owned;
   dialog.setWindowTitle(QString::fromStdString(Lang("Info.Caption")));
   auto* layout = new QVBoxLayout(&dialog);
   auto* grid = new QTableWidget(0, 2, &dialog);
@@ -78,11 +98,10 @@ void ShowInfoDialog(QWidget* parent, const std::string& report) {
     }
     QApplication::clipboard()->setText(text);
   });
-  dialog.resize(560, 420);
-  // The name column takes a third of the width.
-  grid->setColumnWidth(0, grid->viewport()->width() / 3);
+  new TThirdColumn(grid);
   grid->horizontalHeader()->setStretchLastSection(true);
-  dialog.exec();
+  dialog.resize(560, 420);
+  return owned;
 }
 
 } // namespace zv

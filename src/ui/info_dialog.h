@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <memory>
+
+class QDialog;
 class QWidget;
 
 namespace zv {
@@ -11,5 +14,7 @@ namespace zv {
 // copies the selected values. Without a display (the offscreen platform) the report is written
 // to standard output instead.
 void ShowInfoDialog(QWidget* parent, const std::string& report);
+// The window itself, not yet shown.
+std::unique_ptr<QDialog> CreateInfoDialog(QWidget* parent, const std::string& report);
 
 } // namespace zv
