@@ -20,6 +20,7 @@
 #include "ui/alert.h"
 #include "ui/codec_dialog.h"
 #include "ui/command_event.h"
+#include "ui/file_filters.h"
 #include "ui/info_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_dispatcher.h"
@@ -111,12 +112,7 @@ public:
     QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
   }
   void ProcessEvents() override { QCoreApplication::processEvents(); }
-  std::string FileType(const std::string& extension) override {
-    TXMLNode* root = core_.document_.Root();
-    TXMLNode* types = root ? root->FindChild("FileTypes") : nullptr;
-    TXMLNode* type = types ? types->FindChildById("EXT", extension) : nullptr;
-    return type ? type->GetAttr("type") : std::string();
-  }
+  std::string FileType(const std::string& extension) override { return core_.FileTypes().TypeLetter(extension); }
   bool MainWindowActive() override { return core_.main_ && core_.main_->isActiveWindow(); }
   void ListHasEntries(bool has) override {
     if (core_.main_)
@@ -349,6 +345,10 @@ void TCore::CreateMainWindow() {
   poster_ = std::make_unique<TQtCommandPoster>(main_);
 }
 
+TExplorerIntegrator TCore::FileTypes() const {
+  return TExplorerIntegrator(document_.Root() ? document_.Root()->FindChild("FileTypes") : nullptr);
+}
+
 TMediaInfoContext TCore::MediaInfoContext() {
   static TGstMediaDetector detector; // stateless, shared by every reader
   TMediaInfoContext context;
@@ -486,8 +486,10 @@ void TCore::LoadModules() {
       if (headless) // nobody could answer a dialog
         return names;
       QString dir = QString::fromStdString(prefs_->GetString("FrontEnd.MediaDir"));
-      QStringList chosen = many ? QFileDialog::getOpenFileNames(main_, QString::fromStdString(title), dir)
-                                : QStringList{QFileDialog::getOpenFileName(main_, QString::fromStdString(title), dir)};
+      QString filter = QtFileFilters(FileTypes().MediaFilter([](const char* key) { return zv::Lang(key); })).join(";;");
+      QStringList chosen =
+          many ? QFileDialog::getOpenFileNames(main_, QString::fromStdString(title), dir, filter)
+               : QStringList{QFileDialog::getOpenFileName(main_, QString::fromStdString(title), dir, filter)};
       for (const QString& c : chosen)
         if (!c.isEmpty())
           names.push_back(c.toStdString());
@@ -503,16 +505,7 @@ void TCore::LoadModules() {
                                         const std::string& name, int& index) {
       if (headless)
         return std::string();
-      // "Description|mask|..." as Qt's "Description (mask mask);;..."
-      QStringList parts = QString::fromStdString(filter).split('|');
-      QStringList filters;
-      for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i];
-        int paren = description.indexOf('(');
-        if (paren > 0)
-          description = description.left(paren).trimmed();
-        filters << description + " (" + parts[i + 1].replace(';', ' ') + ")";
-      }
+      QStringList filters = QtFileFilters(filter);
       QString selected = index >= 1 && index <= filters.size() ? filters[index - 1] : QString();
       QString start = QString::fromStdString(dir) + QString::fromStdString(name);
       QString chosen =
@@ -720,9 +713,7 @@ void TCore::ProcessCmdLine(const std::string& line, const std::string& baseDir) 
   std::string ext = fs::path(files.front()).extension().string();
   if (!ext.empty())
     ext = CopyStr(ext, 2, 10);
-  TXMLNode* types = document_.Root() ? document_.Root()->FindChild("FileTypes") : nullptr;
-  TXMLNode* type = types ? types->FindChildById("EXT", ext) : nullptr;
-  if (type && type->GetAttr("type") == "V" && main_)
+  if (FileTypes().TypeLetter(ext) == "V" && main_)
     main_->BringToFront();
 }
 

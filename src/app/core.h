@@ -10,6 +10,7 @@
 #include "mediainfo/media_info.h"
 #include "platform/single_instance.h"
 #include "playlist/playlist.h"
+#include "prefs/file_types.h"
 #include "prefs/media_store.h"
 #include "prefs/module_manager.h"
 #include "prefs/xml_prefs.h"
@@ -55,6 +56,8 @@ public:
   // What every media information reader of the program consults: the media detector and the
   // playlist.
   TMediaInfoContext MediaInfoContext();
+  // The file-type table of the preferences.
+  TExplorerIntegrator FileTypes() const;
   void ShowGUI();
   void HideGUI();
   void LoadModules();

@@ -1,4 +1,5 @@
 #include "core/text_util.h"
+#include "prefs/file_types.h"
 #include "prefs/prefs_setup.h"
 
 #include <gtest/gtest.h>
@@ -67,10 +68,29 @@ TEST(DefaultDocument, SectionsAndKeysInOrder) {
   // The file types and the global keys.
   TXMLNode* ft = root->FindChild("FileTypes");
   EXPECT_EQ(ft->GetAttr("Icons"), "TQ41");
-  ASSERT_EQ(ft->ChildCount(), 57u);
+  ASSERT_EQ(ft->ChildCount(), 58u);
   EXPECT_EQ(ft->Child(0)->GetAttr("id"), "ZVP");
   EXPECT_EQ(ft->Child(14)->GetAttr("desc"), "Third Generation Platform ");
   EXPECT_EQ(ft->Child(56)->GetAttr("id"), "SND");
+  EXPECT_EQ(ft->Child(57)->GetAttr("id"), "M3U8") << "UTF-8 M3U lists are read too";
+  // Every playlist type of the table has a reader.
+  TExplorerIntegrator types(ft);
+  EXPECT_EQ(types.ExtensionList("P"), "*.ZVP;*.IFO;*.M3U;*.ASX;*.LST;*.PLS;*.M3U8");
+  EXPECT_EQ(types.TypeLetter("m3u8"), "P");
+  EXPECT_EQ(types.TypeLetter("flac"), "A");
+  EXPECT_EQ(types.TypeDescription("MKV"), "Matroska video");
+  EXPECT_EQ(types.TypeLetter("XYZ"), "");
+  EXPECT_EQ(types.TypeList("*").size(), 58u);
+  std::string filter = types.MediaFilter([](const char* key) { return std::string(key).substr(14); });
+  EXPECT_EQ(filter.substr(0, 21), "Media(*.ZVP;*.AVI;*.M");
+  EXPECT_NE(
+      filter.find(
+          "|PlayList(*.ZVP;*.IFO;*.M3U;*.ASX;*.LST;*.PLS;*.M3U8)|*.ZVP;*.IFO;*.M3U;*.ASX;*.LST;*.PLS;*.M3U8|Video("),
+      std::string::npos)
+      << filter;
+  EXPECT_TRUE(filter.ends_with(";*.RA;*.RMI;*.SND|All(*.*)|*.*")) << filter;
+  EXPECT_EQ(TExplorerIntegrator(nullptr).MediaFilter([](const char*) { return std::string("x"); }),
+            "x()||x()||x()||x()||x(*.*)|*.*");
   TXMLNode* gk = root->FindChild("GlobalKeys");
   ASSERT_EQ(gk->ChildCount(), 12u);
   EXPECT_EQ(gk->Child(0)->GetAttr("Name"), "Воспроизведение / Пауза");
