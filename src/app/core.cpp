@@ -23,6 +23,7 @@
 #include "ui/file_filters.h"
 #include "ui/info_dialog.h"
 #include "ui/main_window.h"
+#include "ui/playlist_window.h"
 #include "ui/qt_dispatcher.h"
 
 #include <QApplication>
@@ -349,6 +350,41 @@ TExplorerIntegrator TCore::FileTypes() const {
   return TExplorerIntegrator(document_.Root() ? document_.Root()->FindChild("FileTypes") : nullptr);
 }
 
+void TCore::ToggleSeparatePlaylist() {
+  if (!playlist_)
+    return;
+  auto showIt = [this] {
+    advPList_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    advPList_->show();
+    advPList_->CopyMainState();
+    models_->SetInt("Window.PlayList", 1);
+  };
+  if (!advPList_) {
+    TAdvPListContext c;
+    c.playlist = playlist_.get();
+    c.prefs = prefs_.get();
+    c.models = models_.get();
+    c.tick = &tickNotifier_;
+    c.main = main_;
+    c.addFiles = [this] { ExecCommand(253); };
+    c.addFolder = [this] { ExecCommand(254); };
+    c.openFiles = [this] { ExecCommand(50); };
+    c.savePlaylist = [this] { ExecCommand(257); };
+    IMediaDetector* detector = MediaInfoContext().detector;
+    c.measure = [detector](const std::string& name) { return TDurationSniffer::MeasureWith(detector, name); };
+    advPList_ = std::make_unique<TfrAdvPList>(std::move(c));
+    advPList_->onClosed = [this] { models_->SetInt("Window.PlayList", 0); };
+    showIt();
+  } else if (advPList_->isVisible()) {
+    advPList_->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    advPList_->hide();
+    models_->SetInt("Window.PlayList", 0);
+    advPList_.reset();
+  } else {
+    showIt();
+  }
+}
+
 TMediaInfoContext TCore::MediaInfoContext() {
   static TGstMediaDetector detector; // stateless, shared by every reader
   TMediaInfoContext context;
@@ -520,11 +556,17 @@ void TCore::LoadModules() {
     t.reportFolder = ExeDir() + "Report/";
     t.detector = MediaInfoContext().detector;
     t.showInfo = [this](const std::string& report) { ShowInfoDialog(main_, report); };
+    t.togglePlaylist = [this] { ToggleSeparatePlaylist(); };
+    t.playlistWindowFollow = [this] {
+      if (advPList_)
+        advPList_->CopyMainState();
+    };
     t.version = version_ ? version_->Format("{MAJ}.{MIN}{RI}.{B}") : std::string();
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
     models_->Register("App.SuperPlay", std::make_unique<TSInt32Model>(0));
     models_->Register("PList.Repeat", std::make_unique<TSInt32Model>(prefs_->GetBool("Playlist.Repeat") ? 1 : 0));
     models_->Register("Audio.Mute", std::make_unique<TSInt32Model>(prefs_->GetBool("FrontEnd.Mute") ? 1 : 0));
+    models_->Register("Window.PlayList", std::make_unique<TSInt32Model>(0));
   }
   Log("Core.LoadModules: Timer");
   timer_ = new QTimer(this);
@@ -643,6 +685,8 @@ void TCore::FreeModules() {
   Log("Core.FreeModules:Main.Finalize");
   if (main_)
     main_->SavePanelsState();
+  // The playlist window stores its place before the preferences are written.
+  advPList_.reset();
   Log("Core.FreeModules:PlayList.Save");
   if (playlist_) {
     playlist_->SaveToZVP(UserDir() + "ZV.zvp");

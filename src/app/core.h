@@ -37,6 +37,7 @@ class TQtDispatcher;
 class TDirectShowHelper;
 class TCommandExecutor;
 class TCorePlaylistHost;
+class TfrAdvPList;
 
 // The program's core: created first and freed last. It splits the command line, hands it to a
 // running instance or serves later starts, loads and writes the preferences, chooses the language,
@@ -58,6 +59,9 @@ public:
   TMediaInfoContext MediaInfoContext();
   // The file-type table of the preferences.
   TExplorerIntegrator FileTypes() const;
+  // Shows, or hides and frees, the separate playlist window.
+  void ToggleSeparatePlaylist();
+  TfrAdvPList* PlaylistWindow() const { return advPList_.get(); }
   void ShowGUI();
   void HideGUI();
   void LoadModules();
@@ -133,6 +137,7 @@ private:
   std::unique_ptr<TCorePlaylistHost> playlistHost_;
   std::unique_ptr<TPlayList> playlist_;
   std::unique_ptr<TCommandExecutor> executor_;
+  std::unique_ptr<TfrAdvPList> advPList_;
   std::unique_ptr<TQtCommandPoster> poster_;
   std::unique_ptr<TCommandCenter> commands_;
   std::unique_ptr<TDownloader> downloader_;

@@ -136,6 +136,11 @@ bool TCommandExecutor::Execute(int code) {
     if (w)
       w->TogglePanels();
     break;
+  case 201: // the embedded playlist panel does not exist: both kinds open the separate window
+  case 207:
+    if (t_.togglePlaylist)
+      t_.togglePlaylist();
+    break;
   case 202:
   case 206:
     if (w)
@@ -177,6 +182,8 @@ bool TCommandExecutor::Execute(int code) {
   case 260:
     if (list)
       list->ToggleShuffle();
+    if (t_.playlistWindowFollow)
+      t_.playlistWindowFollow();
     break;
   case 261:
     if (list)
@@ -200,10 +207,14 @@ bool TCommandExecutor::Execute(int code) {
   case 402:
     if (w)
       w->ChangeVolume(code == 401 ? 5 : -5);
+    if (t_.playlistWindowFollow)
+      t_.playlistWindowFollow();
     break;
   case 403:
     if (w)
       w->ToggleMute();
+    if (t_.playlistWindowFollow)
+      t_.playlistWindowFollow();
     break;
   case 453:
     if (t_.exit)

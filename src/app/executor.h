@@ -37,6 +37,9 @@ public:
     std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder,
                               const std::string& name, int& filterIndex)>
         chooseSaveFile;
+    // Shows or hides the separate playlist window; makes it follow shuffle, mute and volume.
+    std::function<void()> togglePlaylist;
+    std::function<void()> playlistWindowFollow;
     // Shows an information report in its window.
     std::function<void(const std::string& report)> showInfo;
     // Opens a written document with the desktop's application for it.

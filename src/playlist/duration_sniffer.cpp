@@ -73,12 +73,16 @@ void TDurationSniffer::Run(std::shared_ptr<TShared> shared, TMeasure measure) {
   Log("-TSnifferThread.Execute");
 }
 
-int64_t TDurationSniffer::DefaultMeasure(const std::string& fileName) {
+int64_t TDurationSniffer::DefaultMeasure(const std::string& fileName) { return MeasureWith(nullptr, fileName); }
+
+int64_t TDurationSniffer::MeasureWith(IMediaDetector* detector, const std::string& fileName) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(fileName, ec))
     return -1;
   TCachedFile file(fileName);
-  TMediaInfo info(file);
+  TMediaInfoContext context;
+  context.detector = detector;
+  TMediaInfo info(file, context);
   info.RetreiveInfo();
   // "Unknown" files without streams tell nothing: their length stays unknown.
   if (info.Info().Duration <= 0 && info.Info().Audio.empty() && info.Info().Video.empty())

@@ -33,6 +33,9 @@ public:
   // The media information's duration of a regular file; -1 for anything else and for files it
   // cannot identify.
   static int64_t DefaultMeasure(const std::string& fileName);
+  // The same with a media detector for the formats the program's own readers do not know; the
+  // detector is called from the worker thread.
+  static int64_t MeasureWith(IMediaDetector* detector, const std::string& fileName);
 
 private:
   struct TShared {

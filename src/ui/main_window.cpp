@@ -503,7 +503,11 @@ void TfrMain::ApplyVolume() {
   ctx_.dsh->Graph()->SetVolume(level);
 }
 
-void TfrMain::ChangeVolume(int delta) { volume_->setValue(std::clamp(volume_->value() + delta, 0, 100)); }
+void TfrMain::ChangeVolume(int delta) { SetVolumePosition(volume_->value() + delta); }
+
+int TfrMain::VolumePosition() const { return volume_->value(); }
+
+void TfrMain::SetVolumePosition(int position) { volume_->setValue(std::clamp(position, 0, 100)); }
 
 void TfrMain::ToggleMute() {
   muted_ = !muted_;

@@ -84,6 +84,10 @@ public:
   void ZoomToPercent(int percent);
   void ChangeVolume(int delta);
   void ToggleMute();
+  bool Muted() const { return muted_; }
+  // The volume bar, 0 to 100; setting it applies the volume.
+  int VolumePosition() const;
+  void SetVolumePosition(int position);
 
   // The player's side (IPlayerWindow).
   std::string CaptionText() const override { return caption_; }

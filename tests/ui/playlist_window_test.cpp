@@ -1,0 +1,257 @@
+// The separate playlist window over a real playlist, on the offscreen platform.
+#include "ui/playlist_window.h"
+
+#include "commands/model_manager.h"
+#include "map_prefs.h"
+#include "playlist/playlist.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <mutex>
+#include <set>
+
+using namespace zv;
+
+namespace {
+
+struct Host : IPlaylistHost {
+  std::vector<std::string> played;
+  struct Player : IPlaylistPlayer {
+    Host& host;
+    explicit Player(Host& h) : host(h) {}
+    void PlayFile(const std::string& name) override { host.played.push_back(name); }
+    int64_t GetPosition() override { return 0; }
+    void SeekTo(int64_t) override {}
+  };
+  std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList&) override { return std::make_unique<Player>(*this); }
+  int64_t OpenedDuration() override { return -1; }
+  void ExecCommand(int) override {}
+  void PostCommand(int) override {}
+  void Defer(std::function<void()> work) override { work(); }
+  std::string FileType(const std::string&) override { return "A"; }
+};
+
+struct PlaylistWindow : ::testing::Test {
+  zvtest::MapPrefs prefs;
+  Host host;
+  TModelManager models;
+  TBlindNotifier tick;
+  TPlayList list{prefs, host};
+  std::mutex measuredLock;
+  std::vector<std::string> measured; // by the sniffer's worker
+  std::unique_ptr<TfrAdvPList> window;
+
+  void SetUp() override {
+    models.Register("PlayList", std::make_unique<TObjectModel>(&list));
+    list.onChange = [this] {
+      if (TModel* m = models.GetModel("PlayList"))
+        m->Notify();
+    };
+  }
+  void TearDown() override {
+    window.reset();
+    list.onChange = nullptr;
+  }
+  void Open(bool ownSize = true) {
+    TAdvPListContext c;
+    c.playlist = &list;
+    c.prefs = &prefs;
+    c.models = &models;
+    c.tick = &tick;
+    // Files named "bad..." cannot be measured; the others last their number of seconds.
+    c.measure = [this](const std::string& name) -> int64_t {
+      std::lock_guard<std::mutex> g(measuredLock);
+      measured.push_back(name);
+      if (name.find("bad") != std::string::npos)
+        return -1;
+      return std::stoll(name.substr(name.rfind('/') + 2)) * 10'000'000;
+    };
+    window = std::make_unique<TfrAdvPList>(std::move(c));
+    if (ownSize)
+      window->resize(400, 300);
+    window->show();
+    QApplication::processEvents();
+  }
+  std::vector<std::string> Measured() {
+    std::lock_guard<std::mutex> g(measuredLock);
+    return measured;
+  }
+  // Heartbeats until the sniffer has nothing left in view (bounded).
+  void TickUntilIdle() {
+    QElapsedTimer t;
+    t.start();
+    do {
+      tick.Notify();
+      QTest::qWait(20);
+    } while (window->Sniffer().Running() && t.elapsed() < 10000);
+  }
+  std::string Text(int row, int column) {
+    return window->View()->model()->index(row, column).data().toString().toStdString();
+  }
+};
+
+} // namespace
+
+TEST(PlaylistRows, NumbersTitlesTimesAndTheTotal) {
+  zvtest::MapPrefs prefs;
+  Host host;
+  TPlayList list{prefs, host};
+  EXPECT_EQ(TotalDurationText(list), "00:00:00+");
+  list.AddFile("/m/ten.mp3");
+  list.SetDuration("/m/ten.mp3", 100'000'000);
+  EXPECT_EQ(TotalDurationText(list), "0:00:10");
+  list.AddFile("/m/unknown.mp3");
+  EXPECT_EQ(TotalDurationText(list), "0:00:10+") << "at least";
+  list.AddFile("/m/long.mp3");
+  list.SetDuration("/m/long.mp3", 5'990'000'000); // 9:59
+  list.AddFile("/m/longer.mp3");
+  list.SetDuration("/m/longer.mp3", 6'000'000'000); // 10:00
+  list.AddFile("/m/film.avi");
+  list.SetDuration("/m/film.avi", 36'000'000'000); // 1:00:00
+  list.SetCurrent(1);
+  EXPECT_EQ(PlayListRowTexts(list, 0), (std::array<std::string, 3>{"001.", "ten", " 0:10"}));
+  EXPECT_EQ(PlayListRowTexts(list, 1), (std::array<std::string, 3>{"002.>", "unknown", " --:--"}));
+  EXPECT_EQ(PlayListRowTexts(list, 2)[2], " 9:59");
+  EXPECT_EQ(PlayListRowTexts(list, 3)[2], " 10:00");
+  EXPECT_EQ(PlayListRowTexts(list, 4)[2], " 1:00:00");
+  EXPECT_EQ(PlayListRowTexts(list, 5), (std::array<std::string, 3>{})) << "past the end";
+}
+
+TEST_F(PlaylistWindow, SearchSelectsTitlesAndEnterPlaysThemInTurn) {
+  for (const char* n : {"/m/Alpha Song.mp3", "/m/beta.mp3", "/m/Song of Gamma.mp3", "/m/delta.mp3"})
+    list.AddFile(n);
+  Open();
+  EXPECT_EQ(window->windowTitle(), "Advanced Playlist");
+  ASSERT_EQ(window->View()->model()->rowCount(), 4);
+  EXPECT_EQ(Text(2, 0), "003.");
+  EXPECT_EQ(Text(2, 1), "Song of Gamma");
+  EXPECT_EQ(window->View()->model()->headerData(2, Qt::Horizontal).toString(), "Time");
+
+  QTest::keyClicks(window->SearchBox(), "sOnG");
+  EXPECT_EQ(window->View()->SelectedRows(), (std::vector<int>{0, 2}));
+  QTest::keyClick(window->SearchBox(), Qt::Key_Return);
+  QTest::keyClick(window->SearchBox(), Qt::Key_Return);
+  QTest::keyClick(window->SearchBox(), Qt::Key_Return); // nothing left: nothing more plays
+  EXPECT_EQ(host.played, (std::vector<std::string>{"/m/Alpha Song.mp3", "/m/Song of Gamma.mp3"}));
+  EXPECT_EQ(window->SearchBox()->text(), "sOnG") << "Enter types nothing";
+  EXPECT_EQ(Text(2, 0), "003.>") << "the playing entry is marked";
+
+  // An empty search selects nothing, so there is nothing to play next.
+  window->SearchBox()->clear();
+  EXPECT_TRUE(window->View()->SelectedRows().empty());
+  window->PlayNextSelected();
+  EXPECT_EQ(host.played.size(), 2u);
+}
+
+TEST_F(PlaylistWindow, MovingRemovingAndCroppingTheSelection) {
+  for (const char* n : {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3", "/m/d.mp3", "/m/e.mp3"})
+    list.AddFile(n);
+  Open();
+  TPlayListView* view = window->View();
+  auto titles = [&] {
+    std::string t;
+    for (int i = 0; i < list.Count(); ++i)
+      t += list.Items(i).Title;
+    return t;
+  };
+  view->SetSelectedRows({1, 2});
+  window->Action("aMoveDown")->trigger();
+  EXPECT_EQ(titles(), "adbce");
+  EXPECT_EQ(view->SelectedRows(), (std::vector<int>{2, 3})) << "the block keeps its order and its selection";
+  window->Action("aMoveUp")->trigger();
+  window->Action("aMoveUp")->trigger();
+  EXPECT_EQ(titles(), "bcade");
+  window->Action("aMoveUp")->trigger(); // the first row is selected: nothing moves at all
+  EXPECT_EQ(titles(), "bcade");
+  view->SetSelectedRows({2, 4});
+  window->Action("aMoveDown")->trigger(); // the last row is selected: nothing moves at all
+  EXPECT_EQ(titles(), "bcade");
+
+  window->Action("aSelectInvert")->trigger();
+  EXPECT_EQ(view->SelectedRows(), (std::vector<int>{0, 1, 3}));
+  window->Action("aRemove")->trigger();
+  EXPECT_EQ(titles(), "ae");
+  EXPECT_EQ(view->model()->rowCount(), 2);
+  EXPECT_TRUE(view->SelectedRows().empty());
+  EXPECT_EQ(window->TotalLabel()->text(), "0:00:00+");
+
+  view->SetSelectedRows({1});
+  window->Action("aCrop")->trigger();
+  EXPECT_EQ(titles(), "e") << "only the selected entries stay";
+  window->Action("aCrop")->trigger(); // nothing selected: every entry goes
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(window->TotalLabel()->text(), "00:00:00+");
+}
+
+TEST_F(PlaylistWindow, TheSnifferMeasuresWhatIsInViewWhileTheWindowIsShown) {
+  // Many rows, of which only the first screenful are in view.
+  for (int i = 1; i <= 200; ++i)
+    list.AddFile("/m/s" + std::to_string(i) + (i == 3 ? "bad" : "") + ".mp3");
+  Open();
+  int rows = window->View()->VisibleRows();
+  ASSERT_GT(rows, 3);
+  ASSERT_LT(rows, 100);
+  TickUntilIdle();
+  EXPECT_FALSE(window->Sniffer().Running()) << "freed once everything in view has a duration";
+  std::vector<std::string> once = Measured();
+  EXPECT_EQ(static_cast<int>(once.size()), std::min(rows, 200));
+  EXPECT_EQ(list.Items(0).Duration, 10'000'000);
+  EXPECT_EQ(list.Items(1).Duration, 20'000'000);
+  EXPECT_EQ(list.Items(2).Duration, -1) << "a file that cannot be measured stays unknown";
+  EXPECT_EQ(list.Items(150).Duration, -1) << "out of view";
+  EXPECT_EQ(window->View()->model()->index(1, 2).data().toString(), " 0:02");
+  TickUntilIdle();
+  EXPECT_EQ(Measured().size(), once.size()) << "nothing is measured twice";
+
+  // Scrolling to rows without durations starts measuring again.
+  window->View()->scrollToBottom();
+  QApplication::processEvents();
+  TickUntilIdle();
+  EXPECT_EQ(list.Items(199).Duration, 2'000'000'000);
+  EXPECT_GT(Measured().size(), once.size());
+
+  // Hidden, it measures nothing.
+  window->hide();
+  list.AddFile("/m/s500.mp3");
+  window->View()->scrollToBottom();
+  size_t before = Measured().size();
+  for (int i = 0; i < 10; ++i) {
+    tick.Notify();
+    QTest::qWait(10);
+  }
+  EXPECT_FALSE(window->Sniffer().Running());
+  EXPECT_EQ(Measured().size(), before);
+  EXPECT_EQ(list.Items(200).Duration, -1);
+}
+
+TEST_F(PlaylistWindow, KeepsItsPlaceAndFollowsTheShuffle) {
+  prefs.SetString("PlayList.Pos", "30,40");
+  prefs.SetString("PlayList.Size", "380,420");
+  list.AddFile("/m/a.mp3");
+  list.AddFile("/m/b.mp3");
+  Open(false);
+  EXPECT_EQ(window->x(), 30);
+  EXPECT_EQ(window->width(), 380);
+  window->move(55, 66);
+  window->resize(390, 430);
+  EXPECT_FALSE(window->Action("aShuffle")->isChecked());
+  window->Action("aShuffle")->trigger();
+  EXPECT_TRUE(list.ShuffleOn());
+  EXPECT_TRUE(window->Action("aShuffle")->isChecked());
+  list.ToggleShuffle(); // from elsewhere (the shuffle command)
+  window->CopyMainState();
+  EXPECT_FALSE(window->Action("aShuffle")->isChecked());
+  window.reset();
+  EXPECT_EQ(prefs.GetString("PlayList.Pos"), "55,66");
+  EXPECT_EQ(prefs.GetString("PlayList.Size"), "390,430");
+  Open(false);
+  EXPECT_EQ(window->width(), 390);
+  EXPECT_EQ(window->height(), 430);
+}
