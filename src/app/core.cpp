@@ -22,6 +22,7 @@
 #include "ui/command_event.h"
 #include "ui/file_filters.h"
 #include "ui/info_dialog.h"
+#include "ui/jump_window.h"
 #include "ui/main_window.h"
 #include "ui/playlist_window.h"
 #include "ui/qt_dispatcher.h"
@@ -557,6 +558,15 @@ void TCore::LoadModules() {
     t.detector = MediaInfoContext().detector;
     t.showInfo = [this](const std::string& report) { ShowInfoDialog(main_, report); };
     t.togglePlaylist = [this] { ToggleSeparatePlaylist(); };
+    t.showJumpToFile = [this] {
+      if (jump_)
+        jump_->close();
+      auto* jump = new TfrJumpToFile(*playlist_, main_);
+      jump->setAttribute(Qt::WA_DeleteOnClose);
+      jump->setWindowFlag(Qt::WindowStaysOnTopHint);
+      jump_ = jump;
+      jump->show();
+    };
     t.playlistWindowFollow = [this] {
       if (advPList_)
         advPList_->CopyMainState();
@@ -685,8 +695,9 @@ void TCore::FreeModules() {
   Log("Core.FreeModules:Main.Finalize");
   if (main_)
     main_->SavePanelsState();
-  // The playlist window stores its place before the preferences are written.
+  // The playlist windows go before the playlist; the separate one stores its place first.
   advPList_.reset();
+  delete jump_.data();
   Log("Core.FreeModules:PlayList.Save");
   if (playlist_) {
     playlist_->SaveToZVP(UserDir() + "ZV.zvp");

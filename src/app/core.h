@@ -18,6 +18,7 @@
 #include "skin/language_manager.h"
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ class TDirectShowHelper;
 class TCommandExecutor;
 class TCorePlaylistHost;
 class TfrAdvPList;
+class TfrJumpToFile;
 
 // The program's core: created first and freed last. It splits the command line, hands it to a
 // running instance or serves later starts, loads and writes the preferences, chooses the language,
@@ -138,6 +140,7 @@ private:
   std::unique_ptr<TPlayList> playlist_;
   std::unique_ptr<TCommandExecutor> executor_;
   std::unique_ptr<TfrAdvPList> advPList_;
+  QPointer<TfrJumpToFile> jump_;
   std::unique_ptr<TQtCommandPoster> poster_;
   std::unique_ptr<TCommandCenter> commands_;
   std::unique_ptr<TDownloader> downloader_;

@@ -189,6 +189,10 @@ bool TCommandExecutor::Execute(int code) {
     if (list)
       list->SortByFullPath();
     break;
+  case 265:
+    if (t_.showJumpToFile)
+      t_.showJumpToFile();
+    break;
   case 263:
     if (prefs) {
       bool repeat = !prefs->GetBool("Playlist.Repeat");

@@ -40,6 +40,8 @@ public:
     // Shows or hides the separate playlist window; makes it follow shuffle, mute and volume.
     std::function<void()> togglePlaylist;
     std::function<void()> playlistWindowFollow;
+    // Opens the jump-to-file window.
+    std::function<void()> showJumpToFile;
     // Shows an information report in its window.
     std::function<void(const std::string& report)> showInfo;
     // Opens a written document with the desktop's application for it.

@@ -1,6 +1,8 @@
 // The separate playlist window over a real playlist, on the offscreen platform.
 #include "ui/playlist_window.h"
 
+#include "ui/jump_window.h"
+
 #include "commands/model_manager.h"
 #include "map_prefs.h"
 #include "playlist/playlist.h"
@@ -13,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <mutex>
 #include <set>
@@ -254,4 +257,86 @@ TEST_F(PlaylistWindow, KeepsItsPlaceAndFollowsTheShuffle) {
   Open(false);
   EXPECT_EQ(window->width(), 390);
   EXPECT_EQ(window->height(), 430);
+}
+
+TEST(JumpToFile, FoldingAndTheKeysThatGoOnSearching) {
+  EXPECT_EQ(FoldForSearch(QString::fromUtf8("ЁЛКА Big")), QString::fromUtf8("ёлка big"));
+  EXPECT_EQ(JumpKeyText(Qt::Key_A, Qt::NoModifier), "A");
+  EXPECT_EQ(JumpKeyText(Qt::Key_A, Qt::ShiftModifier), "A");
+  EXPECT_EQ(JumpKeyText(Qt::Key_7, Qt::NoModifier), "7");
+  EXPECT_EQ(JumpKeyText(Qt::Key_7, Qt::KeypadModifier), "") << "keypad digits with Num Lock add nothing";
+  EXPECT_EQ(JumpKeyText(Qt::Key_Clear, Qt::KeypadModifier), "5");
+  EXPECT_EQ(JumpKeyText(Qt::Key_Asterisk, Qt::KeypadModifier), "*");
+  EXPECT_EQ(JumpKeyText(Qt::Key_Equal, Qt::NoModifier), "+");
+  EXPECT_EQ(JumpKeyText(Qt::Key_QuoteLeft, Qt::NoModifier), "~");
+  EXPECT_EQ(JumpKeyText(Qt::Key_Backslash, Qt::NoModifier), "\\");
+  EXPECT_EQ(JumpKeyText(Qt::Key_Shift, Qt::ShiftModifier), "");
+  EXPECT_EQ(JumpKeyText(Qt::Key_F5, Qt::NoModifier), "");
+}
+
+TEST_F(PlaylistWindow, JumpToFileNarrowsTheTitlesAndPlaysTheChosenOne) {
+  for (const char* n : {"/m/one.mp3", "/m/two.mp3", "/m/ЁЛКА.mp3", "/m/BIG TITLE.mp3", "/m/five.mp3", "/m/six.mp3"})
+    list.AddFile(n);
+  TfrJumpToFile jump(list);
+  jump.show();
+  QApplication::processEvents();
+  EXPECT_EQ(jump.windowTitle(), QString::fromUtf8("Перейти к файлу..."));
+  ASSERT_EQ(jump.Files()->count(), 6);
+  // Two letters typed and taken back again: every title.
+  QTest::keyClicks(jump.SearchBox(), "fi");
+  EXPECT_EQ(jump.ShownIndices(), (std::vector<int>{4}));
+  QTest::keyClick(jump.SearchBox(), Qt::Key_Backspace);
+  QTest::keyClick(jump.SearchBox(), Qt::Key_Backspace);
+  EXPECT_EQ(jump.Files()->count(), 6);
+  jump.SearchBox()->setText(QString::fromUtf8("ёлк"));
+  EXPECT_EQ(jump.ShownIndices(), (std::vector<int>{2})) << "capital Cyrillic found by small letters";
+  jump.SearchBox()->setText("big title");
+  EXPECT_EQ(jump.ShownIndices(), (std::vector<int>{3}));
+  // Later changes of the playlist are not seen.
+  list.AddFile("/m/big title two.mp3");
+  jump.SearchBox()->setText("big");
+  EXPECT_EQ(jump.ShownIndices(), (std::vector<int>{3}));
+
+  // Down moves to the list; Shift alone there goes back to the search box, which keeps its text.
+  jump.SearchBox()->clear();
+  QTest::keyClick(jump.SearchBox(), Qt::Key_Down);
+  EXPECT_EQ(jump.Files()->currentRow(), 0);
+  EXPECT_TRUE(jump.Files()->hasFocus());
+  QTest::keyClick(jump.Files(), Qt::Key_Shift);
+  EXPECT_TRUE(jump.SearchBox()->hasFocus());
+  EXPECT_EQ(jump.SearchBox()->text(), "");
+  QTest::keyClick(jump.SearchBox(), Qt::Key_Up);
+  EXPECT_EQ(jump.Files()->currentRow(), 5);
+  QTest::keyClick(jump.Files(), Qt::Key_S); // typing in the list searches
+  EXPECT_EQ(jump.SearchBox()->text(), "S");
+  EXPECT_EQ(jump.ShownIndices(), (std::vector<int>{5}));
+
+  // The fifth row of every title plays entry 4, and the window closes.
+  jump.SearchBox()->clear();
+  jump.Files()->setCurrentRow(4, QItemSelectionModel::ClearAndSelect);
+  QTest::keyClick(jump.Files(), Qt::Key_Return);
+  EXPECT_EQ(host.played, (std::vector<std::string>{"/m/five.mp3"}));
+  EXPECT_FALSE(jump.isVisible());
+}
+
+TEST_F(PlaylistWindow, EnterInTheJumpSearchPlaysTheFirstMatchAndEscCloses) {
+  for (const char* n : {"/m/alpha.mp3", "/m/beta.mp3", "/m/alphabet.mp3"})
+    list.AddFile(n);
+  {
+    TfrJumpToFile jump(list);
+    jump.show();
+    QTest::keyClicks(jump.SearchBox(), "bet");
+    QTest::keyClick(jump.SearchBox(), Qt::Key_Return);
+    EXPECT_EQ(host.played, (std::vector<std::string>{"/m/beta.mp3"})) << "the first of beta, alphabet";
+    EXPECT_FALSE(jump.isVisible());
+  }
+  TfrJumpToFile jump(list);
+  jump.show();
+  QTest::keyClicks(jump.SearchBox(), "zzz");
+  EXPECT_EQ(jump.Files()->count(), 0);
+  QTest::keyClick(jump.SearchBox(), Qt::Key_Return); // nothing to choose: nothing plays
+  EXPECT_EQ(host.played.size(), 1u);
+  QTest::keyClick(jump.SearchBox(), Qt::Key_Escape);
+  EXPECT_FALSE(jump.isVisible());
+  EXPECT_EQ(jump.SearchBox()->text(), "zzz") << "Esc types nothing";
 }
