@@ -357,6 +357,8 @@ void TCore::ToggleSeparatePlaylist() {
   auto showIt = [this] {
     advPList_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     advPList_->show();
+    advPList_->raise();
+    advPList_->activateWindow();
     advPList_->CopyMainState();
     models_->SetInt("Window.PlayList", 1);
   };
@@ -566,6 +568,8 @@ void TCore::LoadModules() {
       jump->setWindowFlag(Qt::WindowStaysOnTopHint);
       jump_ = jump;
       jump->show();
+      jump->raise();
+      jump->activateWindow();
     };
     t.playlistWindowFollow = [this] {
       if (advPList_)
