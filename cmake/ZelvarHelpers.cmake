@@ -57,7 +57,11 @@ function(zv_add_test name)
   # gtest_discover_tests cannot carry a list of variables through its ENVIRONMENT property, so the
   # tests run under env(1) instead, as an emulator would run them.
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "/usr/bin/env;${env}")
+  # Nor a list of labels: "unit;threads" would arrive as the label "unit" and a stray property
+  # name. Such a test gets the one label "unit,threads", which `ctest -L unit`, `-L threads` and
+  # `-L "unit|threads"` all select (the label is matched as a regular expression).
+  string(REPLACE ";" "," labels "${ARG_LABELS}")
   gtest_discover_tests(${name}
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT} FIXTURES_REQUIRED "${fixtures}"
+    PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT} FIXTURES_REQUIRED "${fixtures}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
