@@ -353,6 +353,28 @@ void TPlayList::Delete(int index) {
   Changed();
 }
 
+void TPlayList::DeleteMany(std::vector<int> indices) {
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  std::vector<bool> drop(entries_.size(), false);
+  bool any = false;
+  for (int i : indices)
+    if (i >= 0 && i < Count()) {
+      drop[static_cast<size_t>(i)] = true;
+      Unindex(Items(i));
+      any = true;
+    }
+  if (!any)
+    return;
+  // One pass over the list, however many entries go.
+  size_t kept = 0;
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (!drop[i])
+      entries_[kept++] = std::move(entries_[i]);
+  entries_.resize(kept);
+  Changed();
+}
+
 void TPlayList::Move(int from, int to) {
   if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to)
     return;

@@ -154,6 +154,8 @@ public:
 
   void Clear();
   void Delete(int index);
+  // Removes the entries of these indices (any order, doubles and indices out of range ignored).
+  void DeleteMany(std::vector<int> indices);
   void Move(int from, int to);
   void Reverse();
   void SortByFullPath();

@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -31,7 +32,7 @@ std::array<std::string, 3> PlayListRowTexts(const TPlayList& list, int row) {
   if (row < 0 || row >= list.Count())
     return {};
   const TPlayEntry& e = list.Items(row);
-  std::string number = Format("%.3d.", row + 1) + (row == list.CurrentIndex() ? ">" : "");
+  std::string number = Format("%.3d.", row + 1) + (e.Current ? ">" : "");
   std::string time;
   if (e.Duration < 0)
     time = " --:--";
@@ -203,12 +204,7 @@ void TPlayListView::InvertSelection() {
 void TPlayListView::RemoveSelected() {
   std::vector<int> rows = SelectedRows();
   selectionModel()->clearSelection();
-  list_.BeginUpdate();
-  // Walking down the rows, each removal moves the later entries up by one.
-  int removed = 0;
-  for (int row : rows)
-    list_.Delete(row - removed++);
-  list_.EndUpdate();
+  list_.DeleteMany(rows);
   Refresh();
 }
 
@@ -410,10 +406,16 @@ TfrAdvPList::TfrAdvPList(TAdvPListContext context, QWidget* parent)
   });
 
   view_->setFocus();
+  // Changes come in bursts (a folder of thousands of files arrives one file at a time): the list
+  // and the total follow them at most every 100 ms.
+  refresh_ = new QTimer(this);
+  refresh_->setSingleShot(true);
+  refresh_->setInterval(100);
+  connect(refresh_, &QTimer::timeout, this, [this] { FollowList(); });
   if (ctx_.models)
     ctx_.models->Subscribe("PlayList", THandlerKey::Tagged(this, 1), [this] {
-      view_->Refresh();
-      UpdateTotalDuration();
+      if (!refresh_->isActive())
+        refresh_->start();
     });
   UpdateTotalDuration();
   if (ctx_.tick)
@@ -439,7 +441,12 @@ QAction* TfrAdvPList::AddAction(const std::string& name, const QString& caption,
     a->setShortcut(key);
     a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   }
-  connect(a, &QAction::triggered, this, [run = std::move(run)] { run(); });
+  // A user's step shows its result at once; only bursts of changes from elsewhere wait.
+  connect(a, &QAction::triggered, this, [this, run = std::move(run)] {
+    run();
+    if (refresh_->isActive())
+      FollowList();
+  });
   addAction(a);
   actions_[name] = a;
   return a;
@@ -448,6 +455,12 @@ QAction* TfrAdvPList::AddAction(const std::string& name, const QString& caption,
 QAction* TfrAdvPList::Action(const std::string& name) const {
   auto it = actions_.find(name);
   return it == actions_.end() ? nullptr : it->second;
+}
+
+void TfrAdvPList::FollowList() {
+  refresh_->stop();
+  view_->Refresh();
+  UpdateTotalDuration();
 }
 
 void TfrAdvPList::UpdateTotalDuration() { total_->setText(QString::fromStdString(TotalDurationText(*ctx_.playlist))); }

@@ -16,6 +16,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QSlider;
+class QTimer;
 class QToolButton;
 
 namespace zv {
@@ -111,6 +112,9 @@ public:
   QAction* Action(const std::string& name) const;
 
   void UpdateTotalDuration();
+  // Brings the rows and the total up to date with the playlist now (changes are otherwise
+  // followed at most every 100 ms).
+  void FollowList();
   // Plays the next entry the search selected, top to bottom.
   void PlayNextSelected();
   // Shuffle, mute and volume as the main window has them.
@@ -134,6 +138,7 @@ private:
   QToolButton* find_ = nullptr;
   QLabel* total_ = nullptr;
   QSlider* volume_ = nullptr;
+  QTimer* refresh_ = nullptr;
   std::map<std::string, QAction*> actions_;
   TSnifferDriver sniffer_;
 };

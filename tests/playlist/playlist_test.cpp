@@ -156,6 +156,29 @@ TEST_F(Playlist, DeletingKeepsOrDropsTheCurrentMark) {
   EXPECT_EQ(list.CurrentIndex(), -1);
 }
 
+TEST_F(Playlist, DeletingManyAtOnce) {
+  AddNames({"a.avi", "b.avi", "c.avi", "d.avi", "e.avi"});
+  list.SetCurrent(2);
+  int changes = 0;
+  list.onChange = [&] { ++changes; };
+  list.DeleteMany({4, 0, 4, 99, -1});
+  EXPECT_EQ(changes, 1) << "one change for the whole removal";
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Items(0).Title, "b");
+  EXPECT_EQ(list.Items(2).Title, "d");
+  EXPECT_EQ(list.CurrentIndex(), 1) << "the current entry keeps its mark";
+  list.DeleteMany({});
+  list.DeleteMany({7});
+  EXPECT_EQ(changes, 1) << "nothing removed, nothing changed";
+  // The removed names can be added again; the kept ones are still doublets.
+  AddNames({"a.avi", "b.avi"});
+  EXPECT_EQ(list.Count(), 4);
+  list.DeleteMany({0, 1, 2, 3});
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.CurrentIndex(), -1);
+  list.onChange = nullptr;
+}
+
 TEST_F(Playlist, PreviousAtTheFirstEntry) {
   AddNames({"a.avi", "b.avi", "c.avi"});
   list.SetCurrent(0);

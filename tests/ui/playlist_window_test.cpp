@@ -234,6 +234,24 @@ TEST_F(PlaylistWindow, TheSnifferMeasuresWhatIsInViewWhileTheWindowIsShown) {
   EXPECT_EQ(list.Items(200).Duration, -1);
 }
 
+TEST_F(PlaylistWindow, FollowsABurstOfAdditionsFromElsewhere) {
+  Open();
+  // A folder of files arriving one at a time, the user interface handling its events in between.
+  for (int i = 0; i < 2000; ++i) {
+    list.AddFile("/m/burst " + std::to_string(i) + ".mp3");
+    if (i % 100 == 0)
+      QApplication::processEvents();
+  }
+  QTest::qWait(150);
+  EXPECT_EQ(window->View()->model()->rowCount(), 2000);
+  EXPECT_EQ(Text(1999, 1), "burst 1999");
+  EXPECT_EQ(window->TotalLabel()->text(), "0:00:00+");
+  list.SetDuration("/m/burst 0.mp3", 50'000'000);
+  list.DeleteMany({1, 2});
+  window->FollowList();
+  EXPECT_EQ(window->View()->model()->rowCount(), 1998);
+}
+
 TEST_F(PlaylistWindow, KeepsItsPlaceAndFollowsTheShuffle) {
   prefs.SetString("PlayList.Pos", "30,40");
   prefs.SetString("PlayList.Size", "380,420");
