@@ -394,6 +394,15 @@ TMediaInfoContext TCore::MediaInfoContext() {
   context.detector = &detector;
   context.playlistCount = [this] { return playlist_ ? playlist_->Count() : 0; };
   context.playlistCurrent = [this] { return playlist_ ? playlist_->CurrentIndex() : -1; };
+  // The stream that plays, described by what it told of itself.
+  context.networkStream = [this](const std::string& name) -> std::optional<TNetStreamInfo> {
+    if (!dsh_ || !dsh_->IsURL() || !dsh_->Graph() || !playlist_)
+      return std::nullopt;
+    int current = playlist_->CurrentIndex();
+    if (current < 0 || playlist_->Items(current).FileName != name)
+      return std::nullopt;
+    return dsh_->NetStream();
+  };
   return context;
 }
 
@@ -614,6 +623,11 @@ void TCore::CreateEngineControl() {
   host.showOSD = [this](const std::string& t) { ShowOSD(t); };
   host.exeDir = [this] { return ExeDir(); };
   host.userDir = [this] { return UserDir(); };
+  host.setCaption = [this](const std::string& t) {
+    if (main_)
+      main_->SetCaptionText(t);
+  };
+  host.playlistTitle = [this] { return playlist_ ? playlist_->CurrentTitle() : std::string(); };
   dsh_ = std::make_unique<TDirectShowHelper>(*engine_, host);
 }
 

@@ -328,6 +328,34 @@ void TDirectShowHelper::SetOwner(IVideoOutput* output) {
   CheckResult(graph_->SetVideoOutput(output), "VideoWindow.Put_Owner");
 }
 
+void TDirectShowHelper::OnHeader(const std::string& name, const std::string& value) {
+  Log("DSH.OnHeader(" + name + " " + value + ")");
+  if (name == "icy-error:") {
+    if (host_.showOSD)
+      host_.showOSD(value);
+  } else if (name == "icy-name:") {
+    net_.stationName = value;
+  } else if (name == "icy-genre:") {
+    net_.genre = value;
+  } else if (name == "icy-url:") {
+    net_.stationUrl = value;
+  } else if (name == "icy-br:") {
+    net_.bitRate = value;
+  }
+}
+
+void TDirectShowHelper::OnMetadata(const std::string& title, const std::string&) {
+  // A stream that does not name what it plays shows the playlist's title instead.
+  std::string shown =
+      title.empty() || title == "N/A" ? (host_.playlistTitle ? host_.playlistTitle() : std::string()) : title;
+  Log("DSH.OnMetadata(" + shown + ")");
+  net_.title = shown;
+  if (host_.setCaption)
+    host_.setCaption(shown);
+  if (host_.showOSD)
+    host_.showOSD(shown);
+}
+
 void TDirectShowHelper::OnGraphEvent() {
   if (!graph_ || !hasEvents_)
     return;
@@ -340,6 +368,13 @@ void TDirectShowHelper::OnGraphEvent() {
       eventHook(e);
     if (e.code == EC_LENGTH_CHANGED)
       cachedDuration_ = 0; // the engine learned the real length
+    if (e.code == EC_ZV_STREAM_NOTICE && graph_)
+      for (const TStreamNotice& n : graph_->TakeStreamNotices()) {
+        if (!n.title)
+          OnHeader(n.name, n.value);
+        else if (isURL_) // a local file's own title tag is not a stream's
+          OnMetadata(n.value, std::string());
+      }
     if (e.code == EC_COMPLETE)
       complete = true;
   }

@@ -2,6 +2,7 @@
 
 #include "core/prefs_access.h"
 #include "core/ui_dispatcher.h"
+#include "mediainfo/media_info.h"
 #include "playback/engine/engine.h"
 
 #include <atomic>
@@ -19,6 +20,9 @@ struct TEngineHost {
   std::function<void(const std::string&)> showOSD; // transient on-screen text
   std::function<std::string()> exeDir;             // program folder, trailing "/"
   std::function<std::string()> userDir;            // user data folder, trailing "/"
+  // The main window's caption text, and the playlist's title of the current entry.
+  std::function<void(const std::string&)> setCaption;
+  std::function<std::string()> playlistTitle;
 };
 
 // The one object through which the program drives the engine: it creates and frees the graph of
@@ -96,6 +100,13 @@ public:
   bool isDVD = false;
   bool IsURL() const { return isURL_; }
 
+  // What the network stream told of itself: station name, genre, station address and bit rate
+  // from its response headers, the title of what it plays from its metadata. Kept until the next
+  // stream's headers replace them.
+  const TNetStreamInfo& NetStream() const { return net_; }
+  void OnHeader(const std::string& name, const std::string& value);
+  void OnMetadata(const std::string& title, const std::string& url);
+
 private:
   void WriteGraphFile();
 
@@ -109,6 +120,7 @@ private:
   int64_t frameTime_ = 400'000;
   std::vector<int64_t> keyFrames_;
   bool isURL_ = false;
+  TNetStreamInfo net_;
   int64_t cachedDuration_ = 0;
   bool durationFallback_ = false;
   std::function<void()> onComplete_;

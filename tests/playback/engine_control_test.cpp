@@ -1,9 +1,11 @@
 // The engine control over the real engine: generated files played into fake sinks.
 #include "../engine/media_helpers.h"
+#include "icy_server.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
 #include "playback_helpers.h"
 #include "skin/language_manager.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -98,4 +100,35 @@ TEST(EngineEvents, ANotificationNeverComesBeforeItsEvent) {
   for (int i = 0; i < 50; ++i)
     dsh.Graph()->PostEvent(eng::TEvent{5000, i, 0});
   EXPECT_EQ(seen, 50);
+}
+
+TEST_F(RealControl, ANetworkStreamTellsItsStationAndWhatItPlays) {
+  zvtest::IcyServer server(zvtest::ReadFile(zvtest::Media("cbr.mp3")), {"Band - Söng", "", "N/A"},
+                           "icy-error: Nearly full\r\n");
+  std::vector<std::string> captions, osd;
+  TEngineHost host;
+  host.prefs = &prefs;
+  host.dispatcher = &dispatcher;
+  host.setCaption = [&](const std::string& t) { captions.push_back(t); };
+  host.showOSD = [&](const std::string& t) { osd.push_back(t); };
+  host.playlistTitle = [] { return std::string("Radio from the list"); };
+  dsh = std::make_unique<TDirectShowHelper>(engine, host);
+  dsh->CreateBuilder();
+  eng::HRESULT hr = dsh->RenderFile(server.Url());
+  ASSERT_FALSE(eng::Failed(hr)) << hr;
+  EXPECT_TRUE(dsh->IsURL());
+  dsh->Run();
+  // The headers come first; the titles as the metadata blocks pass, the one without text
+  // changing nothing and "N/A" giving the playlist's title.
+  ASSERT_TRUE(PumpUntil([&] { return dsh->NetStream().title == "Radio from the list"; }, 15s))
+      << "title: " << dsh->NetStream().title;
+  const TNetStreamInfo& n = dsh->NetStream();
+  EXPECT_EQ(n.stationName, "Radio Zet");
+  EXPECT_EQ(n.genre, "Jazz");
+  EXPECT_EQ(n.stationUrl, "http://radio.example");
+  EXPECT_EQ(n.bitRate, "128");
+  EXPECT_EQ(captions, (std::vector<std::string>{"Band - Söng", "Radio from the list"}));
+  EXPECT_EQ(osd, (std::vector<std::string>{"Nearly full", "Band - Söng", "Radio from the list"}));
+  dsh->FreeGraph();
+  EXPECT_EQ(dsh->NetStream().stationName, "Radio Zet") << "kept until the next stream's headers";
 }

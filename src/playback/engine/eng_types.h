@@ -102,6 +102,15 @@ constexpr int32_t EC_BUFFERING_DATA = 17;
 constexpr int32_t EC_LENGTH_CHANGED = 30;
 constexpr int32_t EC_DEVICE_LOST = 31;
 constexpr int32_t EC_STEP_COMPLETE = 36;
+// The program's own: a network source told something (IGraph::TakeStreamNotices).
+constexpr int32_t EC_ZV_STREAM_NOTICE = 0x8001;
+
+// What a network source tells about its stream: a line of its response headers (the name with
+// its colon, "icy-name:", and the value), or a new title of what it plays (`title` set).
+struct TStreamNotice {
+  std::string name, value;
+  bool title = false;
+};
 // The engine's published name of an event code, or "EC:0x%.8X".
 std::string EventName(int32_t code);
 

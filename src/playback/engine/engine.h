@@ -121,6 +121,9 @@ public:
   virtual void SetEventNotify(std::function<void()> notify) = 0;
   virtual bool GetEvent(TEvent& event) = 0;
   virtual void PostEvent(const TEvent& event) = 0;
+  // The notices of network sources announced by EC_ZV_STREAM_NOTICE events so far, oldest first;
+  // each is handed out once.
+  virtual std::vector<TStreamNotice> TakeStreamNotices() { return {}; }
 
   // Video.
   virtual HRESULT GetVideoSize(int& width, int& height) = 0;

@@ -1314,8 +1314,57 @@ void TGstGraph::PostEvent(const TEvent& event) {
   gst_bus_post(bus_, gst_message_new_application(GST_OBJECT(pipeline_), s));
 }
 
+std::vector<TStreamNotice> TGstGraph::TakeStreamNotices() {
+  std::lock_guard<std::mutex> guard(messageLock_);
+  std::vector<TStreamNotice> out;
+  out.swap(notices_);
+  return out;
+}
+
 bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
   switch (GST_MESSAGE_TYPE(msg)) {
+  case GST_MESSAGE_ELEMENT: {
+    // An HTTP source's response headers, each as a header line would name it.
+    const GstStructure* s = gst_message_get_structure(msg);
+    const GValue* v =
+        s && gst_structure_has_name(s, "http-headers") ? gst_structure_get_value(s, "response-headers") : nullptr;
+    const GstStructure* headers = v && GST_VALUE_HOLDS_STRUCTURE(v) ? gst_value_get_structure(v) : nullptr;
+    if (!headers)
+      return false;
+    std::vector<TStreamNotice> lines;
+    for (int i = 0; i < gst_structure_n_fields(headers); ++i) {
+      const char* name = gst_structure_nth_field_name(headers, i);
+      const GValue* value = gst_structure_get_value(headers, name);
+      if (value && G_VALUE_HOLDS_STRING(value))
+        lines.push_back(TStreamNotice{std::string(name) + ":", g_value_get_string(value), false});
+    }
+    std::lock_guard<std::mutex> guard(messageLock_);
+    notices_.insert(notices_.end(), lines.begin(), lines.end());
+    event = TEvent{EC_ZV_STREAM_NOTICE, static_cast<intptr_t>(lines.size()), 0};
+    return true;
+  }
+  case GST_MESSAGE_TAG: {
+    // A stream's title as its metadata names it; every sink repeats it, so only changes count.
+    GstTagList* tags = nullptr;
+    gst_message_parse_tag(msg, &tags);
+    gchar* title = nullptr;
+    bool changed = false;
+    if (tags && gst_tag_list_get_string(tags, GST_TAG_TITLE, &title) && title) {
+      std::lock_guard<std::mutex> guard(messageLock_);
+      if (lastTitle_ != title) {
+        lastTitle_ = title;
+        notices_.push_back(TStreamNotice{"", title, true});
+        changed = true;
+      }
+    }
+    g_free(title);
+    if (tags)
+      gst_tag_list_unref(tags);
+    if (!changed)
+      return false;
+    event = TEvent{EC_ZV_STREAM_NOTICE, 1, 0};
+    return true;
+  }
   case GST_MESSAGE_EOS: event = TEvent{EC_COMPLETE, S_OK, 0}; return true;
   case GST_MESSAGE_ERROR: {
     GError* err = nullptr;

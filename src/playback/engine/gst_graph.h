@@ -108,6 +108,7 @@ public:
   void SetEventNotify(std::function<void()> notify) override;
   bool GetEvent(TEvent& event) override;
   void PostEvent(const TEvent& event) override;
+  std::vector<TStreamNotice> TakeStreamNotices() override;
 
   HRESULT GetVideoSize(int& width, int& height) override;
   HRESULT Step(int frames) override;
@@ -178,7 +179,9 @@ private:
   std::mutex notifyLock_;
   std::function<void()> notify_;
   std::mutex messageLock_;
-  std::deque<GstMessage*> messages_; // bus messages in the order they were posted
+  std::deque<GstMessage*> messages_;   // bus messages in the order they were posted
+  std::vector<TStreamNotice> notices_; // guarded by messageLock_
+  std::string lastTitle_;              // the title last noticed (sinks repeat their tags)
 
   std::mutex traceLock_;
   std::string tracePath_;

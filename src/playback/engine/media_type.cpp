@@ -265,6 +265,8 @@ std::string EventName(int32_t code) {
     return "EC_TIMECODE_AVAILABLE";
   if (code >= 257 && code <= 283)
     return kDvd[code - 257];
+  if (code == EC_ZV_STREAM_NOTICE)
+    return "EC_ZV_STREAM_NOTICE";
   return zv::Format("EC:0x%.8X", code);
 }
 
