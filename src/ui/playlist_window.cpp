@@ -139,6 +139,16 @@ void TPlayListView::mouseDoubleClickEvent(QMouseEvent* e) {
     list_.PlayIndex(rows.front(), -1);
 }
 
+void TPlayListView::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    std::vector<int> rows = SelectedRows();
+    if (!rows.empty())
+      list_.PlayIndex(rows.front(), -1);
+    return;
+  }
+  QTableView::keyPressEvent(e);
+}
+
 bool TPlayListView::RowSelected(int row) const { return selectionModel()->isRowSelected(row, {}); }
 
 std::vector<int> TPlayListView::SelectedRows() const {

@@ -76,6 +76,8 @@ public:
 protected:
   void resizeEvent(QResizeEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  // Enter plays the first selected entry, as a double click does.
+  void keyPressEvent(QKeyEvent* e) override;
 
 private:
   void ApplyColumnWidths();

@@ -146,6 +146,12 @@ TEST_F(PlaylistWindow, SearchSelectsTitlesAndEnterPlaysThemInTurn) {
   EXPECT_EQ(window->SearchBox()->text(), "sOnG") << "Enter types nothing";
   EXPECT_EQ(Text(2, 0), "003.>") << "the playing entry is marked";
 
+  // Enter in the list plays the first selected row, as a double click does.
+  window->View()->SetSelectedRows({3, 1});
+  QTest::keyClick(window->View(), Qt::Key_Return);
+  EXPECT_EQ(host.played.back(), "/m/beta.mp3");
+  host.played.pop_back();
+
   // An empty search selects nothing, so there is nothing to play next.
   window->SearchBox()->clear();
   EXPECT_TRUE(window->View()->SelectedRows().empty());
