@@ -620,6 +620,28 @@ TEST_F(Playlist, ListsAsOtherPlayersWriteThemLoadWhole) {
   EXPECT_EQ(list.Items(0).Duration, 610'000'000);
   EXPECT_EQ(list.Items(1).FileName, dir.file("two.mp3"));
   EXPECT_EQ(list.Items(1).Duration, -1);
+
+  // GStreamer-based players (the GNOME playlist parser): PLS with file URIs, a list title, blank
+  // lines and LF ends; an M3U8 with URIs and LF ends.
+  zvtest::WriteFile(dir.file("gnome.pls"), "[playlist]\nX-GNOME-Title=Evening\nNumberOfEntries=2\n\n"
+                                           "File1=file:///music/Caf%C3%A9/01%20Intro.ogg\nTitle1=Intro\n\n"
+                                           "File2=http://radio.example:8000/jazz\nTitle2=Jazz Radio\n");
+  zvtest::WriteFile(dir.file("gnome.m3u8"), "#EXTM3U\n#EXTINF:245,Ärtist - Sông\nfile:///music/s%C3%B4ng.flac\n"
+                                            "#EXTINF:-1,Stream\nhttps://radio.example/live.aac\n");
+  list.Clear();
+  list.AddList({dir.file("gnome.pls")});
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(0).FileName, "/music/Café/01 Intro.ogg");
+  EXPECT_EQ(list.Items(0).Title, "Intro");
+  EXPECT_EQ(list.Items(1).FileName, "http://radio.example:8000/jazz");
+  EXPECT_EQ(list.Items(1).Title, "Jazz Radio");
+  list.Clear();
+  list.AddList({dir.file("gnome.m3u8")});
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(0).FileName, "/music/sông.flac");
+  EXPECT_EQ(list.Items(0).Title, "Ärtist - Sông");
+  EXPECT_EQ(list.Items(0).Duration, 2'450'000'000);
+  EXPECT_EQ(list.Items(1).FileName, "https://radio.example/live.aac");
 }
 
 TEST_F(Playlist, TitleLinesAfterARefusedDoubletAreDropped) {
