@@ -179,6 +179,8 @@ HRESULT TDirectShowHelper::RenderFile(const std::string& name) {
     return E_UNEXPECTED;
   // The process's folder stays where it is; relative names are made absolute instead.
   isURL_ = name.find(":/") != std::string::npos;
+  if (isURL_ && host_.setCaption)
+    host_.setCaption("Connecting to URL.."); // reaching a station can take a while
   std::string target = name;
   if (!isURL_)
     target = TSystemHelper::TrueFileName(name);

@@ -127,7 +127,7 @@ TEST_F(RealControl, ANetworkStreamTellsItsStationAndWhatItPlays) {
   EXPECT_EQ(n.genre, "Jazz");
   EXPECT_EQ(n.stationUrl, "http://radio.example");
   EXPECT_EQ(n.bitRate, "128");
-  EXPECT_EQ(captions, (std::vector<std::string>{"Band - Söng", "Radio from the list"}));
+  EXPECT_EQ(captions, (std::vector<std::string>{"Connecting to URL..", "Band - Söng", "Radio from the list"}));
   EXPECT_EQ(osd, (std::vector<std::string>{"Nearly full", "Band - Söng", "Radio from the list"}));
   dsh->FreeGraph();
   EXPECT_EQ(dsh->NetStream().stationName, "Radio Zet") << "kept until the next stream's headers";
