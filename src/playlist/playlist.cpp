@@ -964,7 +964,8 @@ void TPlayList::WriteReport(const std::string& output, const std::string& templa
     row = ReplaceAll(row, "%CellColor%", i % 2 == 0 ? "#EEFFFF" : "#FFFFEE", true);
     TCachedFile file(e.FileName);
     TMediaInfoContext mediaContext;
-    mediaContext.detector = context.detector;
+    // Streams are not contacted for a report: a station that does not answer would hold it up.
+    mediaContext.detector = IsStream(e.FileName) ? nullptr : context.detector;
     TMediaInfo info(file, mediaContext);
     info.RetreiveInfo();
     out += info.ReplaceTAGs(row, html);

@@ -3,6 +3,7 @@
 
 #include "core/random.h"
 #include "map_prefs.h"
+#include "mediainfo/media_info.h"
 #include "prefs/media_store.h"
 #include "test_util.h"
 
@@ -735,6 +736,23 @@ TEST_F(Playlist, AReportRepeatsItsEntryPartAndSumsTheTotals) {
             std::string::npos)
       << page;
   EXPECT_EQ(page.substr(page.size() - 22), "</TABLE></BODY></HTML>");
+
+  // The detector describes the files the own readers do not know, but streams are not contacted.
+  struct Detector : IMediaDetector {
+    std::vector<std::string> asked;
+    bool Detect(const std::string& name, std::vector<TDetectedStream>&) override {
+      asked.push_back(name);
+      return false;
+    }
+  } detector;
+  zvtest::WriteFile(dir.file("odd.xyz"), std::string(64, 'x'));
+  list.AddFile(dir.file("odd.xyz"));
+  list.AddFile("http://radio.example:8000/live");
+  context.detector = &detector;
+  list.WriteReport(dir.file("d.txt"), templ, context);
+  EXPECT_EQ(detector.asked, (std::vector<std::string>{dir.file("odd.xyz")}));
+  EXPECT_NE(zvtest::ReadFile(dir.file("d.txt")).find("[4 #FFFFEE live 0 Byte(s)"), std::string::npos)
+      << zvtest::ReadFile(dir.file("d.txt"));
 }
 
 namespace {
