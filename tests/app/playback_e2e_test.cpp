@@ -137,6 +137,32 @@ TEST_F(Playback, AFilmInPartsPlaysAsOneWithJoinPartsAndOddAvisThroughTheOwnReade
   EXPECT_NE(log.find("MAviSrc.LoadFiles=00000000"), std::string::npos) << log.substr(0, 4000);
 }
 
+TEST_F(Playback, TitlesFromTheFilesTagsWhenAskedFor) {
+  // What was played, without the lengths.
+  auto titles = [](const std::vector<std::string>& told) {
+    std::vector<std::string> out;
+    for (const std::string& t : told)
+      out.push_back(t.substr(0, t.find(" (")));
+    return out;
+  };
+  // A first start writes the preferences; titles from tags are then switched on.
+  auto first = Play({zvtest::Media("mediainfo/tags_v24.mp3")});
+  EXPECT_EQ(titles(Told(first.out)), (std::vector<std::string>{"Playing: tags_v24", "Ended: tags_v24"}))
+      << first.out << first.err;
+  zv::TXMLTree doc;
+  ASSERT_TRUE(doc.LoadFromFile(home.file("ZV.xml")));
+  zv::TXMLNode* list = doc.Root()->FindChild("Playlist");
+  ASSERT_NE(list, nullptr);
+  list->SetAttr("GetNamesFromFileTags", "1");
+  doc.SaveToFile(home.file("ZV.xml"));
+  auto r = Play({zvtest::Media("mediainfo/tags_v24.mp3"), zvtest::Media("cbr.mp3")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(titles(Told(r.out)),
+            (std::vector<std::string>{"Playing: Ünïcode Band - Café Ñandú", "Ended: Ünïcode Band - Café Ñandú",
+                                      "Playing: cbr", "Ended: cbr"}))
+      << r.out << r.err;
+}
+
 TEST_F(Playback, InfoPrintsTheReportOfTheFirstFileAndLeaves) {
   auto r = zvtest::RunProgram({kBinary, "/INFO", zvtest::Media("mediainfo/tags_v24.mp3"), zvtest::Media("cbr.mp3")},
                               Env(), std::chrono::seconds(30));
