@@ -289,6 +289,34 @@ TEST_F(MainWindow, DroppedFilesGoToTheDropHandlerInOrder) {
   EXPECT_EQ(dropped, (std::vector<std::string>{"/media/b film.mkv", "/media/a.avi", "http://radio.example/live"}));
 }
 
+TEST_F(MainWindow, PlaylistWindowCommandsAndTheStateItFollows) {
+  int toggles = 0, follows = 0, jumps = 0;
+  TCommandExecutor::TTargets t;
+  t.prefs = &prefs;
+  t.window = window.get();
+  t.playlist = list.get();
+  t.models = &models;
+  t.togglePlaylist = [&] { ++toggles; };
+  t.playlistWindowFollow = [&] { ++follows; };
+  t.showJumpToFile = [&] { ++jumps; };
+  TCommandExecutor x(t);
+  EXPECT_TRUE(x.ExecCommand(201));
+  EXPECT_TRUE(x.ExecCommand(207));
+  EXPECT_EQ(toggles, 2);
+  EXPECT_TRUE(x.ExecCommand(265));
+  EXPECT_EQ(jumps, 1);
+  // Shuffle, volume up and down and mute: the playlist window takes the new state.
+  window->SetVolumePosition(50);
+  EXPECT_TRUE(x.ExecCommand(401));
+  EXPECT_EQ(window->VolumePosition(), 55);
+  for (int code : {260, 402, 403})
+    EXPECT_TRUE(x.ExecCommand(code));
+  EXPECT_EQ(follows, 4);
+  EXPECT_EQ(window->VolumePosition(), 50);
+  EXPECT_TRUE(window->Muted());
+  EXPECT_TRUE(list->ShuffleOn());
+}
+
 TEST(Executor, SavesThePlaylistInTheChosenFormatAndWritesTheReport) {
   zvtest::TempDir dir;
   zvtest::MapPrefs prefs;
