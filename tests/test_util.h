@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -46,6 +47,16 @@ inline std::string ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+// A PCM WAV file of silence: 8000 Hz, mono, 8 bits, so one byte per 1/8000 s.
+inline std::string SilentWav(int milliseconds) {
+  auto le32 = [](uint32_t v) {
+    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
+  };
+  uint32_t data = 8u * static_cast<uint32_t>(milliseconds);
+  return "RIFF" + le32(36 + data) + "WAVEfmt " + le32(16) + std::string("\x01\0\x01\0", 4) + le32(8000) + le32(8000) +
+         std::string("\x01\0\x08\0", 4) + "data" + le32(data) + std::string(data, '\x80');
 }
 
 } // namespace zvtest

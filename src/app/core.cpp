@@ -45,8 +45,6 @@ namespace fs = std::filesystem;
 namespace {
 TCore* g_core = nullptr;
 
-bool IsUrl(const std::string& name) { return name.find(":/") != std::string::npos; }
-
 std::string CurrentDir() {
   std::error_code ec;
   std::string d = fs::current_path(ec).string();
@@ -428,7 +426,9 @@ bool TCore::CheckInfoSwitch() {
   std::string name = params_.Files().front();
   Log("Core.CheckInfoSwitch: " + name);
   TCachedFile file(name);
-  TMediaInfo info(file, MediaInfoContext());
+  TMediaInfoContext context = MediaInfoContext();
+  context.contactStreams = true; // asked for this address on purpose
+  TMediaInfo info(file, context);
   info.RetreiveInfo();
   ShowInfoDialog(nullptr, info.GetInfoText());
   return true;
@@ -784,9 +784,9 @@ void TCore::ProcessCmdLine(const std::string& line, const std::string& baseDir) 
     return;
   }
   for (std::string& f : files)
-    if (!IsUrl(f) && !fs::path(f).is_absolute())
+    if (!IsStreamName(f) && !fs::path(f).is_absolute())
       f = (fs::path(baseDir.empty() ? CurrentDir() : baseDir) / f).lexically_normal().string();
-  if (!IsUrl(files.front()))
+  if (!IsStreamName(files.front()))
     prefs_->SetString("FrontEnd.MediaDir", fs::path(files.front()).parent_path().string() + "/");
   if (replace)
     playlist_->Clear();

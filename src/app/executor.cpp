@@ -364,8 +364,6 @@ void TCommandExecutor::ShowPlayerFileInfo() {
     ShowSelectedFileInfo();
     return;
   }
-  if (info->Info().FileName.find(":/") != std::string::npos)
-    info->RetreiveInfo(); // a stream's title and headers arrive while it plays
   if (t_.showInfo)
     t_.showInfo(info->GetInfoText());
 }
@@ -382,13 +380,9 @@ void TCommandExecutor::ShowSelectedFileInfo() {
     }
   if (entry < 0 || entry >= list->Count())
     return;
-  const std::string name = list->Items(entry).FileName;
   TMediaInfoContext context;
-  // Streams that are not playing are not contacted.
-  context.detector = name.find(":/") == std::string::npos ? t_.detector : nullptr;
-  context.playlistCount = [list] { return list->Count(); };
-  context.playlistCurrent = [list] { return list->CurrentIndex(); };
-  TCachedFile file(name);
+  context.detector = t_.detector;
+  TCachedFile file(list->Items(entry).FileName);
   TMediaInfo info(file, context);
   info.RetreiveInfo();
   if (t_.showInfo)

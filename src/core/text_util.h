@@ -26,6 +26,9 @@ std::optional<int64_t> StrToInt64Strict(std::string_view s);
 // Locale-independent decimal parser: optional blanks, sign, digits with at most one decimal
 // separator ("," or "."), an optional exponent. "25,00" and "25.00" are both 25.0.
 std::optional<double> ParseDecimal(std::string_view s);
+// Whether a media name is a stream's address ("http://...", "mms://...") rather than a file name.
+inline bool IsStreamName(std::string_view name) { return name.find(":/") != std::string_view::npos; }
+
 // The decimal separator of the user's numeric locale (LC_ALL, LC_NUMERIC, LANG), read once; the
 // process's own locale stays "C". "." when the locale is unknown.
 const std::string& UserDecimalSeparator();

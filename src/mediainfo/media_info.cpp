@@ -573,6 +573,10 @@ void TMediaInfo::FillCDA() {
 bool TMediaInfo::UseMediaDet() {
   TLogScope scope("TMediaInfo.UseMediaDet(" + fileName_ + ")");
   std::vector<TDetectedStream> streams;
+  // A station that does not answer would hold up whoever asked; streams are described by what
+  // they tell while they play, unless contacting them was asked for.
+  if (IsStreamName(fileName_) && !context_.contactStreams)
+    return false;
   if (!context_.detector || !context_.detector->Detect(fileName_, streams))
     return false;
   AddComment("", "Used MediaDet");

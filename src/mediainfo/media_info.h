@@ -86,6 +86,8 @@ struct TNetStreamInfo {
 
 struct TMediaInfoContext {
   IMediaDetector* detector = nullptr;
+  // Whether the detector may be asked about a stream's address (it connects to the station).
+  bool contactStreams = false;
   // The texts of the network stream that is playing, when it is this name and the playlist's
   // current entry; nothing otherwise.
   std::function<std::optional<TNetStreamInfo>(const std::string& fileName)> networkStream;

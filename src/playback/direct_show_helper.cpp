@@ -178,7 +178,7 @@ HRESULT TDirectShowHelper::RenderFile(const std::string& name) {
   if (!graph_)
     return E_UNEXPECTED;
   // The process's folder stays where it is; relative names are made absolute instead.
-  isURL_ = name.find(":/") != std::string::npos;
+  isURL_ = IsStreamName(name);
   if (isURL_ && host_.setCaption)
     host_.setCaption("Connecting to URL.."); // reaching a station can take a while
   std::string target = name;

@@ -21,8 +21,6 @@ namespace {
 
 std::string Code(HRESULT hr) { return Format("%.8x", hr); }
 
-bool IsUrl(const std::string& name) { return name.find(":/") != std::string::npos; }
-
 struct TLibraryRow {
   std::vector<std::string> keys;
   const char* name; // nullptr: the key itself
@@ -174,7 +172,7 @@ bool TAdvancedGraphBuilder::Render(const std::string& fileName) {
   }
 
   HRESULT hr;
-  if (fastRender_ && !IsUrl(name) && SameText(FormatOf(name), "AVI")) {
+  if (fastRender_ && !IsStreamName(name) && SameText(FormatOf(name), "AVI")) {
     Log("=Fast.Render");
     hr = E_FAIL;
   } else {
@@ -223,7 +221,7 @@ bool TAdvancedGraphBuilder::RenderMultiSource(const std::vector<std::string>& na
 bool TAdvancedGraphBuilder::BuildSource(const std::string& name) {
   dsh_.RemoveAllFilters();
   dsh_.AddForcedFilters();
-  std::string format = IsUrl(name) ? std::string() : FormatOf(name);
+  std::string format = IsStreamName(name) ? std::string() : FormatOf(name);
   std::string ext = UpperCase(fs::path(name).extension().string());
   if (SameText(format, "AVI"))
     return CreateAVISplitter(name) || BuildAdvancedAVISource(name);

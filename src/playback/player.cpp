@@ -21,8 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 bool g_divx = false;
 
-bool IsUrl(const std::string& name) { return name.find(":/") != std::string::npos; }
-
 bool CanRead(const std::string& name) {
   std::error_code ec;
   if (!fs::is_regular_file(name, ec))
@@ -98,6 +96,12 @@ void TPlayer::Close() {
   host_.services->UnloadSubtitles();
 }
 
+TMediaInfo* TPlayer::MediaInfo() {
+  if (mediaInfo_ && IsStreamName(fileName_))
+    mediaInfo_->RetreiveInfo();
+  return mediaInfo_.get();
+}
+
 void TPlayer::ReadMediaInfo(const std::string& name) {
   TMediaInfoContext context = host_.mediaInfo;
   // The engine's duration stands in for the file it plays, never for another one.
@@ -107,8 +111,6 @@ void TPlayer::ReadMediaInfo(const std::string& name) {
     int64_t d = dsh_.GetDuration();
     return dsh_.DurationIsFallback() ? 0 : d;
   };
-  if (IsUrl(name))
-    context.detector = nullptr; // a stream describes itself through its headers
   mediaInfo_.reset();
   infoFile_ = std::make_unique<TCachedFile>(name);
   mediaInfo_ = std::make_unique<TMediaInfo>(*infoFile_, std::move(context));
@@ -217,7 +219,7 @@ bool TPlayer::DoPlayFile(const std::string& name) {
   if (win)
     win->SetCaptionText("");
   Mark(">");
-  bool url = IsUrl(name);
+  bool url = IsStreamName(name);
   if (!url && !CanRead(name)) {
     Fail(Lang("Command.Category.0") + "\"" + name + "\"" + Lang("Core.Alert.NotFound"));
     Log("-TPlayer.PlayFile(not found)");
@@ -440,7 +442,7 @@ int64_t TPlayer::OpeningSkipTarget(int64_t duration, int64_t markPosition, int64
 }
 
 void TPlayer::StoreMediaCache(const std::string& name) {
-  if (IsUrl(name) || !host_.cache)
+  if (IsStreamName(name) || !host_.cache)
     return;
   std::string path = TSystemHelper::TrueFileName(name);
   TXMLNode* entry = host_.cache->EnsureEntry(path);

@@ -51,8 +51,8 @@ public:
 };
 
 // The pieces of other subsystems the player drives. This base does nothing: each subsystem
-// overrides its part when it arrives (media information, AVI index, subtitles, colour controls,
-// video and audio property models, sound output switching, equalizer).
+// overrides its part when it arrives (AVI index, subtitles, colour controls, video and audio
+// property models, sound output switching, equalizer).
 class IPlayerServices {
 public:
   virtual ~IPlayerServices() = default;
@@ -132,7 +132,8 @@ public:
   const std::string& FileName() const { return fileName_; }
   const std::string& MediaHash() const { return hash_; }
   TAdvancedGraphBuilder* Builder() const { return builder_.get(); }
-  TMediaInfo* MediaInfo() override { return mediaInfo_.get(); }
+  // A stream's information is read again each time, since its title changes while it plays.
+  TMediaInfo* MediaInfo() override;
   // Whether the codec summary of the open file names DivX.
   static bool DivXFlag();
 

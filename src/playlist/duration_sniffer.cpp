@@ -2,6 +2,7 @@
 
 #include "core/session_log.h"
 #include "core/system_helper.h"
+#include "core/text_util.h"
 #include "filters/cached_file.h"
 #include "mediainfo/media_info.h"
 
@@ -107,7 +108,7 @@ void TSnifferDriver::Tick(bool windowShown, int topRow, int visibleRows) {
   int end = std::min(list_.Count(), std::max(topRow, 0) + std::max(visibleRows, 0));
   for (int i = std::max(topRow, 0); i < end; ++i) {
     const TPlayEntry& e = list_.Items(i);
-    if (e.Duration >= 0 || e.FileName.find(":/") != std::string::npos || failed_.count(e.FileName))
+    if (e.Duration >= 0 || IsStreamName(e.FileName) || failed_.count(e.FileName))
       continue;
     if (!sniffer_)
       sniffer_ = std::make_unique<TDurationSniffer>(measure_);

@@ -22,7 +22,6 @@ namespace zv {
 namespace fs = std::filesystem;
 
 namespace {
-bool IsStream(const std::string& name) { return name.find(":/") != std::string::npos; }
 
 std::string AbsolutePath(const std::string& name) {
   std::error_code ec;
@@ -180,7 +179,7 @@ void TPlayList::AddFile(const std::string& name) {
   if (!prefs_.GetBool("Playlist.AddDoublet") && names_.count(name))
     return;
   auto e = std::make_unique<TPlayEntry>();
-  bool stream = IsStream(name);
+  bool stream = IsStreamName(name);
   e->FileName = stream ? name : AbsolutePath(name);
   if (!stream && cache_)
     if (TXMLNode* entry = cache_->FindEntry(e->FileName); entry && entry->FindAttr("dur"))
@@ -252,9 +251,9 @@ void TPlayList::AddList(const std::vector<std::string>& names) {
   BeginUpdate();
   ++adding_;
   for (const std::string& raw : names) {
-    std::string name = IsStream(raw) ? raw : AbsolutePath(raw);
+    std::string name = IsStreamName(raw) ? raw : AbsolutePath(raw);
     std::error_code ec;
-    if (!IsStream(name) && fs::is_directory(name, ec)) {
+    if (!IsStreamName(name) && fs::is_directory(name, ec)) {
       std::string folder = name;
       if (folder.back() != '/')
         folder += '/';
@@ -446,7 +445,7 @@ void TPlayList::AddBookmarkAtPlayPosition() {
 }
 
 void TPlayList::SetDuration(const std::string& fileName, int64_t duration) {
-  std::string path = IsStream(fileName) ? fileName : AbsolutePath(fileName);
+  std::string path = IsStreamName(fileName) ? fileName : AbsolutePath(fileName);
   if (cache_)
     if (TXMLNode* entry = cache_->EnsureEntry(path))
       entry->SetAttr("dur", std::to_string(duration));
@@ -771,7 +770,7 @@ TPlayEntry* TPlayList::AddListed(std::string name, const std::string& folder) {
     name = FileUriToPath(name);
   if (name.empty())
     return nullptr;
-  if (!IsStream(name) && name[0] != '/')
+  if (!IsStreamName(name) && name[0] != '/')
     name = folder + name;
   int before = Count();
   AddFile(name);
@@ -964,8 +963,7 @@ void TPlayList::WriteReport(const std::string& output, const std::string& templa
     row = ReplaceAll(row, "%CellColor%", i % 2 == 0 ? "#EEFFFF" : "#FFFFEE", true);
     TCachedFile file(e.FileName);
     TMediaInfoContext mediaContext;
-    // Streams are not contacted for a report: a station that does not answer would hold it up.
-    mediaContext.detector = IsStream(e.FileName) ? nullptr : context.detector;
+    mediaContext.detector = context.detector;
     TMediaInfo info(file, mediaContext);
     info.RetreiveInfo();
     out += info.ReplaceTAGs(row, html);

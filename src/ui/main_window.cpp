@@ -531,8 +531,6 @@ void TfrMain::ShowFileInfo() {
   TMediaInfo* info = player ? player->MediaInfo() : nullptr;
   if (info) {
     m.fileName = info->Info().FileName;
-    if (m.fileName.find(":/") != std::string::npos)
-      info->RetreiveInfo(); // a stream's title changes while it plays
     if (info->Info().FileFormat == kNetworkStreamFormat)
       m.streamTitle = info->Info().Title;
     if (ctx_.dsh && ctx_.dsh->Graph()) {

@@ -185,11 +185,11 @@ void TPlayListView::SetSelectedRows(const std::vector<int>& rows) {
 }
 
 void TPlayListView::Search(const QString& text) {
-  search_ = text.toUpper();
+  QString wanted = text.toUpper();
   std::vector<int> rows;
-  if (!search_.isEmpty())
+  if (!wanted.isEmpty())
     for (int i = 0; i < list_.Count() && i < model_->rowCount(); ++i)
-      if (QString::fromStdString(list_.Items(i).Title).toUpper().contains(search_))
+      if (QString::fromStdString(list_.Items(i).Title).toUpper().contains(wanted))
         rows.push_back(i);
   SetSelectedRows(rows);
   viewport()->update();

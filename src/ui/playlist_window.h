@@ -84,7 +84,6 @@ private:
 
   TPlayList& list_;
   TPlayListModel* model_;
-  QString search_;
 };
 
 // What the playlist window works with.

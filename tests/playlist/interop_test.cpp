@@ -3,6 +3,7 @@
 #include "playlist/playlist.h"
 
 #include "map_prefs.h"
+#include "playlist_host.h"
 #include "process_util.h"
 #include "test_util.h"
 
@@ -15,44 +16,6 @@ using namespace zv;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct QuietHost : IPlaylistHost {
-  std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList&) override { return nullptr; }
-  int64_t OpenedDuration() override { return -1; }
-  void ExecCommand(int) override {}
-  void PostCommand(int) override {}
-  void Defer(std::function<void()> work) override { work(); }
-  std::string FileType(const std::string&) override { return "A"; }
-};
-
-// A short mono PCM WAV file: 0.1 s of a quiet saw tooth.
-void WriteWav(const std::string& path) {
-  const uint32_t rate = 8000, samples = 800;
-  std::string d;
-  auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-      d += static_cast<char>(v >> (8 * i));
-  };
-  auto u16 = [&](uint16_t v) {
-    d += static_cast<char>(v & 0xFF);
-    d += static_cast<char>(v >> 8);
-  };
-  d += "RIFF";
-  u32(36 + samples * 2);
-  d += "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(rate);
-  u32(rate * 2);
-  u16(2);
-  u16(16);
-  d += "data";
-  u32(samples * 2);
-  for (uint32_t i = 0; i < samples; ++i)
-    u16(static_cast<uint16_t>((i % 64) * 64));
-  zvtest::WriteFile(path, d);
-}
 
 std::string MpvPath() {
   for (const char* p : {"/usr/bin/mpv", "/usr/local/bin/mpv"})
@@ -88,9 +51,9 @@ TEST(PlaylistInterop, ListsWrittenHereLoadWholeInMpv) {
   std::vector<std::string> files = {dir.file("one.wav"), dir.file("sub dir/Ünïcödé, two.wav"),
                                     dir.file("three [live].wav")};
   for (const std::string& f : files)
-    WriteWav(f);
+    zvtest::WriteFile(f, zvtest::SilentWav(100));
   zvtest::MapPrefs prefs;
-  QuietHost host;
+  zvtest::QuietPlaylistHost host;
   TPlayList list{prefs, host};
   for (const std::string& f : files)
     list.AddFile(f);

@@ -690,20 +690,10 @@ TEST_F(Playlist, AsxAndLstListsAndUnreadableFiles) {
   EXPECT_EQ(list.Count(), 4);
 }
 
-namespace {
-// A small PCM WAV file of `seconds` at 8000 Hz mono, 8 bits.
-std::string Wav(int seconds) {
-  auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-  uint32_t data = 8000u * static_cast<uint32_t>(seconds);
-  return "RIFF" + le32(36 + data) + "WAVEfmt " + le32(16) + std::string("\x01\0\x01\0", 4) + le32(8000) + le32(8000) +
-         std::string("\x01\0\x08\0", 4) + "data" + le32(data) + std::string(data, '\x80');
-}
-} // namespace
-
 TEST_F(Playlist, AReportRepeatsItsEntryPartAndSumsTheTotals) {
   zvtest::TempDir dir;
-  zvtest::WriteFile(dir.file("x & y.wav"), Wav(2));
-  zvtest::WriteFile(dir.file("z.wav"), Wav(3));
+  zvtest::WriteFile(dir.file("x & y.wav"), zvtest::SilentWav(2000));
+  zvtest::WriteFile(dir.file("z.wav"), zvtest::SilentWav(3000));
   std::string templ = dir.file("t.txt");
   zvtest::WriteFile(templ, "*.txt\nHEAD|%EntryStart%[%No% %CellColor% %FileName% %Size% %VideoDuration%]%EntryEnd%"
                            "|%TotalFilesNumber% %TotalSize% %TotalDuration% %LastUpdate% %ZVVersion%");
@@ -833,7 +823,7 @@ TEST_F(Playlist, ClosingDoesNotWaitForASlowMeasurement) {
 
 TEST_F(Playlist, TheDefaultMeasureReadsRegularFilesOnly) {
   zvtest::TempDir dir;
-  zvtest::WriteFile(dir.file("two.wav"), Wav(2));
+  zvtest::WriteFile(dir.file("two.wav"), zvtest::SilentWav(2000));
   zvtest::WriteFile(dir.file("junk.mp3"), std::string(100, 'j'));
   EXPECT_EQ(TDurationSniffer::DefaultMeasure(dir.file("two.wav")), 20'000'000);
   EXPECT_EQ(TDurationSniffer::DefaultMeasure(dir.file("junk.mp3")), -1);

@@ -6,6 +6,7 @@
 #include "commands/model_manager.h"
 #include "map_prefs.h"
 #include "playlist/playlist.h"
+#include "playlist_host.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,8 @@ using namespace zv;
 
 namespace {
 
-struct Host : IPlaylistHost {
+// Players record what they are asked to play.
+struct Host : zvtest::QuietPlaylistHost {
   std::vector<std::string> played;
   struct Player : IPlaylistPlayer {
     Host& host;
@@ -34,11 +36,6 @@ struct Host : IPlaylistHost {
     void SeekTo(int64_t) override {}
   };
   std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList&) override { return std::make_unique<Player>(*this); }
-  int64_t OpenedDuration() override { return -1; }
-  void ExecCommand(int) override {}
-  void PostCommand(int) override {}
-  void Defer(std::function<void()> work) override { work(); }
-  std::string FileType(const std::string&) override { return "A"; }
 };
 
 struct PlaylistWindow : ::testing::Test {
@@ -51,13 +48,7 @@ struct PlaylistWindow : ::testing::Test {
   std::vector<std::string> measured; // by the sniffer's worker
   std::unique_ptr<TfrAdvPList> window;
 
-  void SetUp() override {
-    models.Register("PlayList", std::make_unique<TObjectModel>(&list));
-    list.onChange = [this] {
-      if (TModel* m = models.GetModel("PlayList"))
-        m->Notify();
-    };
-  }
+  void SetUp() override { zvtest::PublishPlaylist(models, list); }
   void TearDown() override {
     window.reset();
     list.onChange = nullptr;

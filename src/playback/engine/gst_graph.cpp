@@ -756,7 +756,7 @@ void TGstGraph::WaitForDiscovery(GstElement* element, int timeoutMs) {
 
 HRESULT TGstGraph::RenderFile(const std::string& name) {
   ZV_TSAN_RELEASE(this);
-  bool isUrl = name.find(":/") != std::string::npos;
+  bool isUrl = zv::IsStreamName(name);
   std::string location = name;
   if (!isUrl) {
     std::error_code ec;
@@ -835,7 +835,7 @@ HRESULT TGstGraph::RenderFile(const std::string& name) {
 
 HRESULT TGstGraph::AddSourceFilter(const std::string& name, const std::string& filterName,
                                    std::shared_ptr<IFilter>* filter) {
-  bool isUrl = name.find(":/") != std::string::npos;
+  bool isUrl = zv::IsStreamName(name);
   GstElement* src = nullptr;
   std::string location = name;
   if (isUrl) {
