@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Generates the media files the tests play, with GStreamer's own encoders and muxers.
+# Generates the media files the tests play, with GStreamer's own encoders and muxers and the common
+# command-line tools.
 # Usage: make-test-media.sh <output folder> <avi_patch tool>
 # Files are made once; a stamp holding this script's checksum marks a complete set.
+# Every file is byte-identical from run to run, so that stored reference values never drift: no
+# dither (sox -D), no time stamps or random serial numbers and identifiers (ffmpeg's bitexact mode,
+# oggenc -s, PNG without time chunks). GStreamer's Ogg and Matroska muxers draw random serial
+# numbers and identifiers, so those containers come from ffmpeg.
 set -euo pipefail
 out=$1
 patch=$2
@@ -20,13 +25,16 @@ $L $V ! avenc_mpeg4 bitrate=400000 gop-size=25 ! avimux name=m ! filesink locati
    $A ! lamemp3enc bitrate=128 ! mpegaudioparse ! m.
 $L $V ! jpegenc quality=70 ! avimux name=m ! filesink location="$out/mjpg_pcm.avi" \
    $A ! audioconvert ! audio/x-raw,format=S16LE ! m.
-$L $V ! theoraenc ! matroskamux name=m ! filesink location="$out/theora_vorbis.mkv" \
-   $A ! audioconvert ! vorbisenc ! m.
-$L $A ! audioconvert ! vorbisenc ! oggmux ! filesink location="$out/vorbis.ogg"
+# ffmpeg; $BX before an output name: no random identifiers, time stamps or version strings there.
+FFX="ffmpeg -v error -nostdin -y"
+BX="-fflags +bitexact -flags:v +bitexact -flags:a +bitexact"
+$FFX -f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i sine=frequency=440:duration=3 -ac 2 \
+   -c:v libtheora -q:v 6 -c:a libvorbis -q:a 3 $BX "$out/theora_vorbis.mkv"
 $L $A ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true ! xingmux \
    ! id3v2mux ! filesink location="$out/xing.mp3"
 $L $A ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true ! filesink location="$out/cbr.mp3"
 $L $A ! audioconvert ! audio/x-raw,format=S16LE ! wavenc ! filesink location="$out/pcm.wav"
+$FFX -i "$out/pcm.wav" -c:a libvorbis -q:a 3 $BX "$out/vorbis.ogg"
 
 "$patch" "$out/mpeg4_mp3.avi" "$out/unknown_fourcc.avi" video ABCD
 "$patch" "$out/mjpg_pcm.avi" "$out/unknown_wavetag.avi" audio 1234
@@ -39,7 +47,7 @@ $L videotestsrc num-buffers=400 pattern=ball ! video/x-raw,width=160,height=120,
    ! avenc_mpeg4 bitrate=100000 gop-size=50 ! avimux name=m ! filesink location="$out/avi/gop10.avi" \
    audiotestsrc num-buffers=3445 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1 \
    ! lamemp3enc bitrate=32 ! mpegaudioparse ! m.
-FF="ffmpeg -v error -nostdin -y -f lavfi -i testsrc=size=160x120:rate=25:duration=6 -f lavfi -i sine=frequency=440:duration=6"
+FF="$FFX -f lavfi -i testsrc=size=160x120:rate=25:duration=6 -f lavfi -i sine=frequency=440:duration=6"
 $FF -c:v mpeg4 -g 25 -c:a libmp3lame -b:a 64k "$out/avi/ff_mpeg4_mp3.avi"
 $FF -c:v mpeg4 -g 25 -c:a pcm_s16le "$out/avi/ff_mpeg4_pcm.avi"
 $FF -c:v mpeg4 -g 25 -c:a aac -b:a 64k "$out/avi/ff_mpeg4_aac.avi"
@@ -53,31 +61,31 @@ mkdir -p "$out/mediainfo"
 $L $A ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true \
    ! taginject 'tags="title=\"Café Ñandú\",artist=\"Ünïcode Band\",album=\"Álbum Ünö\""' \
    ! id3mux write-v1=true write-v2=true v2-version=4 ! filesink location="$out/mediainfo/tags_v24.mp3"
-ffmpeg -v error -nostdin -y -f lavfi -i sine=duration=3 -c:a libmp3lame -b:a 64k -id3v2_version 3 \
+$FFX -f lavfi -i sine=duration=3 -c:a libmp3lame -b:a 64k -id3v2_version 3 \
    -metadata title="Ffmpeg Tïtle" -metadata artist="Ff Artist" -metadata album="Ff Album" "$out/mediainfo/tags_v23.mp3"
 $L audiotestsrc num-buffers=130 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=1 ! audioconvert \
    ! lamemp3enc target=quality quality=4 ! xingmux ! filesink location="$out/mediainfo/vbr_mono.mp3"
-ffmpeg -v error -nostdin -y -f lavfi -i sine=duration=2:sample_rate=22050 -metadata title="Wave Title" \
+$FFX -f lavfi -i sine=duration=2:sample_rate=22050 -metadata title="Wave Title" \
    -c:a pcm_s16le "$out/mediainfo/list_before_data.wav"
 for f in "ogg -c:a libvorbis" "flac -c:a flac" "aac -c:a aac -f adts" "ac3 -c:a ac3" "wma -c:a wmav2"; do
   set -- $f
   ext=$1
   shift
-  ffmpeg -v error -nostdin -y -f lavfi -i sine=frequency=440:duration=3 -ac 2 -metadata title="Tëst Title" \
-     -metadata artist="Tëst Artist" -metadata album="Tëst Album" "$@" "$out/mediainfo/tagged.$ext"
+  $FFX -f lavfi -i sine=frequency=440:duration=3 -ac 2 -metadata title="Tëst Title" \
+     -metadata artist="Tëst Artist" -metadata album="Tëst Album" "$@" $BX "$out/mediainfo/tagged.$ext"
 done
 # The command-line encoders' own ways of writing files and tags: a LAME header with UTF-16 ID3v2
 # frames, an ID3v1-only file, a FLAC file with a PICTURE block, oggenc's comments, sox's WAV.
-sox -n -r 44100 -c 2 -b 16 "$out/mediainfo/sox.wav" synth 3 sine 440 sine 660
-sox -n -r 8000 -c 1 -b 8 -e unsigned "$out/mediainfo/sox_u8.wav" synth 2 sine 300
+sox -D -n -r 44100 -c 2 -b 16 "$out/mediainfo/sox.wav" synth 3 sine 440 sine 660
+sox -D -n -r 8000 -c 1 -b 8 -e unsigned "$out/mediainfo/sox_u8.wav" synth 2 sine 300
 lame --quiet -V 4 --id3v2-utf16 --tt "Lame Tïtle" --ta "Lame Ärtist" --tl "Lame Älbum" --add-id3v2 \
    "$out/mediainfo/sox.wav" "$out/mediainfo/lame_vbr.mp3"
 lame --quiet -b 192 -m m --id3v1-only --tt "V1 Title" --ta "V1 Artist" --tl "V1 Album" \
    "$out/mediainfo/sox.wav" "$out/mediainfo/lame_v1.mp3"
-convert -size 64x64 xc:red "$out/mediainfo/cover.png"
+convert -size 64x64 xc:red -define png:exclude-chunks=date,time "$out/mediainfo/cover.png"
 flac --silent -f -T "TITLE=Flac Tïtle" -T "ARTIST=Flac Ärtist" -T "ALBUM=Flac Älbum" \
    --picture="$out/mediainfo/cover.png" -o "$out/mediainfo/flac_picture.flac" "$out/mediainfo/sox.wav"
-oggenc -Q -t "Oggenc Tïtle" -a "Oggenc Ärtist" -l "Oggenc Älbum" -q 3 -o "$out/mediainfo/oggenc.ogg" \
+oggenc -Q -s 1 -t "Oggenc Tïtle" -a "Oggenc Ärtist" -l "Oggenc Älbum" -q 3 -o "$out/mediainfo/oggenc.ogg" \
    "$out/mediainfo/sox.wav"
 # A film in three parts of 4 s, video with MP3 audio.
 for k in 1 2 3; do
