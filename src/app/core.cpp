@@ -170,11 +170,10 @@ TCore::TStart TCore::Create() {
   TLogScope scope("Core.Create");
   std::random_device rd;
   std::srand(rd());
-  cmdLine_ = TCmdParams::JoinArguments(argv_);
-  Log("System.CmdLine=" + cmdLine_);
+  Log("System.CmdLine=" + TCmdParams::JoinArguments(argv_));
   system_ = std::make_unique<TSystemHelper>();
   font_ = std::make_unique<TFontHelper>();
-  params_.Parse(cmdLine_);
+  params_ = TCmdParams(argv_);
   version_ = std::make_unique<TFileVersionInfo>(ExePath());
   Log("=== " + version_->Format("{P} {MAJ}.{MIN}{RI} (build {B})") + " ===");
   LoadPrefs();
@@ -197,6 +196,11 @@ TCore::TStart TCore::Create() {
   LoadLanguage();
 
   models_->Register("App.Exit", std::make_unique<TCommandModel>([this] {
+                      // Remembered: a request that arrives before the message loop runs (while
+                      // the start-up adds a long list) ends the program when the start-up ends.
+                      exitRequested_ = true;
+                      if (playlist_)
+                        playlist_->StopAdding();
                       if (prefs_->GetBool("PlayList.EraseOnExit") && playlist_)
                         playlist_->Clear();
                       // exit() leaves the loop directly; quit() would first ask every window to close.
@@ -312,10 +316,27 @@ void TCore::LoadLanguage() {
 
 TCore::TStart TCore::CheckForSecondCopy() {
   proxy_ = std::make_unique<TAppProxyWindow>();
-  if (!prefs_->GetBool("FrontEnd.MultiInstance") && !params_.HasSwitch("NEW") && !params_.HasSwitch("INFO") &&
-      proxy_->IsRunning()) {
-    TForwardedLine fwd{std::to_string(LocalDayCountMillis()), CurrentDir(), cmdLine_};
-    proxy_->SendToCopy(fwd);
+  // A folder or a peer that is not the user's own is never talked to: this start then runs as an
+  // instance of its own and serves nobody.
+  auto runAlone = [](const std::string& why) {
+    Log("!Core.CheckForSecondCopy: " + why);
+    std::fprintf(stderr, "Zelvar: %s; starting a separate instance\n", why.c_str());
+    return TStart::Run;
+  };
+  std::string why;
+  if (!proxy_->FolderTrusted(&why))
+    return runAlone(why);
+  TAppProxyWindow::TPeer peer = proxy_->Probe();
+  if (peer == TAppProxyWindow::TPeer::Foreign)
+    return runAlone("the single-instance socket " + proxy_->SocketPath() + " is served by another user");
+  if (peer == TAppProxyWindow::TPeer::Ours && !prefs_->GetBool("FrontEnd.MultiInstance") && !params_.HasSwitch("NEW") &&
+      !params_.HasSwitch("INFO")) {
+    TForwardedLine fwd{std::to_string(LocalDayCountMillis()), CurrentDir(), argv_};
+    if (!proxy_->SendToCopy(fwd)) {
+      // The files would be lost without a word: say so, and let the caller see it in the status.
+      std::fprintf(stderr, "Zelvar: the running instance did not take this command line; nothing was opened\n");
+      exitCode_ = 1;
+    }
     Log("!Core.CheckForSecondCopy:Halt");
     return TStart::Exit;
   }
@@ -334,12 +355,12 @@ void TCore::PlayParam() {
     double difference = std::fabs(static_cast<double>(startTime_ - arrival));
     startTime_ = arrival;
     Log(Format("Diff:%f ms", difference));
-    std::string line = fwd.line;
+    std::vector<std::string> args = std::move(fwd.args);
     if (difference < 500)
-      line += " /ADD";
+      args.push_back("/ADD");
     Log("SetDir:" + fwd.dir);
-    Log("ExecCmd:" + line);
-    ProcessCmdLine(line, fwd.dir);
+    Log("ExecCmd:" + TCmdParams::JoinArguments(args));
+    ProcessCmdLine(args, fwd.dir);
   }
 }
 
@@ -455,7 +476,12 @@ void TCore::HideGUI() {
   Log("=== Application has been hidden");
 }
 
-void TCore::RequestExit() { models_->Execute("App.Exit"); }
+void TCore::RequestExit() {
+  if (models_)
+    models_->Execute("App.Exit");
+  else
+    exitRequested_ = true;
+}
 
 void TCore::Alert(const std::string& text) { zv::Alert(text, main_, false); }
 
@@ -770,11 +796,11 @@ void TCore::FreeModules() {
 // ---------------------------------------------------------------------------------------------
 // Command lines
 
-void TCore::ProcessCmdLine(const std::string& line, const std::string& baseDir) {
+void TCore::ProcessCmdLine(const std::vector<std::string>& args, const std::string& baseDir) {
   TLogScope scope("TCore.ProcessCmdLine");
   if (!playlist_)
     return;
-  TCmdParams p(line);
+  TCmdParams p(args);
   bool replace = !p.HasSwitch("ADD");
   std::vector<std::string> files = p.Files();
   if (files.empty()) {

@@ -68,12 +68,16 @@ public:
   void HideGUI();
   void LoadModules();
   void FreeModules();
-  // Executes a command line: adds its files (replacing the playlist unless "/ADD") or raises the
-  // window. Relative names are taken relative to `baseDir`.
-  void ProcessCmdLine(const std::string& line, const std::string& baseDir = {});
+  // Executes a command line (program first, then its arguments): adds its files (replacing the
+  // playlist unless "/ADD") or raises the window. Relative names are taken relative to `baseDir`.
+  void ProcessCmdLine(const std::vector<std::string>& args, const std::string& baseDir = {});
+  // The process's exit status when it ends before the message loop (a failed hand-over).
+  int ExitCode() const { return exitCode_; }
   void OnTick();
   // Leaves the message loop through "App.Exit", as the exit command does.
   void RequestExit();
+  // True once an exit was asked for; the start-up then skips what is left and the message loop.
+  bool ExitRequested() const { return exitRequested_; }
 
   // Facade for the rest of the program.
   TXMLPrefs* Prefs() { return prefs_.get(); }
@@ -119,7 +123,7 @@ private:
   friend class TCorePlaylistHost;
 
   std::vector<std::string> argv_;
-  std::string cmdLine_;
+  int exitCode_ = 0;
   int64_t startTime_ = 0; // local milliseconds on the day-count scale
   TCmdParams params_;
   std::unique_ptr<TFileVersionInfo> version_;
@@ -148,6 +152,7 @@ private:
   TBlindNotifier tickNotifier_;
   TfrMain* main_ = nullptr;
   bool running_ = false;
+  bool exitRequested_ = false;
 };
 
 // The one core of the process; none before its construction.

@@ -23,9 +23,6 @@ const char* const kHelp =
     "  /ADD                 add the files to the playlist without clearing it or starting playback\n"
     "  /NEW                 start a new instance even when one is running\n"
     "  /INFO                show the information report of the first file and exit\n"
-    "  /FULLSCREEN          switch to full screen when playback starts\n"
-    "  /ZOOM=n or /ZOOM=x:y zoom in percent when playback starts\n"
-    "  /RATIO=a:b           aspect ratio when playback starts\n"
     "  /SKIN=path           use this skin and keep it\n"
     "  /CLOSE               close the player at the end of the playlist (this run only)\n"
     "  /INSTALL             associate media types with the program and exit\n"
@@ -76,15 +73,20 @@ int RunApplication(int argc, char** argv) {
         core.ShowGUI();
         Log("=== Application has been shown");
         core.LoadModules();
-        core.ProcessCmdLine(TCmdParams::JoinArguments(args));
+        if (!core.ExitRequested())
+          core.ProcessCmdLine(args);
         Log("=== Application is responsible");
         if (const char* quit = std::getenv("ZELVAR_QUIT_AFTER_START"); quit && *quit)
           QTimer::singleShot(0, &core, [&core] { core.RequestExit(); });
-        rc = app.exec();
+        // An exit asked for during the start-up was seen by no loop yet: leave at once.
+        if (!core.ExitRequested())
+          rc = app.exec();
         core.Proxy().SetActive(false);
         core.HideGUI();
         core.FreeModules();
       }
+    } else {
+      rc = core.ExitCode();
     }
   }
   SessionLog().End();

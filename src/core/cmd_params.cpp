@@ -45,6 +45,13 @@ std::string TCmdParams::NextToken(std::string_view& rest) {
   return token;
 }
 
+TCmdParams::TCmdParams(const std::vector<std::string>& args) {
+  if (args.empty())
+    return;
+  program_ = args.front();
+  tokens_.assign(args.begin() + 1, args.end());
+}
+
 void TCmdParams::Parse(std::string_view line) {
   tokens_.clear();
   program_.clear();

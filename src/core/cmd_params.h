@@ -19,6 +19,9 @@ class TCmdParams {
 public:
   TCmdParams() = default;
   explicit TCmdParams(std::string_view line) { Parse(line); }
+  // The arguments as the system passed them: the program first, then the tokens, taken as they
+  // are (a name may hold blanks and quotes).
+  explicit TCmdParams(const std::vector<std::string>& args);
 
   void Parse(std::string_view line);
   // Takes the next token off the front of `rest`.
@@ -38,7 +41,7 @@ public:
   static const std::vector<std::string>& KnownSwitches();
   // The switch a token names (upper case, no prefix), or empty text for a file.
   static std::string SwitchOf(std::string_view token);
-  // Joins arguments into one line, quoting every argument that holds a blank or is empty.
+  // Joins arguments into one line for the log, quoting every argument that holds a blank or is empty.
   static std::string JoinArguments(const std::vector<std::string>& args);
 
 private:

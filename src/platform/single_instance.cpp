@@ -1,12 +1,12 @@
 #include "platform/single_instance.h"
 
+#include "core/cmd_params.h"
 #include "core/session_log.h"
 
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
-#include <QVariant>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -17,17 +17,18 @@
 namespace zv {
 namespace {
 
-constexpr char kMagic[4] = {'Z', 'V', 'F', '1'};
-constexpr uint32_t kFieldCount = 3;
-constexpr uint32_t kMaxField = 1 << 20;
+constexpr char kMagic[4] = {'Z', 'V', 'F', '2'};
+constexpr size_t kHeader = 12; // magic, length of the rest, field count
 constexpr char kAck = 0x06;
+// A peer that sends nothing for this long is dropped.
+constexpr int kIdleMs = 5000;
 
 void PutU32(std::string& out, uint32_t v) {
   for (int i = 0; i < 4; ++i)
     out += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-uint32_t GetU32(const QByteArray& b, qsizetype at) {
+uint32_t GetU32(const std::string& b, size_t at) {
   uint32_t v = 0;
   for (int i = 0; i < 4; ++i)
     v |= static_cast<uint32_t>(static_cast<unsigned char>(b[at + i])) << (8 * i);
@@ -36,98 +37,152 @@ uint32_t GetU32(const QByteArray& b, qsizetype at) {
 
 enum class TParse { Incomplete, Done, Bad };
 
-// Parses one frame from the start of the buffer.
-TParse ParseFrame(const QByteArray& b, TForwardedLine& out) {
-  if (b.size() < 8)
-    return TParse::Incomplete;
-  if (std::memcmp(b.constData(), kMagic, 4) != 0 || GetU32(b, 4) != kFieldCount)
+// Parses the one frame a connection carries; waits until all of it has arrived, so a long command
+// line is walked once.
+TParse ParseFrame(const std::string& b, TForwardedLine& out) {
+  if (b.size() >= 4 && std::memcmp(b.data(), kMagic, 4) != 0)
     return TParse::Bad;
-  qsizetype at = 8;
-  std::string* fields[3] = {&out.time, &out.dir, &out.line};
-  for (std::string* f : fields) {
-    if (b.size() < at + 4)
-      return TParse::Incomplete;
-    uint32_t len = GetU32(b, at);
-    if (len > kMaxField)
+  if (b.size() < kHeader)
+    return TParse::Incomplete;
+  uint32_t rest = GetU32(b, 4);
+  if (rest > TAppProxyWindow::kMaxFrame || rest < 4)
+    return TParse::Bad;
+  size_t end = 8 + static_cast<size_t>(rest);
+  if (b.size() < end)
+    return TParse::Incomplete;
+  if (b.size() > end)
+    return TParse::Bad;
+  uint32_t count = GetU32(b, 8);
+  if (count < 2 || count > (rest - 4) / 4) // every field takes at least its length
+    return TParse::Bad;
+  size_t at = kHeader;
+  std::vector<std::string> fields;
+  fields.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (end - at < 4)
       return TParse::Bad;
+    uint32_t len = GetU32(b, at);
     at += 4;
-    if (b.size() < at + static_cast<qsizetype>(len))
-      return TParse::Incomplete;
-    f->assign(b.constData() + at, len);
+    if (end - at < len)
+      return TParse::Bad;
+    fields.emplace_back(b, at, len);
     at += len;
   }
+  if (at != end)
+    return TParse::Bad;
+  out.time = std::move(fields[0]);
+  out.dir = std::move(fields[1]);
+  out.args.assign(std::make_move_iterator(fields.begin() + 2), std::make_move_iterator(fields.end()));
   return TParse::Done;
 }
 
-bool SameUser(QLocalSocket* socket) {
+bool PeerUid(QLocalSocket& socket, uid_t& uid) {
   struct ucred cred {};
   socklen_t len = sizeof cred;
-  if (::getsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+  if (::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
     return false;
-  return cred.uid == ::getuid();
+  uid = cred.uid;
+  return true;
 }
 
 } // namespace
 
-TAppProxyWindow::TAppProxyWindow(std::string socketPath) : path_(std::move(socketPath)) {}
+std::string TForwardedLine::Text() const { return time + "|" + dir + "|" + TCmdParams::JoinArguments(args); }
+
+TAppProxyWindow::TAppProxyWindow(std::string socketPath, uid_t owner) : path_(std::move(socketPath)), owner_(owner) {}
 
 TAppProxyWindow::~TAppProxyWindow() { SetActive(false); }
 
 std::string TAppProxyWindow::DefaultSocketPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string dir =
-      runtime && *runtime ? std::string(runtime) + "/zelvar" : "/tmp/zelvar-" + std::to_string(::getuid());
-  return dir + "/instance";
+  if (runtime && *runtime)
+    return std::string(runtime) + "/zelvar/instance";
+  std::error_code ec;
+  std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+  if (ec)
+    tmp = "/tmp";
+  return (tmp / ("zelvar-" + std::to_string(::getuid())) / "instance").string();
 }
 
 std::string TAppProxyWindow::EncodeFrame(const TForwardedLine& fwd) {
+  std::string body;
+  PutU32(body, static_cast<uint32_t>(2 + fwd.args.size()));
+  auto field = [&body](const std::string& f) {
+    PutU32(body, static_cast<uint32_t>(f.size()));
+    body += f;
+  };
+  field(fwd.time);
+  field(fwd.dir);
+  for (const std::string& a : fwd.args)
+    field(a);
   std::string out(kMagic, 4);
-  PutU32(out, kFieldCount);
-  for (const std::string* f : {&fwd.time, &fwd.dir, &fwd.line}) {
-    PutU32(out, static_cast<uint32_t>(f->size()));
-    out += *f;
-  }
-  return out;
+  PutU32(out, static_cast<uint32_t>(body.size()));
+  return out + body;
 }
 
-bool TAppProxyWindow::PrepareFolder() {
-  // The folder is private to the user: created 0700, and refused when someone else owns it.
-  std::string dir = std::filesystem::path(path_).parent_path().string();
+bool TAppProxyWindow::FolderTrusted(std::string* why) {
+  // The folder must be private to the user. A folder someone else owns, a link, or one that others
+  // may enter is never used: they could read the names sent or stand in for the instance.
+  std::filesystem::path dir = std::filesystem::path(path_).parent_path();
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(dir).parent_path(), ec);
+  std::filesystem::create_directories(dir.parent_path(), ec);
   ::mkdir(dir.c_str(), 0700);
   struct stat st {};
-  if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-    Log("!TAppProxyWindow: the folder " + dir + " is not the user's own");
-    return false;
-  }
-  if ((st.st_mode & 077) != 0)
-    ::chmod(dir.c_str(), 0700);
-  return true;
+  std::string problem;
+  if (::lstat(dir.c_str(), &st) != 0)
+    problem = "cannot be created";
+  else if (!S_ISDIR(st.st_mode))
+    problem = "is not a folder";
+  else if (st.st_uid != owner_)
+    problem = "belongs to another user";
+  else if ((st.st_mode & 077) != 0)
+    problem = "is open to other users";
+  if (problem.empty())
+    return true;
+  std::string text = "the single-instance folder " + dir.string() + " " + problem;
+  Log("!TAppProxyWindow: " + text);
+  if (why)
+    *why = text;
+  return false;
 }
 
-bool TAppProxyWindow::IsRunning() {
+bool TAppProxyWindow::PeerIsOwner(QLocalSocket& socket) const {
+  uid_t uid = 0;
+  return PeerUid(socket, uid) && uid == owner_;
+}
+
+TAppProxyWindow::TPeer TAppProxyWindow::Probe() {
   QLocalSocket s;
   s.connectToServer(QString::fromStdString(path_));
-  bool up = s.waitForConnected(1000);
+  if (!s.waitForConnected(1000))
+    return TPeer::None;
+  TPeer peer = PeerIsOwner(s) ? TPeer::Ours : TPeer::Foreign;
   s.abort();
-  return up;
+  return peer;
 }
 
 bool TAppProxyWindow::SendToCopy(const TForwardedLine& fwd, int timeoutMs) {
   QLocalSocket s;
   s.connectToServer(QString::fromStdString(path_));
-  QElapsedTimer clock;
-  clock.start();
-  auto left = [&] { return std::max<qint64>(1, timeoutMs - clock.elapsed()); };
-  if (!s.waitForConnected(static_cast<int>(left())))
+  if (!s.waitForConnected(timeoutMs))
     return false;
+  if (!PeerIsOwner(s)) {
+    Log("!TAppProxyWindow.SendToCopy: the socket is not served by this user");
+    return false;
+  }
   Log("+TAppProxyWindow.SendToCopy(" + fwd.Text() + ")");
   std::string frame = EncodeFrame(fwd);
-  s.write(frame.data(), static_cast<qint64>(frame.size()));
-  bool ok = s.waitForBytesWritten(static_cast<int>(left()));
+  bool ok = frame.size() - 8 <= kMaxFrame;
+  if (ok)
+    s.write(frame.data(), static_cast<qint64>(frame.size()));
+  // The limit runs from the last progress, so a long list that keeps moving is never cut.
+  while (ok && s.bytesToWrite() > 0)
+    ok = s.waitForBytesWritten(timeoutMs);
+  QElapsedTimer clock;
+  clock.start();
   while (ok && s.bytesAvailable() < 1) {
-    if (clock.elapsed() >= timeoutMs || !s.waitForReadyRead(static_cast<int>(left())))
+    qint64 left = timeoutMs - clock.elapsed();
+    if (left <= 0 || !s.waitForReadyRead(static_cast<int>(left)))
       ok = false;
   }
   char ack = 0;
@@ -144,9 +199,9 @@ void TAppProxyWindow::SetActive(bool active) {
     return;
   Log(std::string("+TAppProxyWindow.SetActive(") + (active ? "1" : "0") + ")");
   if (active) {
-    if (!PrepareFolder()) {
+    if (!FolderTrusted()) {
       // Nothing to serve from: later starts become instances of their own.
-    } else if (IsRunning()) {
+    } else if (Probe() != TPeer::None) {
       Log("!TAppProxyWindow.SetActive: another instance already serves");
     } else {
       // What is left at the path now is a socket of an instance that crashed: nobody answered.
@@ -166,38 +221,51 @@ void TAppProxyWindow::SetActive(bool active) {
   } else {
     delete server_;
     server_ = nullptr;
+    buffers_.clear();
   }
   Log("-TAppProxyWindow.SetActive");
 }
 
 void TAppProxyWindow::OnNewConnection() {
   while (QLocalSocket* socket = server_ ? server_->nextPendingConnection() : nullptr) {
-    if (!SameUser(socket)) {
+    if (!PeerIsOwner(*socket)) {
       Log("!TAppProxyWindow: refused a connection of another user");
       socket->abort();
       socket->deleteLater();
       continue;
     }
-    // A peer that sends nothing useful in 5 s is dropped.
-    QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { ReadFrom(socket); });
+    buffers_[socket];
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });
+    idle->start(kIdleMs);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
+      idle->start(kIdleMs);
+      ReadFrom(socket);
+    });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QObject::destroyed, this, [this, socket] { buffers_.erase(socket); });
     if (socket->bytesAvailable() > 0)
       ReadFrom(socket);
   }
 }
 
 void TAppProxyWindow::ReadFrom(QLocalSocket* socket) {
-  QByteArray buffer = socket->property("zvBuffer").toByteArray();
-  buffer += socket->readAll();
+  auto it = buffers_.find(socket);
+  if (it == buffers_.end())
+    return;
+  QByteArray chunk = socket->readAll();
+  it->second.append(chunk.constData(), static_cast<size_t>(chunk.size()));
   TForwardedLine fwd;
-  switch (ParseFrame(buffer, fwd)) {
-  case TParse::Incomplete: socket->setProperty("zvBuffer", buffer); return;
+  switch (ParseFrame(it->second, fwd)) {
+  case TParse::Incomplete: return;
   case TParse::Bad:
     Log("!TAppProxyWindow: dropped a malformed message");
+    buffers_.erase(it);
     socket->abort();
     return;
   case TParse::Done:
+    buffers_.erase(it);
     AddParam(std::move(fwd));
     socket->write(&kAck, 1);
     socket->flush();

@@ -173,9 +173,13 @@ std::string TPlayList::FileTypeOf(const std::string& path) { return host_.FileTy
 // Adding
 
 void TPlayList::AddFile(const std::string& name) {
+  if (stopAdding_)
+    return;
   ++adding_;
   host_.ProcessEvents();
   --adding_;
+  if (stopAdding_)
+    return;
   if (!prefs_.GetBool("Playlist.AddDoublet") && names_.count(name))
     return;
   auto e = std::make_unique<TPlayEntry>();
@@ -214,7 +218,7 @@ void TPlayList::AddFolderItems(const std::string& folder, bool recursive,
                                const std::function<void(const std::string&)>& add) {
   std::error_code ec;
   fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+  for (; !ec && !stopAdding_ && it != fs::directory_iterator(); it.increment(ec)) {
     const fs::directory_entry& item = *it;
     std::error_code sec;
     // Links to folders are not followed: a link back up the tree would never end.
@@ -251,6 +255,8 @@ void TPlayList::AddList(const std::vector<std::string>& names) {
   BeginUpdate();
   ++adding_;
   for (const std::string& raw : names) {
+    if (stopAdding_)
+      break;
     std::string name = IsStreamName(raw) ? raw : AbsolutePath(raw);
     std::error_code ec;
     if (!IsStreamName(name) && fs::is_directory(name, ec)) {

@@ -151,6 +151,8 @@ public:
   static std::string ReportTemplate(const std::string& templateFile);
   // True while an add loop runs (commands that would change the list wait for its end).
   bool Adding() const { return adding_ > 0; }
+  // The program is leaving: add loops end at their next step and nothing more is added.
+  void StopAdding() { stopAdding_ = true; }
 
   void Clear();
   void Delete(int index);
@@ -210,6 +212,7 @@ private:
   TMediaCache* cache_;
   int updateDepth_ = 0;
   int adding_ = 0;
+  bool stopAdding_ = false;
   std::vector<std::unique_ptr<TPlayEntry>> entries_;
   std::unordered_map<std::string, int> names_; // FileName -> number of entries bearing it
   std::unique_ptr<IPlaylistPlayer> player_;

@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <netinet/in.h>
 #include <regex>
 #include <sys/socket.h>
+#include <sys/un.h>
 
 using namespace std::chrono_literals;
 
@@ -65,11 +67,15 @@ TEST_F(Desktop, ASecondStartHandsItsFilesOverAndLeaves) {
   ASSERT_TRUE(zvtest::WaitForText(log, "=== Application is responsible"));
   std::this_thread::sleep_for(600ms); // past the half second after the first start
   int code = -1;
-  auto took = RunSecond({"film one.avi", "/tmp/two.mkv"}, code);
+  auto took = RunSecond({"film one.avi", "/m/my \"q\" song.ogg", "/m/it's \"quoted\" file.mp3", "/tmp/two.mkv"}, code);
   EXPECT_EQ(code, 0);
   EXPECT_LT(took, 1000ms) << "the second start takes " << took.count() << " ms";
   ASSERT_TRUE(zvtest::WaitForText(log, "PlayList.AddFile(/tmp/two.mkv)"));
   std::string text = zvtest::ReadFile(log);
+  // Names with quotes arrive exactly as the shell gave them.
+  EXPECT_EQ(CountIn(log, "PlayList.AddFile("), 4u) << text;
+  EXPECT_EQ(CountIn(log, "PlayList.AddFile(/m/my \"q\" song.ogg)"), 1u);
+  EXPECT_EQ(CountIn(log, "PlayList.AddFile(/m/it's \"quoted\" file.mp3)"), 1u);
   EXPECT_NE(text.find("TAppProxyWindow.AddParam:"), std::string::npos);
   EXPECT_NE(text.find("Core.PlayParam("), std::string::npos);
   // The relative name is taken relative to the folder the second start ran in.
@@ -214,4 +220,76 @@ TEST_F(Desktop, UpdateCheckReadsEvenAnErrorReply) {
   ::close(listener);
   EXPECT_TRUE(alerted) << zvtest::ReadFile(root.file("update.err"));
   EXPECT_NE(zvtest::ReadFile(home + "/autoupdate.xml").find("9.9"), std::string::npos);
+}
+
+TEST_F(Desktop, AHandOverThatFailsIsReportedWithAFailureStatus) {
+  // An instance that accepts the connection and never answers.
+  std::filesystem::create_directories(runtime + "/zelvar");
+  std::filesystem::permissions(runtime + "/zelvar", std::filesystem::perms::owner_all);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::string sock = runtime + "/zelvar/instance";
+  std::strncpy(addr.sun_path, sock.c_str(), sizeof addr.sun_path - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(fd, 4), 0);
+  int code = -1;
+  RunSecond({"/m/lost.avi"}, code);
+  ::close(fd);
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(zvtest::ReadFile(root.file("second.err")).find("did not take this command line"), std::string::npos)
+      << zvtest::ReadFile(root.file("second.err"));
+}
+
+TEST_F(Desktop, ASharedFolderThatIsNotPrivateIsNeverUsed) {
+  // No runtime folder: the socket would live in the temporary folder, which here is open to all.
+  std::string tmp = root.file("tmp");
+  std::string shared = tmp + "/zelvar-" + std::to_string(::getuid());
+  std::filesystem::create_directories(shared);
+  std::filesystem::permissions(shared, std::filesystem::perms::all);
+  std::string home = Home("alone", true);
+  auto r = zvtest::RunProgram({kBinary, "/m/a.avi"},
+                              {"ZELVAR_HOME=" + home, "-XDG_RUNTIME_DIR", "TMPDIR=" + tmp, "XDG_CONFIG_HOME=" + config,
+                               "QT_QPA_PLATFORM=offscreen", "ZELVAR_QUIT_AFTER_START=1"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.err.find(shared + " is open to other users; starting a separate instance"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(shared + "/instance"));
+  EXPECT_EQ(CountIn(home + "/ZV.log", "PlayList.AddFile(/m/a.avi)"), 1u) << "it ran as an instance of its own";
+}
+
+TEST_F(Desktop, FortyThousandNamesAreHandedOver) {
+  std::string home = Home("first", true);
+  auto first = Start(home, {}, "first");
+  std::string log = home + "/ZV.log";
+  ASSERT_TRUE(zvtest::WaitForText(log, "=== Application is responsible"));
+  // 1.2 MB of names, about as much as the system lets one command line carry.
+  std::vector<std::string> names;
+  for (int i = 0; i < 40000; ++i)
+    names.push_back("/media/music/an-album/" + std::to_string(100000 + i) + ".flac");
+  int code = -1;
+  RunSecond(names, code);
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(zvtest::WaitForText(log, "PlayList.AddFile(/media/music/an-album/139999.flac)", 60s));
+  EXPECT_EQ(CountIn(log, "PlayList.AddFile(/media/music/an-album/"), 40000u);
+  first->Signal(SIGTERM);
+  EXPECT_TRUE(first->WaitExit(10s, code));
+}
+
+TEST_F(Desktop, TerminationWhileTheStartUpAddsALongListEndsTheProgram) {
+  // A list that takes a while to add: the signal arrives in the middle of it.
+  std::string list;
+  for (int i = 0; i < 200000; ++i)
+    list += "/m/" + std::to_string(i) + ".avi\n";
+  zvtest::WriteFile(root.file("long.m3u"), list);
+  std::string home = Home("first", true);
+  auto p = Start(home, {root.file("long.m3u")}, "first");
+  std::string log = home + "/ZV.log";
+  ASSERT_TRUE(zvtest::WaitForText(log, "PlayList.AddFile(/m/1000.avi)", 20s));
+  p->Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(p->WaitExit(20s, code)) << "the signal was lost";
+  EXPECT_EQ(code, 0);
+  std::string text = zvtest::ReadFile(log);
+  EXPECT_NE(text.find("Core.FreeModules:PlayList.Save"), std::string::npos) << "the orderly exit path";
+  EXPECT_EQ(text.find("PlayList.AddFile(/m/199999.avi)"), std::string::npos) << "adding stopped early";
 }

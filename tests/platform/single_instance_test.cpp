@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <functional>
 #include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -39,7 +40,10 @@ TEST_F(Channel, ALaterStartHandsItsLineOver) {
   ASSERT_TRUE(server.Active());
   TAppProxyWindow client(path);
   // The sender blocks until acknowledged, so it runs beside the serving event loop.
-  TForwardedLine sent{"3960000000000", "/home/me/odd|folder", "/usr/bin/zelvar \"a b.avi\" /ADD"};
+  // Names arrive exactly as the shell gave them: blanks, quotes, "|" and empty arguments included.
+  TForwardedLine sent{"3960000000000",
+                      "/home/me/odd|folder",
+                      {"/usr/bin/zelvar", "a b.avi", "my \"q\" song.ogg", "it's \"quoted\" file.mp3", "", "/ADD"}};
   auto answer = std::async(std::launch::async, [&] { return client.IsRunning() && client.SendToCopy(sent); });
   ASSERT_TRUE(SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
   EXPECT_TRUE(answer.get());
@@ -47,19 +51,20 @@ TEST_F(Channel, ALaterStartHandsItsLineOver) {
   TForwardedLine got = server.PopParam();
   EXPECT_EQ(got.time, sent.time);
   EXPECT_EQ(got.dir, "/home/me/odd|folder"); // a "|" in the folder arrives whole
-  EXPECT_EQ(got.line, sent.line);
+  EXPECT_EQ(got.args, sent.args);
   EXPECT_FALSE(server.HasParams());
 }
 
 TEST_F(Channel, NothingRunningMeansNothingSent) {
   TAppProxyWindow client(path);
   EXPECT_FALSE(client.IsRunning());
-  EXPECT_FALSE(client.SendToCopy({"1", "/", "x"}, 500));
+  EXPECT_FALSE(client.SendToCopy({"1", "/", {"x"}}, 500));
 }
 
 TEST_F(Channel, AStaleSocketIsReplaced) {
   // A socket file nobody listens on, as a crashed instance leaves it.
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::filesystem::permissions(std::filesystem::path(path).parent_path(), std::filesystem::perms::owner_all);
   int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
@@ -81,7 +86,7 @@ TEST_F(Channel, ASilentInstanceIsGivenUpAfterTheLimit) {
   TAppProxyWindow client(path);
   QElapsedTimer t;
   t.start();
-  auto answer = std::async(std::launch::async, [&] { return client.SendToCopy({"1", "/", "x"}, 800); });
+  auto answer = std::async(std::launch::async, [&] { return client.SendToCopy({"1", "/", {"x"}}, 800); });
   SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000);
   EXPECT_FALSE(answer.get());
   EXPECT_LT(t.elapsed(), 3000);
@@ -102,22 +107,25 @@ TEST_F(Channel, MalformedMessagesAreDropped) {
       return s.bytesAvailable() > 0; // acknowledged?
     });
   };
-  std::string huge = TAppProxyWindow::EncodeFrame({"1", "/", "x"});
-  huge[12] = '\xFF'; // a field length far beyond the limit
-  huge[13] = '\xFF';
-  huge[14] = '\xFF';
-  for (const std::string& bad : {std::string("GARBAGE!GARBAGE!"), huge}) {
+  std::string good = TAppProxyWindow::EncodeFrame({"1", "/", {"x"}});
+  std::string huge = good;
+  huge[7] = '\x7F'; // a frame far beyond the limit
+  std::string lying = good;
+  lying[15] = '\x40'; // a field longer than the frame
+  std::string many = good;
+  many[11] = '\x10'; // more fields than the frame can hold
+  for (const std::string& bad : {std::string("GARBAGE!GARBAGE!"), huge, lying, many, good + "extra"}) {
     auto f = sendRaw(bad);
     SpinUntil([&] { return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
     EXPECT_FALSE(f.get());
   }
   EXPECT_FALSE(server.HasParams());
   // The channel still works afterwards.
-  auto ok = sendRaw(TAppProxyWindow::EncodeFrame({"2", "/tmp", "zelvar y.avi"}));
+  auto ok = sendRaw(TAppProxyWindow::EncodeFrame({"2", "/tmp", {"zelvar", "y.avi"}}));
   SpinUntil([&] { return ok.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
   EXPECT_TRUE(ok.get());
   ASSERT_TRUE(server.HasParams());
-  EXPECT_EQ(server.PopParam().line, "zelvar y.avi");
+  EXPECT_EQ(server.PopParam().args, (std::vector<std::string>{"zelvar", "y.avi"}));
 }
 
 TEST_F(Channel, OtherUsersAreRefused) {
@@ -125,7 +133,7 @@ TEST_F(Channel, OtherUsersAreRefused) {
     GTEST_SKIP() << "only root can act as another user here";
   TAppProxyWindow server(path);
   server.SetActive(true);
-  std::string frame = TAppProxyWindow::EncodeFrame({"1", "/", "intruder"});
+  std::string frame = TAppProxyWindow::EncodeFrame({"1", "/", {"intruder"}});
   // A child process that becomes "nobody" and writes straight to the socket.
   std::filesystem::permissions(dir.path() / "rt", std::filesystem::perms::all);
   std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
@@ -164,16 +172,101 @@ TEST_F(Channel, ASecondServerNeverTakesThePathOver) {
     EXPECT_FALSE(second.Active());
   }
   TAppProxyWindow client(path);
-  auto answer = std::async(std::launch::async, [&] { return client.SendToCopy({"1", "/", "still here"}); });
+  auto answer = std::async(std::launch::async, [&] { return client.SendToCopy({"1", "/", {"still here"}}); });
   ASSERT_TRUE(SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
   EXPECT_TRUE(answer.get());
   ASSERT_TRUE(first.HasParams());
-  EXPECT_EQ(first.PopParam().line, "still here");
+  EXPECT_EQ(first.PopParam().args, std::vector<std::string>{"still here"});
 }
 
 TEST_F(Channel, DefaultPathFollowsTheRuntimeFolder) {
   ::setenv("XDG_RUNTIME_DIR", "/run/user/1234", 1);
   EXPECT_EQ(TAppProxyWindow::DefaultSocketPath(), "/run/user/1234/zelvar/instance");
   ::unsetenv("XDG_RUNTIME_DIR");
+  ::setenv("TMPDIR", "/var/tmp", 1);
+  EXPECT_EQ(TAppProxyWindow::DefaultSocketPath(), "/var/tmp/zelvar-" + std::to_string(::getuid()) + "/instance");
+  ::unsetenv("TMPDIR");
   EXPECT_EQ(TAppProxyWindow::DefaultSocketPath(), "/tmp/zelvar-" + std::to_string(::getuid()) + "/instance");
+}
+
+TEST_F(Channel, OnlyAPrivateFolderOfTheUserIsUsed) {
+  namespace fs = std::filesystem;
+  const uid_t me = ::getuid();
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> prepare;
+    uid_t owner;
+    const char* problem; // nullptr: trusted
+  };
+  const Case cases[] = {
+      {"missing, so created private", [](const fs::path&) {}, me, nullptr},
+      {"open to others",
+       [](const fs::path& d) {
+         fs::create_directories(d);
+         fs::permissions(d, fs::perms::all);
+       },
+       me, "is open to other users"},
+      {"group may enter",
+       [](const fs::path& d) {
+         fs::create_directories(d);
+         fs::permissions(d, fs::perms::owner_all | fs::perms::group_exec);
+       },
+       me, "is open to other users"},
+      {"a link to a private folder",
+       [](const fs::path& d) {
+         fs::create_directories(d.parent_path() / "elsewhere");
+         fs::permissions(d.parent_path() / "elsewhere", fs::perms::owner_all);
+         fs::create_directory_symlink(d.parent_path() / "elsewhere", d);
+       },
+       me, "is not a folder"},
+      {"a file", [](const fs::path& d) { zvtest::WriteFile(d.string(), "x"); }, me, "is not a folder"},
+      {"another user's", [](const fs::path&) {}, me + 1, "belongs to another user"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    fs::path folder = dir.path() / std::to_string(n++) / "zelvar";
+    fs::create_directories(folder.parent_path());
+    c.prepare(folder);
+    TAppProxyWindow proxy((folder / "instance").string(), c.owner);
+    std::string why;
+    EXPECT_EQ(proxy.FolderTrusted(&why), c.problem == nullptr) << c.name;
+    if (c.problem) {
+      EXPECT_NE(why.find(c.problem), std::string::npos) << c.name << ": " << why;
+      proxy.SetActive(true);
+      EXPECT_FALSE(proxy.Active()) << c.name;
+      EXPECT_FALSE(fs::exists(folder / "instance")) << c.name << ": no socket in a folder that is not trusted";
+    } else {
+      EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all) << c.name;
+    }
+  }
+}
+
+TEST_F(Channel, NothingIsSentToAnotherUsersInstance) {
+  TAppProxyWindow server(path);
+  server.SetActive(true);
+  ASSERT_TRUE(server.Active());
+  // The same socket seen by a start of another user: the peer is not its own.
+  TAppProxyWindow stranger(path, ::getuid() + 1);
+  EXPECT_EQ(stranger.Probe(), TAppProxyWindow::TPeer::Foreign);
+  EXPECT_FALSE(stranger.IsRunning());
+  auto answer = std::async(std::launch::async, [&] { return stranger.SendToCopy({"1", "/", {"secret.avi"}}, 800); });
+  SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+  EXPECT_FALSE(answer.get());
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(server.HasParams());
+}
+
+TEST_F(Channel, ALongCommandLineArrivesWhole) {
+  TAppProxyWindow server(path);
+  server.SetActive(true);
+  // 64 MiB of names, far more than any shell passes.
+  std::vector<std::string> args{"/usr/bin/zelvar"};
+  for (int i = 0; i < 65536; ++i)
+    args.push_back("/media/" + std::to_string(i) + "/" + std::string(1000, 'n'));
+  TAppProxyWindow client(path);
+  auto answer = std::async(std::launch::async, [&] { return client.SendToCopy({"1", "/", args}); });
+  ASSERT_TRUE(SpinUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 60000));
+  EXPECT_TRUE(answer.get());
+  ASSERT_TRUE(server.HasParams());
+  EXPECT_TRUE(server.PopParam().args == args);
 }
