@@ -2,6 +2,7 @@
 
 #include "app/executor.h"
 #include "core/app_paths.h"
+#include "core/atomic_file.h"
 #include "core/day_clock.h"
 #include "core/format.h"
 #include "core/session_log.h"
@@ -37,6 +38,7 @@
 #include <cmath>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <unistd.h>
 
 namespace zv {
@@ -176,6 +178,7 @@ TCore::TStart TCore::Create() {
   params_ = TCmdParams(argv_);
   version_ = std::make_unique<TFileVersionInfo>(ExePath());
   Log("=== " + version_->Format("{P} {MAJ}.{MIN}{RI} (build {B})") + " ===");
+  RemoveStaleSaves();
   LoadPrefs();
   UpgradePrefs(document_, version_->Format("{B}"), DefaultPrefsEnvironment());
   prefs_ = std::make_unique<TXMLPrefs>(document_.Root());
@@ -252,9 +255,20 @@ std::string TCore::UserPrefsPath() { return UserZelvarDir() + "ZV.xml"; }
 
 std::string TCore::CommonPrefsPath() { return CommonZelvarDir() + "ZV.xml"; }
 
+void TCore::RemoveStaleSaves() {
+  // Every folder the stores can live in; the preferences that choose among them are not read yet.
+  std::set<std::string> dirs = {ExeDir(), fs::path(PrimaryPrefsPath()).parent_path().string() + "/"};
+  if (!UserZelvarDir().empty())
+    dirs.insert(UserZelvarDir());
+  dirs.insert(CommonZelvarDir());
+  for (const std::string& dir : dirs)
+    if (int n = RemoveStaleTemporaryFiles(dir, StoreFileNames()))
+      Log(Format("Core: removed %d unfinished save(s) in %s", n, dir));
+}
+
 void TCore::LoadPrefs() {
   std::error_code ec;
-  std::string primary = PrimaryPrefsPath();
+  std::string primary = StoreFileToRead(PrimaryPrefsPath());
   bool loaded = fs::exists(primary, ec) && document_.LoadFromFile(primary) && document_.Root();
   if (!loaded)
     InitPrefs(document_, DefaultPrefsEnvironment());
@@ -534,7 +548,7 @@ void TCore::LoadModules() {
   Log("Core.LoadModules: CPU.Create");
   Log("Core.LoadModules: PlayList");
   CreatePlaylist();
-  playlist_->AddFromZVP(UserDir() + "ZV.zvp");
+  playlist_->AddFromZVP(StoreFileToRead(UserDir() + "ZV.zvp"));
   Log("Core.LoadModules: WinIRC");
   Log("Core.LoadModules: Main.Initialize");
   if (main_) {
@@ -763,6 +777,8 @@ void TCore::FreeModules() {
     prefs_->SetString("Last.FileName", current >= 0 ? playlist_->Items(current).FileName : std::string());
     models_->Unregister("PlayList");
   }
+  for (const char* name : {"App.SuperPlay", "PList.Repeat", "Audio.Mute", "Window.PlayList"})
+    models_->Unregister(name);
   executor_.reset();
   playlist_.reset();
   playlistHost_.reset();

@@ -113,6 +113,7 @@ public:
 
 private:
   void LoadPrefs();
+  void RemoveStaleSaves();
   TStart CheckForSecondCopy();
   void PlayParam();
   void InitAutoSave();

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
+#include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,9 +35,54 @@ std::string ResolveTarget(const std::string& path) {
   throw EZvError(what + " \"" + path + "\". " + std::strerror(err), "AtomicFile");
 }
 
+std::mutex g_keptLock;
+std::set<std::string>& KeptFiles() {
+  static std::set<std::string> kept;
+  return kept;
+}
+
+bool IsKept(const std::string& target) {
+  std::lock_guard<std::mutex> guard(g_keptLock);
+  return KeptFiles().count(target) > 0;
+}
+
 } // namespace
 
+void KeepUnwritten(const std::string& path) {
+  std::lock_guard<std::mutex> guard(g_keptLock);
+  KeptFiles().insert(ResolveTarget(path));
+}
+
+int RemoveStaleTemporaryFiles(const std::string& dir, const std::vector<std::string>& names) {
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::string file = it->path().filename().string();
+    // "." + name + "." + the six characters mkostemp put in.
+    bool ours = false;
+    for (const std::string& n : names)
+      ours = ours || (file.size() == n.size() + 8 && file[0] == '.' && file.compare(1, n.size(), n) == 0 &&
+                      file[n.size() + 1] == '.');
+    std::error_code sec;
+    if (!ours || !it->is_regular_file(sec) || it->is_symlink(sec))
+      continue;
+    int fd = ::open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+      continue;
+    // A living writer holds its lock until it renames or removes the file.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(it->path().c_str()) == 0)
+      ++removed;
+    ::close(fd);
+  }
+  return removed;
+}
+
 TAtomicFileStream::TAtomicFileStream(std::string path) : target_(ResolveTarget(path)) {
+  if (IsKept(target_))
+    throw EZvError("Not replacing \"" + target_ + "\": it could not be read", "AtomicFile");
+  struct stat old {};
+  if (::stat(target_.c_str(), &old) == 0 && (old.st_mode & 0222) == 0)
+    throw EZvError("Not replacing \"" + target_ + "\": it is read-only", "AtomicFile");
   fs::path p(target_);
   std::string dir = p.has_parent_path() ? p.parent_path().string() : std::string(".");
   std::string tmpl = (fs::path(dir) / ("." + p.filename().string() + ".XXXXXX")).string();
@@ -44,6 +92,7 @@ TAtomicFileStream::TAtomicFileStream(std::string path) : target_(ResolveTarget(p
   if (fd_ < 0)
     Fail("Cannot create file", target_, errno);
   temp_ = buf.data();
+  ::flock(fd_, LOCK_EX); // tells RemoveStaleTemporaryFiles that this one is in use
   // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
   struct stat st {};
   if (::stat(target_.c_str(), &st) == 0) {

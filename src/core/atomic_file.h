@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zv {
 
@@ -11,6 +12,7 @@ namespace zv {
 // bytes go to a temporary file in the same folder, which is flushed to disk and then renamed over
 // the target. Until Commit succeeds the old file stays as it was; a writer destroyed without Commit
 // removes its temporary file. A symbolic link as target is kept and the file it points to replaced.
+// A target that is read-only, or that the program could not read (KeepUnwritten), is refused.
 class TAtomicFileStream : public TStream {
 public:
   explicit TAtomicFileStream(std::string path); // raises EZvError when the folder cannot be written
@@ -39,5 +41,15 @@ private:
 
 // Writes `bytes` to `path` atomically; raises EZvError on failure.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// A file of the program's own that exists but could not be read: it is never replaced in this run,
+// so that what the user had is not lost to defaults. Files without any write permission bit are
+// never replaced either (the user made them read-only).
+void KeepUnwritten(const std::string& path);
+
+// Removes the temporary files that writers of these file names left in the folder when the program
+// was killed during a save (".ZV.xml.AbC123"). A writer that is still at work holds a lock on its
+// file, so another instance's save in progress is left alone. Returns how many were removed.
+int RemoveStaleTemporaryFiles(const std::string& dir, const std::vector<std::string>& names);
 
 } // namespace zv

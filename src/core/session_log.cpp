@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zv {
@@ -39,11 +40,13 @@ bool TSessionLog::Start(Options options) {
     enabled_.store(false, std::memory_order_release);
     path_ = std::move(options.path);
     indent_.clear();
-    // Only an existing file that can be written turns the log on; it is never created here.
-    int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    // Only an existing plain file that can be written turns the log on; it is never created here,
+    // and a link is not followed (it would truncate whatever file it points at).
+    int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
       return false;
-    bool ok = ::ftruncate(fd, 0) == 0;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) == 0;
     ::close(fd);
     if (!ok)
       return false;
@@ -93,7 +96,7 @@ void TSessionLog::Log(std::string_view text) {
   std::lock_guard<std::mutex> guard(lock_);
   if (!enabled_.load(std::memory_order_relaxed))
     return;
-  int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+  int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0)
     return;
   std::string line = TimeStamp();

@@ -5,6 +5,7 @@
 #include "core/session_log.h"
 #include "core/stream.h"
 #include "core/text_util.h"
+#include "prefs/store_folder.h"
 
 #include <chrono>
 #include <ctime>
@@ -36,7 +37,7 @@ void TMediaStore::FreshRoot() {
 void TMediaStore::Load() {
   TLogScope scope(config_.logName + ".Load");
   // A file that cannot be opened, or holds no element at all, starts a fresh store.
-  if (!doc_.LoadFromFile(FilePath()) || !doc_.Root())
+  if (!doc_.LoadFromFile(StoreFileToRead(FilePath())) || !doc_.Root())
     FreshRoot();
 }
 

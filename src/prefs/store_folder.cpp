@@ -4,6 +4,7 @@
 #include "core/system_helper.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <unistd.h>
@@ -47,6 +48,21 @@ bool ProbeFolder(const std::string& dir) {
   return true;
 }
 } // namespace
+
+std::string StoreFileToRead(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found)
+    return path;
+  std::string shipped = ExeDir() + std::filesystem::path(path).filename().string();
+  if (shipped != path && std::filesystem::exists(shipped, ec))
+    return shipped;
+  return path;
+}
+
+const std::vector<std::string>& StoreFileNames() {
+  static const std::vector<std::string> kNames = {"ZV.xml", "ZV.zvp", "ms.xml", "mc.xml"};
+  return kNames;
+}
 
 std::string StoreFolder(IPrefs& prefs) {
   if (TSystemHelper::IsNT() && prefs.GetBool("App.IsMultiUser")) {

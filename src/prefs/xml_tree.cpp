@@ -2,11 +2,15 @@
 
 #include "core/atomic_file.h"
 #include "core/error.h"
+#include "core/format.h"
 #include "core/text_codec.h"
 #include "core/text_util.h"
 #include "filters/cached_file.h"
 
+#include "core/session_log.h"
+
 #include <algorithm>
+#include <filesystem>
 
 namespace zv {
 
@@ -198,6 +202,8 @@ std::unique_ptr<TXMLNode> ParseElement(std::string_view tag, TTagReader& reader)
   std::unique_ptr<TXMLNode> top = NodeFromTag(tag);
   if (SelfClosing(tag))
     return top;
+  // Elements deeper than this are read past and dropped (node none): no document of the program
+  // nests deeper, and a hostile one nested 300 000 levels would otherwise grow without bound.
   struct Open {
     TXMLNode* node;
     std::string endTag;
@@ -205,23 +211,33 @@ std::unique_ptr<TXMLNode> ParseElement(std::string_view tag, TTagReader& reader)
   std::vector<Open> stack;
   stack.push_back({top.get(), "</" + top->Name() + ">"});
   bool justOpened = true;
+  bool dropped = false;
   while (!stack.empty()) {
     std::string_view t = reader.Next();
     Open& cur = stack.back();
     if (justOpened) {
-      cur.node->SetText(reader.Pending());
+      if (cur.node)
+        cur.node->SetText(reader.Pending());
       justOpened = false;
     }
     if (t.size() <= 2 || t == cur.endTag) {
       stack.pop_back();
       continue;
     }
-    TXMLNode* child = cur.node->AddChild(NodeFromTag(t));
+    std::unique_ptr<TXMLNode> node = NodeFromTag(t);
+    std::string endTag = "</" + node->Name() + ">";
+    TXMLNode* child = nullptr;
+    if (cur.node && stack.size() < static_cast<size_t>(TXMLTree::kMaxDepth))
+      child = cur.node->AddChild(std::move(node));
+    else
+      dropped = true;
     if (!SelfClosing(t)) {
-      stack.push_back({child, "</" + child->Name() + ">"});
+      stack.push_back({child, std::move(endTag)});
       justOpened = true;
     }
   }
+  if (dropped)
+    Log(Format("!TXMLTree: elements nested deeper than %d levels were dropped", TXMLTree::kMaxDepth));
   return top;
 }
 
@@ -253,7 +269,14 @@ bool TXMLTree::LoadFromFile(const std::string& path, int fallbackCodePage) {
   std::string bytes;
   try {
     bytes = ReadThroughCache(path, 4096, 2);
-  } catch (const EZvError&) {
+  } catch (const EZvError& e) {
+    // A file that is there but unreadable holds what the user set: it must not be replaced by a
+    // document made without it.
+    std::error_code ec;
+    if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found && !ec) {
+      Log(std::string("!TXMLTree.LoadFromFile: ") + e.what());
+      KeepUnwritten(path);
+    }
     return false;
   }
   LoadFromString(DecodeText(bytes, fallbackCodePage));

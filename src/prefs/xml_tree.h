@@ -68,6 +68,8 @@ private:
 class TXMLTree {
 public:
   TXMLTree() = default;
+  // Elements nested deeper (the root is level 1) are dropped when reading.
+  static constexpr int kMaxDepth = 100;
 
   TXMLNode* Root() const { return root_.get(); }
   void SetRoot(std::unique_ptr<TXMLNode> root) { root_ = std::move(root); }

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <regex>
+#include <sys/stat.h>
 
 namespace {
 const std::string kBinary = ZV_BINARY;
@@ -101,6 +103,7 @@ TEST_F(Run, SessionLogOfAWholeRun) {
   EXPECT_EQ(milestones, (std::vector<std::string>{"=== Application has been shown", "=== Application is responsible",
                                                   "=== Application has been hidden"}));
   EXPECT_TRUE(lines[lines.size() - 2].starts_with("Memory Leak Guard - Count:"));
+  EXPECT_EQ(log.find("Not freed entity"), std::string::npos) << "every model is unregistered";
   EXPECT_EQ(lines.back(), "= Session End =");
   std::string cwd = std::filesystem::current_path().string();
   EXPECT_NE(log.find("PlayList.AddFile(" + cwd + "/my film.avi)"), std::string::npos);
@@ -134,4 +137,45 @@ TEST_F(Run, AProgramFolderThatCannotBeWrittenKeepsPreferencesInTheUsersFolder) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(std::filesystem::exists(home.file("cfg/Zelvar/ZV.xml")));
   EXPECT_TRUE(std::filesystem::exists(home.file("cfg/Zelvar/mc.xml")));
+}
+
+TEST_F(Run, PreferenceFilesTheProgramMustNotReplace) {
+  // A preference file that is read-only, or that cannot be read (a FIFO here, which even root
+  // cannot read as a file), stays as it is; a save killed earlier leaves nothing behind.
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+  };
+  const Case cases[] = {
+      {"read-only",
+       [](const std::string& p) {
+         zvtest::WriteFile(p, "<APP><FrontEnd Skin=\"mine\"/></APP>");
+         ::chmod(p.c_str(), 0444);
+       }},
+      {"unreadable", [](const std::string& p) { ::mkfifo(p.c_str(), 0644); }},
+  };
+  for (const Case& c : cases) {
+    zvtest::TempDir h;
+    std::string prefs = h.file("ZV.xml");
+    c.make(prefs);
+    struct stat before {};
+    ::lstat(prefs.c_str(), &before);
+    std::string content = S_ISREG(before.st_mode) ? zvtest::ReadFile(prefs) : "";
+    zvtest::WriteFile(h.file(".ZV.xml.AbC123"), "<APP"); // a save that was killed
+    zvtest::WriteFile(h.file("ZV.log"), "");
+    std::vector<std::string> env = Env();
+    env[0] = "ZELVAR_HOME=" + h.str();
+    auto r = zvtest::RunProgram({kBinary}, env);
+    EXPECT_EQ(r.exitCode, 0) << c.name << r.err;
+    struct stat after {};
+    ::lstat(prefs.c_str(), &after);
+    EXPECT_EQ(after.st_mode, before.st_mode) << c.name;
+    EXPECT_EQ(after.st_ino, before.st_ino) << c.name << ": the file was replaced";
+    if (S_ISREG(after.st_mode)) {
+      EXPECT_EQ(zvtest::ReadFile(prefs), content) << c.name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(h.file(".ZV.xml.AbC123"))) << c.name;
+    std::string log = zvtest::ReadFile(h.file("ZV.log"));
+    EXPECT_NE(log.find("!TCore.SavePrefs: Not replacing"), std::string::npos) << c.name << log;
+  }
 }

@@ -92,3 +92,42 @@ TEST(AtomicFile, CreatesANewFile) {
   WriteFileAtomic(dir.file("new.txt"), std::string("a\0b", 3));
   EXPECT_EQ(zvtest::ReadFile(dir.file("new.txt")), std::string("a\0b", 3));
 }
+
+TEST(AtomicFile, NeverReplacesWhatTheUserMustKeep) {
+  zvtest::TempDir dir;
+  struct Case {
+    const char* name;
+    mode_t mode;
+    bool unreadable;
+  };
+  for (Case c : {Case{"readonly.xml", 0444, false}, Case{"nobits.xml", 0000, false}, Case{"unread.xml", 0644, true}}) {
+    std::string path = dir.file(c.name);
+    zvtest::WriteFile(path, "the user's");
+    ::chmod(path.c_str(), c.mode);
+    if (c.unreadable)
+      KeepUnwritten(path);
+    EXPECT_THROW(WriteFileAtomic(path, "defaults"), EZvError) << c.name;
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(zvtest::ReadFile(path), "the user's") << c.name;
+  }
+  EXPECT_EQ(CountEntries(dir.path()), 3u) << "no temporary file left";
+  // A file beside them is written as usual.
+  EXPECT_NO_THROW(WriteFileAtomic(dir.file("other.xml"), "x"));
+}
+
+TEST(AtomicFile, TemporaryFilesOfAKilledSaveAreRemoved) {
+  zvtest::TempDir dir;
+  for (const char* f : {".ZV.xml.AbC123", ".mc.xml.zZ9yY8", ".other.xml.AbC123", "ZV.xml.AbC123", ".ZV.xml.toolong1"})
+    zvtest::WriteFile(dir.file(f), "partial");
+  // A save in progress, as another instance may be making one.
+  TAtomicFileStream busy(dir.file("ZV.zvp"));
+  busy.WriteText("half");
+  EXPECT_EQ(RemoveStaleTemporaryFiles(dir.str(), {"ZV.xml", "ZV.zvp", "mc.xml"}), 2);
+  EXPECT_FALSE(fs::exists(dir.file(".ZV.xml.AbC123")));
+  EXPECT_FALSE(fs::exists(dir.file(".mc.xml.zZ9yY8")));
+  EXPECT_TRUE(fs::exists(busy.TempPath()));
+  for (const char* f : {".other.xml.AbC123", "ZV.xml.AbC123", ".ZV.xml.toolong1"})
+    EXPECT_TRUE(fs::exists(dir.file(f))) << f << " is not ours";
+  busy.Commit();
+  EXPECT_EQ(zvtest::ReadFile(dir.file("ZV.zvp")), "half");
+}

@@ -82,6 +82,15 @@ TEST_F(LogFixture, AFileThatCannotBeWrittenLeavesTheLogOff) {
   EXPECT_TRUE(std::filesystem::is_empty(path));
 }
 
+TEST_F(LogFixture, ALinkNamedLikeTheLogIsNotFollowed) {
+  std::string target = path + ".target";
+  zvtest::WriteFile(target, "precious");
+  std::filesystem::create_symlink(target, path);
+  EXPECT_FALSE(StartLog());
+  log.Log("+Anything");
+  EXPECT_EQ(zvtest::ReadFile(target), "precious");
+}
+
 TEST_F(LogFixture, EveryStartEmptiesTheFile) {
   zvtest::WriteFile(path, "old session\r\nmore\r\n");
   ASSERT_TRUE(StartLog());

@@ -138,3 +138,25 @@ TEST(StoreFolder, FollowsTheMultiUserSwitches) {
   ::unsetenv("XDG_CONFIG_HOME");
   ::unsetenv("XDG_CONFIG_DIRS");
 }
+
+TEST(StoreFolder, AUserWithoutCopiesStartsFromTheFilesBesideTheProgram) {
+  zvtest::TempDir home;
+  std::string program = home.str() + "/program/";
+  std::string user = home.str() + "/user/";
+  std::filesystem::create_directories(program);
+  std::filesystem::create_directories(user);
+  ::setenv("ZELVAR_HOME", program.c_str(), 1);
+  zvtest::WriteFile(program + "ZV.xml", "<APP/>");
+  zvtest::WriteFile(program + "ZV.zvp", "/m/a.avi");
+  zvtest::WriteFile(user + "ZV.zvp", "/m/mine.avi");
+  EXPECT_EQ(StoreFileToRead(user + "ZV.xml"), program + "ZV.xml") << "no copy of the user's yet";
+  EXPECT_EQ(StoreFileToRead(user + "ZV.zvp"), user + "ZV.zvp") << "the user's own copy wins";
+  EXPECT_EQ(StoreFileToRead(user + "mc.xml"), user + "mc.xml") << "none anywhere: the user's place";
+  EXPECT_EQ(StoreFileToRead(program + "ZV.xml"), program + "ZV.xml");
+  // The media stores read the same way.
+  zvtest::WriteFile(program + "mc.xml", "<MEDIACACHE><FILE id=\"/m/a.avi\" dur=\"5\"/></MEDIACACHE>");
+  TMediaCache mc([&] { return user; });
+  mc.Load();
+  ASSERT_NE(mc.FindEntry("/m/a.avi"), nullptr);
+  ::unsetenv("ZELVAR_HOME");
+}
