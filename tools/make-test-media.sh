@@ -35,6 +35,8 @@ $L $A ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true ! xingmux 
 $L $A ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true ! filesink location="$out/cbr.mp3"
 $L $A ! audioconvert ! audio/x-raw,format=S16LE ! wavenc ! filesink location="$out/pcm.wav"
 $FFX -i "$out/pcm.wav" -c:a libvorbis -q:a 3 $BX "$out/vorbis.ogg"
+# PAL pixels flagged 16:9, shown 1024 x 576.
+$FFX -f lavfi -i testsrc=size=720x576:rate=25:duration=2 -vf setsar=64/45 -c:v mpeg4 -q:v 5 $BX "$out/anamorphic.mkv"
 
 "$patch" "$out/mpeg4_mp3.avi" "$out/unknown_fourcc.avi" video ABCD
 "$patch" "$out/mjpg_pcm.avi" "$out/unknown_wavetag.avi" audio 1234

@@ -134,6 +134,10 @@ GstFlowReturn ShowFrame(GstVideoSink* sink, GstBuffer* buffer) {
   eng::TVideoFrame f;
   f.width = GST_VIDEO_FRAME_WIDTH(&mapped->frame);
   f.height = GST_VIDEO_FRAME_HEIGHT(&mapped->frame);
+  if (GST_VIDEO_INFO_PAR_N(&s.info) > 0 && GST_VIDEO_INFO_PAR_D(&s.info) > 0) {
+    f.parN = GST_VIDEO_INFO_PAR_N(&s.info);
+    f.parD = GST_VIDEO_INFO_PAR_D(&s.info);
+  }
   f.time = GST_BUFFER_PTS_IS_VALID(buffer) ? static_cast<int64_t>(GST_BUFFER_PTS(buffer) / 100) : 0;
   if (GST_VIDEO_FRAME_FORMAT(&mapped->frame) == GST_VIDEO_FORMAT_BGRx) {
     f.data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped->frame, 0));

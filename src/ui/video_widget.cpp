@@ -1,10 +1,12 @@
 #include "ui/video_widget.h"
 
+#include "core/text_util.h"
 #include "ui/qt_dispatcher.h"
 
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <bit>
 
 static_assert(std::endian::native == std::endian::little, "BGRx pictures are drawn as RGB32");
@@ -65,6 +67,21 @@ QSize TVideoWidget::FrameSize() const {
   return frame_.Empty() ? QSize() : QSize(frame_.width, frame_.height);
 }
 
+QRect FitPicture(QSize area, int width, int height, int parN, int parD) {
+  if (area.isEmpty() || width <= 0 || height <= 0)
+    return {};
+  if (parN <= 0 || parD <= 0)
+    parN = parD = 1;
+  // Display width to height of the picture, compared with the area's without dividing.
+  double shape = static_cast<double>(width) * parN / (static_cast<double>(height) * parD);
+  int w = area.width(), h = area.height();
+  if (static_cast<double>(w) > shape * h)
+    w = static_cast<int>(std::clamp<int64_t>(RoundHalfEven(shape * h), 1, area.width()));
+  else
+    h = static_cast<int>(std::clamp<int64_t>(RoundHalfEven(w / shape), 1, area.height()));
+  return QRect((area.width() - w) / 2, (area.height() - h) / 2, w, h);
+}
+
 namespace {
 // The window buffer a painter writes to, when the picture can be converted straight into it: a
 // 32-bit image, the widget whole in it at a plain offset, and the whole widget being repainted
@@ -95,28 +112,36 @@ void TVideoWidget::paintEvent(QPaintEvent* e) {
     std::lock_guard<std::mutex> guard(lock_);
     f = frame_; // shares the picture; it stays mapped while painted
   }
-  if (f.Empty() || width() <= 0 || height() <= 0) {
+  QRect picture = f.Empty() ? QRect() : FitPicture(size(), f.width, f.height, f.parN, f.parD);
+  if (picture.isEmpty()) {
     p.fillRect(rect(), Qt::black);
     return;
   }
+  // Black around the picture.
+  p.setClipRegion(QRegion(rect()).subtracted(picture));
+  p.fillRect(rect(), Qt::black);
+  p.setClipping(false);
   if (f.draw) {
     int stride = 0;
-    if (uchar* target = DirectTarget(p, e, rect(), stride); target && f.draw(target, stride, width(), height())) {
-      painted_.fetch_add(1);
-      return;
+    if (uchar* target = DirectTarget(p, e, rect(), stride)) {
+      uchar* at = target + static_cast<qsizetype>(picture.y()) * stride + static_cast<qsizetype>(picture.x()) * 4;
+      if (f.draw(at, stride, picture.width(), picture.height())) {
+        painted_.fetch_add(1);
+        return;
+      }
     }
   }
   if (f.data) {
     // BGRx in memory is Qt's RGB32 on little-endian machines: the picture is drawn without a copy.
-    p.drawImage(rect(), QImage(f.data, f.width, f.height, f.stride, QImage::Format_RGB32));
+    p.drawImage(picture, QImage(f.data, f.width, f.height, f.stride, QImage::Format_RGB32));
   } else {
-    if (scratch_.size() != size())
-      scratch_ = QImage(size(), QImage::Format_RGB32);
-    if (!f.draw(scratch_.bits(), static_cast<int>(scratch_.bytesPerLine()), width(), height())) {
-      p.fillRect(rect(), Qt::black);
+    if (scratch_.size() != picture.size())
+      scratch_ = QImage(picture.size(), QImage::Format_RGB32);
+    if (!f.draw(scratch_.bits(), static_cast<int>(scratch_.bytesPerLine()), picture.width(), picture.height())) {
+      p.fillRect(picture, Qt::black);
       return;
     }
-    p.drawImage(0, 0, scratch_);
+    p.drawImage(picture.topLeft(), scratch_);
   }
   painted_.fetch_add(1);
 }

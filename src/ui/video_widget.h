@@ -9,6 +9,10 @@
 
 namespace zv {
 
+// Where a picture of width x height pixels, each parN:parD wide to high, is shown in an area: as
+// large as fits with its display shape kept, centred; the rest of the area stays black.
+QRect FitPicture(QSize area, int width, int height, int parN, int parD);
+
 // Shows the pictures of the video renderer. It is an ordinary widget, not a native child window,
 // so whatever is drawn over it (the OSD) and screen grabs work on every display, offscreen too.
 // Mouse and keys pass through to the window that holds it.

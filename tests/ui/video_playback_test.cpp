@@ -43,3 +43,35 @@ TEST(VideoPlayback, TheWidgetShowsTheFilmAndEventsArriveOnTheLoop) {
   dsh.SetOwner(nullptr);
   dsh.FreeGraph();
 }
+
+TEST(VideoPlayback, AnAnamorphicFilmKeepsItsShape) {
+  eng::TGstEngine engine;
+  TQtDispatcher dispatcher;
+  TEngineHost host;
+  host.dispatcher = &dispatcher;
+  TDirectShowHelper dsh(engine, host);
+  TVideoWidget w;
+  w.resize(320, 240); // 4:3, so a 16:9 picture has bars above and below
+  w.show();
+  dsh.CreateBuilder();
+  ASSERT_EQ(dsh.RenderFile(zvtest::Media("anamorphic.mkv")), eng::S_OK);
+  dsh.SetOwner(&w);
+  dsh.Run();
+  QElapsedTimer t;
+  t.start();
+  while (w.FramesPainted() < 3 && t.elapsed() < 10000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  QImage shot = w.grab().toImage();
+  QSize frameSize = w.FrameSize();
+  dsh.SetOwner(nullptr);
+  dsh.FreeGraph();
+  ASSERT_GE(w.FramesPainted(), 3u);
+  EXPECT_EQ(frameSize, QSize(720, 576));
+  // 320 x 180 in the middle: black from row 0 to 29 and from 210 on.
+  for (int y : {2, 28, 212, 237})
+    EXPECT_EQ(QColor(shot.pixel(160, y)), QColor(Qt::black)) << y;
+  for (int y : {40, 120, 200}) {
+    QColor c(shot.pixel(160, y));
+    EXPECT_GT(c.red() + c.green() + c.blue(), 60) << y << " " << c.name().toStdString();
+  }
+}

@@ -50,7 +50,7 @@ TEST(VideoWidget, ShowsPicturesHandedOverFromAnotherThread) {
   Pump(50);
   QImage shot = w.grab().toImage();
   ASSERT_EQ(shot.size(), QSize(200, 100));
-  EXPECT_EQ(QColor(shot.pixel(100, 50)), QColor(0xC0, 0x40, 0x20)); // stretched over the whole widget
+  EXPECT_EQ(QColor(shot.pixel(100, 50)), QColor(0xC0, 0x40, 0x20)); // the same shape: the whole widget
   EXPECT_EQ(QColor(shot.pixel(2, 2)), QColor(0xC0, 0x40, 0x20));
   EXPECT_EQ(w.FrameSize(), QSize(64, 32));
   QImage copy = w.CurrentImage();
@@ -136,4 +136,47 @@ TEST(VideoWidget, PicturesThatConvertThemselvesAreDrawnAtTheWidgetsSize) {
   Pump(50);
   EXPECT_EQ(QColor(window.grab().toImage().pixel(50 + 100, 40 + 50)), QColor(Qt::black));
   EXPECT_TRUE(w->CurrentImage().isNull());
+}
+
+TEST(VideoWidget, PicturesKeepTheirShapeOnBlack) {
+  struct Case {
+    QSize area;
+    int w, h, parN, parD;
+    QRect expected;
+  };
+  const Case cases[] = {
+      {{400, 300}, 320, 240, 1, 1, {0, 0, 400, 300}},
+      {{400, 200}, 320, 240, 1, 1, {66, 0, 267, 200}},   // 4:3 in a wider area: bars left and right
+      {{640, 480}, 720, 576, 64, 45, {0, 60, 640, 360}}, // anamorphic 16:9 PAL
+      {{640, 480}, 720, 576, 16, 15, {0, 0, 640, 480}},  // 4:3 PAL
+      {{1, 1000}, 1920, 1080, 1, 1, {0, 499, 1, 1}},     // never smaller than a pixel
+      {{100, 100}, 64, 64, 0, 0, {0, 0, 100, 100}},      // no pixel shape given: square
+      {{100, 100}, 0, 0, 1, 1, {}},                      // no picture
+      {{0, 100}, 64, 64, 1, 1, {}},                      // no area
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FitPicture(c.area, c.w, c.h, c.parN, c.parD), c.expected)
+        << c.area.width() << "x" << c.area.height() << " " << c.w << "x" << c.h;
+  // Painted: the picture in the middle, black around it, by both ways of drawing.
+  TVideoWidget w;
+  w.resize(200, 100);
+  w.show();
+  eng::TVideoFrame solid = SolidFrame(64, 64, 0x20, 0x40, 0xC0);
+  eng::TVideoFrame converting = solid;
+  converting.data = nullptr;
+  converting.draw = [](uint8_t* dst, int stride, int cw, int ch) {
+    for (int y = 0; y < ch; ++y)
+      std::fill_n(reinterpret_cast<uint32_t*>(dst + static_cast<ptrdiff_t>(y) * stride), cw, 0xFFC04020u);
+    return true;
+  };
+  for (const eng::TVideoFrame& f : {solid, converting}) {
+    w.PresentFrame(f);
+    Pump(50);
+    QImage shot = w.grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(100, 50)), QColor(0xC0, 0x40, 0x20));
+    EXPECT_EQ(QColor(shot.pixel(50, 0)), QColor(0xC0, 0x40, 0x20));
+    EXPECT_EQ(QColor(shot.pixel(149, 99)), QColor(0xC0, 0x40, 0x20));
+    EXPECT_EQ(QColor(shot.pixel(49, 50)), QColor(Qt::black));
+    EXPECT_EQ(QColor(shot.pixel(150, 50)), QColor(Qt::black));
+  }
 }

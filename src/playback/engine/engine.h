@@ -60,7 +60,8 @@ public:
 struct TVideoFrame {
   const uint8_t* data = nullptr; // BGRx, 4 bytes per pixel (null when only `draw` is set)
   int width = 0, height = 0, stride = 0;
-  int64_t time = 0; // 100 ns
+  int parN = 1, parD = 1; // shape of one pixel: width to height
+  int64_t time = 0;       // 100 ns
   std::shared_ptr<void> keepAlive;
   // Writes the picture, scaled to width x height, into BGRx memory (the fourth byte set to 0xFF).
   // May be called on any thread, once or many times, while the frame is alive.
