@@ -12,6 +12,15 @@ namespace zv {
 // NaN gives 0; values beyond the 64-bit range saturate.
 int64_t RoundHalfEven(double v);
 
+// a + b, stopping at the largest or smallest 64-bit value (times read from files may be as large as
+// their fields allow).
+inline int64_t SatAdd(int64_t a, int64_t b) {
+  int64_t r;
+  if (__builtin_add_overflow(a, b, &r))
+    return b > 0 ? INT64_MAX : INT64_MIN;
+  return r;
+}
+
 // The 1-based substring of at most `count` characters from `index`. An index below 1 counts from
 // the first character; an index past the end or a count <= 0 gives empty text. Never throws.
 std::string CopyStr(std::string_view s, int64_t index, int64_t count);

@@ -3,6 +3,7 @@
 #include "core/byte_order.h"
 #include "core/format.h"
 #include "core/session_log.h"
+#include "core/text_util.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,14 +12,6 @@
 
 namespace zv {
 namespace {
-
-// Times from the file may be as large as their fields allow: sums stop at the largest time.
-int64_t SatAdd(int64_t a, int64_t b) {
-  int64_t r;
-  if (__builtin_add_overflow(a, b, &r))
-    return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
-  return r;
-}
 
 void PutLE32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
   for (int i = 0; i < 4; ++i)

@@ -146,19 +146,36 @@ std::string TPlayer::GetNextFilePart(const std::string& name) {
   return next;
 }
 
-std::vector<int64_t> IPlayerServices::LoadKeyFrames(const std::string& name) {
-  TCachedFile file(name);
-  return TPlayer::LoadKeyFrames(file);
+std::vector<int64_t> IPlayerServices::LoadKeyFrames(const std::vector<std::string>& parts) {
+  TLogScope scope("Player.LoadKeyFrames");
+  // Joined parts run one after the other, each shifted by the running times of those before it
+  // from their main headers, as the multi-part source plays them.
+  std::vector<int64_t> keys;
+  int64_t offset = 0;
+  for (const std::string& part : parts) {
+    TCachedFile file(part);
+    int64_t duration = 0;
+    std::vector<int64_t> own = TPlayer::LoadKeyFrames(file, offset, &duration);
+    keys.insert(keys.end(), own.begin(), own.end());
+    offset = SatAdd(offset, duration);
+  }
+  TPlayer::LogKeyFrames(keys);
+  return keys;
 }
 
-std::vector<int64_t> TPlayer::LoadKeyFrames(TCachedFile& file) {
-  TLogScope scope("Player.LoadKeyFrames");
+std::vector<int64_t> TPlayer::LoadKeyFrames(TCachedFile& file, int64_t offset, int64_t* duration) {
   std::vector<int64_t> keys;
+  if (duration)
+    *duration = 0;
   TAVIParser parser(file);
-  // Only whole AVI files: the index of a file cut short points at data that is not there.
-  if (!parser.IsRIFFAVI() || parser.IsTruncated())
+  if (!parser.IsRIFFAVI())
     return keys;
   parser.Parse();
+  if (duration)
+    *duration = std::max<int64_t>(0, parser.Duration());
+  // Only whole AVI files: the index of a file cut short points at data that is not there.
+  if (parser.IsTruncated())
+    return keys;
   parser.LoadIndex(false);
   for (int s = 0; s < parser.StreamCount(); ++s) {
     if (!parser.IsVideoStream(s))
@@ -166,8 +183,13 @@ std::vector<int64_t> TPlayer::LoadKeyFrames(TCachedFile& file) {
     const std::vector<TAVIIndexEntry>& entries = parser.Stream(s).entries;
     for (size_t j = 0; j < entries.size(); ++j)
       if (entries[j].KeyFrame())
-        keys.push_back(UnitsToTime(static_cast<int64_t>(j), parser.Stream(s).Rate(), parser.Stream(s).Scale()));
+        keys.push_back(
+            SatAdd(offset, UnitsToTime(static_cast<int64_t>(j), parser.Stream(s).Rate(), parser.Stream(s).Scale())));
   }
+  return keys;
+}
+
+void TPlayer::LogKeyFrames(const std::vector<int64_t>& keys) {
   Log(Format("KeyFrames=%d", static_cast<int>(keys.size())));
   if (keys.size() > 9) {
     auto line = [&](size_t i) {
@@ -179,7 +201,6 @@ std::vector<int64_t> TPlayer::LoadKeyFrames(TCachedFile& file) {
     for (size_t i = keys.size() - 9; i < keys.size(); ++i)
       line(i);
   }
-  return keys;
 }
 
 void TPlayer::Fail(const std::string& message) {
@@ -244,18 +265,14 @@ bool TPlayer::DoPlayFile(const std::string& name) {
   builder_ = std::make_unique<TAdvancedGraphBuilder>(dsh_, bh);
 
   bool ok;
+  std::vector<std::string> parts{name};
   std::string next = (join && ext == ".AVI" && !url) ? GetNextFilePart(name) : std::string();
-  if (!next.empty()) {
-    std::vector<std::string> parts{name};
-    while (!next.empty()) {
-      parts.push_back(next);
-      Mark("+");
-      next = GetNextFilePart(next);
-    }
-    ok = builder_->RenderMultiSource(parts);
-  } else {
-    ok = builder_->Render(name);
+  while (!next.empty()) {
+    parts.push_back(next);
+    Mark("+");
+    next = GetNextFilePart(next);
   }
+  ok = parts.size() > 1 ? builder_->RenderMultiSource(parts) : builder_->Render(name);
   if (!ok || !builder_->AllRendered()) {
     std::string message = Lang("Error.RenderError") + "\r\n" + name;
     if (prefs && prefs->GetBool("OSD.Info.AlertMsg")) {
@@ -330,7 +347,7 @@ bool TPlayer::DoPlayFile(const std::string& name) {
   g_divx = LowerCase(mediaInfo_->CodecsText()).find("divx") != std::string::npos;
   dsh_.KeyFrames().clear();
   if (on("Seek.KeyFrameSeek", "1"))
-    dsh_.KeyFrames() = svc.LoadKeyFrames(name);
+    dsh_.KeyFrames() = svc.LoadKeyFrames(parts);
   Mark("-");
 
   Log("TPlayer.PlayFile: SetOwner");

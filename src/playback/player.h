@@ -56,8 +56,9 @@ public:
 class IPlayerServices {
 public:
   virtual ~IPlayerServices() = default;
-  // The key frames of an AVI file's video streams in 100 ns, from its index.
-  virtual std::vector<int64_t> LoadKeyFrames(const std::string& name);
+  // The key frames of an AVI film's video streams in 100 ns, from the indexes of its parts (one
+  // part, or the parts played joined), each part's after the running time of those before it.
+  virtual std::vector<int64_t> LoadKeyFrames(const std::vector<std::string>& parts);
   virtual void UnloadSubtitles() {}
   virtual void SetSubtitleFrameRate(double) {}
   virtual void SearchSubtitles(const std::string&) {}
@@ -139,9 +140,11 @@ public:
 
   // "film2.avi" after "film1.avi" when it exists; empty otherwise.
   static std::string GetNextFilePart(const std::string& name);
-  // The key-frame times (100 ns) of the video streams of an AVI file, read from its index; none
-  // for other files and for AVI files cut short.
-  static std::vector<int64_t> LoadKeyFrames(TCachedFile& file);
+  // The key-frame times (100 ns) of the video streams of an AVI file, read from its index, plus
+  // `offset`; none for other files and for AVI files cut short. `duration` receives the running
+  // time of the file from its main header (0 when it has none).
+  static std::vector<int64_t> LoadKeyFrames(TCachedFile& file, int64_t offset = 0, int64_t* duration = nullptr);
+  static void LogKeyFrames(const std::vector<int64_t>& keys);
   void StoreMediaCache(const std::string& name);
   void SaveMediaSettings();
   void ApplyMediaSettings();

@@ -186,4 +186,12 @@ TEST(PlayerKeyFrames, AreReadFromTheVideoIndexOfWholeAviFilesOnly) {
   // Without an index, every chunk would count as a key frame: none are loaded.
   TCachedFile noIndex(zvtest::Media("avi/ff_noindex.avi"));
   EXPECT_TRUE(TPlayer::LoadKeyFrames(noIndex).empty());
+  // A film in three parts of 4 s, a key frame every second: the list covers every part, each
+  // after the running time of the parts before it.
+  IPlayerServices services;
+  std::vector<int64_t> joined = services.LoadKeyFrames(
+      {zvtest::Media("avi/film1.avi"), zvtest::Media("avi/film2.avi"), zvtest::Media("avi/film3.avi")});
+  ASSERT_EQ(joined.size(), 12u);
+  for (size_t i = 0; i < joined.size(); ++i)
+    EXPECT_EQ(joined[i], static_cast<int64_t>(i) * 10'000'000) << i;
 }

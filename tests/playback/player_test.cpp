@@ -81,7 +81,7 @@ struct FakeServices : IPlayerServices {
     y = ay;
   }
   void ShowAspect(int x, int y) override { calls.push_back("AR " + JoinInts(':', {x, y})); }
-  std::vector<int64_t> LoadKeyFrames(const std::string&) override { return {0, 120'000'000, 240'000'000}; }
+  std::vector<int64_t> LoadKeyFrames(const std::vector<std::string>&) override { return {0, 120'000'000, 240'000'000}; }
 };
 
 struct Player : ::testing::Test {
