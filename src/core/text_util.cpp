@@ -265,4 +265,42 @@ std::string EscapeMarkup(std::string_view text) {
   return out;
 }
 
+int NaturalCompare(std::string_view a, std::string_view b) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (digit(a[i]) && digit(b[j])) {
+      // Numbers: without their leading zeros the longer one is larger, else the first digit that
+      // differs decides.
+      size_t si = i, sj = j;
+      while (si < a.size() && a[si] == '0')
+        ++si;
+      while (sj < b.size() && b[sj] == '0')
+        ++sj;
+      size_t ei = si, ej = sj;
+      while (ei < a.size() && digit(a[ei]))
+        ++ei;
+      while (ej < b.size() && digit(b[ej]))
+        ++ej;
+      if (ei - si != ej - sj)
+        return ei - si < ej - sj ? -1 : 1;
+      if (int c = a.substr(si, ei - si).compare(b.substr(sj, ej - sj)))
+        return c < 0 ? -1 : 1;
+      i = ei;
+      j = ej;
+      continue;
+    }
+    unsigned char ca = static_cast<unsigned char>(AsciiUpper(a[i]));
+    unsigned char cb = static_cast<unsigned char>(AsciiUpper(b[j]));
+    if (ca != cb)
+      return ca < cb ? -1 : 1;
+    ++i;
+    ++j;
+  }
+  if (i < a.size() || j < b.size())
+    return i < a.size() ? 1 : -1;
+  int c = a.compare(b);
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
 } // namespace zv

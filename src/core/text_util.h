@@ -50,6 +50,11 @@ inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<cha
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);
+// The order people expect of names: runs of digits compare as numbers ("film2" before "film10"),
+// letters without regard to ASCII case; names equal that way fall back to their bytes, so the
+// order is total. Negative, 0 or positive like strcmp.
+int NaturalCompare(std::string_view a, std::string_view b);
+inline bool NaturalLess(std::string_view a, std::string_view b) { return NaturalCompare(a, b) < 0; }
 // <0, 0 or >0 like strcmp, after folding ASCII letters to upper case.
 int CompareText(std::string_view a, std::string_view b);
 bool StartsText(std::string_view prefix, std::string_view s);

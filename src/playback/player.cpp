@@ -89,6 +89,7 @@ void TPlayer::Close() {
   infoFile_.reset();
   host_.services->FreeModels();
   fileName_.clear();
+  parts_.clear();
   dsh_.SetOwner(nullptr);
   dsh_.FreeGraph();
   if (host_.window)
@@ -273,6 +274,8 @@ bool TPlayer::DoPlayFile(const std::string& name) {
     next = GetNextFilePart(next);
   }
   ok = parts.size() > 1 ? builder_->RenderMultiSource(parts) : builder_->Render(name);
+  if (parts.size() > 1)
+    parts_ = parts;
   if (!ok || !builder_->AllRendered()) {
     std::string message = Lang("Error.RenderError") + "\r\n" + name;
     if (prefs && prefs->GetBool("OSD.Info.AlertMsg")) {

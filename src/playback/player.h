@@ -135,6 +135,7 @@ public:
   TAdvancedGraphBuilder* Builder() const { return builder_.get(); }
   // A stream's information is read again each time, since its title changes while it plays.
   TMediaInfo* MediaInfo() override;
+  std::vector<std::string> PlayedParts() const override { return parts_; }
   // Whether the codec summary of the open file names DivX.
   static bool DivXFlag();
 
@@ -164,6 +165,7 @@ private:
   IPlayerServices nothing_;
   std::unique_ptr<TAdvancedGraphBuilder> builder_;
   std::string hash_;
+  std::vector<std::string> parts_; // a joined film's parts, the opened file first
   std::string fileName_;
   std::unique_ptr<TCachedFile> infoFile_;
   std::unique_ptr<TMediaInfo> mediaInfo_;

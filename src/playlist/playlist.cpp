@@ -216,10 +216,19 @@ void TPlayList::AddFile(const std::string& name) {
 
 void TPlayList::AddFolderItems(const std::string& folder, bool recursive,
                                const std::function<void(const std::string&)>& add) {
+  // The folder's own order is hash order on this system: an album would play shuffled and a split
+  // film part 3 first. Names are taken in the order people expect.
+  std::vector<fs::directory_entry> items;
   std::error_code ec;
   fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && !stopAdding_ && it != fs::directory_iterator(); it.increment(ec)) {
-    const fs::directory_entry& item = *it;
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec))
+    items.push_back(*it);
+  std::sort(items.begin(), items.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
+    return NaturalLess(a.path().filename().string(), b.path().filename().string());
+  });
+  for (const fs::directory_entry& item : items) {
+    if (stopAdding_)
+      return;
     std::error_code sec;
     // Links to folders are not followed: a link back up the tree would never end.
     if (item.is_symlink(sec)) {
@@ -588,10 +597,22 @@ void TPlayList::PlayerCompleted() {
 }
 
 void TPlayList::OnComplete() {
+  std::vector<std::string> parts = player_ ? player_->PlayedParts() : std::vector<std::string>();
   host_.ExecCommand(105);
   int count = Count();
   // A single entry has no order to go through: the list simply ends.
   bool shuffling = shuffle_ && count > 1;
+  // A film played joined has played its later parts too: when they follow it in the list, they
+  // count as played.
+  int current = CurrentIndex();
+  if (!shuffling && current >= 0) {
+    size_t k = 1;
+    while (k < parts.size() && current + 1 < count && Items(current + 1).FileName == parts[k]) {
+      ++current;
+      ++k;
+    }
+    SetCurrent(current);
+  }
   if (shuffling && shuffle_->Position() + 1 == count)
     OnPlayListEnd();
   if (!shuffling && CurrentIndex() >= count - 1) {

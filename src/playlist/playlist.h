@@ -62,6 +62,9 @@ public:
   virtual void SeekTo(int64_t position) = 0;
   // What the media information found in the opened file; none before a file is open.
   virtual TMediaInfo* MediaInfo() { return nullptr; }
+  // The files played as one (a film joined from its parts), the opened file first; empty when the
+  // file played alone.
+  virtual std::vector<std::string> PlayedParts() const { return {}; }
 };
 
 class TPlayList;

@@ -95,6 +95,22 @@ TEST(AsciiCase, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(FindText("abc", "d"), std::string_view::npos);
 }
 
+TEST(NaturalCompare, NumbersAsNumbersLettersWithoutCase) {
+  struct Case {
+    const char* a;
+    const char* b;
+    int expected;
+  };
+  for (Case c : {Case{"film2.avi", "film10.avi", -1}, Case{"Track 1.mp3", "track 2.mp3", -1},
+                 Case{"track 10.mp3", "Track 9.mp3", 1}, Case{"a007", "a7", -1}, // equal as numbers: bytes decide
+                 Case{"a7", "a7", 0}, Case{"abc", "ABD", -1}, Case{"x", "x1", -1}, Case{"", "a", -1},
+                 Case{"99999999999999999999999", "100000000000000000000000", -1}, // beyond 64 bits
+                 Case{"b", "A", 1}, Case{"Ä", "z", 1}}) {
+    EXPECT_EQ(NaturalCompare(c.a, c.b), c.expected) << c.a << " / " << c.b;
+    EXPECT_EQ(NaturalCompare(c.b, c.a), -c.expected) << c.b << " / " << c.a;
+  }
+}
+
 TEST(ReplaceAll, ReplacesEveryOccurrenceOnce) {
   EXPECT_EQ(ReplaceAll("{P} {p}", "{P}", "Zelvar", true), "Zelvar Zelvar");
   EXPECT_EQ(ReplaceAll("{P} {p}", "{P}", "Zelvar"), "Zelvar {p}");

@@ -35,6 +35,7 @@ struct FakeHost : IPlaylistHost {
     bool opened = false;
     int64_t GetPosition() override { return host.position; }
     void SeekTo(int64_t p) override { host.seeks.push_back(p); }
+    std::vector<std::string> PlayedParts() const override { return host.joined; }
   };
   std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList&) override { return std::make_unique<Player>(*this); }
   int64_t OpenedDuration() override { return 123; }
@@ -68,6 +69,7 @@ struct FakeHost : IPlaylistHost {
   }
 
   std::vector<std::string> played;
+  std::vector<std::string> joined; // what every player reports it played joined
   std::vector<int> executed, posted;
   std::vector<int64_t> seeks;
   std::deque<std::function<void()>> deferred;
@@ -214,6 +216,27 @@ TEST_F(Playlist, PlaysThroughAndRunsTheEndActionOnce) {
   Complete();
   EXPECT_EQ(host.posted, std::vector<int>{453});
   EXPECT_EQ(host.played.back(), "a.avi");
+}
+
+TEST_F(Playlist, PartsPlayedInsideAJoinedFilmAreSkipped) {
+  prefs.SetBool("Playlist.AddDoublet", true);
+  AddNames({"film1.avi", "film2.avi", "film3.avi", "other.avi", "film2.avi", "film3.avi"});
+  list.Play();
+  host.joined = {"/media/film1.avi", "/media/film2.avi", "/media/film3.avi"};
+  Complete();
+  EXPECT_EQ(host.played, (std::vector<std::string>{"film1.avi", "other.avi"}));
+  // Only parts that follow it right away count: a later copy of a part plays.
+  host.joined.clear();
+  Complete();
+  EXPECT_EQ(host.played.back(), "film2.avi");
+  EXPECT_EQ(list.CurrentIndex(), 4);
+  // Parts at the end of the list end it.
+  prefs.SetInt("Playlist.OnPlayListEnd", 1);
+  host.joined = {"/media/film2.avi", "/media/film3.avi"};
+  Complete();
+  EXPECT_EQ(list.CurrentIndex(), 5);
+  EXPECT_EQ(host.posted, std::vector<int>{453});
+  EXPECT_EQ(host.played.size(), 3u);
 }
 
 TEST_F(Playlist, CompletionNeverFreesThePlayerInsideTheEnginesHandler) {
@@ -416,12 +439,14 @@ TEST_F(Playlist, FoldersDvdsAndSimilarFiles) {
     zvtest::WriteFile(dir.file(f), "x");
   // A link back up the tree is not followed.
   fs::create_directory_symlink(dir.path() / "tree", dir.path() / "tree/sub/loop");
+  // Names in natural order, case ignored, folders entered where their names stand.
+  for (const char* f : {"tree/Track 10.mp3", "tree/track 9.mp3", "tree/Track 1.mp3", "tree/b.avi"})
+    zvtest::WriteFile(dir.file(f), "x");
   list.AddList({dir.file("tree")});
   std::vector<std::string> titles;
   for (int i = 0; i < list.Count(); ++i)
     titles.push_back(list.Items(i).Title);
-  std::sort(titles.begin(), titles.end());
-  EXPECT_EQ(titles, (std::vector<std::string>{"one", "three", "two"}));
+  EXPECT_EQ(titles, (std::vector<std::string>{"b", "one", "three", "two", "Track 1", "track 9", "Track 10"}));
   EXPECT_GE(host.addsFinished, 1);
 
   for (std::string name : {dir.file("dvd"), dir.file("dvd") + "/"}) {
