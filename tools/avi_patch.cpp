@@ -3,6 +3,8 @@
 //   avi_patch <in> <out> audio <hex tag>  sets the audio stream's wave format tag
 //   avi_patch <in> <out> noindex          turns the idx1 chunk into JUNK (a file without index)
 //   avi_patch <in> <out> hdrllast         moves the header list behind the movie data
+//   avi_patch <in> <out> shiftindex       moves every idx1 offset 4 bytes on (a damaged index)
+//   avi_patch <in> <out> halfindex        overwrites the second half of the idx1 entries with zeros
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -50,6 +52,37 @@ int main(int argc, char** argv) {
     std::ofstream o(argv[2], std::ios::binary | std::ios::trunc);
     o.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
     return o ? 0 : 1;
+  }
+  if (argc == 4 && (std::string(argv[3]) == "shiftindex" || std::string(argv[3]) == "halfindex")) {
+    std::ifstream in(argv[1], std::ios::binary);
+    std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bool shift = std::string(argv[3]) == "shiftindex";
+    bool done = false;
+    for (size_t at = 12; at + 8 <= b.size() && !done;) {
+      uint32_t size = Get32(b, at + 4);
+      if (std::memcmp(&b[at], "idx1", 4) == 0) {
+        size_t count = std::min<size_t>(size, b.size() - at - 8) / 16;
+        for (size_t i = shift ? 0 : count / 2; i < count; ++i) {
+          uint8_t* e = &b[at + 8 + 16 * i];
+          if (shift) {
+            uint32_t offset = Get32(b, at + 8 + 16 * i + 8) + 4;
+            for (int k = 0; k < 4; ++k)
+              e[8 + k] = static_cast<uint8_t>(offset >> (8 * k));
+          } else {
+            std::memset(e, 0, 16);
+          }
+        }
+        done = true;
+      }
+      at += 8 + size + (size & 1);
+    }
+    if (!done) {
+      std::fprintf(stderr, "avi_patch: no idx1 chunk in %s\n", argv[1]);
+      return 1;
+    }
+    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    return out ? 0 : 1;
   }
   if (argc == 4 && std::string(argv[3]) == "noindex") {
     std::ifstream in(argv[1], std::ios::binary);

@@ -56,6 +56,9 @@ $FF -c:v mpeg4 -g 25 -c:a aac -b:a 64k "$out/avi/ff_mpeg4_aac.avi"
 $FF -c:v mpeg4 -g 25 -an "$out/avi/ff_video_only.avi"
 "$patch" "$out/avi/ff_mpeg4_mp3.avi" "$out/avi/ff_noindex.avi" noindex
 "$patch" "$out/mpeg4_mp3.avi" "$out/avi/gst_noindex.avi" noindex
+# Damaged indexes: every offset 4 bytes off, and the second half of the entries zeroed.
+"$patch" "$out/avi/ff_mpeg4_mp3.avi" "$out/avi/shifted_index.avi" shiftindex
+"$patch" "$out/avi/ff_mpeg4_mp3.avi" "$out/avi/half_index.avi" halfindex
 # Headers behind the movie data: GStreamer's demuxer refuses it, the program's own source plays it.
 "$patch" "$out/avi/ff_mpeg4_pcm.avi" "$out/avi/hdrl_last.avi" hdrllast
 # Files for the media information: tags as common tools write them.

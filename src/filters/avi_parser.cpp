@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace zv {
 namespace {
@@ -252,7 +253,55 @@ void TAVIParser::LoadIndex(bool buildWhenMissing) {
   Log(Format("-TAVIParser.LoadIndex(%d)", static_cast<int64_t>(index_.size())));
 }
 
+bool TAVIParser::Idx1Damaged() {
+  if (indexPos_ <= 0 || moviePos_ < 0)
+    return false;
+  int64_t count = std::clamp<int64_t>(Size() - (indexPos_ + 8), 0, file_.ReadDWord(indexPos_ + 4)) / 16;
+  if (count == 0)
+    return false;
+  // Entries spread over the whole index, first and last among them: a shifted index fails at its
+  // start, one overwritten in part where the damage lies.
+  constexpr int64_t kSamples = 64;
+  int64_t samples = std::min(count, kSamples);
+  int relative = 0, absolute = 0;
+  for (int64_t k = 0; k < samples; ++k) {
+    int64_t n = samples == 1 ? 0 : k * (count - 1) / (samples - 1);
+    uint8_t e[16];
+    if (file_.Read(e, 16, indexPos_ + 8 + n * 16) != 16)
+      return true;
+    // The chunk the entry names, with its id ("rec " entries name a list) and its size.
+    std::string id = FourCCText(e);
+    std::string expected = id == "rec " ? std::string("LIST") : id;
+    auto matches = [&](int64_t at) {
+      uint8_t h[8];
+      if (at < 0 || file_.Read(h, 8, at) != 8 || FourCCText(h) != expected)
+        return false;
+      return expected == "LIST" || LE32(h + 4) == LE32(e + 12);
+    };
+    int64_t offset = LE32(e + 8);
+    relative += matches(moviePos_ + 8 + offset) ? 1 : 0;
+    absolute += matches(offset) ? 1 : 0;
+  }
+  bool damaged = std::max(relative, absolute) < samples;
+  if (damaged)
+    Log(Format("TAVIParser.LoadIndex:damaged index, %d of %d entries point at their chunks",
+               std::max(relative, absolute), samples));
+  return damaged;
+}
+
+bool TAVIParser::IndexDamaged(const std::string& path) {
+  TCachedFile file(path);
+  TAVIParser parser(file);
+  if (!parser.IsRIFFAVI())
+    return false;
+  parser.Parse();
+  return parser.Idx1Damaged();
+}
+
 void TAVIParser::ReadIdx1() {
+  // A damaged index is not used: the index is then built from the movie data.
+  if (Idx1Damaged())
+    return;
   uint32_t claimed = file_.ReadDWord(indexPos_ + 4);
   int64_t available = std::clamp<int64_t>(Size() - (indexPos_ + 8), 0, claimed);
   std::vector<uint8_t> piece;
@@ -373,8 +422,95 @@ void TAVIParser::BuildIndex() {
   }
   for (const TChunk& extra : extraMovies_)
     AddBuiltEntries(extra);
+  MarkBuiltKeyFrames();
   Distribute();
   Log("-TAVIParser.BuildIndex");
+}
+
+namespace {
+
+enum class TFrameCodec { Other, Mpeg4Part2, H264 };
+
+TFrameCodec CodecOf(const std::string& fourcc) {
+  static const char* const kMpeg4[] = {"DIVX", "DX50", "XVID", "FMP4", "MP4V", "M4S2", "MP4S",
+                                       "3IV2", "RMP4", "SEDG", "BLZ0", "DM4V", "XVIX"};
+  static const char* const kH264[] = {"H264", "X264", "AVC1", "DAVC", "VSSH", "Q264", "V264"};
+  std::string f = fourcc;
+  for (char& c : f)
+    c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  for (const char* m : kMpeg4)
+    if (f == m)
+      return TFrameCodec::Mpeg4Part2;
+  for (const char* h : kH264)
+    if (f == h)
+      return TFrameCodec::H264;
+  return TFrameCodec::Other;
+}
+
+} // namespace
+
+std::optional<bool> IsKeyFrameData(const uint8_t* data, size_t size, bool h264) {
+  // Start codes 00 00 01 and the byte after them.
+  for (size_t i = 0; i + 3 < size; ++i) {
+    if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
+      continue;
+    uint8_t code = data[i + 3];
+    if (!h264) {
+      // A video object plane: its coding type (the first two bits after the code) 0 is intra.
+      if (code == 0xB6)
+        return i + 4 < size ? std::optional<bool>((data[i + 4] >> 6) == 0) : std::nullopt;
+    } else {
+      // The first slice decides: an IDR slice (5) is a key frame, any other (1) is not.
+      int type = code & 0x1F;
+      if (type == 5)
+        return true;
+      if (type == 1)
+        return false;
+    }
+    i += 2;
+  }
+  return std::nullopt;
+}
+
+void TAVIParser::MarkBuiltKeyFrames() {
+  // Which streams can tell their key frames from their data: MPEG-4 Part 2 and H.264 video.
+  std::vector<TFrameCodec> codecs(streams_.size(), TFrameCodec::Other);
+  for (size_t s = 0; s < streams_.size(); ++s) {
+    const TAVIStream& st = streams_[s];
+    if (!IsVideoStream(static_cast<int>(s)))
+      continue;
+    codecs[s] = st.FormatSize() >= 20 ? CodecOf(FourCCText(st.FormatData() + 16)) : TFrameCodec::Other;
+    if (codecs[s] == TFrameCodec::Other)
+      codecs[s] = CodecOf(FourCCText(st.header + 12));
+  }
+  if (std::all_of(codecs.begin(), codecs.end(), [](TFrameCodec c) { return c == TFrameCodec::Other; }))
+    return;
+  std::vector<uint8_t> data;
+  int64_t keys = 0, frames = 0;
+  for (TAVIIndexEntry& e : index_) {
+    int n = StreamOfId(e.id);
+    if (n < 0 || n >= StreamCount() || codecs[static_cast<size_t>(n)] == TFrameCodec::Other)
+      continue;
+    bool h264 = codecs[static_cast<size_t>(n)] == TFrameCodec::H264;
+    // Headers before the picture are short, but an encoder's notes in the first H.264 frame can
+    // take a few kilobytes: the data is read in growing pieces until the picture's header shows.
+    std::optional<bool> key;
+    for (int64_t want = 256; !key && want <= 65536; want *= 16) {
+      int64_t piece = std::min<int64_t>(want, e.size);
+      data.resize(static_cast<size_t>(piece));
+      int64_t got = piece > 0 ? file_.Read(data.data(), piece, ChunkHeaderPosition(e) + 8) : 0;
+      key = IsKeyFrameData(data.data(), static_cast<size_t>(std::max<int64_t>(got, 0)), h264);
+      if (piece == e.size)
+        break;
+    }
+    // An empty chunk repeats the last picture: no key frame. Data whose picture header cannot be
+    // found is taken as a key frame, as every chunk of a built index used to be.
+    bool isKey = key.value_or(e.size > 0);
+    e.SetFlags(isKey ? (e.Flags() | TAVIIndexEntry::kKeyFrame) : (e.Flags() & ~TAVIIndexEntry::kKeyFrame));
+    keys += isKey ? 1 : 0;
+    ++frames;
+  }
+  Log(Format("TAVIParser.BuildIndex:%d key frames of %d found in the frame data", keys, frames));
 }
 
 void TAVIParser::AddBuiltEntries(const TChunk& list) {

@@ -4,6 +4,7 @@
 #include "filters/cached_file.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct TAVIIndexEntry {
   int64_t Offset() const { return static_cast<int64_t>(packed_) >> 16; }
   bool KeyFrame() const { return (Flags() & kKeyFrame) != 0; }
   void SetOffset(int64_t offset) { Set(Flags(), offset); }
+  void SetFlags(uint32_t flags) { Set(flags, Offset()); }
   static constexpr uint32_t kKeyFrame = 0x10;
 
 private:
@@ -77,8 +79,17 @@ public:
   bool IsRIFFAVI();
   bool IsTruncated();
   void Parse();
+  // The idx1 index, or the OpenDML indexes; a missing or damaged idx1 gives no entries, or with
+  // `buildWhenMissing` an index built from the movie data.
   void LoadIndex(bool buildWhenMissing);
+  // Walks the movie data. Every chunk becomes an entry; the key frames of MPEG-4 Part 2 and H.264
+  // video are found in the frame data, every other chunk counts as one.
   void BuildIndex();
+  // Whether entries of the idx1 chunk point at anything but chunks of their own id and size (a
+  // sample spread over the index is checked). After Parse.
+  bool Idx1Damaged();
+  // The same for a file by its name.
+  static bool IndexDamaged(const std::string& path);
 
   TAVIIndexEntry GetIndexEntry(int stream, int64_t n) const;
   // Reads entry n's data into `buffer` (room for the entry's size); the bytes read.
@@ -130,6 +141,7 @@ private:
   void ReadOpenDMLIndex();
   void ReadStandardIndex(int stream, int64_t position);
   void AddBuiltEntries(const TChunk& list);
+  void MarkBuiltKeyFrames();
   void Distribute();
   int64_t ChunkHeaderPosition(const TAVIIndexEntry& e) const { return moviePos_ + 8 + e.Offset(); }
 
@@ -146,6 +158,10 @@ private:
   std::vector<TChunk> extraMovies_;
   bool openDML_ = false;
 };
+
+// Whether a compressed picture is a key frame, from its data: an intra VOP of MPEG-4 Part 2 or an
+// IDR slice of H.264 (start codes); none when the picture's header is not among the bytes.
+std::optional<bool> IsKeyFrameData(const uint8_t* data, size_t size, bool h264);
 
 // 100 ns for `units` of a stream of rate / scale units per second, rounded to the nearest (halves
 // to even); 0 when rate or scale is 0.

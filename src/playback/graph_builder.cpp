@@ -1,5 +1,7 @@
 #include "playback/graph_builder.h"
 
+#include "filters/avi_parser.h"
+
 #include "core/atomic_file.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -137,7 +139,7 @@ std::string TAdvancedGraphBuilder::MakeAviSynthScript(const std::string& templ, 
 
 void TAdvancedGraphBuilder::Reset() {
   codecRequest_.clear();
-  rendered_ = allRendered_ = false;
+  rendered_ = allRendered_ = damagedIndex_ = false;
   fastRender_ = host_.prefs && host_.prefs->GetBool("Modules.DirectShow.FastRender");
 }
 
@@ -172,7 +174,13 @@ bool TAdvancedGraphBuilder::Render(const std::string& fileName) {
   }
 
   HRESULT hr;
-  if (fastRender_ && !IsStreamName(name) && SameText(FormatOf(name), "AVI")) {
+  // An AVI file whose index points at the wrong places would play as a smear from the engine's
+  // splitter, which trusts the index: the program's own source builds a new one.
+  damagedIndex_ = !IsStreamName(name) && TAVIParser::IndexDamaged(name);
+  if (damagedIndex_) {
+    Log("=Damaged.Index");
+    hr = E_FAIL;
+  } else if (fastRender_ && !IsStreamName(name) && SameText(FormatOf(name), "AVI")) {
     Log("=Fast.Render");
     hr = E_FAIL;
   } else {
@@ -224,7 +232,7 @@ bool TAdvancedGraphBuilder::BuildSource(const std::string& name) {
   std::string format = IsStreamName(name) ? std::string() : FormatOf(name);
   std::string ext = UpperCase(fs::path(name).extension().string());
   if (SameText(format, "AVI"))
-    return CreateAVISplitter(name) || BuildAdvancedAVISource(name);
+    return (!damagedIndex_ && CreateAVISplitter(name)) || BuildAdvancedAVISource(name);
   if (SameText(format, "OGG"))
     return AddLibrarySplitter("ext=OGG", "OGG Splitter", name, "OGG Splitter");
   if (SameText(format, "RealMedia"))

@@ -101,6 +101,7 @@ private:
   TFilterLibrary library_;
   bool fastRender_ = false;
   bool rendered_ = false;
+  bool damagedIndex_ = false; // the file's AVI index points at the wrong places
   bool allRendered_ = false;
   std::string codecRequest_;
 };

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <filesystem>
 #include <sys/statvfs.h>
 
@@ -172,15 +174,80 @@ TEST(AVIParser, ATruncatedDownloadBuildsTheIndexFromWhatIsPresent) {
   EXPECT_EQ(p.parser->Stream(1).entries.size(), 6u);
 }
 
-TEST(AVIParser, IndexEntriesPastTheEndOfTheFileAreDropped) {
+TEST(AVIParser, AnIndexThatDoesNotMatchItsChunksIsRebuilt) {
   std::string whole = avi::File(40000, 10, {Video(1, 25, 10), Audio(1152, 44100, 10, 0)}, Interleaved());
-  // Make the last video entry claim a huge size.
   size_t idx = whole.rfind("idx1");
   size_t lastVideo = whole.rfind("00dc");
   ASSERT_GT(lastVideo, idx);
-  whole.replace(lastVideo + 12, 4, avi::LE32(0x7FFFFFF0));
-  Parsed p(whole);
-  EXPECT_EQ(p.parser->Stream(0).entries.size(), 9u);
+  auto damage = [&](std::function<void(std::string&)> how) {
+    std::string f = whole;
+    how(f);
+    return f;
+  };
+  struct Case {
+    const char* name;
+    std::string file;
+  };
+  const Case cases[] = {
+      // The last video entry claims a huge size.
+      {"a lying size", damage([&](std::string& f) { f.replace(lastVideo + 12, 4, avi::LE32(0x7FFFFFF0)); })},
+      // Every offset four bytes off.
+      {"shifted", damage([&](std::string& f) {
+         for (size_t e = idx + 8; e + 16 <= f.size(); e += 16)
+           f.replace(e + 8, 4, avi::LE32(LE32(reinterpret_cast<const uint8_t*>(f.data()) + e + 8) + 4));
+       })},
+      // The second half of the entries zeroed.
+      {"half overwritten", damage([&](std::string& f) {
+         size_t entries = (f.size() - idx - 8) / 16;
+         f.replace(idx + 8 + entries / 2 * 16, (entries - entries / 2) * 16,
+                   std::string((entries - entries / 2) * 16, '\0'));
+       })},
+  };
+  for (const Case& c : cases) {
+    Parsed without(c.file, false);
+    EXPECT_TRUE(without.parser->Idx1Damaged()) << c.name;
+    EXPECT_TRUE(without.parser->Stream(0).entries.empty()) << c.name << ": a damaged index is not used";
+    Parsed rebuilt(c.file, true);
+    ASSERT_EQ(rebuilt.parser->Stream(0).entries.size(), 10u) << c.name;
+    ASSERT_EQ(rebuilt.parser->Stream(1).entries.size(), 10u) << c.name;
+    std::string buf(200, '\0');
+    EXPECT_EQ(rebuilt.parser->ReadSample(0, 9, buf.data()), 109) << c.name;
+  }
+  Parsed sound(whole, false);
+  EXPECT_FALSE(sound.parser->Idx1Damaged());
+  EXPECT_EQ(sound.parser->Stream(0).entries.size(), 10u);
+}
+
+TEST(AVIParser, KeyFramesOfMpeg4AndH264AreFoundInTheFrameData) {
+  auto vop = [](int type) { return std::string("\0\0\x01\xB6", 4) + static_cast<char>(type << 6) + "data"; };
+  auto nal = [](int type) { return std::string("\0\0\0\x01", 4) + static_cast<char>(0x60 | type) + "slice"; };
+  std::string vol = std::string("\0\0\x01\xB0\x01\0\0\x01\xB5\x09", 10);
+  std::string sei = std::string("\0\0\x01\x06", 4) + std::string(3000, 'x'); // an encoder's long notes
+  struct Case {
+    const char* codec;
+    std::vector<avi::Sample> frames;
+    std::vector<bool> keys;
+  };
+  const Case cases[] = {
+      {"XVID",
+       {{"00dc", vol + vop(0)}, {"00dc", vop(1)}, {"00dc", vop(2)}, {"00dc", ""}, {"00dc", vop(0)}},
+       {true, false, false, false, true}},
+      {"divx", {{"00dc", vop(0)}, {"00dc", vop(1)}}, {true, false}},
+      {"H264",
+       {{"00dc", nal(7) + nal(8) + sei + nal(5)}, {"00dc", nal(1)}, {"00dc", nal(9) + nal(1)}, {"00dc", nal(5)}},
+       {true, false, false, true}},
+      // Codecs whose pictures are not read: every chunk is a key frame.
+      {"MJPG", {{"00dc", "jpeg"}, {"00dc", "jpeg"}}, {true, true}},
+  };
+  for (const Case& c : cases) {
+    uint32_t n = static_cast<uint32_t>(c.frames.size());
+    std::string file = avi::File(40000, n, {{avi::Strh("vids", c.codec, 1, 25, n, 0), avi::BitmapInfo(c.codec)}},
+                                 c.frames, avi::IndexBase::None);
+    Parsed p(file, true);
+    ASSERT_EQ(p.parser->Stream(0).entries.size(), c.keys.size()) << c.codec;
+    for (size_t i = 0; i < c.keys.size(); ++i)
+      EXPECT_EQ(p.parser->GetIndexEntry(0, static_cast<int64_t>(i)).KeyFrame(), c.keys[i]) << c.codec << " " << i;
+  }
 }
 
 TEST(AVIParser, LyingSizesAllocateNothingAndEndTheWalk) {

@@ -121,6 +121,24 @@ TEST_F(RealBuilder, AnAviTheEngineRejectsFallsBackToTheSplitter) {
   EXPECT_EQ(Count(eng::classes::VideoRenderer), 1);
 }
 
+TEST_F(RealBuilder, AnAviWithADamagedIndexPlaysWholeFromTheOwnSource) {
+  // The engine's splitter would trust the index and play a smear with a moment of sound.
+  for (const char* name : {"avi/shifted_index.avi", "avi/half_index.avi"}) {
+    SCOPED_TRACE(name);
+    dsh->FreeGraph();
+    dsh->CreateBuilder();
+    TAdvancedGraphBuilder b = Make(dir.str() + "/");
+    ASSERT_TRUE(b.Render(zvtest::Media(name)));
+    EXPECT_TRUE(b.AllRendered()) << b.CodecRequest();
+    EXPECT_EQ(Count(eng::classes::AdvancedAVISource), 1);
+    EXPECT_EQ(Count(eng::classes::AviSplitter), 0);
+    EXPECT_NEAR(static_cast<double>(dsh->GetDuration()), 60'000'000.0, 1'000'000.0);
+    int frames = 0;
+    EXPECT_TRUE(PlayToEnd(20, frames));
+    EXPECT_GE(frames, 140) << "six seconds at 25 pictures a second";
+  }
+}
+
 TEST_F(RealBuilder, AnAviTheSplitterRefusesPlaysFromTheOwnSource) {
   TAdvancedGraphBuilder b = Make(dir.str() + "/");
   ASSERT_TRUE(b.Render(zvtest::Media("avi/hdrl_last.avi")));
