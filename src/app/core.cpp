@@ -81,7 +81,9 @@ public:
     h.window = core_.main_;
     h.alert = [this](const std::string& t) { core_.Alert(t); };
     h.osd = [this](const std::string& t) { core_.ShowOSD(t); };
-    h.codecDialog = [this](const std::string& request) { ShowCodecRequest(request); };
+    h.codecDialog = [this](const std::string& request, const std::string& file) {
+      ShowCodecRequestDialog(request, file, core_.main_);
+    };
     h.playlistTitle = [&list] { return list.CurrentTitle(); };
     h.windowWasActive = [&list] { return list.WindowWasActive(); };
     h.openingMark = [this] {
@@ -159,7 +161,6 @@ private:
       std::fflush(stdout);
     }
   }
-  void ShowCodecRequest(const std::string& request) { ShowCodecRequestDialog(request, core_.main_); }
 
   TCore& core_;
 };

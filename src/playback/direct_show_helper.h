@@ -98,6 +98,8 @@ public:
   int64_t FrameTime() const { return frameTime_; }
   std::vector<int64_t>& KeyFrames() { return keyFrames_; }
   bool isDVD = false;
+  // The user has been told that there is no sound output device (once a session).
+  bool toldNoSoundDevice = false;
   bool IsURL() const { return isURL_; }
 
   // What the network stream told of itself: station name, genre, station address and bit rate

@@ -139,7 +139,8 @@ std::string TAdvancedGraphBuilder::MakeAviSynthScript(const std::string& templ, 
 
 void TAdvancedGraphBuilder::Reset() {
   codecRequest_.clear();
-  rendered_ = allRendered_ = damagedIndex_ = false;
+  rendered_ = allRendered_ = damagedIndex_ = noSoundDevice_ = otherUnrendered_ = false;
+  engineResult_ = S_OK;
   fastRender_ = host_.prefs && host_.prefs->GetBool("Modules.DirectShow.FastRender");
 }
 
@@ -190,8 +191,13 @@ bool TAdvancedGraphBuilder::Render(const std::string& fileName) {
   }
   rendered_ = !Failed(hr);
   allRendered_ = hr == S_OK;
+  engineResult_ = hr;
+  // Without a sound device no other way renders the sound either.
+  noSoundDevice_ = hr == VFW_E_NO_AUDIO_HARDWARE || hr == VFW_S_AUDIO_NOT_RENDERED;
   try {
-    if (Failed(hr)) {
+    if (hr == VFW_E_NO_AUDIO_HARDWARE) {
+      dsh_.RemoveAllFilters();
+    } else if (Failed(hr)) {
       dsh_.RemoveAllFilters();
       dsh_.AddForcedFilters();
       if (BuildSource(name))
@@ -343,6 +349,16 @@ void TAdvancedGraphBuilder::RenderFreePins() {
   }
 }
 
+TAdvancedGraphBuilder::TProblem TAdvancedGraphBuilder::Problem() const {
+  if (noSoundDevice_ && !otherUnrendered_)
+    return TProblem::NoSoundDevice;
+  if (allRendered_)
+    return TProblem::None;
+  if (!rendered_ && engineResult_ == VFW_E_UNKNOWN_FILE_TYPE)
+    return TProblem::NotMedia;
+  return TProblem::MissingDecoder;
+}
+
 bool TAdvancedGraphBuilder::RenderPin(IPin* pin) {
   Log("+TPlayerDS.RenderPin");
   if (!pin) {
@@ -359,6 +375,12 @@ bool TAdvancedGraphBuilder::RenderPin(IPin* pin) {
     rendered_ = true;
     Log("-TPlayerDS.RenderPin(NormalRender)");
     return true;
+  }
+  if (hr == VFW_E_NO_AUDIO_HARDWARE) {
+    // Decoded, but nothing to play it on: no decoder would help.
+    noSoundDevice_ = true;
+    Log("-TPlayerDS.RenderPin(no sound device)");
+    return false;
   }
   static const char* const kRealAudio[] = {"14_4", "28_8", "ATRC", "COOK", "DNET", "SIPR"};
   for (const TMediaType& mt : pin->MediaTypes()) {
@@ -398,6 +420,7 @@ bool TAdvancedGraphBuilder::RenderPin(IPin* pin) {
       codecRequest_ = "audc=0055";
     }
   }
+  otherUnrendered_ = true;
   Log("-TPlayerDS.RenderPin");
   return false;
 }

@@ -71,6 +71,14 @@ public:
 
   bool Rendered() const { return rendered_; }
   bool AllRendered() const { return allRendered_; }
+  // Why the last build did not render every stream, as the user is told.
+  enum class TProblem {
+    None,           // every stream is rendered
+    NotMedia,       // no media format was found in the file
+    NoSoundDevice,  // only sound streams are left, for want of an output device
+    MissingDecoder, // a stream or the file's format needs a decoder that is not there
+  };
+  TProblem Problem() const;
   const std::string& CodecRequest() const { return codecRequest_; }
   TFilterLibrary& Library() { return library_; }
 
@@ -101,7 +109,10 @@ private:
   TFilterLibrary library_;
   bool fastRender_ = false;
   bool rendered_ = false;
-  bool damagedIndex_ = false; // the file's AVI index points at the wrong places
+  bool damagedIndex_ = false;     // the file's AVI index points at the wrong places
+  eng::HRESULT engineResult_ = 0; // what the engine's own rendering of the file gave
+  bool noSoundDevice_ = false;    // a sound stream found no output device
+  bool otherUnrendered_ = false;  // a stream was left for another reason
   bool allRendered_ = false;
   std::string codecRequest_;
 };

@@ -276,17 +276,29 @@ bool TPlayer::DoPlayFile(const std::string& name) {
   ok = parts.size() > 1 ? builder_->RenderMultiSource(parts) : builder_->Render(name);
   if (parts.size() > 1)
     parts_ = parts;
-  if (!ok || !builder_->AllRendered()) {
-    std::string message = Lang("Error.RenderError") + "\r\n" + name;
-    if (prefs && prefs->GetBool("OSD.Info.AlertMsg")) {
-      if (host_.osd)
-        host_.osd(message);
-    } else {
-      if (!builder_->CodecRequest().empty() && host_.codecDialog)
-        host_.codecDialog(builder_->CodecRequest());
-      if (host_.alert)
-        host_.alert(message);
+  using TProblem = TAdvancedGraphBuilder::TProblem;
+  TProblem problem = builder_->Problem();
+  if (ok && problem == TProblem::NoSoundDevice) {
+    // The picture plays without its sound; the user hears of it once a session.
+    if (!dsh_.toldNoSoundDevice) {
+      dsh_.toldNoSoundDevice = true;
+      Fail(Lang("Error.NoSoundDevice") + "\r\n" + Lang("Error.PlayingWithoutSound"));
     }
+    problem = TProblem::None;
+  }
+  if (!ok || problem != TProblem::None) {
+    // One message, naming the cause.
+    std::error_code ec;
+    bool empty = !url && fs::is_regular_file(name, ec) && fs::file_size(name, ec) == 0;
+    std::string text = empty || problem == TProblem::NotMedia ? Lang("Error.NotMediaFile")
+                       : problem == TProblem::NoSoundDevice   ? Lang("Error.NoSoundDevice")
+                                                              : Lang("Error.RenderError");
+    std::string message = text + "\r\n" + name;
+    bool decoder = !empty && problem == TProblem::MissingDecoder && !builder_->CodecRequest().empty();
+    if (decoder && host_.codecDialog && !(prefs && prefs->GetBool("OSD.Info.AlertMsg")))
+      host_.codecDialog(builder_->CodecRequest(), name); // the dialog says it all
+    else
+      Fail(message);
     Close();
     Log("-TPlayer.PlayFile(render failed)");
     return false;

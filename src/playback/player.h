@@ -88,7 +88,7 @@ struct TPlayerHost {
   std::function<void(const std::string&)> alert;
   std::function<void(const std::string&)> osd;
   // The missing-decoder dialog with the codec request text.
-  std::function<void(const std::string&)> codecDialog;
+  std::function<void(const std::string& request, const std::string& fileName)> codecDialog;
   std::function<std::string()> playlistTitle;
   std::function<bool()> windowWasActive;
   // The opening mark: position and the duration of the file it was set on (100 ns).

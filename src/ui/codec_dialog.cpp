@@ -17,13 +17,13 @@ namespace zv {
 
 std::string CodecPageLink(const std::string& request) { return "https://www.zelvar.org/codecs?" + request; }
 
-void ShowCodecRequestDialog(const std::string& request, QWidget* owner) {
+void ShowCodecRequestDialog(const std::string& request, const std::string& fileName, QWidget* owner) {
   if (request.empty())
     return;
   std::string link = CodecPageLink(request);
   Log("NoDecompressor(" + request + ")");
   if (QGuiApplication::platformName() == "offscreen") {
-    std::fprintf(stderr, "Zelvar: %s %s\n", Lang("Error.NoDecompressor").c_str(), link.c_str());
+    std::fprintf(stderr, "Zelvar: %s %s\n%s\n", Lang("Error.NoDecompressor").c_str(), link.c_str(), fileName.c_str());
     return;
   }
   QDialog box(owner);
@@ -32,6 +32,10 @@ void ShowCodecRequestDialog(const std::string& request, QWidget* owner) {
   auto* text = new QLabel(QString::fromStdString(Lang("Error.NoDecompressor")), &box);
   text->setWordWrap(true);
   layout->addWidget(text);
+  auto* file = new QLabel(QString::fromStdString(fileName), &box);
+  file->setTextFormat(Qt::PlainText); // a name is shown as it is
+  file->setWordWrap(true);
+  layout->addWidget(file);
   auto* address = new QLabel(&box);
   QString url = QString::fromStdString(link);
   address->setText("<a href=\"" + url.toHtmlEscaped() + "\">" + url.toHtmlEscaped() + "</a>");

@@ -20,11 +20,19 @@ struct Playback : ::testing::Test {
             "QT_QPA_PLATFORM=offscreen", "ZELVAR_AUDIO_SINK=fakeaudiosink sync=true"};
   }
   // Runs the program on the files, closing it at the end of the list.
-  zvtest::RunResult Play(std::vector<std::string> files) {
+  zvtest::RunResult Play(std::vector<std::string> files, std::vector<std::string> env = {}) {
     std::vector<std::string> argv{kBinary};
     argv.insert(argv.end(), files.begin(), files.end());
     argv.push_back("/CLOSE");
-    return zvtest::RunProgram(argv, Env(), std::chrono::seconds(60));
+    std::vector<std::string> all = Env();
+    all.insert(all.end(), env.begin(), env.end());
+    return zvtest::RunProgram(argv, all, std::chrono::seconds(60));
+  }
+  static size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
+      ++n;
+    return n;
   }
   // The "Zelvar: ..." lines of standard output.
   static std::vector<std::string> Told(const std::string& out) {
@@ -72,8 +80,8 @@ TEST_F(Playback, AMissingFileIsReportedAndTheListGoesOn) {
 TEST_F(Playback, AnUndecodableStreamNamesItsCodecInTheMessage) {
   auto r = Play({zvtest::Media("unknown_fourcc.avi")});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.err.find("codecs?vidc=44434241"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Zelvar message: Cannot play this file"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("codecs?vidc=44434241\n" + zvtest::Media("unknown_fourcc.avi")), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Zelvar message:"), std::string::npos) << "the decoder message is the only one" << r.err;
   EXPECT_TRUE(Told(r.out).empty()) << r.out;
 }
 
@@ -188,4 +196,25 @@ TEST_F(Playback, InfoPrintsTheReportOfTheFirstFileAndLeaves) {
   EXPECT_NE(line.find(','), std::string::npos) << line;
   EXPECT_EQ(line.find('.'), std::string::npos) << line;
   EXPECT_NE(r.out.find("Format: 44100 Hz, Joint Stereo, 128 kbit/s\n"), std::string::npos) << "integers unchanged";
+}
+
+TEST_F(Playback, EveryFailureNamesItsCauseOnce) {
+  // Files that are no media: one message each, and no talk of decoders.
+  zvtest::WriteFile(home.file("empty.avi"), "");
+  zvtest::WriteFile(home.file("text.avi"), "this is a letter, not a film\n");
+  auto r = Play({home.file("empty.avi"), home.file("text.avi")});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(Count(r.err, "Zelvar message: Cannot play this file: it is not a media file."), 2u) << r.err;
+  EXPECT_EQ(Count(r.err, "decoder"), 0u) << r.err;
+  // Without a sound device the pictures play, the user is told once, and a sound file says why
+  // it cannot play.
+  auto s = Play({zvtest::Media("mjpg_pcm.avi"), zvtest::Media("avi/film1.avi"), zvtest::Media("pcm.wav")},
+                {"ZELVAR_AUDIO_SINK=alsasink device=hw:99,0"});
+  EXPECT_EQ(s.exitCode, 0);
+  EXPECT_EQ(Told(s.out), (std::vector<std::string>{"Playing: mjpg_pcm (0:00:03)", "Ended: mjpg_pcm",
+                                                   "Playing: film1 (0:00:04)", "Ended: film1"}))
+      << s.out << s.err;
+  EXPECT_EQ(Count(s.err, "No sound output device was found."), 2u) << s.err;
+  EXPECT_EQ(Count(s.err, "Files play without sound"), 1u) << s.err;
+  EXPECT_EQ(Count(s.err, "decoder"), 0u) << s.err;
 }

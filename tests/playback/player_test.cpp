@@ -124,7 +124,7 @@ struct Player : ::testing::Test {
     h.services = &services;
     h.alert = [this](const std::string& t) { alerts.push_back(t); };
     h.osd = [this](const std::string& t) { osd.push_back(t); };
-    h.codecDialog = [this](const std::string& t) { dialogs.push_back(t); };
+    h.codecDialog = [this](const std::string& t, const std::string& name) { dialogs.push_back(t + " " + name); };
     h.playlistTitle = [] { return std::string("The Title"); };
     h.openingMark = [this] { return mark; };
     h.exeDir = dir.str() + "/";
@@ -187,17 +187,47 @@ TEST_F(Player, OpensInOrderAndStartsPlaying) {
   EXPECT_EQ(p->MediaHash(), entry->GetAttr("hash64k"));
 }
 
-TEST_F(Player, ARenderFailureNamesTheMissingDecoderAndClosesEverything) {
-  engine.script.defaultRender = E_FAIL;
-  std::string file = File("x.ogg", "OggS");
-  auto p = Make();
-  p->PlayFile(file);
-  EXPECT_FALSE(p->Opened());
-  EXPECT_EQ(dialogs, std::vector<std::string>{"ext=ogg"});
-  ASSERT_EQ(alerts.size(), 1u);
-  EXPECT_EQ(alerts[0], Lang("Error.RenderError") + "\r\n" + file);
-  EXPECT_EQ(dsh->Graph(), nullptr);
-  EXPECT_TRUE(window.Called("EnableControls(0)"));
+TEST_F(Player, ARenderFailureSaysOnceWhatIsWrongAndClosesEverything) {
+  struct Case {
+    const char* name;
+    const char* bytes;
+    eng::HRESULT engine;
+    const char* dialog; // the missing-decoder dialog's request, or none
+    const char* alert;  // the language key of the one alert, or none
+  };
+  const Case cases[] = {
+      {"x.ogg", "OggS", E_FAIL, "ext=ogg", nullptr},
+      {"text.avi", "just some text", VFW_E_UNKNOWN_FILE_TYPE, nullptr, "Error.NotMediaFile"},
+      {"empty.avi", "", E_FAIL, nullptr, "Error.NotMediaFile"},
+      {"song.wav", "RIFF....WAVE", VFW_E_NO_AUDIO_HARDWARE, nullptr, "Error.NoSoundDevice"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    alerts.clear();
+    dialogs.clear();
+    engine.script.defaultRender = c.engine;
+    std::string file = File(c.name, c.bytes);
+    auto p = Make();
+    p->PlayFile(file);
+    EXPECT_FALSE(p->Opened());
+    EXPECT_EQ(dialogs.size() + alerts.size(), 1u) << "one message per failure";
+    EXPECT_EQ(dialogs,
+              c.dialog ? std::vector<std::string>{std::string(c.dialog) + " " + file} : std::vector<std::string>{});
+    EXPECT_EQ(alerts, c.alert ? std::vector<std::string>{Lang(c.alert) + "\r\n" + file} : std::vector<std::string>{});
+    EXPECT_EQ(dsh->Graph(), nullptr);
+    EXPECT_TRUE(window.Called("EnableControls(0)"));
+  }
+}
+
+TEST_F(Player, WithoutASoundDeviceThePicturePlaysAndTheUserIsToldOnce) {
+  engine.script.defaultRender = VFW_S_AUDIO_NOT_RENDERED;
+  for (const char* name : {"a.avi", "b.avi"}) {
+    auto p = Make();
+    p->PlayFile(File(name));
+    EXPECT_TRUE(p->Opened()) << name;
+  }
+  EXPECT_TRUE(dialogs.empty());
+  EXPECT_EQ(alerts, std::vector<std::string>{Lang("Error.NoSoundDevice") + "\r\n" + Lang("Error.PlayingWithoutSound")});
 }
 
 TEST_F(Player, AnUnknownLengthIsNotKept) {
