@@ -68,11 +68,16 @@ TEST(DefaultDocument, SectionsAndKeysInOrder) {
   // The file types and the global keys.
   TXMLNode* ft = root->FindChild("FileTypes");
   EXPECT_EQ(ft->GetAttr("Icons"), "TQ41");
-  ASSERT_EQ(ft->ChildCount(), 58u);
+  ASSERT_EQ(ft->ChildCount(), 68u);
   EXPECT_EQ(ft->Child(0)->GetAttr("id"), "ZVP");
   EXPECT_EQ(ft->Child(14)->GetAttr("desc"), "Third Generation Platform ");
   EXPECT_EQ(ft->Child(56)->GetAttr("id"), "SND");
   EXPECT_EQ(ft->Child(57)->GetAttr("id"), "M3U8") << "UTF-8 M3U lists are read too";
+  // The common formats of today follow, so that folders holding them add them.
+  std::string later;
+  for (size_t i = 58; i < ft->ChildCount(); ++i)
+    later += ft->Child(i)->GetAttr("id") + ":" + ft->Child(i)->GetAttr("type") + " ";
+  EXPECT_EQ(later, "WEBM:V OGV:V OGA:A OPUS:A M4A:A M4V:V TS:V M2TS:V WV:A SPX:A ");
   // Every playlist type of the table has a reader.
   TExplorerIntegrator types(ft);
   EXPECT_EQ(types.ExtensionList("P"), "*.ZVP;*.IFO;*.M3U;*.ASX;*.LST;*.PLS;*.M3U8");
@@ -80,7 +85,7 @@ TEST(DefaultDocument, SectionsAndKeysInOrder) {
   EXPECT_EQ(types.TypeLetter("flac"), "A");
   EXPECT_EQ(types.TypeDescription("MKV"), "Matroska video");
   EXPECT_EQ(types.TypeLetter("XYZ"), "");
-  EXPECT_EQ(types.TypeList("*").size(), 58u);
+  EXPECT_EQ(types.TypeList("*").size(), 68u);
   std::string filter = types.MediaFilter([](const char* key) { return std::string(key).substr(14); });
   EXPECT_EQ(filter.substr(0, 21), "Media(*.ZVP;*.AVI;*.M");
   EXPECT_NE(
@@ -88,7 +93,7 @@ TEST(DefaultDocument, SectionsAndKeysInOrder) {
           "|PlayList(*.ZVP;*.IFO;*.M3U;*.ASX;*.LST;*.PLS;*.M3U8)|*.ZVP;*.IFO;*.M3U;*.ASX;*.LST;*.PLS;*.M3U8|Video("),
       std::string::npos)
       << filter;
-  EXPECT_TRUE(filter.ends_with(";*.RA;*.RMI;*.SND|All(*.*)|*.*")) << filter;
+  EXPECT_TRUE(filter.ends_with(";*.RMI;*.SND;*.OGA;*.OPUS;*.M4A;*.WV;*.SPX|All(*.*)|*.*")) << filter;
   EXPECT_EQ(TExplorerIntegrator(nullptr).MediaFilter([](const char*) { return std::string("x"); }),
             "x()||x()||x()||x()||x(*.*)|*.*");
   TXMLNode* gk = root->FindChild("GlobalKeys");
