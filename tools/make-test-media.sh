@@ -92,6 +92,19 @@ flac --silent -f -T "TITLE=Flac Tïtle" -T "ARTIST=Flac Ärtist" -T "ALBUM=Flac 
    --picture="$out/mediainfo/cover.png" -o "$out/mediainfo/flac_picture.flac" "$out/mediainfo/sox.wav"
 oggenc -Q -s 1 -t "Oggenc Tïtle" -a "Oggenc Ärtist" -l "Oggenc Älbum" -q 3 -o "$out/mediainfo/oggenc.ogg" \
    "$out/mediainfo/sox.wav"
+# WAV files of compressed sound as ffmpeg writes them (with a "fact" chunk), one written to a pipe
+# (sizes 0xFFFFFFFF), AIFF and AU with PCM, Opus with its tags inside the stream, and a VBR MP3
+# without a Xing header whose first frames differ in bit rate.
+for codec in adpcm_ms adpcm_ima_wav libmp3lame; do
+  $FFX -f lavfi -i sine=frequency=440:duration=3 -c:a $codec $BX -f wav "$out/mediainfo/$codec.wav"
+done
+$FFX -f lavfi -i sine=frequency=440:duration=2 -c:a pcm_s16le $BX -f wav - >"$out/mediainfo/piped.wav"
+$FFX -f lavfi -i sine=frequency=440:duration=2 $BX "$out/mediainfo/pcm.aiff"
+$FFX -f lavfi -i sine=frequency=440:duration=2 $BX "$out/mediainfo/pcm.au"
+$FFX -f lavfi -i sine=frequency=440:duration=3 -ac 2 -metadata title="Opus Tïtle" -metadata artist="Opus Ärtist" \
+   -metadata album="Opus Älbum" -c:a libopus -b:a 64k $BX "$out/mediainfo/tagged.opus"
+sox -D -n -r 44100 -c 2 -b 16 "$out/mediainfo/sweep.wav" synth 12 sine 60-12000 sine 12000-60 tremolo 3 60
+lame --quiet -t -V 0 "$out/mediainfo/sweep.wav" "$out/mediainfo/vbr_noxing.mp3"
 # A film in three parts of 4 s, video with MP3 audio.
 for k in 1 2 3; do
   $L videotestsrc num-buffers=100 pattern=smpte ! video/x-raw,width=160,height=120,framerate=25/1 \

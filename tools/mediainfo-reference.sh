@@ -12,6 +12,7 @@ for f in "$@"; do
   IFS='|' read -r duration title artist album <<<"$general"
   IFS='|' read -r bitrate rate channels <<<"$audio"
   duration=${duration%%.*}
+  bitrate=${bitrate%%.*}
   kbps=0
   [ -n "$bitrate" ] && kbps=$(((bitrate + 500) / 1000))
   echo "$f|$duration|$kbps|$rate|$channels|$title|$artist|$album"

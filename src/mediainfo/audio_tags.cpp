@@ -206,8 +206,9 @@ vtFLACTag::vtFLACTag(const std::string& fileName) {
 double vtFLACTag::Duration() const { return valid_ ? static_cast<double>(Samples) / SampleRate : 0; }
 
 double vtFLACTag::BitRate() const {
+  // Metadata that claims to run past the end of the file leaves no audio to measure.
   double d = Duration();
-  return d > 0 ? static_cast<double>(FileSize - AudioOffset) / 1000 * 8 / d : 0;
+  return d > 0 && AudioOffset < FileSize ? static_cast<double>(FileSize - AudioOffset) / 1000 * 8 / d : 0;
 }
 
 // ---------------------------------------------------------------------------------------------

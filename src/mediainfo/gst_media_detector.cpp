@@ -74,6 +74,16 @@ uint16_t FormatTag(const GstStructure* s) {
     return 0x0006;
   if (std::strcmp(name, "audio/x-mulaw") == 0)
     return 0x0007;
+  // AIFF and AU hold PCM (their parsers take no other); the media information reads an AU file's
+  // own encoding.
+  if (std::strcmp(name, "audio/x-aiff") == 0 || std::strcmp(name, "audio/x-au") == 0)
+    return 0x0001;
+  if (std::strcmp(name, "audio/x-opus") == 0)
+    return 0x704F;
+  if (std::strcmp(name, "audio/x-speex") == 0)
+    return 0xA109;
+  if (std::strcmp(name, "audio/x-wavpack") == 0)
+    return 0x5756;
   return 0;
 }
 
@@ -126,9 +136,21 @@ bool TGstMediaDetector::Detect(const std::string& fileName, std::vector<TDetecte
     else
       tags = gst_discoverer_info_get_tags(info);
     std::string title = TagText(tags, GST_TAG_TITLE), artist = TagText(tags, GST_TAG_ARTIST);
+    std::string album = TagText(tags, GST_TAG_ALBUM);
     if (top)
       gst_discoverer_stream_info_unref(top);
     GList* list = gst_discoverer_info_get_stream_list(info);
+    // Formats that keep their tags in the stream (Opus, Speex and FLAC in Ogg): the first audio
+    // stream's, when the container has none.
+    if (title.empty() && artist.empty())
+      for (GList* l = list; l; l = l->next)
+        if (GST_IS_DISCOVERER_AUDIO_INFO(l->data)) {
+          const GstTagList* own = gst_discoverer_stream_info_get_tags(static_cast<GstDiscovererStreamInfo*>(l->data));
+          title = TagText(own, GST_TAG_TITLE);
+          artist = TagText(own, GST_TAG_ARTIST);
+          album = TagText(own, GST_TAG_ALBUM);
+          break;
+        }
     for (GList* l = list; l; l = l->next) {
       auto* si = static_cast<GstDiscovererStreamInfo*>(l->data);
       TDetectedStream d;
@@ -169,6 +191,7 @@ bool TGstMediaDetector::Detect(const std::string& fileName, std::vector<TDetecte
     if (!streams.empty()) {
       streams.front().title = title;
       streams.front().artist = artist;
+      streams.front().album = album;
     }
   }
   if (info)

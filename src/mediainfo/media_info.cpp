@@ -32,6 +32,9 @@ bool Blank(std::string_view s) { return Trim(s).empty(); }
 // A number inside a buffer that may be too short for it: 0 then.
 uint32_t LE32At(const std::vector<uint8_t>& v, size_t at) { return at + 4 <= v.size() ? LE32(v.data() + at) : 0; }
 
+// A reader's bit rate as kbit/s; anything but a positive number of sensible size is unknown (0).
+uint32_t KBits(double kbps) { return kbps > 0 && kbps < 1e7 ? static_cast<uint32_t>(std::lround(kbps)) : 0; }
+
 uint16_t LE16At(const std::vector<uint8_t>& v, size_t at) { return at + 2 <= v.size() ? LE16(v.data() + at) : 0; }
 
 // Replaces each placeholder of `values` found in `templ`, in one pass from left to right, so a
@@ -188,6 +191,8 @@ std::string TMediaInfo::GetFileFormat() {
     result = "AIFF";
   if (at(0, "FORM") && at(8, "AIFC"))
     result = "AIFC";
+  if (at(0, ".snd"))
+    result = "AU";
   if (byte(0) == 0 && byte(1) == 0 && byte(2) == 1 && byte(3) == 0xBA && (byte(4) & 0xF1) == 0x21 && (byte(6) & 1) &&
       (byte(8) & 1) && (byte(9) & 0x80) && (byte(11) & 1) && byte(12) == 0 && byte(13) == 0 && byte(14) == 1 &&
       byte(15) == 0xBB)
@@ -459,7 +464,7 @@ void TMediaInfo::FillAPE() {
   TAudioStream a;
   a.FormatTag = 0xAEEF;
   a.Duration = SecondsTo100ns(ape.Duration);
-  a.BitRate = static_cast<uint32_t>(std::lround(ape.BitRate / 1000));
+  a.BitRate = KBits(ape.BitRate / 1000);
   a.SampleRate = ape.SampleRate;
   a.Channels = ape.Channels;
   info_.Audio.push_back(a);
@@ -479,7 +484,7 @@ void TMediaInfo::FillAAC() {
   TAudioStream a;
   a.FormatTag = 0x00FF;
   a.Duration = SecondsTo100ns(aac.Duration());
-  a.BitRate = aac.BitRate;
+  a.BitRate = KBits(aac.BitRate / 1000.0); // the reader counts bits per second
   a.SampleRate = aac.SampleRate;
   a.Channels = aac.Channels;
   a.BitRateKind = aac.BitRateKind;
@@ -509,7 +514,7 @@ void TMediaInfo::FillFLAC() {
   TAudioStream a;
   a.FormatTag = 0xF1AC;
   a.Duration = SecondsTo100ns(flac.Duration());
-  a.BitRate = static_cast<uint32_t>(std::lround(flac.BitRate()));
+  a.BitRate = KBits(flac.BitRate());
   a.SampleRate = flac.SampleRate;
   a.Channels = flac.Channels;
   info_.Audio.push_back(a);
@@ -545,7 +550,7 @@ void TMediaInfo::FillWAV() {
     // The file's own tag: the report names it from the table.
     a.FormatTag = wav.FormatTag;
     a.Duration = SecondsTo100ns(wav.Duration());
-    a.BitRate = static_cast<uint32_t>(std::lround(wav.BitRate));
+    a.BitRate = KBits(wav.BitRate);
     a.SampleRate = wav.SampleRate;
     a.Channels = wav.Channels;
     if (wav.BitsPerSample)
@@ -615,6 +620,18 @@ bool TMediaInfo::UseMediaDet() {
       info_.Title = d.title;
     if (!d.artist.empty())
       info_.Artist = d.artist;
+    if (!d.album.empty())
+      info_.Album = d.album;
+  }
+  // An AU file names its encoding in its header: PCM, float, or the telephone laws.
+  if (info_.FileFormat == "AU" && info_.Audio.size() == 1) {
+    uint8_t b[4] = {};
+    uint32_t encoding = file_.Read(b, 4, 12) == 4 ? BE32(b) : 0;
+    static const std::pair<uint32_t, uint16_t> kTags[] = {{1, 0x0007}, {2, 0x0001}, {3, 0x0001}, {4, 0x0001},
+                                                          {5, 0x0001}, {6, 0x0003}, {7, 0x0003}, {27, 0x0006}};
+    for (auto [code, tag] : kTags)
+      if (code == encoding)
+        info_.Audio[0].FormatTag = tag;
   }
   return true;
 }
@@ -669,10 +686,8 @@ std::string TMediaInfo::ChannelWords(const TAudioStream& a, TWords kind) const {
 }
 
 std::string TMediaInfo::BitRateText(const TAudioStream& a) const {
-  if (a.FormatTag == 0x00FF && (a.BitRateKind == 1 || a.BitRateKind == 2))
-    return std::to_string(std::lround(a.BitRate / 1000.0)) + " " + L("Info.KBitPerSec") +
-           (a.BitRateKind == 2 ? " VBR" : " CBR");
-  return std::to_string(a.BitRate) + " " + L("Info.KBitPerSec");
+  std::string kind = a.BitRateKind == 2 ? " VBR" : a.BitRateKind == 1 ? " CBR" : "";
+  return std::to_string(a.BitRate) + " " + L("Info.KBitPerSec") + kind;
 }
 
 std::string TMediaInfo::GetInfoText() const {

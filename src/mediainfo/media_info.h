@@ -24,11 +24,11 @@ struct TAudioStream {
   // A channel count; for MPEG audio files the channel mode (0 stereo, 1 joint stereo, 2 dual
   // channel, 3 mono, 4 unknown), for AC3 the channel-layout code, for Musepack its mode.
   uint32_t Channels = 0;
-  uint32_t BitRate = 0; // kbit/s (AAC: bits per second)
+  uint32_t BitRate = 0; // kbit/s
   uint16_t FormatTag = 0;
   // Whether `Channels` holds an MPEG channel mode (streams of MPEG audio files) instead of a count.
   bool ChannelMode = false;
-  // AAC only: 0 unknown, 1 constant, 2 variable bit rate.
+  // Where the stream tells (AAC): 0 unknown, 1 constant, 2 variable bit rate.
   int BitRateKind = 0;
 };
 
@@ -61,7 +61,7 @@ struct TDetectedStream {
   uint16_t formatTag = 0;
   uint32_t channels = 0, sampleRate = 0, bitRate = 0; // bit rate in kbit/s
   std::string type;                                   // for other streams
-  std::string title, artist;                          // tags the detector read
+  std::string title, artist, album;                   // tags the detector read
 };
 
 class IMediaDetector {

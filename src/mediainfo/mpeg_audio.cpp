@@ -3,6 +3,7 @@
 
 #include "core/text_codec.h"
 #include "core/text_util.h"
+#include "filters/cached_file.h"
 #include "mediainfo/vt_file.h"
 
 #include <algorithm>
@@ -133,6 +134,26 @@ std::string vtID3v2Tag::DecodeText(const uint8_t* data, size_t size) {
   }
 }
 
+namespace {
+// A 28-bit number in four bytes of seven bits each.
+uint64_t Syncsafe(const uint8_t* b) {
+  return (uint64_t{b[0] & 0x7Fu} << 21) | (uint64_t{b[1] & 0x7Fu} << 14) | (uint64_t{b[2] & 0x7Fu} << 7) |
+         (b[3] & 0x7Fu);
+}
+} // namespace
+
+std::vector<uint8_t> vtID3v2Tag::Resynchronised(const uint8_t* data, size_t size) {
+  // Unsynchronisation put a 00 after every FF that could be taken for a frame sync.
+  std::vector<uint8_t> out;
+  out.reserve(size);
+  for (size_t i = 0; i < size; ++i) {
+    out.push_back(data[i]);
+    if (data[i] == 0xFF && i + 1 < size && data[i + 1] == 0x00)
+      ++i;
+  }
+  return out;
+}
+
 vtID3v2Tag::vtID3v2Tag(const std::string& fileName) {
   static const char* const kIds[kSlots][2] = {{"TIT2", "TT2"}, {"TPE1", "TP1"}, {"TALB", "TAL"}, {"TRCK", "TRK"},
                                               {"TYER", "TYE"}, {"TCON", "TCO"}, {"COMM", "COM"}, {"TCOM", "TCM"},
@@ -147,37 +168,58 @@ vtID3v2Tag::vtID3v2Tag(const std::string& fileName) {
   int version = h[3];
   if ((version != 2 && version != 3 && version != 4) || Size == 0)
     return;
+  // The frames are read from the tag's bytes in memory (at most the first 1 MiB: the text frames
+  // come long before large pictures), with the tag's unsynchronisation undone and its extended
+  // header skipped.
+  int flags = h[5];
+  int64_t bodySize = std::min<int64_t>({static_cast<int64_t>(Size) - 10, fileSize - 10, kMaxTagRead});
+  std::vector<uint8_t> body(static_cast<size_t>(std::max<int64_t>(bodySize, 0)));
+  body.resize(static_cast<size_t>(f.ReadAt(10, body.data(), static_cast<int64_t>(body.size()))));
+  if (version <= 3 && (flags & 0x80))
+    body = Resynchronised(body.data(), body.size());
+  size_t position = 0;
+  if (version >= 3 && (flags & 0x40) && body.size() >= 4) {
+    // Version 3 counts the extended header without its size field; version 4 with it, syncsafe.
+    uint64_t ext = version == 3 ? uint64_t{BE32(body.data())} + 4 : Syncsafe(body.data());
+    position = static_cast<size_t>(std::min<uint64_t>(ext, body.size()));
+  }
   std::string texts[kSlots];
-  int64_t position = 10;
-  uint8_t data[500];
-  while (position < Size && position < fileSize && f.Seek(position)) {
-    uint8_t fh[10];
-    int headerSize = version == 2 ? 6 : 10;
-    if (!f.ReadExact(fh, headerSize))
-      break;
+  const size_t headerSize = version == 2 ? 6 : 10;
+  while (position + headerSize <= body.size()) {
+    const uint8_t* fh = body.data() + position;
     if (fh[0] < 'A' || fh[0] > 'Z') // padding
       break;
-    std::string id(reinterpret_cast<char*>(fh), version == 2 ? 3 : 4);
-    int64_t frameSize;
+    std::string id(reinterpret_cast<const char*>(fh), version == 2 ? 3 : 4);
+    uint64_t frameSize;
     if (version == 2)
       frameSize = (fh[3] << 16) | (fh[4] << 8) | fh[5];
     else if (version == 4) // sizes are syncsafe from version 4 on
-      frameSize = ((fh[4] & 0x7F) << 21) | ((fh[5] & 0x7F) << 14) | ((fh[6] & 0x7F) << 7) | (fh[7] & 0x7F);
+      frameSize = Syncsafe(fh + 4);
     else
       frameSize = BE32(fh + 4);
-    std::memset(data, 0, sizeof data);
-    int64_t want = std::min<int64_t>(frameSize, sizeof data);
-    if (!f.Read(data, want))
-      break;
-    bool skipped = version != 2 && (fh[9] & 0x80) != 0;
-    if (!skipped && data[0] <= 3)
+    size_t dataAt = position + headerSize;
+    size_t available = static_cast<size_t>(std::min<uint64_t>(frameSize, body.size() - dataAt));
+    std::vector<uint8_t> data(body.begin() + static_cast<std::ptrdiff_t>(dataAt),
+                              body.begin() + static_cast<std::ptrdiff_t>(dataAt + std::min<size_t>(available, 4096)));
+    // Compressed or encrypted frames are not read; version 4 marks a frame's own
+    // unsynchronisation and a data length before its data.
+    bool skipped = false;
+    if (version == 3)
+      skipped = (fh[9] & 0xC0) != 0;
+    if (version == 4) {
+      skipped = (fh[9] & 0x0C) != 0;
+      if (fh[9] & 0x02)
+        data = Resynchronised(data.data(), data.size());
+      if ((fh[9] & 0x01) && data.size() >= 4)
+        data.erase(data.begin(), data.begin() + 4);
+    }
+    if (!skipped && !data.empty() && data[0] <= 3)
       for (int slot = 0; slot < kSlots; ++slot)
         if (id == kIds[slot][version == 2 ? 1 : 0])
-          texts[slot] = DecodeText(data, static_cast<size_t>(want));
-    int64_t next = position + headerSize + frameSize;
-    if (next <= position) // never walk backwards or stand still
+          texts[slot] = DecodeText(data.data(), data.size());
+    position = dataAt + available;
+    if (available < frameSize)
       break;
-    position = next;
   }
   for (int slot = 0; slot < kSlots; ++slot)
     Frames[slot] = texts[slot];
@@ -287,8 +329,45 @@ bool vtMPEGAudioTag::Read() {
     seconds = coefficient * VBR.FrameCount * 8 / SampleRate;
   else if (tableRate > 0)
     seconds = static_cast<double>(std::max<int64_t>(audio - Frame.Position, 0)) / tableRate / 1000 * 8;
+  if (!VBR.Present && SampleRate > 0) {
+    // Without a header that counts the frames, a file whose first frames differ in bit rate is
+    // variable: the first frame's rate says nothing of the whole, so every frame header is read.
+    TFrameWalk walk = WalkFrames(ID3v2.Size + Frame.Position, ID3v2.Size + audio, 16);
+    if (walk.varies) {
+      walk = WalkFrames(ID3v2.Size + Frame.Position, ID3v2.Size + audio, 0);
+      seconds = coefficient * 8.0 * walk.frames / SampleRate;
+      Frames = walk.frames;
+      if (seconds > 0)
+        BitRate = static_cast<uint16_t>(std::lround(static_cast<double>(walk.bytes) * 8 / seconds / 1000));
+    }
+  }
   Duration = static_cast<uint32_t>(std::lround(seconds * 1000));
   return true;
+}
+
+vtMPEGAudioTag::TFrameWalk vtMPEGAudioTag::WalkFrames(int64_t from, int64_t end, uint32_t limit) {
+  // Frame headers only, four bytes each, through the block cache.
+  TFrameWalk walk;
+  TCachedFile file(FileName);
+  int64_t at = from;
+  while (at + 4 <= end && (limit == 0 || walk.frames < limit)) {
+    uint8_t h[4];
+    if (file.Read(h, 4, at) != 4 || !IsFrameHeader(h))
+      break;
+    TMPEGFrameData f;
+    Decode(h, f);
+    // Another stream's header (other version, layer or rate) ends the walk.
+    if (f.VersionID != Frame.VersionID || f.LayerID != Frame.LayerID || f.SampleRateID != Frame.SampleRateID)
+      break;
+    int length = FrameLength(f);
+    if (length <= 0)
+      break;
+    walk.varies = walk.varies || f.BitRateID != Frame.BitRateID;
+    ++walk.frames;
+    walk.bytes += length;
+    at += length;
+  }
+  return walk;
 }
 
 } // namespace zv

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zv {
 
@@ -32,6 +33,9 @@ public:
   // The tag's total size from the first bytes of a file; 0 without a tag or when the tag would be
   // larger than the file.
   static uint32_t SizeFromHeader(const uint8_t* header, size_t available, int64_t fileSize);
+  // The bytes with the unsynchronisation scheme undone (every FF 00 becomes FF).
+  static std::vector<uint8_t> Resynchronised(const uint8_t* data, size_t size);
+  static constexpr int64_t kMaxTagRead = 1 << 20;
 };
 
 struct TMPEGVBRData {
@@ -81,9 +85,16 @@ public:
   static bool IsFrameHeader(const uint8_t* b);
 
 private:
+  struct TFrameWalk {
+    uint32_t frames = 0;
+    int64_t bytes = 0;
+    bool varies = false; // a frame's bit rate differs from the first one's
+  };
   void Reset();
   bool Read();
   bool FindFrame(const uint8_t* window, int size);
+  // Follows the frames from `from` to `end`, at most `limit` of them (0: all).
+  TFrameWalk WalkFrames(int64_t from, int64_t end, uint32_t limit);
 };
 
 } // namespace zv

@@ -5,7 +5,9 @@
 #include "core/text_util.h"
 #include "mediainfo/vt_file.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace zv {
@@ -41,14 +43,19 @@ vtWAV::vtWAV(const std::string& fileName) {
   if (!Valid)
     return;
   // The data chunk: the first chunk after the format chunk, or further on past LIST, JUNK and
-  // the like that some programs write first.
-  uint32_t dataSize = 0;
+  // the like that some programs write first. A "fact" chunk on the way counts the samples of
+  // compressed formats.
+  int64_t dataSize = 0;
+  std::optional<uint32_t> factSamples;
   int64_t at = 20 + static_cast<int64_t>(FormatSize) + (FormatSize & 1);
   for (int chunks = 0; chunks < 64 && at + 8 <= size; ++chunks) {
     uint8_t c[8];
     if (!f.Seek(at) || !f.ReadExact(c, 8))
       break;
     uint32_t chunkSize = LE32(c + 4);
+    uint8_t fact[4];
+    if (std::memcmp(c, "fact", 4) == 0 && chunkSize >= 4 && f.ReadExact(fact, 4))
+      factSamples = LE32(fact);
     if (std::memcmp(c, "data", 4) == 0 || chunks == 0) {
       dataSize = chunkSize;
       HeaderSize = static_cast<uint32_t>(at + 8);
@@ -57,14 +64,30 @@ vtWAV::vtWAV(const std::string& fileName) {
     }
     at += 8 + static_cast<int64_t>(chunkSize) + (chunkSize & 1);
   }
-  // A block align of 0 counts no samples (it would divide by zero).
-  SampleCount = BlockAlign ? dataSize / BlockAlign : 0;
+  // A file written to a pipe claims the largest sizes: the file itself tells how much there is.
+  dataSize = std::clamp<int64_t>(dataSize, 0, std::max<int64_t>(0, size - HeaderSize));
+  DataSize = dataSize;
+  // Formats of whole sample frames (PCM, float, A-law, mu-law, or those inside an extensible
+  // format) count frames of a block each; compressed ones (ADPCM, MP3) have their count in the
+  // "fact" chunk, or else are measured by their byte rate.
+  uint16_t tag = FormatTag;
+  uint8_t ext[2];
+  if (tag == 0xFFFE && FormatSize >= 26 && f.Seek(20 + 24) && f.ReadExact(ext, 2))
+    tag = LE16(ext);
+  bool frames = tag == 0x0001 || tag == 0x0003 || tag == 0x0006 || tag == 0x0007;
+  if (frames)
+    SampleCount = BlockAlign ? static_cast<uint32_t>(std::min<int64_t>(dataSize / BlockAlign, UINT32_MAX)) : 0;
+  else
+    SampleCount = factSamples.value_or(0);
   if (HeaderSize == 0)
     HeaderSize = FormatSize + 28;
-  FileSize = static_cast<int64_t>(LE32(h + 4)) + 8;
+  FileSize = std::min<int64_t>(static_cast<int64_t>(LE32(h + 4)) + 8, size);
   if (FileSize < HeaderSize)
     HeaderSize = static_cast<uint32_t>(FileSize);
   BitRate = BytesPerSecond * 8.0 / 1000;
+  // Some writers leave the byte rate of compressed sound at 0: the data and its length tell it.
+  if (BitRate == 0 && Duration() > 0)
+    BitRate = static_cast<double>(DataSize) * 8 / Duration() / 1000;
 }
 
 double vtWAV::Duration() const {
@@ -73,7 +96,7 @@ double vtWAV::Duration() const {
   if (SampleCount && SampleRate)
     return static_cast<double>(SampleCount) / SampleRate;
   if (BytesPerSecond)
-    return static_cast<double>(FileSize - HeaderSize) / BytesPerSecond;
+    return static_cast<double>(DataSize) / BytesPerSecond;
   return 0;
 }
 

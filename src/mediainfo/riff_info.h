@@ -20,7 +20,8 @@ public:
   uint16_t BlockAlign = 0;
   uint8_t BitsPerSample = 0;
   uint32_t SampleCount = 0;
-  uint32_t HeaderSize = 0;
+  uint32_t HeaderSize = 0; // where the sound data starts
+  int64_t DataSize = 0;    // bytes of sound data that are really in the file
   int64_t FileSize = 0;
   double BitRate = 0;      // kbit/s
   double Duration() const; // seconds

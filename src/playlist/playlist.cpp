@@ -708,19 +708,41 @@ void TPlayList::AddFromZVP(const std::string& file) {
     host_.AddingFinished();
 }
 
+namespace {
+
+// A title or bookmark name as one line of a playlist file: a line break in it would start lines
+// of its own, which the next reading takes for entries.
+std::string OneLine(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return text;
+}
+
+// A name holding a line break cannot be written to a file of lines at all.
+bool Storable(const TPlayEntry& e, const char* scope) {
+  if (e.FileName.find_first_of("\r\n") == std::string::npos)
+    return true;
+  Log(std::string("!") + scope + ": a name with a line break cannot be stored: " + OneLine(e.FileName));
+  return false;
+}
+
+} // namespace
+
 void TPlayList::SaveToZVP(const std::string& file) {
   std::string base = ListFolder(file);
   std::string out;
   for (const auto& e : entries_) {
+    if (!Storable(*e, "TPlayList.SaveToZVP"))
+      continue;
     // Entries in the playlist's folder or below it are stored relative to it, so the two can move
     // together. File names differ by case on this system, so the folder must match exactly.
     if (e->FileName.size() > base.size() && e->FileName.compare(0, base.size(), base) == 0)
       out += e->FileName.substr(base.size());
     else
       out += e->FileName;
-    out += "\r\n>N " + e->Title + "\r\n";
+    out += "\r\n>N " + OneLine(e->Title) + "\r\n";
     for (const TBookMark& b : e->Bookmarks)
-      out += ">B " + BookmarkTime(b.Position) + " " + b.Name + "\r\n";
+      out += ">B " + BookmarkTime(b.Position) + " " + OneLine(b.Name) + "\r\n";
     out += "\r\n";
   }
   try {
@@ -911,11 +933,13 @@ void TPlayList::AddFromASX(const std::string& file) {
 void TPlayList::SaveToM3U(const std::string& file) {
   std::string out = "#EXTM3U\r\n";
   for (const auto& e : entries_) {
+    if (!Storable(*e, "TPlayList.SaveToM3U"))
+      continue;
     // A length that cannot be measured stays unknown (-1), never 0.
     int64_t measured = host_.MeasureDuration(e->FileName);
     if (measured >= 0)
       e->Duration = measured;
-    out += Format("#EXTINF:%d,", WholeSeconds(e->Duration)) + e->Title + "\r\n" + e->FileName + "\r\n";
+    out += Format("#EXTINF:%d,", WholeSeconds(e->Duration)) + OneLine(e->Title) + "\r\n" + e->FileName + "\r\n";
   }
   try {
     WriteFileAtomic(file, out);
@@ -928,12 +952,14 @@ void TPlayList::SaveToPLS(const std::string& file) {
   std::string out = "[playlist]\r\n";
   int n = 0;
   for (const auto& e : entries_) {
+    if (!Storable(*e, "TPlayList.SaveToPLS"))
+      continue;
     int64_t measured = host_.MeasureDuration(e->FileName);
     if (measured >= 0)
       e->Duration = measured;
     ++n; // other players count from 1
     out += Format("File%d=", n) + e->FileName + "\r\n";
-    out += Format("Title%d=", n) + e->Title + "\r\n";
+    out += Format("Title%d=", n) + OneLine(e->Title) + "\r\n";
     out += Format("Length%d=%d\r\n", n, WholeSeconds(e->Duration));
   }
   out += Format("NumberOfEntries=%d\r\nVersion=2\r\n", n);

@@ -131,6 +131,18 @@ TEST(FLACTag, StreamInfoCommentsAndBlocksOfEveryType) {
   vtFLACTag l(Write(dir, "l.flac", Flac({{4, lying}})));
   EXPECT_EQ(l.Title, "Kept");
   EXPECT_EQ(l.Artist, "");
+  // A block that runs past the end of the file: the length stays, the bit rate is unknown.
+  std::string cut = Flac({}).substr(0, 42);
+  cut[4] = 0; // STREAMINFO is not the last block
+  cut += std::string(1, '\x86') + BE24(0xFFFFFF) + "picture data cut short";
+  vtFLACTag past(Write(dir, "c.flac", cut));
+  EXPECT_DOUBLE_EQ(past.Duration(), 10.0);
+  EXPECT_EQ(past.BitRate(), 0.0);
+  TCachedFile pastFile(dir.file("c.flac"));
+  TMediaInfo pastInfo(pastFile);
+  pastInfo.RetreiveInfo();
+  ASSERT_EQ(pastInfo.Info().Audio.size(), 1u);
+  EXPECT_EQ(pastInfo.Info().Audio[0].BitRate, 0u) << "unknown, never wrapped";
   vtFLACTag real(zvtest::Media("mediainfo/tagged.flac"));
   EXPECT_EQ(real.Title, "Tëst Title");
   EXPECT_NEAR(real.Duration(), 3.0, 0.01);

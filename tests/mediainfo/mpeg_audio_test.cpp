@@ -88,6 +88,57 @@ TEST(ID3v2, TextEncodingsOfEveryVersionDecodeToUtf8) {
   EXPECT_EQ(v2.Artist, "Timer");
 }
 
+TEST(ID3v2, UnsynchronisationAndExtendedHeadersAreUndone) {
+  zvtest::TempDir dir;
+  // UTF-16 with its byte-order mark FF FE: unsynchronisation turns it into FF 00 FE.
+  std::string title = std::string("\x01\xFF\xFE", 3) + std::string("T\0\xEF\0t\0l\0e\0", 10);
+  std::string artist = std::string("\x01\xFF\xFE", 3) + std::string("B\0a\0n\0d\0", 8);
+  auto unsync = [](const std::string& b) {
+    std::string out;
+    for (char c : b) {
+      out += c;
+      if (c == '\xFF')
+        out += '\0';
+    }
+    return out;
+  };
+  auto tag = [&](int version, int flags, const std::string& ext, bool unsyncWhole) {
+    std::string whole = Id3v2(version, {{"TIT2", title}, {"TPE1", artist}});
+    std::string body = ext + whole.substr(10);
+    if (unsyncWhole)
+      body = unsync(body);
+    return "ID3" + std::string{static_cast<char>(version), 0, static_cast<char>(flags)} +
+           Syncsafe(static_cast<uint32_t>(body.size())) + body;
+  };
+  std::string ext3 = BE32(6) + std::string(6, '\0');         // size without itself, flags, padding size
+  std::string ext4 = Syncsafe(6) + std::string("\x01\0", 2); // size with itself, one flag byte
+  // Version 4 marks unsynchronisation per frame, with a data length indicator before the data.
+  std::string frame4 = unsync(title);
+  std::string v4 = "TIT2" + Syncsafe(static_cast<uint32_t>(frame4.size() + 4)) + std::string("\0\x03", 2) +
+                   Syncsafe(static_cast<uint32_t>(title.size())) + frame4 + "TPE1" +
+                   Syncsafe(static_cast<uint32_t>(artist.size())) + std::string(2, '\0') + artist +
+                   std::string(32, '\0');
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"v3 extended header", tag(3, 0x40, ext3, false)},
+      {"v3 unsynchronised", tag(3, 0x80, "", true)},
+      {"v3 both", tag(3, 0xC0, ext3, true)},
+      {"v4 extended header", tag(4, 0x40, ext4, false)},
+      {"v4 frame unsynchronised", "ID3\x04" + std::string(2, '\0') + Syncsafe(static_cast<uint32_t>(v4.size())) + v4},
+  };
+  for (const Case& c : cases) {
+    vtID3v2Tag t(Write(dir, "t.mp3", c.bytes + Frames(3)));
+    EXPECT_EQ(t.Size, c.bytes.size()) << c.name;
+    EXPECT_EQ(t.Title, "Tïtle") << c.name;
+    EXPECT_EQ(t.Artist, "Band") << c.name;
+  }
+  EXPECT_EQ(vtID3v2Tag::Resynchronised(reinterpret_cast<const uint8_t*>("\xFF\0\xFF\0\0\xFF"), 6),
+            (std::vector<uint8_t>{0xFF, 0xFF, 0x00, 0xFF}));
+}
+
 TEST(ID3v2, SizeFlagsPaddingAndBrokenTags) {
   zvtest::TempDir dir;
   std::string tag = Id3v2(3, {{"TIT2", std::string("\0Kept", 5)}, {"TPE1", std::string("\0Skipped", 8)}}, 64, true);

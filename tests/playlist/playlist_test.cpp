@@ -608,6 +608,33 @@ TEST_F(Playlist, M3uAndPlsRoundTripsKeepNamesTitlesAndLengths) {
   EXPECT_NE(m3u.find("#EXTINF:-1,Film\r\n/elsewhere/film.avi\r\n"), std::string::npos);
 }
 
+TEST_F(Playlist, LineBreaksInTitlesAndNamesInjectNothing) {
+  zvtest::TempDir dir;
+  list.AddFile("/m/a.mp3");
+  list.AddFile("/m/b\n/etc/passwd.mp3"); // a file name may hold a line break
+  list.AddFile("/m/c.mp3");
+  list.Items(0).Title = "Evil\r\n/etc/injected.avi\n>N x";
+  list.AddBookmark(2, "mark\n/etc/bookmarked.avi", 10'000'000);
+  for (const char* name : {"l.zvp", "l.m3u", "l.pls"}) {
+    SCOPED_TRACE(name);
+    std::string path = dir.file(name);
+    if (EndsText(".zvp", name))
+      list.SaveToZVP(path);
+    else if (EndsText(".pls", name))
+      list.SaveToPLS(path);
+    else
+      list.SaveToM3U(path);
+    zvtest::MapPrefs p2;
+    FakeHost h2;
+    TPlayList back{p2, h2};
+    back.AddList({path});
+    ASSERT_EQ(back.Count(), 2) << zvtest::ReadFile(path);
+    EXPECT_EQ(back.Items(0).FileName, "/m/a.mp3");
+    EXPECT_EQ(back.Items(0).Title, "Evil  /etc/injected.avi >N x");
+    EXPECT_EQ(back.Items(1).FileName, "/m/c.mp3");
+  }
+}
+
 TEST_F(Playlist, ListsAsOtherPlayersWriteThemLoadWhole) {
   zvtest::TempDir dir;
   // VLC: extended M3U with file URIs, LF line ends and no end on the last line.
@@ -746,7 +773,8 @@ TEST_F(Playlist, AReportRepeatsItsEntryPartAndSumsTheTotals) {
   EXPECT_EQ(zvtest::ReadFile(dir.file("one.out")), "<1><2>");
   list.WriteReport(dir.file("builtin.html"), dir.file("missing.txt"), context);
   std::string page = zvtest::ReadFile(dir.file("builtin.html"));
-  EXPECT_EQ(page.rfind("<HTML><HEAD><TITLE>ZV report</TITLE>\r\n", 0), 0u);
+  EXPECT_EQ(page.rfind("<HTML><HEAD><META charset=\"utf-8\"><TITLE>ZV report</TITLE>\r\n", 0), 0u)
+      << "the page says how its text is encoded";
   EXPECT_NE(page.find("<TR bgcolor=\"#FFFFEE\"><TD bgcolor=\"#CCCCCC\">2</TD><TD>z.wav (WAV) MT:(A)</TD>"),
             std::string::npos)
       << page;
