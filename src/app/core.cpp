@@ -53,16 +53,6 @@ std::string CurrentDir() {
   return ec ? std::string() : d;
 }
 
-// The Windows code page a language file written for that language most likely uses.
-int CodePageOfLanguage(const std::string& language) {
-  static const std::pair<const char*, int> kPages[] = {{"Russian", 1251}, {"Ukrainian", 1251}, {"Belarusian", 1251},
-                                                       {"Polish", 1250},  {"Romanian", 1250},  {"Lithuanian", 1257},
-                                                       {"Turkish", 1254}};
-  for (const auto& [name, page] : kPages)
-    if (SameText(language, name))
-      return page;
-  return 1252;
-}
 } // namespace
 
 // The playlist's view of the program: players over the engine control, commands, the user
@@ -242,20 +232,6 @@ TCore::~TCore() {
 
 std::string TCore::ExeDir() const { return zv::ExeDir(); }
 
-std::string TCore::PrimaryPrefsPath() const {
-  std::string dir = ExeDir();
-  if (!FolderIsWritable(dir)) {
-    std::string user = UserZelvarDir();
-    if (!user.empty())
-      dir = user;
-  }
-  return dir + "ZV.xml";
-}
-
-std::string TCore::UserPrefsPath() { return UserZelvarDir() + "ZV.xml"; }
-
-std::string TCore::CommonPrefsPath() { return CommonZelvarDir() + "ZV.xml"; }
-
 void TCore::RemoveStaleSaves() {
   // Every folder the stores can live in; the preferences that choose among them are not read yet.
   std::set<std::string> dirs = {ExeDir(), fs::path(PrimaryPrefsPath()).parent_path().string() + "/"};
@@ -267,26 +243,7 @@ void TCore::RemoveStaleSaves() {
       Log(Format("Core: removed %d unfinished save(s) in %s", n, dir));
 }
 
-void TCore::LoadPrefs() {
-  std::error_code ec;
-  std::string primary = StoreFileToRead(PrimaryPrefsPath());
-  bool loaded = fs::exists(primary, ec) && document_.LoadFromFile(primary) && document_.Root();
-  if (!loaded)
-    InitPrefs(document_, DefaultPrefsEnvironment());
-  TXMLPrefs p(document_.Root());
-  if (TSystemHelper::IsNT() && p.GetBool("App.IsMultiUser")) {
-    TXMLTree user;
-    if (fs::exists(UserPrefsPath(), ec) && user.LoadFromFile(UserPrefsPath()) && user.Root()) {
-      document_.SetRoot(user.TakeRoot());
-      TXMLPrefs up(document_.Root());
-      if (StrToIntDef(up.GetString("App.UserPrefs"), 0) == 0) {
-        TXMLTree common;
-        if (fs::exists(CommonPrefsPath(), ec) && common.LoadFromFile(CommonPrefsPath()) && common.Root())
-          document_.SetRoot(common.TakeRoot());
-      }
-    }
-  }
-}
+void TCore::LoadPrefs() { LoadPrefsDocument(document_); }
 
 void TCore::SavePrefs() {
   if (!document_.Root())
@@ -316,15 +273,7 @@ std::string TCore::UserDir() {
   return dir;
 }
 
-void TCore::LoadLanguage() {
-  std::string lang = prefs_->GetString("FrontEnd.Language");
-  language_->Clear();
-  language_->LoadFromResource("LangEn");
-  if (lang == "Russian")
-    language_->LoadFromResource("LangRu");
-  else if (lang != "English")
-    language_->LoadFromFile(ExeDir() + "Langs/" + lang + ".txt", CodePageOfLanguage(lang));
-}
+void TCore::LoadLanguage() { LoadProgramLanguage(*language_, prefs_->GetString("FrontEnd.Language"), ExeDir()); }
 
 // ---------------------------------------------------------------------------------------------
 // Single instance

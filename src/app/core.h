@@ -106,11 +106,6 @@ public:
   void LoadLanguage();
   void SavePrefs();
 
-  // The preference files: the primary one, and the user's and all users' copies.
-  std::string PrimaryPrefsPath() const;
-  static std::string UserPrefsPath();
-  static std::string CommonPrefsPath();
-
 private:
   void LoadPrefs();
   void RemoveStaleSaves();

@@ -2,6 +2,9 @@
 
 #include "core/app_paths.h"
 #include "core/system_helper.h"
+#include "core/text_util.h"
+#include "prefs/prefs_setup.h"
+#include "prefs/xml_prefs.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -62,6 +65,41 @@ std::string StoreFileToRead(const std::string& path) {
 const std::vector<std::string>& StoreFileNames() {
   static const std::vector<std::string> kNames = {"ZV.xml", "ZV.zvp", "ms.xml", "mc.xml"};
   return kNames;
+}
+
+std::string PrimaryPrefsPath() {
+  std::string dir = ExeDir();
+  if (!FolderIsWritable(dir)) {
+    std::string user = UserZelvarDir();
+    if (!user.empty())
+      dir = user;
+  }
+  return dir + "ZV.xml";
+}
+
+std::string UserPrefsPath() { return UserZelvarDir() + "ZV.xml"; }
+
+std::string CommonPrefsPath() { return CommonZelvarDir() + "ZV.xml"; }
+
+void LoadPrefsDocument(TXMLTree& document) {
+  std::error_code ec;
+  std::string primary = StoreFileToRead(PrimaryPrefsPath());
+  bool loaded = std::filesystem::exists(primary, ec) && document.LoadFromFile(primary) && document.Root();
+  if (!loaded)
+    InitPrefs(document, DefaultPrefsEnvironment());
+  TXMLPrefs p(document.Root());
+  if (TSystemHelper::IsNT() && p.GetBool("App.IsMultiUser")) {
+    TXMLTree user;
+    if (std::filesystem::exists(UserPrefsPath(), ec) && user.LoadFromFile(UserPrefsPath()) && user.Root()) {
+      document.SetRoot(user.TakeRoot());
+      TXMLPrefs up(document.Root());
+      if (StrToIntDef(up.GetString("App.UserPrefs"), 0) == 0) {
+        TXMLTree common;
+        if (std::filesystem::exists(CommonPrefsPath(), ec) && common.LoadFromFile(CommonPrefsPath()) && common.Root())
+          document.SetRoot(common.TakeRoot());
+      }
+    }
+  }
 }
 
 std::string StoreFolder(IPrefs& prefs) {

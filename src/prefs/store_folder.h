@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/prefs_access.h"
+#include "prefs/xml_tree.h"
 
 #include <string>
 #include <vector>
@@ -25,6 +26,17 @@ std::string StoreFileToRead(const std::string& path);
 // The store files the program writes atomically, for the removal of temporary files left by a save
 // that was killed.
 const std::vector<std::string>& StoreFileNames();
+
+// The preference files: the primary one (beside the program, or in the user's folder when the
+// program folder cannot be written), the user's and all users' copies.
+std::string PrimaryPrefsPath();
+std::string UserPrefsPath();
+std::string CommonPrefsPath();
+
+// The preference document the program starts from: the primary file (or the one shipped beside
+// the program), the user's or all users' copy when preferences are kept per user, or the built-in
+// defaults when none can be read. Not upgraded.
+void LoadPrefsDocument(TXMLTree& document);
 
 // True when files can be created in the folder.
 bool FolderIsWritable(const std::string& dir);

@@ -129,4 +129,26 @@ std::string Lang(std::string_view key) {
   return g_manager->Get(key);
 }
 
+namespace {
+// The Windows code page a language file written for that language most likely uses.
+int CodePageOfLanguage(const std::string& language) {
+  static const std::pair<const char*, int> kPages[] = {{"Russian", 1251}, {"Ukrainian", 1251}, {"Belarusian", 1251},
+                                                       {"Polish", 1250},  {"Romanian", 1250},  {"Lithuanian", 1257},
+                                                       {"Turkish", 1254}};
+  for (const auto& [name, page] : kPages)
+    if (SameText(language, name))
+      return page;
+  return 1252;
+}
+} // namespace
+
+void LoadProgramLanguage(TLanguageManager& manager, const std::string& language, const std::string& exeDir) {
+  manager.Clear();
+  manager.LoadFromResource("LangEn");
+  if (language == "Russian")
+    manager.LoadFromResource("LangRu");
+  else if (language != "English")
+    manager.LoadFromFile(exeDir + "Langs/" + language + ".txt", CodePageOfLanguage(language));
+}
+
 } // namespace zv

@@ -48,4 +48,8 @@ TLanguageManager* LanguageManager();
 // The text of a language key; "{key}" while no language table exists.
 std::string Lang(std::string_view key);
 
+// Loads the texts of a language: the built-in English ones, over them the built-in Russian ones
+// ("Russian") or the file <program folder>Langs/<language>.txt (any other name but "English").
+void LoadProgramLanguage(TLanguageManager& manager, const std::string& language, const std::string& exeDir);
+
 } // namespace zv
