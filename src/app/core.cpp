@@ -1,6 +1,7 @@
 #include "app/core.h"
 
 #include "app/executor.h"
+#include "app/info_report.h"
 #include "core/app_paths.h"
 #include "core/atomic_file.h"
 #include "core/day_clock.h"
@@ -287,6 +288,9 @@ TCore::TStart TCore::CheckForSecondCopy() {
     std::fprintf(stderr, "Zelvar: %s; starting a separate instance\n", why.c_str());
     return TStart::Run;
   };
+  // "/INFO" only shows a report: it neither forwards nor serves.
+  if (params_.HasSwitch("INFO"))
+    return TStart::Run;
   std::string why;
   if (!proxy_->FolderTrusted(&why))
     return runAlone(why);
@@ -410,12 +414,7 @@ bool TCore::CheckInfoSwitch() {
     return true;
   std::string name = params_.Files().front();
   Log("Core.CheckInfoSwitch: " + name);
-  TCachedFile file(name);
-  TMediaInfoContext context = MediaInfoContext();
-  context.contactStreams = true; // asked for this address on purpose
-  TMediaInfo info(file, context);
-  info.RetreiveInfo();
-  ShowInfoDialog(nullptr, info.GetInfoText());
+  ShowInfoDialog(nullptr, InfoReportText(name, MediaInfoContext().detector));
   return true;
 }
 

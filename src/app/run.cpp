@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/core.h"
+#include "app/info_report.h"
 #include "core/app_paths.h"
 #include "core/cmd_params.h"
 #include "core/session_log.h"
@@ -12,44 +13,11 @@
 #include <cstdlib>
 
 namespace zv {
-namespace {
-
-const char* const kBannerTemplate = "{P} {MAJ}.{MIN}{RI} (build {B})";
-
-const char* const kHelp =
-    "Usage: zelvar [switches] [files, folders, playlists or URLs]\n"
-    "\n"
-    "Switches may start with \"/\", \"-\" or \"--\" and are matched in any case:\n"
-    "  /ADD                 add the files to the playlist without clearing it or starting playback\n"
-    "  /NEW                 start a new instance even when one is running\n"
-    "  /INFO                show the information report of the first file and exit\n"
-    "  /SKIN=path           use this skin and keep it\n"
-    "  /CLOSE               close the player at the end of the playlist (this run only)\n"
-    "  /INSTALL             associate media types with the program and exit\n"
-    "  /UNINSTALL           remove the associations and exit\n"
-    "  --help               print this text and exit\n"
-    "  --version            print the version and exit\n"
-    "\n"
-    "A second start hands its files to the running instance.\n"
-    "Environment: ZELVAR_HOME replaces the program folder; ZELVAR_AUDIO_SINK and ZELVAR_VIDEO_SINK\n"
-    "choose the output elements. A session log is written to ZV.log in the program folder when\n"
-    "that file exists.\n";
-
-} // namespace
 
 int RunApplication(int argc, char** argv) {
   std::vector<std::string> args(argv, argv + argc);
-  for (size_t i = 1; i < args.size(); ++i) {
-    std::string sw = TCmdParams::SwitchOf(args[i]);
-    if (sw == "HELP") {
-      std::fputs(kHelp, stdout);
-      return 0;
-    }
-    if (sw == "VERSION") {
-      std::printf("%s\n", TFileVersionInfo(ExePath()).Format(kBannerTemplate).c_str());
-      return 0;
-    }
-  }
+  if (int rc = 0; AnswerWithoutStarting(args, rc))
+    return rc;
 
   ChooseQtPlatform();
   TApplication app(argc, argv);

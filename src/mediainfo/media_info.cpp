@@ -276,6 +276,7 @@ void TMediaInfo::DefaultArtistTitle() {
 void TMediaInfo::RetreiveInfo() {
   TLogScope scope("TMediaInfo.RetreiveInfo");
   info_ = TFileInfo{};
+  wantedDetector_ = false;
   info_.FileName = fileName_;
   info_.Size = BigFileSize(fileName_);
   DefaultArtistTitle();
@@ -582,6 +583,7 @@ bool TMediaInfo::UseMediaDet() {
   // they tell while they play, unless contacting them was asked for.
   if (IsStreamName(fileName_) && !context_.contactStreams)
     return false;
+  wantedDetector_ = !context_.detector;
   if (!context_.detector || !context_.detector->Detect(fileName_, streams))
     return false;
   AddComment("", "Used MediaDet");

@@ -113,6 +113,8 @@ public:
   std::string ReplaceOSDTags(const std::string& templ) const;
   std::string CodecsText() const;
   bool UseMediaDet();
+  // Whether the last RetreiveInfo needed the media detector for the file and had none.
+  bool WantedDetector() const { return wantedDetector_; }
   void AddComment(const std::string& name, const std::string& value);
 
   static int64_t BigFileSize(const std::string& fileName);
@@ -148,6 +150,7 @@ private:
   std::string fileName_;
   TCachedFile& file_;
   TMediaInfoContext context_;
+  bool wantedDetector_ = false;
   TFileInfo info_;
 };
 

@@ -1,3 +1,4 @@
+#include "../engine/media_helpers.h"
 #include "process_util.h"
 #include "test_util.h"
 
@@ -117,6 +118,27 @@ TEST_F(Run, InstallAndInfoLeaveWithoutWritingPreferences) {
     EXPECT_EQ(r.exitCode, 0) << sw << r.err;
     EXPECT_FALSE(std::filesystem::exists(home.file("ZV.xml"))) << sw;
   }
+}
+
+TEST_F(Run, InfoWithoutADisplayPrintsTheReportWithoutTheUserInterface) {
+  std::vector<std::string> env = Env();
+  env.erase(std::remove(env.begin(), env.end(), "QT_QPA_PLATFORM=offscreen"), env.end());
+  for (const char* v : {"-QT_QPA_PLATFORM", "-DISPLAY", "-WAYLAND_DISPLAY"})
+    env.push_back(v);
+  // The loader names every library it loads: the toolkit's are not among them for a file the
+  // program's own readers know.
+  env.push_back("LD_DEBUG=files");
+  auto mp3 = zvtest::RunProgram({kBinary, "/INFO", zvtest::Media("mediainfo/tags_v24.mp3")}, env);
+  EXPECT_EQ(mp3.exitCode, 0);
+  EXPECT_NE(mp3.out.find("Title: Café Ñandú"), std::string::npos) << mp3.out;
+  EXPECT_EQ(mp3.err.find("libQt6"), std::string::npos) << "the user interface was loaded";
+  EXPECT_EQ(mp3.err.find("libgstreamer"), std::string::npos);
+  // A format only the media detector knows is described by the player.
+  env.pop_back();
+  auto mkv = zvtest::RunProgram({kBinary, "/INFO", zvtest::Media("theora_vorbis.mkv")}, env);
+  EXPECT_EQ(mkv.exitCode, 0);
+  EXPECT_NE(mkv.out.find("File format: Matroska"), std::string::npos) << mkv.out << mkv.err;
+  EXPECT_FALSE(std::filesystem::exists(home.file("ZV.xml"))) << "nothing is saved";
 }
 
 TEST_F(Run, WithoutADisplayTheOffscreenPlatformIsChosen) {
