@@ -152,6 +152,7 @@ TEST(XMLTree, DeepNestingIsCutAndNeedsNoRecursion) {
     end = end->AddChild("n");
   chain->Child(0)->ClearChildren();
   EXPECT_EQ(chain->Child(0)->ChildCount(), 0u);
+  end = chain->Child(0);
   for (int i = 0; i < 200000; ++i)
     end = end->AddChild("n");
   chain.reset();
