@@ -2,6 +2,7 @@
 
 #include "core/alloc_stats.h"
 #include "core/format.h"
+#include "core/text_util.h"
 
 #include <array>
 #include <cerrno>
@@ -106,7 +107,15 @@ void TSessionLog::Log(std::string_view text) {
     if (text[0] == '-')
       indent_.erase(0, std::min<size_t>(3, indent_.size()));
     line += indent_;
-    line += text;
+    // Texts from files and streams are part of many lines: a line break or a terminal escape in a
+    // title must neither forge lines nor reach a terminal showing the log, and one long title must
+    // not make a line of megabytes.
+    std::string safe = EscapeControls(text);
+    if (safe.size() > kLogLineLimit) {
+      size_t kept = CutUtf8(safe, kLogLineLimit).size();
+      safe = Format("%s ...[%d more bytes]", std::string(safe, 0, kept), static_cast<int64_t>(safe.size() - kept));
+    }
+    line += safe;
     if (text[0] == '+')
       indent_ += "   ";
   }

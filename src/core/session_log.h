@@ -47,7 +47,10 @@ public:
   bool Enabled() const { return enabled_.load(std::memory_order_acquire); }
 
   // One line. "+" lines indent what follows by three blanks, "-" lines take the indent back first;
-  // a text shorter than two characters writes only the time stamp and the indent.
+  // a text shorter than two characters writes only the time stamp and the indent. Control
+  // characters are written escaped ("\\r", "\\x1B"), and a text longer than kLogLineLimit is cut
+  // with a mark that says how much was left out.
+  static constexpr size_t kLogLineLimit = 4096;
   void Log(std::string_view text);
 
   // The time stamp of a line written now: "[mmm:ss,ffff]" or "{MicroFreq=0}".

@@ -249,6 +249,46 @@ std::vector<std::string> SplitString(std::string_view s, char sep) {
   return parts;
 }
 
+std::string_view CutUtf8(std::string_view s, size_t limit) {
+  if (s.size() <= limit)
+    return s;
+  size_t end = limit;
+  // Back over continuation bytes to the start of the sequence that would be split.
+  while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
+    --end;
+  return s.substr(0, end);
+}
+
+std::string BoundText(std::string_view s, size_t limit) {
+  if (s.size() <= limit)
+    return std::string(s);
+  return std::string(CutUtf8(s, limit >= 3 ? limit - 3 : 0)) + "...";
+}
+
+std::string EscapeControls(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char ch : s) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c != 0x7F) {
+      out += ch;
+      continue;
+    }
+    switch (c) {
+    case '\r': out += "\\r"; break;
+    case '\n': out += "\\n"; break;
+    case '\t': out += "\\t"; break;
+    default: {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+    }
+  }
+  return out;
+}
+
 std::string EscapeMarkup(std::string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -75,4 +75,14 @@ std::string_view TrimRight(std::string_view s);
 
 std::vector<std::string> SplitString(std::string_view s, char sep);
 
+// Text from outside (stream titles and headers, tags, names) is kept to this many bytes.
+constexpr size_t kOutsideTextLimit = 4096;
+// At most `limit` bytes of the text, cut before a UTF-8 sequence rather than inside one.
+std::string_view CutUtf8(std::string_view s, size_t limit);
+// CutUtf8 with the outside-text limit; a cut text ends with "...".
+std::string BoundText(std::string_view s, size_t limit = kOutsideTextLimit);
+// The text with its control characters written out ("\r", "\n", "\t", "\x1B" ...), so that it
+// stays on one line and sends nothing to a terminal; a backslash stays as it is.
+std::string EscapeControls(std::string_view s);
+
 } // namespace zv

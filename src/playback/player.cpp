@@ -304,7 +304,8 @@ bool TPlayer::DoPlayFile(const std::string& name) {
     return false;
   }
   if (dsh_.Graph())
-    Log(TDSGraphLogger::GraphAsText(*dsh_.Graph()));
+    for (const std::string& line : SplitString(TDSGraphLogger::GraphAsText(*dsh_.Graph()), '\n'))
+      Log(TrimRight(line));
 
   Log("TPlayer.PlayFile: CheckForAV");
   dsh_.CheckForAV();

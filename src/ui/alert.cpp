@@ -1,6 +1,7 @@
 #include "ui/alert.h"
 
 #include "core/session_log.h"
+#include "ui/plain_text.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -16,7 +17,8 @@ void Alert(const std::string& text, QWidget* owner, bool stayOnTop) {
     return;
   }
   QApplication::beep();
-  QMessageBox box(QMessageBox::NoIcon, "Zelvar message", QString::fromStdString(text), QMessageBox::Ok, owner);
+  QMessageBox box(QMessageBox::NoIcon, "Zelvar message", QString(), QMessageBox::Ok, owner);
+  SetPlainText(&box, text); // messages name files and streams
   if (stayOnTop)
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   box.exec();

@@ -2,6 +2,7 @@
 
 #include "core/session_log.h"
 #include "skin/language_manager.h"
+#include "ui/plain_text.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -32,8 +33,8 @@ void ShowCodecRequestDialog(const std::string& request, const std::string& fileN
   auto* text = new QLabel(QString::fromStdString(Lang("Error.NoDecompressor")), &box);
   text->setWordWrap(true);
   layout->addWidget(text);
-  auto* file = new QLabel(QString::fromStdString(fileName), &box);
-  file->setTextFormat(Qt::PlainText); // a name is shown as it is
+  auto* file = new QLabel(&box);
+  SetPlainText(file, fileName);
   file->setWordWrap(true);
   layout->addWidget(file);
   auto* address = new QLabel(&box);

@@ -1,4 +1,5 @@
 #include "ui/jump_window.h"
+#include "ui/plain_text.h"
 
 #include "playlist/playlist.h"
 
@@ -67,7 +68,7 @@ TfrJumpToFile::TfrJumpToFile(TPlayList& list, QWidget* parent) : QDialog(parent)
   layout->addLayout(buttons);
 
   for (int i = 0; i < list_.Count(); ++i)
-    titles_ << QString::fromStdString(list_.Items(i).Title);
+    titles_ << OutsideText(list_.Items(i).Title);
   Filter(QString());
   connect(search_, &QLineEdit::textChanged, this, [this](const QString& t) { Filter(t); });
   connect(jump_, &QPushButton::clicked, this, [this] { Jump(); });

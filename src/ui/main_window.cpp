@@ -15,6 +15,7 @@
 #include "prefs/xml_prefs.h"
 #include "skin/language_manager.h"
 #include "ui/command_event.h"
+#include "ui/plain_text.h"
 #include "ui/video_panel.h"
 
 #include <QApplication>
@@ -189,7 +190,7 @@ void TfrMain::SetContext(TMainContext context) {
 
 void TfrMain::SetTitle(const std::string& text) {
   title_ = text;
-  setWindowTitle(QString::fromStdString(text));
+  setWindowTitle(OutsideText(text));
 }
 
 bool TfrMain::IsHiddenForUser() const { return !isVisible() || isMinimized(); }
@@ -432,7 +433,7 @@ void TfrMain::CenterWindow() {
 
 void TfrMain::SetCaptionText(const std::string& text) {
   caption_ = text;
-  captionLabel_->setText(QString::fromStdString(text));
+  SetPlainText(captionLabel_, text); // titles and names from files and streams
   captionLabel_->repaint();
 }
 

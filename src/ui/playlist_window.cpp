@@ -1,4 +1,5 @@
 #include "ui/playlist_window.h"
+#include "ui/plain_text.h"
 
 #include "commands/model_manager.h"
 #include "core/format.h"
@@ -72,7 +73,7 @@ QVariant TPlayListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid())
     return {};
   std::array<std::string, 3> texts = PlayListRowTexts(list_, index.row());
-  return QString::fromStdString(texts[static_cast<size_t>(index.column())]);
+  return OutsideText(texts[static_cast<size_t>(index.column())]);
 }
 
 QVariant TPlayListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -138,6 +138,24 @@ TEST_F(LogFixture, NestedOperationsIndentByThreeBlanks) {
   EXPECT_FALSE(log.Enabled());
 }
 
+TEST_F(LogFixture, TextsFromOutsideStayOnOneBoundedLine) {
+  // A stream title with a line break, a terminal escape or a NUL must not forge lines or reach a
+  // terminal; a title of megabytes must not make a line of megabytes.
+  zvtest::WriteFile(path, "");
+  ASSERT_TRUE(StartLog());
+  log.Log(std::string_view("Title=a\r\n[000:00,0000] forged\x1b[2Jb\0c\td\\e", 40));
+  std::string huge = "Title=" + std::string(20'000, 'x') + "\xD0\x96";
+  log.Log(huge);
+  std::string cyrillic = std::string(4095, 'y') + "\xD0\x96z"; // the limit falls inside the letter
+  log.Log(cyrillic);
+  log.End();
+  auto lines = LogLines(path);
+  ASSERT_EQ(lines.size(), 6u); // start, three texts, leak guard, end
+  EXPECT_EQ(Body(lines[1]), "Title=a\\r\\n[000:00,0000] forged\\x1B[2Jb\\x00c\\td\\e");
+  EXPECT_EQ(Body(lines[2]), std::string("Title=") + std::string(4090, 'x') + " ...[15912 more bytes]");
+  EXPECT_EQ(Body(lines[3]), std::string(4095, 'y') + " ...[3 more bytes]");
+}
+
 TEST_F(LogFixture, TimeStampsCountFromTheStart) {
   zvtest::WriteFile(path, "");
   ASSERT_TRUE(StartLog());
