@@ -67,6 +67,7 @@ public:
       return nullptr;
     TPlayerHost h;
     h.prefs = core_.prefs_.get();
+    h.dispatcher = core_.dispatcher_.get();
     h.cache = core_.mediaCache_.get();
     h.settings = core_.mediaSettings_.get();
     h.window = core_.main_;
@@ -90,6 +91,7 @@ public:
       Report("Ended: " + list.CurrentTitle());
       list.PlayerCompleted();
     };
+    player->onOpenEnded = [&list](bool opened) { list.PlayerOpenEnded(opened); };
     return player;
   }
   int64_t OpenedDuration() override {

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 
 namespace zv {
@@ -167,6 +168,7 @@ void TDirectShowHelper::FreeGraph() {
   graph_->SetEventNotify(nullptr);
   RemoveAllFilters();
   graph_.reset();
+  renderPending_ = running_ = false;
   hasControl_ = hasSeeking_ = hasEvents_ = hasVideoWindow_ = false;
   hasVideo_ = hasAudio_ = false;
   videoWidth_ = videoHeight_ = 0;
@@ -203,30 +205,55 @@ HRESULT TDirectShowHelper::RenderFile(const std::string& name) {
     Log(std::string("!TDirectShowHelper.RenderFile: ") + e.what());
     hr = E_FAIL;
   }
-  if (!trace.empty())
+  if (!trace.empty() && hr != E_PENDING)
     graph_->SetLogFile("");
+  renderPending_ = hr == E_PENDING;
   return hr;
 }
 
+std::string TDirectShowHelper::StreamFailureText(HRESULT code) {
+  if (int status = HttpStatusOf(code))
+    return Format(Lang("Error.Stream.Http"), status);
+  switch (code) {
+  case ZV_E_CONNECTION_REFUSED: return Lang("Error.Stream.Refused");
+  case ZV_E_HOST_NOT_FOUND: return Lang("Error.Stream.HostNotFound");
+  case ZV_E_NO_ANSWER:
+  case VFW_E_TIMEOUT: return Lang("Error.Stream.NoAnswer");
+  case ZV_E_NOT_HTTP: return Lang("Error.Stream.NotHttp");
+  case ZV_E_REDIRECT_FAILED: return Lang("Error.Stream.Redirect");
+  case ZV_E_ADDRESS_REFUSED: return Lang("Error.Stream.Scheme");
+  case VFW_E_UNKNOWN_FILE_TYPE:
+  case VFW_E_INVALID_FILE_FORMAT:
+  case VFW_E_CANNOT_RENDER: return Lang("Error.Stream.NotMedia");
+  case VFW_E_UNSUPPORTED_STREAM: return Lang("Error.Stream.NoDecoder");
+  case VFW_E_NO_AUDIO_HARDWARE: return Lang("Error.NoSoundDevice");
+  default: return ErrorText(code);
+  }
+}
+
+// While a stream is still being reached, the graph is not the user's to run, pause or seek.
 void TDirectShowHelper::Run() {
-  if (!graph_ || !hasControl_)
+  if (!graph_ || !hasControl_ || renderPending_)
     return;
   CheckResult(graph_->Run(), "MediaControl.Run");
+  running_ = true;
   WriteGraphFile();
 }
 
 void TDirectShowHelper::Pause() {
-  if (graph_ && hasControl_)
+  running_ = false;
+  if (graph_ && hasControl_ && !renderPending_)
     CheckResult(graph_->Pause(), "MediaControl.Pause");
 }
 
 void TDirectShowHelper::Stop() {
-  if (graph_ && hasControl_)
+  running_ = false;
+  if (graph_ && hasControl_ && !renderPending_)
     CheckResult(graph_->Stop(), "MediaControl.Stop");
 }
 
 void TDirectShowHelper::SetRate(double rate) {
-  if (graph_ && hasSeeking_)
+  if (graph_ && hasSeeking_ && !renderPending_)
     CheckResult(graph_->SetRate(rate), "MediaSeeking.SetRate");
 }
 
@@ -249,7 +276,7 @@ void TDirectShowHelper::SeekTo(int64_t position) {
     if (host_.showOSD)
       host_.showOSD(osd);
     // DVD seeking joins here with DVD playback.
-    if (graph_ && hasControl_) {
+    if (graph_ && hasControl_ && !renderPending_) {
       TLogScope inner("TDirectShowHelper.SeekTo.MediaControl");
       int64_t duration = GetDuration();
       if (position > duration)
@@ -362,6 +389,7 @@ void TDirectShowHelper::OnGraphEvent() {
   if (!graph_ || !hasEvents_)
     return;
   bool complete = false;
+  std::optional<HRESULT> renderDone;
   TEvent e;
   while (graph_ && graph_->GetEvent(e)) {
     Log("MediaEvent: " + EventName(e.code) +
@@ -379,9 +407,33 @@ void TDirectShowHelper::OnGraphEvent() {
       }
     if (e.code == EC_COMPLETE)
       complete = true;
+    if (e.code == EC_ZV_RENDER_DONE && renderPending_) {
+      renderPending_ = false;
+      renderDone = static_cast<HRESULT>(e.param1);
+    }
+    if (e.code == EC_BUFFERING_DATA && isURL_)
+      ShowBuffering(static_cast<int>(e.param2));
+    if (e.code == EC_ERRORABORT && running_) {
+      // A file or stream that fails while it plays has ended: the list goes on.
+      Log("!TDirectShowHelper.OnGraphEvent: " + ErrorText(static_cast<HRESULT>(e.param1)));
+      running_ = false;
+      complete = true;
+    }
+  }
+  if (renderDone && onRenderDone_) {
+    if (graph_)
+      graph_->SetLogFile("");
+    onRenderDone_(*renderDone);
   }
   if (complete && onComplete_)
     onComplete_();
+}
+
+void TDirectShowHelper::ShowBuffering(int percent) {
+  // Only while the stream is being reached: once it plays, its buffer rises and falls with every
+  // piece the server sends, and the caption shows what plays.
+  if (renderPending_ && host_.setCaption)
+    host_.setCaption(Format(" Prebuffering [ %d%% ]", percent));
 }
 
 // ---------------------------------------------------------------------------------------------

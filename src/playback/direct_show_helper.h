@@ -66,8 +66,15 @@ public:
   // callback runs once.
   void OnGraphEvent();
   void SetCompletionCallback(std::function<void()> callback) { onComplete_ = std::move(callback); }
+  // A RenderFile that answered E_PENDING (a network stream, whose server is reached without
+  // holding up the user interface) ends here, on the user-interface thread, with its result.
+  void SetRenderDoneCallback(std::function<void(eng::HRESULT)> callback) { onRenderDone_ = std::move(callback); }
+  bool RenderPending() const { return renderPending_; }
   // Looks at every event before it is freed (DVD events).
   std::function<void(const eng::TEvent&)> eventHook;
+
+  // Why a network stream could not be opened, in words ("connection refused", "HTTP 404").
+  std::string StreamFailureText(eng::HRESULT code);
 
   // Raises EZvError with ErrorText(code) and the scope when the code is a failure.
   void CheckResult(eng::HRESULT code, const std::string& scope);
@@ -111,6 +118,8 @@ public:
 
 private:
   void WriteGraphFile();
+  // The caption tells how far a stream being reached has filled its buffer.
+  void ShowBuffering(int percent);
 
   eng::IEngine& engine_;
   TEngineHost host_;
@@ -126,6 +135,9 @@ private:
   int64_t cachedDuration_ = 0;
   bool durationFallback_ = false;
   std::function<void()> onComplete_;
+  std::function<void(eng::HRESULT)> onRenderDone_;
+  bool renderPending_ = false;
+  bool running_ = false; // the graph was asked to run and has not been paused or stopped since
   // Engine events reach the user-interface thread through one queued call at a time.
   std::shared_ptr<std::atomic<bool>> pending_ = std::make_shared<std::atomic<bool>>(false);
   std::shared_ptr<TDirectShowHelper*> self_ = std::make_shared<TDirectShowHelper*>(this);

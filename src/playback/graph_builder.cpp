@@ -155,6 +155,18 @@ bool TAdvancedGraphBuilder::Render(const std::string& fileName) {
   TLogScope scope("TAdvancedGraphBuilder.Render");
   Reset();
   std::string name = fileName;
+  if (IsStreamName(name)) {
+    // A stream has one way in: the engine's network source. Reaching the server does not hold up
+    // the user interface; the result comes to FinishRender.
+    Log("TAdvancedGraphBuilder.Render:DSH.RenderFile(\"" + name + "\")");
+    HRESULT hr = dsh_.RenderFile(name);
+    Log("TAdvancedGraphBuilder.Render=" + Code(hr));
+    if (hr == E_PENDING) {
+      pending_ = true;
+      return false;
+    }
+    return FinishRender(hr);
+  }
   std::string ext = fs::path(name).extension().string();
   codecRequest_ = "ext=" + (ext.empty() ? ext : ext.substr(1));
 
@@ -210,6 +222,23 @@ bool TAdvancedGraphBuilder::Render(const std::string& fileName) {
     allRendered_ = false;
   }
   return rendered_ || allRendered_;
+}
+
+bool TAdvancedGraphBuilder::FinishRender(HRESULT hr) {
+  Log("TAdvancedGraphBuilder.FinishRender=" + Code(hr));
+  pending_ = false;
+  engineResult_ = hr;
+  noSoundDevice_ = hr == VFW_E_NO_AUDIO_HARDWARE || hr == VFW_S_AUDIO_NOT_RENDERED;
+  rendered_ = allRendered_ = Succeeded(hr);
+  otherUnrendered_ = Failed(hr) && !noSoundDevice_;
+  if (Failed(hr)) {
+    try {
+      dsh_.RemoveAllFilters();
+    } catch (const EZvError& e) {
+      Log(std::string("!TAdvancedGraphBuilder.FinishRender: ") + e.what());
+    }
+  }
+  return rendered_;
 }
 
 bool TAdvancedGraphBuilder::RenderMultiSource(const std::vector<std::string>& names) {

@@ -66,7 +66,13 @@ public:
 
   TAdvancedGraphBuilder(TDirectShowHelper& dsh, THost host);
 
+  // False both on failure and while a network stream is still being reached (Pending()); the
+  // latter ends in FinishRender with the engine's result.
   bool Render(const std::string& name);
+  bool Pending() const { return pending_; }
+  bool FinishRender(eng::HRESULT result);
+  // What the engine's own rendering gave (why a stream failed).
+  eng::HRESULT EngineResult() const { return engineResult_; }
   bool RenderMultiSource(const std::vector<std::string>& names);
 
   bool Rendered() const { return rendered_; }
@@ -114,6 +120,7 @@ private:
   bool noSoundDevice_ = false;    // a sound stream found no output device
   bool otherUnrendered_ = false;  // a stream was left for another reason
   bool allRendered_ = false;
+  bool pending_ = false;
   std::string codecRequest_;
 };
 

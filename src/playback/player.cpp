@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/format.h"
 #include "core/session_log.h"
+#include "core/stream_address.h"
 #include "core/system_helper.h"
 #include "core/text_util.h"
 #include "filters/avi_parser.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace zv {
 namespace fs = std::filesystem;
@@ -21,12 +23,15 @@ namespace fs = std::filesystem;
 namespace {
 bool g_divx = false;
 
+// Whether the file opens and its head can be read (which is also what the opening reads first).
 bool CanRead(const std::string& name) {
   std::error_code ec;
   if (!fs::is_regular_file(name, ec))
     return false;
   std::ifstream in(name, std::ios::binary);
-  return in.good();
+  std::vector<char> head(64 * 1024);
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  return !in.bad() && (in.good() || in.eof());
 }
 
 bool Exists(const std::string& name) {
@@ -43,6 +48,7 @@ TCurrentMedia& CurrentMedia() {
 bool TPlayer::DivXFlag() { return g_divx; }
 
 TPlayer::TPlayer(TDirectShowHelper& dsh, TPlayerHost host) : dsh_(dsh), host_(std::move(host)) {
+  self_ = std::make_shared<TPlayer*>(this);
   if (!host_.services)
     host_.services = &nothing_;
   dsh_.SetCompletionCallback([this] { OnComplete(); });
@@ -60,7 +66,9 @@ TPlayer::~TPlayer() {
   } catch (const EZvError&) {
     // a graph that cannot stop is freed below anyway
   }
+  self_.reset(); // a file check that answers later finds nobody
   dsh_.SetCompletionCallback(nullptr);
+  dsh_.SetRenderDoneCallback(nullptr);
   Close();
 }
 
@@ -75,7 +83,12 @@ int64_t TPlayer::GetDuration() { return dsh_.GetDuration(); }
 
 void TPlayer::Rewind() { dsh_.SeekTo(0); }
 
-void TPlayer::SeekTo(int64_t position) { dsh_.SeekTo(position); }
+void TPlayer::SeekTo(int64_t position) {
+  if (state_ == TOpening::Pending)
+    pendingSeek_ = position; // where the file goes once it is open (a bookmark chosen in the list)
+  else
+    dsh_.SeekTo(position);
+}
 
 void TPlayer::Close() {
   try {
@@ -213,40 +226,88 @@ void TPlayer::Fail(const std::string& message) {
   }
 }
 
-void TPlayer::PlayFile(const std::string& name) {
+TPlayer::TOpening TPlayer::Guarded(const std::function<TOpening()>& step) {
   try {
-    if (!DoPlayFile(name))
-      return;
+    return step();
   } catch (const EZvError& e) {
     // An engine step that failed ends the opening; nothing of the graph survives.
     Log(std::string("!TPlayer.PlayFile: ") + e.what());
-    Fail(Lang("Error.RenderError") + "\r\n" + name + "\r\n" + e.what());
+    Fail(Lang("Error.RenderError") + "\r\n" + opening_ + "\r\n" + e.what());
     Close();
-    return;
+    return TOpening::Failed;
   }
-  Log("-TPlayer.PlayFile");
 }
 
-bool TPlayer::DoPlayFile(const std::string& name) {
+void TPlayer::Settle(TOpening result) {
+  state_ = result;
+  if (result == TOpening::Pending)
+    return;
+  if (result == TOpening::Opened && pendingSeek_ >= 0)
+    dsh_.SeekTo(pendingSeek_);
+  pendingSeek_ = -1;
+  if (result == TOpening::Opened)
+    Log("-TPlayer.PlayFile");
+  // The owner may free this player in its answer.
+  if (async_ && onOpenEnded) {
+    std::function<void(bool)> tell = onOpenEnded;
+    tell(result == TOpening::Opened);
+  }
+}
+
+void TPlayer::PlayFile(const std::string& name) {
+  opening_ = name;
+  async_ = false;
+  Settle(Guarded([&] { return Start(name); }));
+}
+
+TPlayer::TOpening TPlayer::NotFound(const std::string& name) {
+  Fail(Lang("Command.Category.0") + "\"" + name + "\"" + Lang("Core.Alert.NotFound"));
+  Log("-TPlayer.PlayFile(not found)");
+  return TOpening::Failed;
+}
+
+TPlayer::TOpening TPlayer::Start(const std::string& name) {
+  Log("+TPlayer.PlayFile(" + name + ")");
+  if (host_.window)
+    host_.window->SetCaptionText("");
+  Mark(">");
+  if (IsStreamName(name)) {
+    if (!IsAcceptedStreamAddress(name)) {
+      // Devices and descriptors (fd://0, v4l2://) are never opened from a name in a list.
+      Fail(Lang("Error.StreamError") + "\r\n" + name + "\r\n" + Lang("Error.Stream.Scheme"));
+      Log("-TPlayer.PlayFile(address refused)");
+      return TOpening::Failed;
+    }
+    return Open(name);
+  }
+  if (!host_.dispatcher)
+    return CanRead(name) ? Open(name) : NotFound(name);
+  // A file on a mount that hangs must not hold up the user interface: the file is first read on a
+  // worker, and the opening goes on once it answered. A worker that never comes back is left.
+  std::weak_ptr<TPlayer*> self = self_;
+  IUiDispatcher* dispatcher = host_.dispatcher;
+  std::thread([self, dispatcher, name] {
+    bool readable = CanRead(name);
+    dispatcher->Post([self, readable] {
+      if (auto player = self.lock())
+        (*player)->FileChecked(readable);
+    });
+  }).detach();
+  return TOpening::Pending;
+}
+
+void TPlayer::FileChecked(bool readable) {
+  if (state_ != TOpening::Pending)
+    return;
+  async_ = true;
+  std::string name = opening_;
+  Settle(Guarded([&] { return readable ? Open(name) : NotFound(name); }));
+}
+
+TPlayer::TOpening TPlayer::Open(const std::string& name) {
   IPrefs* prefs = host_.prefs;
   IPlayerWindow* win = host_.window;
-  IPlayerServices& svc = *host_.services;
-  auto pref = [prefs](const char* key, const char* def) {
-    std::string v = prefs ? prefs->GetString(key) : std::string();
-    return v.empty() ? std::string(def) : v;
-  };
-  auto on = [&](const char* key, const char* def) { return pref(key, def) == "1"; };
-
-  Log("+TPlayer.PlayFile(" + name + ")");
-  if (win)
-    win->SetCaptionText("");
-  Mark(">");
   bool url = IsStreamName(name);
-  if (!url && !CanRead(name)) {
-    Fail(Lang("Command.Category.0") + "\"" + name + "\"" + Lang("Core.Alert.NotFound"));
-    Log("-TPlayer.PlayFile(not found)");
-    return false;
-  }
   if (!url && win)
     win->ShowCover(name);
 
@@ -256,7 +317,7 @@ bool TPlayer::DoPlayFile(const std::string& name) {
   dsh_.CreateBuilder();
   Mark("-");
 
-  bool join = on("Modules.DirectShow.JoinParts", "0");
+  bool join = prefs && prefs->GetString("Modules.DirectShow.JoinParts") == "1";
   TAdvancedGraphBuilder::THost bh;
   bh.prefs = prefs;
   bh.exeDir = host_.exeDir;
@@ -265,7 +326,6 @@ bool TPlayer::DoPlayFile(const std::string& name) {
   bh.format = host_.format;
   builder_ = std::make_unique<TAdvancedGraphBuilder>(dsh_, bh);
 
-  bool ok;
   std::vector<std::string> parts{name};
   std::string next = (join && ext == ".AVI" && !url) ? GetNextFilePart(name) : std::string();
   while (!next.empty()) {
@@ -273,9 +333,35 @@ bool TPlayer::DoPlayFile(const std::string& name) {
     Mark("+");
     next = GetNextFilePart(next);
   }
-  ok = parts.size() > 1 ? builder_->RenderMultiSource(parts) : builder_->Render(name);
+  bool ok = parts.size() > 1 ? builder_->RenderMultiSource(parts) : builder_->Render(name);
   if (parts.size() > 1)
     parts_ = parts;
+  if (builder_->Pending()) {
+    // The caption shows the stream's progress meanwhile; Stop, Exit or another file free this
+    // player, which ends the attempt.
+    Log("TPlayer.PlayFile: connecting");
+    dsh_.SetRenderDoneCallback([this](eng::HRESULT hr) {
+      async_ = true;
+      Settle(Guarded([&] { return Finish(builder_->FinishRender(hr)); }));
+    });
+    return TOpening::Pending;
+  }
+  return Finish(ok);
+}
+
+TPlayer::TOpening TPlayer::Finish(bool ok) {
+  const std::string name = opening_;
+  IPrefs* prefs = host_.prefs;
+  IPlayerWindow* win = host_.window;
+  IPlayerServices& svc = *host_.services;
+  auto pref = [prefs](const char* key, const char* def) {
+    std::string v = prefs ? prefs->GetString(key) : std::string();
+    return v.empty() ? std::string(def) : v;
+  };
+  auto on = [&](const char* key, const char* def) { return pref(key, def) == "1"; };
+  bool url = IsStreamName(name);
+  std::vector<std::string> parts = parts_.empty() ? std::vector<std::string>{name} : parts_;
+
   using TProblem = TAdvancedGraphBuilder::TProblem;
   TProblem problem = builder_->Problem();
   if (ok && problem == TProblem::NoSoundDevice) {
@@ -288,20 +374,23 @@ bool TPlayer::DoPlayFile(const std::string& name) {
   }
   if (!ok || problem != TProblem::None) {
     // One message, naming the cause.
-    std::error_code ec;
-    bool empty = !url && fs::is_regular_file(name, ec) && fs::file_size(name, ec) == 0;
-    std::string text = empty || problem == TProblem::NotMedia ? Lang("Error.NotMediaFile")
-                       : problem == TProblem::NoSoundDevice   ? Lang("Error.NoSoundDevice")
-                                                              : Lang("Error.RenderError");
-    std::string message = text + "\r\n" + name;
-    bool decoder = !empty && problem == TProblem::MissingDecoder && !builder_->CodecRequest().empty();
-    if (decoder && host_.codecDialog && !(prefs && prefs->GetBool("OSD.Info.AlertMsg")))
-      host_.codecDialog(builder_->CodecRequest(), name); // the dialog says it all
-    else
-      Fail(message);
+    if (url) {
+      Fail(Lang("Error.StreamError") + "\r\n" + name + "\r\n" + dsh_.StreamFailureText(builder_->EngineResult()));
+    } else {
+      std::error_code ec;
+      bool empty = fs::is_regular_file(name, ec) && fs::file_size(name, ec) == 0;
+      std::string text = empty || problem == TProblem::NotMedia ? Lang("Error.NotMediaFile")
+                         : problem == TProblem::NoSoundDevice   ? Lang("Error.NoSoundDevice")
+                                                                : Lang("Error.RenderError");
+      bool decoder = !empty && problem == TProblem::MissingDecoder && !builder_->CodecRequest().empty();
+      if (decoder && host_.codecDialog && !(prefs && prefs->GetBool("OSD.Info.AlertMsg")))
+        host_.codecDialog(builder_->CodecRequest(), name); // the dialog says it all
+      else
+        Fail(text + "\r\n" + name);
+    }
     Close();
     Log("-TPlayer.PlayFile(render failed)");
-    return false;
+    return TOpening::Failed;
   }
   if (dsh_.Graph())
     for (const std::string& line : SplitString(TDSGraphLogger::GraphAsText(*dsh_.Graph()), '\n'))
@@ -453,7 +542,7 @@ bool TPlayer::DoPlayFile(const std::string& name) {
     win->ExecCommand(105);
   if (win)
     win->ApplyFonts();
-  return true;
+  return TOpening::Opened;
 }
 
 int64_t TPlayer::OpeningSkipTarget(int64_t duration, int64_t markPosition, int64_t markDuration,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/prefs_access.h"
+#include "core/ui_dispatcher.h"
 #include "filters/cached_file.h"
 #include "mediainfo/media_info.h"
 #include "playback/direct_show_helper.h"
@@ -81,6 +82,8 @@ public:
 
 struct TPlayerHost {
   IPrefs* prefs = nullptr;
+  // Where the opening goes on after its checks; none: everything happens inside PlayFile.
+  IUiDispatcher* dispatcher = nullptr;
   TMediaCache* cache = nullptr;
   TMediaSettings* settings = nullptr;
   IPlayerWindow* window = nullptr;
@@ -118,8 +121,14 @@ public:
   TPlayer(const TPlayer&) = delete;
   TPlayer& operator=(const TPlayer&) = delete;
 
+  // Opens the file and starts it, or says why it cannot. A file is first read on a worker and a
+  // stream's server is reached in the background: the opening then goes on later, on the
+  // user-interface thread, while Pending() says so, and ends in `onOpenEnded`.
   void PlayFile(const std::string& name) override;
   bool Opened() const override { return !fileName_.empty(); }
+  bool Pending() const override { return state_ == TOpening::Pending; }
+  // An opening that went on later has ended: whether the file is open.
+  std::function<void(bool)> onOpenEnded;
   int64_t GetPosition() override;
   int64_t GetDuration();
   void Rewind();
@@ -154,9 +163,18 @@ public:
                                    const std::vector<int64_t>* keyFrames);
 
 private:
+  enum class TOpening { Idle, Pending, Opened, Failed };
   void Mark(const std::string& mark);
   void Fail(const std::string& message);
-  bool DoPlayFile(const std::string& name);
+  // The stages of an opening: the checks, building the graph, and everything after it.
+  TOpening Start(const std::string& name);
+  void FileChecked(bool readable);
+  TOpening NotFound(const std::string& name);
+  TOpening Open(const std::string& name);
+  TOpening Finish(bool rendered);
+  // Runs a stage; an engine failure inside it ends the opening.
+  TOpening Guarded(const std::function<TOpening()>& stage);
+  void Settle(TOpening result);
   // The media information of the file, kept while it is open.
   void ReadMediaInfo(const std::string& name);
 
@@ -169,6 +187,11 @@ private:
   std::string fileName_;
   std::unique_ptr<TCachedFile> infoFile_;
   std::unique_ptr<TMediaInfo> mediaInfo_;
+  std::string opening_; // the name PlayFile was given
+  TOpening state_ = TOpening::Idle;
+  bool async_ = false;       // the opening went on after PlayFile had returned
+  int64_t pendingSeek_ = -1; // a seek asked for while the opening went on
+  std::shared_ptr<TPlayer*> self_;
 };
 
 } // namespace zv

@@ -505,7 +505,16 @@ void TPlayList::PlayCurrent() {
   if (!player_)
     return;
   player_->PlayFile(Items(current).FileName);
-  if (player_ && !player_->Opened()) {
+  if (player_ && player_->Pending())
+    return; // the player tells how it ended
+  OpenEnded(!player_ || player_->Opened());
+}
+
+void TPlayList::PlayerOpenEnded(bool opened) { OpenEnded(opened); }
+
+void TPlayList::OpenEnded(bool opened) {
+  int current = CurrentIndex();
+  if (player_ && !opened) {
     // The player has told the user why; the list goes on with the next entry as if this one had
     // ended. Once every entry has failed in turn, the list ends there.
     bool allFailed = ++failedInARow_ >= Count();
@@ -523,8 +532,6 @@ void TPlayList::PlayCurrent() {
     return;
   }
   failedInARow_ = 0;
-  // The player's opening may have run events that changed the list.
-  current = CurrentIndex();
   int64_t duration = host_.OpenedDuration();
   if (current >= 0 && player_ && duration >= 0)
     Items(current).Duration = duration;

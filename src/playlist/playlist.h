@@ -58,6 +58,9 @@ public:
   virtual void PlayFile(const std::string& name) = 0;
   // Whether the last PlayFile opened the file.
   virtual bool Opened() const { return true; }
+  // The opening goes on in the background (a stream's server is being reached); it ends in
+  // TPlayList::PlayerOpenEnded.
+  virtual bool Pending() const { return false; }
   virtual int64_t GetPosition() = 0;
   virtual void SeekTo(int64_t position) = 0;
   // What the media information found in the opened file; none before a file is open.
@@ -183,6 +186,10 @@ public:
   void Previous();
   // Called by the player while the engine's event is handled; the reaction runs after it.
   void PlayerCompleted();
+  // A player whose opening went on in the background has ended it.
+  void PlayerOpenEnded(bool opened);
+  // The current entry is being opened in the background.
+  bool Opening() const { return player_ && player_->Pending(); }
   void OnComplete();
   void ToggleShuffle();
 
@@ -203,6 +210,7 @@ public:
 
 private:
   void PlayCurrent();
+  void OpenEnded(bool opened);
   void OnPlayListEnd();
   int ShuffleIndex(int count, bool forward);
   bool Repeat();

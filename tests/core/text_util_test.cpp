@@ -1,4 +1,5 @@
 #include "core/colour.h"
+#include "core/stream_address.h"
 #include "core/text_util.h"
 
 #include <gtest/gtest.h>
@@ -139,4 +140,41 @@ TEST(Colour, BgrLayoutRoundTrips) {
   EXPECT_EQ(ColorToArgb(0x0000FF), 0xFFFF0000u);
   EXPECT_EQ(ArgbToColor(0x80FF0000u), 0x000000FFu);
   EXPECT_EQ(ArgbToColor(ColorToArgb(16776960)), 16776960u);
+}
+
+TEST(StreamAddress, OnlyNetworkStreamsAndLocalFileNamesAreOpened) {
+  struct Case {
+    const char* address;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"http://radio.example:8000/live", true},
+      {"HTTPS://radio.example/live", true},
+      {"mms://media.example/a", true},
+      {"mmsh://media.example/a", true},
+      {"mmst://media.example/a", true},
+      {"rtsp://cam.example/1", true},
+      {"rtsps://cam.example/1", true},
+      {"rtmp://live.example/app", true},
+      {"udp://239.1.2.3:5000", true},
+      {"udp://@239.1.2.3:5000", true},
+      {"udp://[ff02::1]:5000", true},
+      {"file:///home/me/film.avi", true},
+      {"udp://127.0.0.1:5000", false}, // a unicast port to listen on
+      {"udp://0.0.0.0:5000", false},
+      {"udp://radio.example:5000", false},
+      {"file://otherhost/share/film.avi", false},
+      {"fd://0", false},
+      {"v4l2:///dev/video0", false},
+      {"pulse://default", false},
+      {"appsrc://", false},
+      {"ftp://files.example/a.mp3", false},
+      {"c:/film.avi", false},
+      {"http:/radio.example", false},
+      {"://x", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IsAcceptedStreamAddress(c.address), c.accepted) << c.address;
+  EXPECT_EQ(StreamScheme("HTTP://x"), "http");
+  EXPECT_EQ(StreamScheme("no scheme"), "");
 }

@@ -51,6 +51,22 @@ constexpr HRESULT VFW_S_PARTIAL_RENDER = Code(0x00040242);
 constexpr HRESULT VFW_S_VIDEO_NOT_RENDERED = Code(0x00040257);
 constexpr HRESULT VFW_S_AUDIO_NOT_RENDERED = Code(0x00040258);
 constexpr HRESULT VFW_S_STATE_INTERMEDIATE = Code(0x00040237);
+// The work goes on: its end arrives as an event (EC_ZV_RENDER_DONE).
+constexpr HRESULT E_PENDING = Code(0x8000000A);
+
+// Why a network stream could not be opened: the platform's codes for the socket errors, the HTTP
+// status family (0x80190000 + the status) and the internet download errors.
+constexpr HRESULT ZV_E_CONNECTION_REFUSED = Code(0x8007274D);
+constexpr HRESULT ZV_E_NO_ANSWER = Code(0x8007274C);
+constexpr HRESULT ZV_E_HOST_NOT_FOUND = Code(0x80072AF9);
+constexpr HRESULT ZV_E_NOT_HTTP = Code(0x800C0008);        // the server's answer is neither HTTP nor ICY
+constexpr HRESULT ZV_E_REDIRECT_FAILED = Code(0x800C0014); // a redirect loop, or to a scheme not followed
+constexpr HRESULT ZV_E_ADDRESS_REFUSED = Code(0x800C0011); // a scheme the program does not open
+constexpr HRESULT HttpStatusResult(int status) { return Code(0x80190000u | (static_cast<uint32_t>(status) & 0xFFFFu)); }
+// The HTTP status of a code made by HttpStatusResult, or 0.
+constexpr int HttpStatusOf(HRESULT code) {
+  return (static_cast<uint32_t>(code) & 0xFFFF0000u) == 0x80190000u ? static_cast<int>(code & 0xFFFF) : 0;
+}
 
 inline bool Failed(HRESULT h) { return h < 0; }
 inline bool Succeeded(HRESULT h) { return h >= 0; }
@@ -104,6 +120,8 @@ constexpr int32_t EC_DEVICE_LOST = 31;
 constexpr int32_t EC_STEP_COMPLETE = 36;
 // The program's own: a network source told something (IGraph::TakeStreamNotices).
 constexpr int32_t EC_ZV_STREAM_NOTICE = 0x8001;
+// The program's own: a rendering that returned E_PENDING has ended; param1 is its result.
+constexpr int32_t EC_ZV_RENDER_DONE = 0x8002;
 
 // What a network source tells about its stream: a line of its response headers (the name with
 // its colon, "icy-name:", and the value), or a new title of what it plays (`title` set).

@@ -43,7 +43,17 @@ std::string StandardErrorText(HRESULT code) {
   case VFW_S_AUDIO_NOT_RENDERED: return "The audio could not be played.";
   case VFW_S_VIDEO_NOT_RENDERED: return "The video could not be played.";
   case VFW_S_DUPLICATE_NAME: return "A filter of this name was already in the graph; the name was changed.";
-  default: return zv::Format("Unknown error 0x%.8x.", code);
+  case E_PENDING: return "The data necessary to complete this operation is not yet available.";
+  case ZV_E_CONNECTION_REFUSED: return "No connection could be made because the target machine actively refused it.";
+  case ZV_E_NO_ANSWER: return "The server did not answer in time.";
+  case ZV_E_HOST_NOT_FOUND: return "No such host is known.";
+  case ZV_E_NOT_HTTP: return "The server's answer is not an HTTP answer.";
+  case ZV_E_REDIRECT_FAILED: return "The redirection could not be followed.";
+  case ZV_E_ADDRESS_REFUSED: return "Addresses of this kind are not opened.";
+  default:
+    if (int status = HttpStatusOf(code))
+      return zv::Format("The server answered HTTP %d.", status);
+    return zv::Format("Unknown error 0x%.8x.", code);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "playback/engine/gst_graph.h"
 
 #include "core/format.h"
+#include "core/stream_address.h"
 #include "core/text_util.h"
 #include "core/tsan_annotations.h"
 #include "filters/avi_source.h"
@@ -49,6 +50,22 @@ GstPad* InnerPad(GstPad* pad) {
     pad = target;
   }
   return pad;
+}
+
+int64_t SteadyMillis() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Whether a stream that no decoder takes is media at all: a web page or a text is not.
+bool IsMediaCaps(GstCaps* caps) {
+  if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
+    return false;
+  std::string_view kind = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+  for (std::string_view prefix : {"audio/", "video/", "image/", "subpicture/", "application/x-rtp"})
+    if (kind.starts_with(prefix))
+      return true;
+  return false;
 }
 
 GstCaps* CapsOf(GstPad* pad) {
@@ -270,6 +287,7 @@ TGstGraph::TGstGraph() {
 }
 
 TGstGraph::~TGstGraph() {
+  StopWatch();
   SetVideoOutput(nullptr);
   // Stopping joins every streaming thread, so no callback can run after this.
   gst_element_set_state(pipeline_, GST_STATE_NULL);
@@ -423,6 +441,11 @@ HRESULT TGstGraph::RemoveFilter(IFilter* filter) {
         ++m;
       }
     }
+  }
+  {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    if (netSource_ == e)
+      netSource_ = nullptr;
   }
   f->graph_ = nullptr;
   Trace("RemoveFilter " + f->Name());
@@ -675,6 +698,8 @@ void TGstGraph::OnUnknownType(GstElement*, GstPad* pad, GstCaps* caps, gpointer 
   {
     std::lock_guard<std::mutex> guard(g->waitLock_);
     ++g->freePins_;
+    if (!IsMediaCaps(caps))
+      ++g->notMedia_;
   }
   g->waitCond_.notify_all();
 }
@@ -693,6 +718,15 @@ void TGstGraph::OnNoMorePads(GstElement* element, gpointer self) {
 GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
   ZV_TSAN_ACQUIRE(self);
   auto* g = static_cast<TGstGraph*>(self);
+  if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ELEMENT && gst_message_has_name(msg, "http-headers")) {
+    // The source tells its request even when no server answered it: only response headers count.
+    const GValue* v = gst_structure_get_value(gst_message_get_structure(msg), "response-headers");
+    const GstStructure* response = v && GST_VALUE_HOLDS_STRUCTURE(v) ? gst_value_get_structure(v) : nullptr;
+    if (response && gst_structure_n_fields(response) > 0) {
+      std::lock_guard<std::mutex> guard(g->waitLock_);
+      g->answered_ = true; // what the server sends is found next
+    }
+  }
   if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
     GError* err = nullptr;
     gchar* dbg = nullptr;
@@ -704,6 +738,10 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
         g->error_ = true;
         g->errorCode_ = g->ErrorToResult(err);
       }
+      GstObject* from = GST_MESSAGE_SRC(msg);
+      if (g->netSource_ && Succeeded(g->netError_) && from &&
+          (from == GST_OBJECT(g->netSource_) || gst_object_has_as_ancestor(from, GST_OBJECT(g->netSource_))))
+        g->netError_ = NetworkErrorResult(err, dbg);
     }
     g->waitCond_.notify_all();
     if (err)
@@ -754,30 +792,8 @@ void TGstGraph::WaitForDiscovery(GstElement* element, int timeoutMs) {
                      [&] { return error_ || noMorePads_.count(element) > 0; });
 }
 
-HRESULT TGstGraph::RenderFile(const std::string& name) {
-  ZV_TSAN_RELEASE(this);
-  bool isUrl = zv::IsStreamName(name);
-  std::string location = name;
-  if (!isUrl) {
-    std::error_code ec;
-    location = std::filesystem::absolute(name, ec).lexically_normal().string();
-    if (!std::filesystem::exists(location, ec))
-      return Code(0x80070002);
-  }
-  Trace("RenderFile " + location);
-  GstElement* src = nullptr;
-  if (isUrl) {
-    GError* err = nullptr;
-    src = gst_element_make_from_uri(GST_URI_SRC, location.c_str(), nullptr, &err);
-    if (err)
-      g_error_free(err);
-  } else {
-    src = gst_element_factory_make("filesrc", nullptr);
-    if (src)
-      g_object_set(src, "location", location.c_str(), nullptr);
-  }
-  if (!src)
-    return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+HRESULT TGstGraph::StartDiscovery(GstElement* src, const TGuid& sourceClass, const std::string& location,
+                                  GstElement** decoderOut) {
   GstElement* decode = gst_element_factory_make("decodebin", nullptr);
   if (!decode) {
     gst_object_unref(src);
@@ -788,10 +804,9 @@ HRESULT TGstGraph::RenderFile(const std::string& name) {
     std::lock_guard<std::mutex> guard(waitLock_);
     error_ = false;
     errorCode_ = S_OK;
-    renderedVideo_ = renderedAudio_ = renderedOther_ = freePins_ = noAudioHardware_ = 0;
+    renderedVideo_ = renderedAudio_ = renderedOther_ = freePins_ = noAudioHardware_ = notMedia_ = 0;
   }
-  auto source =
-      std::make_shared<TGstFilter>(src, isUrl ? ClassOfFactory(FactoryName(src)) : classes::AsyncFileReader, location);
+  auto source = std::make_shared<TGstFilter>(src, sourceClass, location);
   auto decoder = std::make_shared<TGstFilter>(decode, TGuid::FromName("gst:decodebin"), "decodebin");
   decoder->transparent = true;
   g_signal_connect(decode, "pad-added", G_CALLBACK(&TGstGraph::OnPadAdded), this);
@@ -800,6 +815,7 @@ HRESULT TGstGraph::RenderFile(const std::string& name) {
   gst_bin_add_many(GST_BIN(pipeline_), source->Element(), decoder->Element(), nullptr);
   AddOwnFilter(source, location);
   AddOwnFilter(decoder, "decodebin");
+  *decoderOut = decode;
   if (!gst_element_link(source->Element(), decoder->Element()))
     return VFW_E_CANNOT_CONNECT;
   gst_element_sync_state_with_parent(source->Element());
@@ -811,15 +827,18 @@ HRESULT TGstGraph::RenderFile(const std::string& name) {
       errorCode_ = VFW_E_CANNOT_RENDER;
     }
   }
-  WaitForDiscovery(decoder->Element(), isUrl ? 20000 : 10000);
-  std::lock_guard<std::mutex> guard(waitLock_);
-  bool timedOut = !error_ && !noMorePads_.count(decoder->Element());
+  return S_OK;
+}
+
+HRESULT TGstGraph::RenderResult(GstElement* decoder, bool timedOut) {
   int rendered = renderedVideo_ + renderedAudio_ + renderedOther_;
   Trace(zv::Format("RenderFile: video %d, audio %d, other %d, free %d%s", renderedVideo_, renderedAudio_,
                    renderedOther_, freePins_, timedOut ? ", timed out" : ""));
   if (rendered == 0) {
     if (noAudioHardware_ > 0 && freePins_ == noAudioHardware_)
       return VFW_E_NO_AUDIO_HARDWARE;
+    if (notMedia_ > 0 && freePins_ == notMedia_)
+      return VFW_E_UNKNOWN_FILE_TYPE; // what the file holds is no media at all
     if (error_)
       return Failed(errorCode_) ? errorCode_ : E_FAIL;
     if (timedOut)
@@ -833,12 +852,147 @@ HRESULT TGstGraph::RenderFile(const std::string& name) {
   return VFW_S_PARTIAL_RENDER;
 }
 
+HRESULT TGstGraph::RenderFile(const std::string& name) {
+  ZV_TSAN_RELEASE(this);
+  if (zv::IsStreamName(name))
+    return BeginNetworkRender(name);
+  std::error_code ec;
+  std::string location = std::filesystem::absolute(name, ec).lexically_normal().string();
+  if (!std::filesystem::exists(location, ec))
+    return Code(0x80070002);
+  Trace("RenderFile " + location);
+  GstElement* src = gst_element_factory_make("filesrc", nullptr);
+  if (!src)
+    return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+  g_object_set(src, "location", location.c_str(), nullptr);
+  GstElement* decoder = nullptr;
+  HRESULT hr = StartDiscovery(src, classes::AsyncFileReader, location, &decoder);
+  if (Failed(hr))
+    return hr;
+  WaitForDiscovery(decoder, 10000);
+  std::lock_guard<std::mutex> guard(waitLock_);
+  return RenderResult(decoder, !error_ && !noMorePads_.count(decoder));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Network streams
+
+HRESULT TGstGraph::BeginNetworkRender(const std::string& url) {
+  if (!zv::IsAcceptedStreamAddress(url)) {
+    Trace("RenderFile: addresses of this kind are not opened: " + url);
+    return ZV_E_ADDRESS_REFUSED;
+  }
+  StopWatch();
+  Trace("RenderFile " + url);
+  GstElement* src = MakeNetworkSource(url, netLimits_);
+  if (!src)
+    return VFW_E_CANNOT_LOAD_SOURCE_FILTER;
+  GstElement* reader = NetworkReader(src);
+  {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    answered_ = false;
+    netError_ = S_OK;
+    watchStop_ = false;
+    netSource_ = src;
+  }
+  // Every piece of data from the network says the stream is alive.
+  if (GstPad* pad = gst_element_get_static_pad(reader, "src")) {
+    gst_pad_add_probe(
+        pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+        [](GstPad*, GstPadProbeInfo*, gpointer self) {
+          static_cast<TGstGraph*>(self)->lastData_.store(SteadyMillis(), std::memory_order_relaxed);
+          return GST_PAD_PROBE_OK;
+        },
+        this, nullptr);
+    gst_object_unref(pad);
+  }
+  GstElement* decoder = nullptr;
+  HRESULT hr = StartDiscovery(src, ClassOfFactory(FactoryName(reader)), url, &decoder);
+  if (Failed(hr))
+    return hr;
+  cancel_ = g_cancellable_new();
+  watch_ = std::thread([this, decoder, url] { WatchNetwork(decoder, url); });
+  return E_PENDING;
+}
+
+void TGstGraph::WatchNetwork(GstElement* decoder, std::string url) {
+  ZV_TSAN_ACQUIRE(this);
+  using namespace std::chrono;
+  auto start = steady_clock::now();
+  bool timedOut = false;
+  HRESULT result;
+  bool answered, told;
+  {
+    std::unique_lock<std::mutex> guard(waitLock_);
+    for (;;) {
+      if (watchStop_)
+        return;
+      if (error_ || noMorePads_.count(decoder))
+        break;
+      // A server gets its time to answer, and then its time to show what it sends.
+      auto deadline = start + milliseconds(answered_ ? netLimits_.answerMs + netLimits_.typesMs : netLimits_.answerMs);
+      if (steady_clock::now() >= deadline) {
+        timedOut = true;
+        break;
+      }
+      waitCond_.wait_until(guard, deadline);
+    }
+    HRESULT rendered = RenderResult(decoder, timedOut);
+    told = Failed(netError_);
+    answered = answered_;
+    result = told ? netError_ : timedOut && Failed(rendered) ? ZV_E_NO_ANSWER : rendered;
+  }
+  std::string scheme = zv::StreamScheme(url);
+  if (Failed(result) && !told && !answered && !timedOut && (scheme == "http" || scheme == "https"))
+    result = DiagnoseConnection(url, 3000, cancel_); // the HTTP source does not say why
+  {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    if (watchStop_)
+      return;
+  }
+  Trace(zv::Format("RenderFile done: %.8x", result));
+  PostEvent(TEvent{EC_ZV_RENDER_DONE, result, 0});
+  if (Failed(result))
+    return;
+  // While the graph runs, a stream that sends nothing for long enough has ended, like a file.
+  std::unique_lock<std::mutex> guard(waitLock_);
+  bool ended = false;
+  while (!watchStop_) {
+    waitCond_.wait_for(guard, milliseconds(250));
+    if (watchStop_ || ended || !running_.load())
+      continue;
+    if (SteadyMillis() - lastData_.load() > netLimits_.stallMs) {
+      ended = true;
+      Trace("the stream sends nothing: ended");
+      PostEvent(TEvent{EC_COMPLETE, S_OK, 0});
+    }
+  }
+}
+
+void TGstGraph::StopWatch() {
+  {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    watchStop_ = true;
+  }
+  waitCond_.notify_all();
+  if (cancel_)
+    g_cancellable_cancel(cancel_);
+  if (watch_.joinable())
+    watch_.join();
+  if (cancel_) {
+    g_object_unref(cancel_);
+    cancel_ = nullptr;
+  }
+}
+
 HRESULT TGstGraph::AddSourceFilter(const std::string& name, const std::string& filterName,
                                    std::shared_ptr<IFilter>* filter) {
   bool isUrl = zv::IsStreamName(name);
   GstElement* src = nullptr;
   std::string location = name;
   if (isUrl) {
+    if (!zv::IsAcceptedStreamAddress(name))
+      return ZV_E_ADDRESS_REFUSED;
     GError* err = nullptr;
     src = gst_element_make_from_uri(GST_URI_SRC, name.c_str(), nullptr, &err);
     if (err)
@@ -1025,7 +1179,7 @@ bool IsParsed(GstCaps* caps) {
 // through a parser first where there is one (a decoder needs the picture size and whole frames
 // that the parser finds in the stream); a parsed stream goes straight to a decoder.
 std::vector<std::string> DecoderChainFor(GstCaps* caps, int depth) {
-  if (depth <= 0 || !caps || gst_caps_is_empty(caps))
+  if (depth <= 0 || !caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps))
     return {};
   if (IsParsed(caps)) {
     std::vector<std::string> chain = DirectDecoder(caps);
@@ -1060,6 +1214,12 @@ HRESULT TGstGraph::Render(IPin* out) {
   if (gst_pad_is_linked(pad))
     return VFW_E_ALREADY_CONNECTED;
   GstCaps* caps = CapsOf(pad);
+  if (caps && (gst_caps_is_empty(caps) || gst_caps_is_any(caps))) {
+    // A source that does not know what it delivers (a network stream before its data): nothing
+    // can be chosen for it, only the decoding bin can find out.
+    gst_caps_unref(caps);
+    caps = nullptr;
+  }
   if (!caps)
     return VFW_E_CANNOT_RENDER;
   if (IsRawCaps(caps)) {
@@ -1196,6 +1356,8 @@ HRESULT TGstGraph::Run() {
   ReleaseHolds();
   if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
     return E_FAIL;
+  lastData_.store(SteadyMillis());
+  running_.store(true);
   std::lock_guard<std::recursive_mutex> guard(lock_);
   state_ = State_Running;
   return S_OK;
@@ -1204,6 +1366,7 @@ HRESULT TGstGraph::Run() {
 HRESULT TGstGraph::Pause() {
   ZV_TSAN_RELEASE(this);
   ReleaseHolds();
+  running_.store(false);
   if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
     return E_FAIL;
   std::lock_guard<std::recursive_mutex> guard(lock_);
@@ -1217,6 +1380,7 @@ HRESULT TGstGraph::Stop() {
   int64_t pos = 0;
   if (Succeeded(GetCurrentPosition(pos)))
     lastPosition_ = pos;
+  running_.store(false);
   if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
     return E_FAIL;
   std::lock_guard<std::recursive_mutex> guard(lock_);
@@ -1286,6 +1450,12 @@ HRESULT TGstGraph::SetRate(double rate) {
   ZV_TSAN_RELEASE(this);
   if (!(rate > 0) || !std::isfinite(rate))
     return E_INVALIDARG;
+  {
+    // The rate it has already: nothing to ask of the stream (a live one could not change it).
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (rate == rate_)
+      return S_OK;
+  }
   int64_t pos = 0;
   GetCurrentPosition(pos);
   {
@@ -1335,8 +1505,17 @@ bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
     for (int i = 0; i < gst_structure_n_fields(headers); ++i) {
       const char* name = gst_structure_nth_field_name(headers, i);
       const GValue* value = gst_structure_get_value(headers, name);
-      if (value && G_VALUE_HOLDS_STRING(value))
-        lines.push_back(TStreamNotice{std::string(name) + ":", g_value_get_string(value), false});
+      std::string field = zv::BoundText(name) + ":";
+      auto add = [&](const GValue* item) {
+        if (item && G_VALUE_HOLDS_STRING(item) && g_value_get_string(item))
+          lines.push_back(TStreamNotice{field, zv::BoundText(g_value_get_string(item)), false});
+      };
+      // A header the server sent more than once arrives as a list, in the order sent.
+      if (value && GST_VALUE_HOLDS_ARRAY(value))
+        for (guint k = 0; k < gst_value_array_get_size(value); ++k)
+          add(gst_value_array_get_value(value, k));
+      else
+        add(value);
     }
     std::lock_guard<std::mutex> guard(messageLock_);
     notices_.insert(notices_.end(), lines.begin(), lines.end());
@@ -1351,9 +1530,10 @@ bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
     bool changed = false;
     if (tags && gst_tag_list_get_string(tags, GST_TAG_TITLE, &title) && title) {
       std::lock_guard<std::mutex> guard(messageLock_);
-      if (lastTitle_ != title) {
-        lastTitle_ = title;
-        notices_.push_back(TStreamNotice{"", title, true});
+      std::string bounded = zv::BoundText(title);
+      if (lastTitle_ != bounded) {
+        lastTitle_ = bounded;
+        notices_.push_back(TStreamNotice{"", bounded, true});
         changed = true;
       }
     }

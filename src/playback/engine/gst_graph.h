@@ -1,7 +1,9 @@
 #pragma once
 
 #include "playback/engine/engine.h"
+#include "playback/engine/gst_net_source.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace eng {
@@ -117,6 +120,9 @@ public:
   HRESULT SetBalance(long balance) override;
   std::string GraphDescription() override;
 
+  // How long network streams may take to answer, to show what they carry and to send nothing.
+  void SetNetworkLimits(const TNetworkLimits& limits) { netLimits_ = limits; }
+
   // The filter of an element (created for children of looked-through bins), or none.
   TGstFilter* FilterOfElement(GstElement* element);
   GstElement* Pipeline() const { return pipeline_; }
@@ -149,6 +155,15 @@ private:
   void AddOwnFilter(const std::shared_ptr<TGstFilter>& f, const std::string& name);
   std::string UniqueName(const std::string& wanted);
   void WaitForDiscovery(GstElement* element, int timeoutMs);
+  // Adds a source and a decoding bin behind it and starts finding the streams; the decoding bin
+  // in `decoder`.
+  HRESULT StartDiscovery(GstElement* src, const TGuid& sourceClass, const std::string& location, GstElement** decoder);
+  // What the streams found so far make of a rendering; waitLock_ held.
+  HRESULT RenderResult(GstElement* decoder, bool timedOut);
+  // A network stream renders on its own thread, which then watches the data while the graph runs.
+  HRESULT BeginNetworkRender(const std::string& url);
+  void WatchNetwork(GstElement* decoder, std::string url);
+  void StopWatch();
   void ApplyVideoOutput();
   GstElement* FirstElementOfClass(const TGuid& cls);
   bool TranslateMessage(GstMessage* msg, TEvent& event);
@@ -175,6 +190,18 @@ private:
   bool error_ = false;
   HRESULT errorCode_ = S_OK;
   int renderedVideo_ = 0, renderedAudio_ = 0, renderedOther_ = 0, freePins_ = 0, noAudioHardware_ = 0;
+  int notMedia_ = 0; // streams that are no media at all (a web page)
+
+  // Network streams, guarded by waitLock_ but for the atomics.
+  TNetworkLimits netLimits_;
+  std::thread watch_;
+  bool watchStop_ = false;
+  bool answered_ = false;   // the server's response headers arrived
+  HRESULT netError_ = S_OK; // what an error of the network source said
+  GstElement* netSource_ = nullptr;
+  GCancellable* cancel_ = nullptr;
+  std::atomic<bool> running_{false};
+  std::atomic<int64_t> lastData_{0}; // steady milliseconds of the last data from the network
 
   std::mutex notifyLock_;
   std::function<void()> notify_;

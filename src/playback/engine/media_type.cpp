@@ -267,6 +267,8 @@ std::string EventName(int32_t code) {
     return kDvd[code - 257];
   if (code == EC_ZV_STREAM_NOTICE)
     return "EC_ZV_STREAM_NOTICE";
+  if (code == EC_ZV_RENDER_DONE)
+    return "EC_ZV_RENDER_DONE";
   return zv::Format("EC:0x%.8X", code);
 }
 
