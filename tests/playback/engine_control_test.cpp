@@ -1,8 +1,10 @@
 // The engine control over the real engine: generated files played into fake sinks.
 #include "../engine/media_helpers.h"
+#include "core/format.h"
 #include "icy_server.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
+#include "playback/engine/gst_graph.h"
 #include "playback_helpers.h"
 #include "skin/language_manager.h"
 #include "test_util.h"
@@ -144,4 +146,77 @@ TEST_F(RealControl, ANetworkStreamTellsItsStationAndWhatItPlays) {
   EXPECT_EQ(osd, (std::vector<std::string>{"Nearly full", "Band - Söng", "Radio from the list"}));
   dsh->FreeGraph();
   EXPECT_EQ(dsh->NetStream().stationName, "Radio Zet") << "kept until the next stream's headers";
+}
+
+TEST_F(RealControl, AStreamThatCannotBePlayedEndsWithItsCauseInWords) {
+  TLanguageManager lang;
+  LoadProgramLanguage(lang, "English", "/");
+  SetLanguageManager(&lang);
+  using Kind = zvtest::StreamScript::Kind;
+  auto script = [](Kind kind, int status = 404, std::string location = {}) {
+    zvtest::StreamScript s;
+    s.kind = kind;
+    s.status = status;
+    s.location = std::move(location);
+    return s;
+  };
+  struct Case {
+    const char* what;
+    std::optional<zvtest::StreamScript> server; // none: nothing listens
+    eng::HRESULT result;
+    const char* words;
+  };
+  const Case cases[] = {
+      {"nothing listening", std::nullopt, eng::ZV_E_CONNECTION_REFUSED, "connection refused"},
+      {"HTTP 404", script(Kind::Status, 404), eng::HttpStatusResult(404), "HTTP 404"},
+      {"HTTP 500", script(Kind::Status, 500), eng::HttpStatusResult(500), "HTTP 500"},
+      {"not HTTP", script(Kind::Garbage), eng::ZV_E_NOT_HTTP, "the server's answer is not an HTTP or ICY answer"},
+      {"a web page", script(Kind::Page), eng::VFW_E_UNKNOWN_FILE_TYPE, "not a media stream"},
+      {"a redirect loop", script(Kind::Redirect), eng::ZV_E_REDIRECT_FAILED,
+       "a redirection that leads in a loop or away from http and https"},
+      {"a redirect to ftp", script(Kind::Redirect, 0, "ftp://127.0.0.1/a.mp3"), eng::ZV_E_REDIRECT_FAILED,
+       "a redirection that leads in a loop or away from http and https"},
+      {"never answers", script(Kind::Silent), eng::ZV_E_NO_ANSWER, "no answer"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<zvtest::StreamServer> server;
+    if (c.server)
+      server = std::make_unique<zvtest::StreamServer>(*c.server);
+    std::string url = server ? server->Url() : zvtest::StreamServer::RefusingUrl();
+    dsh->CreateBuilder();
+    // A server that never answers is given up after a second and a half here (15 s in use).
+    dynamic_cast<eng::TGstGraph&>(*dsh->Graph()).SetNetworkLimits({1500, 1500, 30000});
+    std::optional<eng::HRESULT> done;
+    dsh->SetRenderDoneCallback([&](eng::HRESULT hr) { done = hr; });
+    ASSERT_EQ(dsh->RenderFile(url), eng::E_PENDING);
+    ASSERT_TRUE(PumpUntil([&] { return done.has_value(); }, 20s));
+    EXPECT_EQ(*done, c.result) << Format("%.8x", *done);
+    EXPECT_EQ(dsh->StreamFailureText(*done), c.words);
+    dsh->FreeGraph();
+  }
+  SetLanguageManager(nullptr);
+}
+
+TEST_F(RealControl, AStreamThatStopsSendingHasEnded) {
+  zvtest::StreamScript s;
+  s.kind = zvtest::StreamScript::Kind::Stall;
+  s.audio = zvtest::ReadFile(zvtest::Media("cbr.mp3"));
+  s.stallAfter = 48 * 1024; // three seconds of sound, then nothing
+  zvtest::StreamServer server(s);
+  dsh->CreateBuilder();
+  dynamic_cast<eng::TGstGraph&>(*dsh->Graph()).SetNetworkLimits({15000, 15000, 1000});
+  std::optional<eng::HRESULT> done;
+  dsh->SetRenderDoneCallback([&](eng::HRESULT hr) { done = hr; });
+  int completions = 0;
+  dsh->SetCompletionCallback([&] { ++completions; });
+  ASSERT_EQ(dsh->RenderFile(server.Url()), eng::E_PENDING);
+  ASSERT_TRUE(PumpUntil([&] { return done.has_value(); }, 20s));
+  ASSERT_EQ(*done, eng::S_OK);
+  dsh->Run();
+  // Ends once, like a file that ended, a second after the data stopped.
+  EXPECT_TRUE(PumpUntil([&] { return completions > 0; }, 20s));
+  dsh->Pause();
+  PumpUntil([] { return false; }, 1500ms);
+  EXPECT_EQ(completions, 1);
 }

@@ -33,6 +33,7 @@ struct StreamScript {
   Kind kind = Kind::Radio;
   std::string audio;
   std::vector<std::string> titles; // the k-th metadata block's title; empty sends an empty block
+  bool cycleTitles = false;        // after the last title, the first again (a title in every block)
   std::string headers = "icy-name: Radio Zet\r\nicy-genre: Jazz\r\nicy-url: http://radio.example\r\nicy-br: 128\r\n";
   size_t metaint = 8192;
   bool loop = false;         // the audio again and again until the server stops
@@ -143,8 +144,7 @@ private:
     }
     case StreamScript::Kind::Redirect:
       Send(c, "HTTP/1.1 302 Found\r\nLocation: " + (s.location.empty() ? Url() : s.location) +
-                  "\r\nContent-Length: 0\r\n\r\n");
-      Hold();
+                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
       return;
     case StreamScript::Kind::Silent: Hold(); return;
     case StreamScript::Kind::Stall:
@@ -175,7 +175,9 @@ private:
       sent += piece.size();
       bool last = !s.loop && pos + s.metaint >= s.audio.size();
       if (meta && ok && !last) {
-        std::string title = k < s.titles.size() ? s.titles[k] : std::string();
+        std::string title = k < s.titles.size()                  ? s.titles[k]
+                            : s.cycleTitles && !s.titles.empty() ? s.titles[k % s.titles.size()]
+                                                                 : std::string();
         std::string block = title.empty() ? std::string() : "StreamTitle='" + title + "';";
         block.resize((block.size() + 15) / 16 * 16, '\0');
         ok = Send(c, std::string(1, static_cast<char>(block.size() / 16)) + block);

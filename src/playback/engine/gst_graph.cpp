@@ -718,6 +718,7 @@ void TGstGraph::OnNoMorePads(GstElement* element, gpointer self) {
 GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
   ZV_TSAN_ACQUIRE(self);
   auto* g = static_cast<TGstGraph*>(self);
+  ShareHttpSession(msg);
   if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ELEMENT && gst_message_has_name(msg, "http-headers")) {
     // The source tells its request even when no server answered it: only response headers count.
     const GValue* v = gst_structure_get_value(gst_message_get_structure(msg), "response-headers");
@@ -749,10 +750,11 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
     g_free(dbg);
   }
   // The message joins the graph's own queue before anyone is told: a notification never arrives
-  // ahead of its message. GetEvent takes them from there in order.
+  // ahead of its message. GetEvent takes them from there in order. A sync handler that drops a
+  // message owns it: the bus's reference moves into the queue.
   {
     std::lock_guard<std::mutex> guard(g->messageLock_);
-    g->messages_.push_back(gst_message_ref(msg));
+    g->messages_.push_back(msg);
   }
   std::function<void()> notify;
   {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace eng {
 
@@ -43,6 +44,28 @@ GstElement* MakeNetworkSource(const std::string& url, const TNetworkLimits& limi
 GstElement* NetworkReader(GstElement* source) {
   auto* reader = source ? static_cast<GstElement*>(g_object_get_data(G_OBJECT(source), "zv-reader")) : nullptr;
   return reader ? reader : source;
+}
+
+void ShareHttpSession(GstMessage* message) {
+  static std::mutex lock;
+  static GstContext* shared = nullptr; // kept for the life of the process
+  const char* type = nullptr;
+  if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_HAVE_CONTEXT) {
+    GstContext* context = nullptr;
+    gst_message_parse_have_context(message, &context);
+    if (context && std::strcmp(gst_context_get_context_type(context), "gst.soup.session") == 0) {
+      std::lock_guard<std::mutex> guard(lock);
+      if (!shared)
+        shared = gst_context_ref(context);
+    }
+    if (context)
+      gst_context_unref(context);
+  } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_NEED_CONTEXT && gst_message_parse_context_type(message, &type) &&
+             std::strcmp(type, "gst.soup.session") == 0 && GST_IS_ELEMENT(GST_MESSAGE_SRC(message))) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (shared)
+      gst_element_set_context(GST_ELEMENT(GST_MESSAGE_SRC(message)), shared);
+  }
 }
 
 HRESULT NetworkErrorResult(const GError* error, const char* debug) {

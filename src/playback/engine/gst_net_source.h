@@ -24,6 +24,11 @@ GstElement* MakeNetworkSource(const std::string& url, const TNetworkLimits& limi
 // The element inside a network source that reads from the network (for the data watch).
 GstElement* NetworkReader(GstElement* source);
 
+// HTTP sources of every graph share one session (its connections, resolver and worker thread),
+// instead of each stream leaving one behind: the first source's session is kept for the process
+// and handed to each later source that asks for one. Called for every bus message.
+void ShareHttpSession(GstMessage* message);
+
 // What an error posted by a network source says, as a result code: the HTTP status of a refused
 // request (a redirect status means the redirect could not be followed); 0 when the error tells
 // nothing particular (a flow error without a cause).
