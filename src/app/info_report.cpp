@@ -72,7 +72,8 @@ std::string InfoReportText(const std::string& fileName, IMediaDetector* detector
   TCachedFile file(fileName);
   TMediaInfoContext context;
   context.detector = detector;
-  context.contactStreams = true; // asked for this address on purpose
+  // A stream's address is described without contacting it: a station that does not answer
+  // would hold the report up, and one that does only tells once it plays.
   TMediaInfo info(file, context);
   info.RetreiveInfo();
   if (wantedDetector)

@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/session_log.h"
+#include "core/text_util.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -74,6 +75,8 @@ void TCachedFile::RebuidCache(uint32_t count, uint32_t size) {
 bool TCachedFile::OpenLocked(const char* scope) {
   if (fd_ >= 0)
     return true;
+  if (IsStreamName(name_))
+    return false; // an address, never a local path
   fd_ = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
     LogLastError(std::string("TCachedFile.") + scope + ":CreateFile Failed");

@@ -1,6 +1,7 @@
 #include "ui/alert.h"
 
 #include "core/session_log.h"
+#include "core/text_util.h"
 #include "ui/plain_text.h"
 
 #include <QApplication>
@@ -13,7 +14,7 @@ namespace zv {
 void Alert(const std::string& text, QWidget* owner, bool stayOnTop) {
   Log("Core.Alert(" + text + ")");
   if (QGuiApplication::platformName() == "offscreen" || !qApp) {
-    std::fprintf(stderr, "Zelvar message: %s\n", text.c_str());
+    std::fprintf(stderr, "Zelvar message: %s\n", ReplaceAll(text, "\r\n", "\n").c_str());
     return;
   }
   QApplication::beep();

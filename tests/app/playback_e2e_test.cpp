@@ -1,5 +1,6 @@
 // The whole program playing generated media: offscreen, sound into a fake sink, real GStreamer.
 #include "../engine/media_helpers.h"
+#include "../playback/icy_server.h"
 #include "prefs/xml_tree.h"
 #include "process_util.h"
 #include "test_util.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -217,4 +219,86 @@ TEST_F(Playback, EveryFailureNamesItsCauseOnce) {
   EXPECT_EQ(Count(s.err, "No sound output device was found."), 2u) << s.err;
   EXPECT_EQ(Count(s.err, "Files play without sound"), 1u) << s.err;
   EXPECT_EQ(Count(s.err, "decoder"), 0u) << s.err;
+}
+
+TEST_F(Playback, StreamsThatCannotPlayEndWithTheirCauseAndTheListGoesOn) {
+  using Kind = zvtest::StreamScript::Kind;
+  auto server = [](Kind kind, std::string location = {}) {
+    zvtest::StreamScript s;
+    s.kind = kind;
+    s.location = std::move(location);
+    return std::make_unique<zvtest::StreamServer>(s);
+  };
+  auto notFound = server(Kind::Status);
+  auto garbage = server(Kind::Garbage);
+  auto page = server(Kind::Page);
+  auto loop = server(Kind::Redirect);
+  auto ftp = server(Kind::Redirect, "ftp://127.0.0.1/a.mp3");
+  struct Case {
+    std::string url, cause;
+  };
+  const std::vector<Case> cases = {
+      {zvtest::StreamServer::RefusingUrl(), "connection refused"},
+      {notFound->Url(), "HTTP 404"},
+      {garbage->Url(), "the server's answer is not an HTTP or ICY answer"},
+      {page->Url(), "not a media stream"},
+      {loop->Url(), "a redirection that leads in a loop or away from http and https"},
+      {ftp->Url(), "a redirection that leads in a loop or away from http and https"},
+      // Names that would read a descriptor or open a device are refused before anything opens.
+      {"fd://0", "addresses of this kind are not opened (only network streams and file:// names)"},
+      {"v4l2:///dev/video0", "addresses of this kind are not opened (only network streams and file:// names)"},
+  };
+  zvtest::WriteFile(home.file("ZV.log"), "");
+  std::vector<std::string> list;
+  for (const Case& c : cases)
+    list.push_back(c.url);
+  list.push_back(zvtest::Media("pcm.wav"));
+  auto r = Play(list);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  for (const Case& c : cases)
+    EXPECT_NE(r.err.find("Zelvar message: Cannot play this stream:\n" + c.url + "\n" + c.cause + "\n"),
+              std::string::npos)
+        << c.url << "\n"
+        << r.err;
+  EXPECT_EQ(Told(r.out), (std::vector<std::string>{"Playing: pcm (0:00:03)", "Ended: pcm"})) << r.out;
+  EXPECT_EQ(r.err.find("CRITICAL"), std::string::npos) << r.err;
+  std::string log = zvtest::ReadFile(home.file("ZV.log"));
+  EXPECT_EQ(log.find("RenderFile(\"fd://0\")"), std::string::npos) << "refused before anything was opened";
+  EXPECT_EQ(log.find("SetRate"), std::string::npos);
+}
+
+TEST_F(Playback, AStreamIsReachedWithoutHoldingUpTheProgram) {
+  // The server never answers: exit at any moment of the connection ends the program at once.
+  zvtest::StreamScript silent;
+  silent.kind = zvtest::StreamScript::Kind::Silent;
+  zvtest::StreamServer server(silent);
+  zvtest::WriteFile(home.file("ZV.log"), "");
+  zvtest::Process p({kBinary, server.Url()}, Env(), home.file("out.txt"), home.file("err.txt"));
+  ASSERT_TRUE(zvtest::WaitForText(home.file("ZV.log"), "TPlayer.PlayFile: connecting", std::chrono::seconds(20)));
+  p.Signal(SIGTERM);
+  int code = -1;
+  ASSERT_TRUE(p.WaitExit(std::chrono::seconds(5), code));
+  EXPECT_EQ(code, 0);
+  EXPECT_NE(zvtest::ReadFile(home.file("ZV.zvp")).find(server.Url()), std::string::npos) << "the list was saved";
+
+  // "/INFO" describes the address without contacting it.
+  auto info = zvtest::RunProgram({kBinary, "/INFO", server.Url()}, Env());
+  EXPECT_EQ(info.exitCode, 0);
+  EXPECT_NE(info.out.find("File name: " + server.Url() + "\nFile format: N/A\n"), std::string::npos) << info.out;
+  EXPECT_EQ(server.Connections(), 1) << "only the player's own attempt";
+}
+
+TEST_F(Playback, AStreamTitleShowsAsTheCharactersItHolds) {
+  // A title that a label would take for markup naming a FIFO: read, it would never return.
+  std::string fifo = home.file("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string title = "<img src=\"" + fifo + "\"><b>x</b>";
+  zvtest::StreamServer server(zvtest::Station(zvtest::ReadFile(zvtest::Media("cbr.mp3")), {title}));
+  zvtest::WriteFile(home.file("ZV.log"), "");
+  auto r = Play({server.Url()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Told(r.out),
+            (std::vector<std::string>{"Playing: " + server.Url() + " (unknown length)", "Ended: " + server.Url()}))
+      << r.out;
+  EXPECT_NE(zvtest::ReadFile(home.file("ZV.log")).find("DSH.OnMetadata(" + title + ")"), std::string::npos);
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace zv;
 
 namespace {
@@ -258,9 +260,20 @@ TEST_F(MediaInfoTest, APlayingNetworkStreamDescribesItselfOnlyUnderItsOwnName) {
                                                      "Bitrate: 128 kbit/s"}));
   EXPECT_TRUE(detector.asked.empty()) << "the stream told enough";
 
+  // Another address is described by its name alone: neither contacted nor read as a local path,
+  // even where one of that name exists ("http://host/a.mp3" is also the file "http:/host/a.mp3").
+  zvtest::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "http:" / "radio.example:8000");
+  std::filesystem::copy_file(zvtest::Media("cbr.mp3"), dir.path() / "http:" / "radio.example:8000" / "other");
+  std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
   TFileInfo other = Describe("http://radio.example:8000/other", context);
-  EXPECT_NE(other.FileFormat, "ShoutCast Stream");
+  std::filesystem::current_path(was);
+  EXPECT_EQ(other.FileFormat, "N/A"); // known once it plays
+  EXPECT_EQ(other.Size, 0);
+  EXPECT_TRUE(other.Audio.empty());
   EXPECT_EQ(other.Comments, (std::vector<std::string>{"Comment: Not identified"}));
+  EXPECT_TRUE(detector.asked.empty());
 }
 
 TEST_F(MediaInfoTest, TheOnScreenInformationMessage) {

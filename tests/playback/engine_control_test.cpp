@@ -105,8 +105,11 @@ TEST(EngineEvents, ANotificationNeverComesBeforeItsEvent) {
 }
 
 TEST_F(RealControl, ANetworkStreamTellsItsStationAndWhatItPlays) {
-  zvtest::StreamServer server(zvtest::Station(zvtest::ReadFile(zvtest::Media("cbr.mp3")), {"Band - Söng", "", "N/A"},
-                                              "icy-error: Nearly full\r\n"));
+  // A repeated header keeps its last value; one longer than 4 KiB is cut.
+  std::string longUrl = "http://radio.example/" + std::string(6000, 'u');
+  zvtest::StreamServer server(
+      zvtest::Station(zvtest::ReadFile(zvtest::Media("cbr.mp3")), {"Band - Söng", "", "N/A"},
+                      "icy-error: Nearly full\r\nicy-name: Radio Zet 2\r\nicy-url: " + longUrl + "\r\n"));
   std::vector<std::string> captions, osd;
   TEngineHost host;
   host.prefs = &prefs;
@@ -131,9 +134,9 @@ TEST_F(RealControl, ANetworkStreamTellsItsStationAndWhatItPlays) {
   ASSERT_TRUE(PumpUntil([&] { return dsh->NetStream().title == "Radio from the list"; }, 15s))
       << "title: " << dsh->NetStream().title;
   const TNetStreamInfo& n = dsh->NetStream();
-  EXPECT_EQ(n.stationName, "Radio Zet");
+  EXPECT_EQ(n.stationName, "Radio Zet 2");
   EXPECT_EQ(n.genre, "Jazz");
-  EXPECT_EQ(n.stationUrl, "http://radio.example");
+  EXPECT_EQ(n.stationUrl, longUrl.substr(0, 4093) + "...");
   EXPECT_EQ(n.bitRate, "128");
   // While it connects the caption tells so (and how far the buffer has filled).
   ASSERT_GE(captions.size(), 3u);
@@ -145,7 +148,7 @@ TEST_F(RealControl, ANetworkStreamTellsItsStationAndWhatItPlays) {
   EXPECT_EQ(titles, (std::vector<std::string>{"Band - Söng", "Radio from the list"}));
   EXPECT_EQ(osd, (std::vector<std::string>{"Nearly full", "Band - Söng", "Radio from the list"}));
   dsh->FreeGraph();
-  EXPECT_EQ(dsh->NetStream().stationName, "Radio Zet") << "kept until the next stream's headers";
+  EXPECT_EQ(dsh->NetStream().stationName, "Radio Zet 2") << "kept until the next stream's headers";
 }
 
 TEST_F(RealControl, AStreamThatCannotBePlayedEndsWithItsCauseInWords) {
