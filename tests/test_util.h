@@ -1,13 +1,32 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace zvtest {
+
+// Waits until the condition holds, looking again every few milliseconds, for at most `limit`: the
+// one way the tests wait for something another thread or process does. The limit is generous, so
+// that a loaded machine does not fail a test; it is never a measure of speed.
+inline bool WaitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds limit = std::chrono::seconds(20),
+                      std::chrono::milliseconds step = std::chrono::milliseconds(5)) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (condition())
+      return true;
+    if (std::chrono::steady_clock::now() >= deadline)
+      return false;
+    std::this_thread::sleep_for(step);
+  }
+}
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {

@@ -49,6 +49,8 @@ bool TPlayer::DivXFlag() { return g_divx; }
 
 TPlayer::TPlayer(TDirectShowHelper& dsh, TPlayerHost host) : dsh_(dsh), host_(std::move(host)) {
   self_ = std::make_shared<TPlayer*>(this);
+  mailbox_ = std::make_shared<TMailbox>();
+  mailbox_->dispatcher = host_.dispatcher;
   if (!host_.services)
     host_.services = &nothing_;
   dsh_.SetCompletionCallback([this] { OnComplete(); });
@@ -66,7 +68,12 @@ TPlayer::~TPlayer() {
   } catch (const EZvError&) {
     // a graph that cannot stop is freed below anyway
   }
-  self_.reset(); // a file check that answers later finds nobody
+  {
+    // A file check that answers later finds nobody.
+    std::lock_guard<std::mutex> guard(mailbox_->lock);
+    mailbox_->dispatcher = nullptr;
+  }
+  self_.reset();
   dsh_.SetCompletionCallback(nullptr);
   dsh_.SetRenderDoneCallback(nullptr);
   Close();
@@ -285,13 +292,18 @@ TPlayer::TOpening TPlayer::Start(const std::string& name) {
   // A file on a mount that hangs must not hold up the user interface: the file is first read on a
   // worker, and the opening goes on once it answered. A worker that never comes back is left.
   std::weak_ptr<TPlayer*> self = self_;
-  IUiDispatcher* dispatcher = host_.dispatcher;
-  std::thread([self, dispatcher, name] {
-    bool readable = CanRead(name);
-    dispatcher->Post([self, readable] {
-      if (auto player = self.lock())
-        (*player)->FileChecked(readable);
-    });
+  std::shared_ptr<TMailbox> mailbox = mailbox_;
+  std::function<bool(const std::string&)> check = host_.checkFile ? host_.checkFile : CanRead;
+  std::thread([self, mailbox, name, check] {
+    bool readable = check(name);
+    // The player may be gone by now, and the program with it: the mailbox says whether anyone
+    // still listens.
+    std::lock_guard<std::mutex> guard(mailbox->lock);
+    if (mailbox->dispatcher)
+      mailbox->dispatcher->Post([self, readable] {
+        if (auto player = self.lock())
+          (*player)->FileChecked(readable);
+      });
   }).detach();
   return TOpening::Pending;
 }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,8 @@ struct TPlayerHost {
   IPrefs* prefs = nullptr;
   // Where the opening goes on after its checks; none: everything happens inside PlayFile.
   IUiDispatcher* dispatcher = nullptr;
+  // Whether a file opens and its head can be read, called on a worker; none: the real check.
+  std::function<bool(const std::string&)> checkFile;
   TMediaCache* cache = nullptr;
   TMediaSettings* settings = nullptr;
   IPlayerWindow* window = nullptr;
@@ -192,6 +195,12 @@ private:
   bool async_ = false;       // the opening went on after PlayFile had returned
   int64_t pendingSeek_ = -1; // a seek asked for while the opening went on
   std::shared_ptr<TPlayer*> self_;
+  // Where a worker that read the file posts its answer; emptied when the player goes.
+  struct TMailbox {
+    std::mutex lock;
+    IUiDispatcher* dispatcher = nullptr;
+  };
+  std::shared_ptr<TMailbox> mailbox_;
 };
 
 } // namespace zv

@@ -219,7 +219,8 @@ void TfrMain::UpdatePlayButton() {
 }
 
 void TfrMain::ShowPlaying() {
-  if (!FileOpen() && ctx_.playlist) {
+  // While the current entry is being opened in the background, Play has nothing to start anew.
+  if (!FileOpen() && ctx_.playlist && !ctx_.playlist->Opening()) {
     if (ctx_.playlist->Count() == 0) {
       if (ctx_.openFiles)
         ctx_.openFiles();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 
 using namespace zv;
 using namespace eng;
@@ -344,4 +345,100 @@ TEST_F(Player, StreamsSkipTheFileSteps) {
   EXPECT_FALSE(window.Called("ShowFileInfo"));
   EXPECT_TRUE(p->MediaHash().empty());
   EXPECT_EQ(cache->EntryCount(), 0u);
+}
+
+TEST_F(Player, AStreamOpensWhenItsServerHasAnsweredAndSaysWhyWhenNot) {
+  // The engine answers E_PENDING; the result comes later as an event on the interface thread.
+  struct Case {
+    HRESULT result;
+    bool opened;
+    std::string message;
+  };
+  const std::string url = "http://radio.example/live";
+  const Case cases[] = {
+      {S_OK, true, ""},
+      {ZV_E_CONNECTION_REFUSED, false, "Cannot play this stream:\r\n" + url + "\r\nconnection refused"},
+      {HttpStatusResult(404), false, "Cannot play this stream:\r\n" + url + "\r\nHTTP 404"},
+      {ZV_E_NO_ANSWER, false, "Cannot play this stream:\r\n" + url + "\r\nno answer"},
+  };
+  engine.script.renderFile[url] = E_PENDING;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result);
+    alerts.clear();
+    auto p = Make();
+    std::vector<bool> ended;
+    p->onOpenEnded = [&](bool opened) { ended.push_back(opened); };
+    p->PlayFile(url);
+    EXPECT_TRUE(p->Pending());
+    EXPECT_FALSE(p->Opened());
+    p->SeekTo(50'000'000); // asked for while it connects: done once it is open
+    dsh->Graph()->PostEvent(TEvent{EC_ZV_RENDER_DONE, c.result, 0});
+    dispatcher.RunAll();
+    EXPECT_FALSE(p->Pending());
+    EXPECT_EQ(p->Opened(), c.opened);
+    EXPECT_EQ(ended, std::vector<bool>{c.opened});
+    EXPECT_EQ(alerts, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+    EXPECT_EQ(dsh->Graph() != nullptr, c.opened) << "a failed stream leaves nothing behind";
+    if (c.opened) {
+      ASSERT_FALSE(engine.lastGraph->SetPositionsCalls().empty());
+      EXPECT_EQ(engine.lastGraph->SetPositionsCalls().back(), 50'000'000);
+    }
+  }
+}
+
+TEST_F(Player, AddressesOfOtherKindsAreRefusedBeforeAnythingOpens) {
+  for (const char* name : {"fd://0", "v4l2:///dev/video0", "udp://127.0.0.1:5000"}) {
+    alerts.clear();
+    engine.log.clear();
+    auto p = Make();
+    p->PlayFile(name);
+    EXPECT_FALSE(p->Opened());
+    EXPECT_FALSE(p->Pending());
+    EXPECT_EQ(alerts, std::vector<std::string>{std::string("Cannot play this stream:\r\n") + name +
+                                               "\r\naddresses of this kind are not opened (only network "
+                                               "streams and file:// names)"});
+    EXPECT_TRUE(engine.log.empty()) << "no graph was made";
+  }
+}
+
+TEST_F(Player, AFileIsReadOnAWorkerFirstAndAPlayerThatGoesMeanwhileHearsNothing) {
+  std::string film = File("film.avi");
+  std::promise<void> release;
+  std::shared_future<void> mountAnswers = release.get_future().share();
+  auto worker = std::make_shared<int>(0); // held by each copy of the check while it runs
+  auto make = [&](bool slowMount) {
+    TPlayerHost h;
+    h.prefs = &prefs;
+    h.window = &window;
+    h.services = &services;
+    h.dispatcher = &dispatcher;
+    h.alert = [this](const std::string& t) { alerts.push_back(t); };
+    h.playlistTitle = [] { return std::string("The Title"); };
+    if (slowMount)
+      h.checkFile = [mountAnswers, worker](const std::string&) {
+        mountAnswers.wait();
+        return false;
+      };
+    return std::make_unique<TPlayer>(*dsh, h);
+  };
+  auto p = make(false);
+  std::vector<bool> ended;
+  p->onOpenEnded = [&](bool opened) { ended.push_back(opened); };
+  p->PlayFile(film);
+  EXPECT_TRUE(p->Pending());
+  ASSERT_TRUE(zvtest::WaitUntil([&] { return dispatcher.RunAll() > 0; }));
+  EXPECT_TRUE(p->Opened());
+  EXPECT_EQ(ended, std::vector<bool>{true});
+  p.reset();
+
+  // Freed while the mount does not answer (Stop, another file, exit): when it answers at last,
+  // nothing is posted and nobody is told.
+  auto q = make(true);
+  q->PlayFile(film);
+  EXPECT_TRUE(q->Pending());
+  q.reset();
+  release.set_value();
+  ASSERT_TRUE(zvtest::WaitUntil([&] { return worker.use_count() == 1; })) << "the worker has finished";
+  EXPECT_EQ(dispatcher.Pending(), 0u);
+  EXPECT_TRUE(alerts.empty());
 }

@@ -30,8 +30,12 @@ struct FakeHost : IPlaylistHost {
     void PlayFile(const std::string& name) override {
       host.played.push_back(fs::path(name).filename().string());
       opened = name.find("bad") == std::string::npos;
+      pending = name.find("slow") != std::string::npos; // reached in the background
+      opened = opened && !pending;
     }
+    bool pending = false;
     bool Opened() const override { return opened; }
+    bool Pending() const override { return pending; }
     bool opened = false;
     int64_t GetPosition() override { return host.position; }
     void SeekTo(int64_t p) override { host.seeks.push_back(p); }
@@ -538,6 +542,22 @@ TEST_F(Playlist, ChangeNotificationsWaitForTheEndOfAnUpdate) {
   list.Clear();
   EXPECT_EQ(changes, 2);
   EXPECT_FALSE(host.hasEntries);
+}
+
+TEST_F(Playlist, AnEntryOpenedInTheBackgroundGoesOnWhenItsPlayerHasEnded) {
+  AddNames({"slow_bad.avi", "slow.avi", "c.avi"});
+  list.Play();
+  EXPECT_TRUE(list.Opening());
+  host.RunDeferred();
+  EXPECT_EQ(host.played, std::vector<std::string>{"slow_bad.avi"}) << "nothing moves while it connects";
+  list.PlayerOpenEnded(false);
+  host.RunDeferred();
+  EXPECT_EQ(host.played, (std::vector<std::string>{"slow_bad.avi", "slow.avi"}));
+  EXPECT_EQ(list.Items(1).Duration, -1);
+  list.PlayerOpenEnded(true);
+  host.RunDeferred();
+  EXPECT_EQ(list.Items(1).Duration, 123) << "the opened length is kept";
+  EXPECT_EQ(host.played.size(), 2u);
 }
 
 TEST_F(Playlist, AnEntryThatCannotOpenIsSkipped) {
