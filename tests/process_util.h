@@ -88,6 +88,8 @@ inline RunResult RunProgram(const std::vector<std::string>& argv, const std::vec
 
 } // namespace zvtest
 
+#include "test_util.h"
+
 #include <fcntl.h>
 #include <thread>
 
@@ -128,19 +130,16 @@ public:
   void Signal(int sig) { ::kill(pid_, sig); }
   // True when the program ended within the limit; its exit code (or -1 for a signal) in `code`.
   bool WaitExit(std::chrono::milliseconds limit, int& code) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-      int status = 0;
-      pid_t r = ::waitpid(pid_, &status, WNOHANG);
-      if (r == pid_) {
-        exited_ = true;
-        code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return true;
-      }
-      if (std::chrono::steady_clock::now() > deadline)
-        return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    return WaitUntil(
+        [&] {
+          int status = 0;
+          if (::waitpid(pid_, &status, WNOHANG) != pid_)
+            return false;
+          exited_ = true;
+          code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+          return true;
+        },
+        limit);
   }
   bool Running() {
     int status = 0;
@@ -154,17 +153,8 @@ private:
 
 // Waits until the file holds the text.
 inline bool WaitForText(const std::string& file, const std::string& text,
-                        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    if (s.str().find(text) != std::string::npos)
-      return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
+                        std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+  return WaitUntil([&] { return ReadFile(file).find(text) != std::string::npos; }, limit);
 }
 
 } // namespace zvtest

@@ -15,16 +15,21 @@ namespace zvtest {
 // Waits until the condition holds, looking again every few milliseconds, for at most `limit`: the
 // one way the tests wait for something another thread or process does. The limit is generous, so
 // that a loaded machine does not fail a test; it is never a measure of speed.
+// `pause` runs between two looks (a test with an event loop lets it run there); by default the
+// thread sleeps five milliseconds.
 inline bool WaitUntil(const std::function<bool()>& condition,
                       std::chrono::milliseconds limit = std::chrono::seconds(20),
-                      std::chrono::milliseconds step = std::chrono::milliseconds(5)) {
+                      const std::function<void()>& pause = {}) {
   auto deadline = std::chrono::steady_clock::now() + limit;
   for (;;) {
     if (condition())
       return true;
     if (std::chrono::steady_clock::now() >= deadline)
       return false;
-    std::this_thread::sleep_for(step);
+    if (pause)
+      pause();
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }
 

@@ -323,10 +323,11 @@ void TCore::PlayParam() {
     Log("Core.PlayParam(" + fwd.Text() + ")");
     int64_t arrival = StrToInt64Strict(fwd.time).value_or(0);
     double difference = std::fabs(static_cast<double>(startTime_ - arrival));
+    bool joins = TCmdParams::JoinsPreviousStart(startTime_, arrival);
     startTime_ = arrival;
     Log(Format("Diff:%f ms", difference));
     std::vector<std::string> args = std::move(fwd.args);
-    if (difference < 500)
+    if (joins)
       args.push_back("/ADD");
     Log("SetDir:" + fwd.dir);
     Log("ExecCmd:" + TCmdParams::JoinArguments(args));

@@ -30,14 +30,19 @@ int RunApplication(int argc, char** argv) {
 
   int rc = 0;
   {
+    // Watched from the first moment: a signal that comes while the program starts (its socket may
+    // already tell later starts that it runs) ends it through the orderly exit once the loop runs.
+    TCore* target = nullptr;
+    TUnixSignalWatcher signalWatcher([&target](int sig) {
+      Log("Core: signal " + std::to_string(sig));
+      if (target)
+        target->RequestExit();
+    });
     TCore core(args);
+    target = &core;
     if (core.Create() == TCore::TStart::Run) {
       core.CreateMainWindow();
       if (!core.CheckInfoSwitch()) {
-        TUnixSignalWatcher signalWatcher([&core](int sig) {
-          Log("Core: signal " + std::to_string(sig));
-          core.RequestExit();
-        });
         core.ShowGUI();
         Log("=== Application has been shown");
         core.LoadModules();

@@ -112,4 +112,10 @@ std::string TCmdParams::JoinArguments(const std::vector<std::string>& args) {
   return line;
 }
 
+bool TCmdParams::JoinsPreviousStart(int64_t previousStart, int64_t start) {
+  // Either way round: the two starts' clocks are read in different processes.
+  int64_t difference = start > previousStart ? start - previousStart : previousStart - start;
+  return difference < 500;
+}
+
 } // namespace zv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,10 @@ public:
   static std::string SwitchOf(std::string_view token);
   // Joins arguments into one line for the log, quoting every argument that holds a blank or is empty.
   static std::string JoinArguments(const std::vector<std::string>& args);
+  // Whether a command line handed over by a later start joins the list instead of replacing it:
+  // the start came within half a second of the one before (the desktop starts the program once
+  // per file when several are opened together). Times in milliseconds.
+  static bool JoinsPreviousStart(int64_t previousStart, int64_t start);
 
 private:
   std::string program_;

@@ -515,11 +515,11 @@ void TAVIParser::MarkBuiltKeyFrames() {
 
 void TAVIParser::AddBuiltEntries(const TChunk& list) {
   WalkList(list.position, list.size, [&](const TChunk& c) {
-    if (index_.size() >= kMaxBuiltIndexEntries)
+    if (index_.size() >= builtIndexCap_)
       return false;
     if (c.IsList("rec ")) { // interleaved groups hold the stream chunks
       AddBuiltEntries(c);
-      return index_.size() < kMaxBuiltIndexEntries;
+      return index_.size() < builtIndexCap_;
     }
     index_.emplace_back(c.id, TAVIIndexEntry::kKeyFrame, c.position - moviePos_ - 8, c.size);
     return true;

@@ -71,6 +71,8 @@ public:
   // A rebuilt index stops after this many entries (a 24-hour film at 30 frames per second with
   // one audio chunk per frame stays below it).
   static constexpr size_t kMaxBuiltIndexEntries = 5'000'000;
+  // Another cap for the index built from here on (a test's small file reaches it).
+  void SetBuiltIndexCap(size_t entries) { builtIndexCap_ = entries; }
   // Format and tag chunks larger than this are refused.
   static constexpr uint32_t kMaxChunkCopy = 1u << 20;
 
@@ -153,6 +155,7 @@ private:
   uint32_t odmlFrames_ = 0;
   std::vector<TAVIStream> streams_;
   std::vector<TAVIIndexEntry> index_;
+  size_t builtIndexCap_ = kMaxBuiltIndexEntries;
   std::vector<TAVITag> tags_;
   // Movie lists of the OpenDML extension chunks ("RIFF" "AVIX"), in file order.
   std::vector<TChunk> extraMovies_;

@@ -89,7 +89,8 @@ bool PeerUid(QLocalSocket& socket, uid_t& uid) {
 
 std::string TForwardedLine::Text() const { return time + "|" + dir + "|" + TCmdParams::JoinArguments(args); }
 
-TAppProxyWindow::TAppProxyWindow(std::string socketPath, uid_t owner) : path_(std::move(socketPath)), owner_(owner) {}
+TAppProxyWindow::TAppProxyWindow(std::string socketPath, uid_t owner, int64_t peer)
+    : path_(std::move(socketPath)), owner_(owner), peer_(peer < 0 ? owner : static_cast<uid_t>(peer)) {}
 
 TAppProxyWindow::~TAppProxyWindow() { SetActive(false); }
 
@@ -148,7 +149,7 @@ bool TAppProxyWindow::FolderTrusted(std::string* why) {
 
 bool TAppProxyWindow::PeerIsOwner(QLocalSocket& socket) const {
   uid_t uid = 0;
-  return PeerUid(socket, uid) && uid == owner_;
+  return PeerUid(socket, uid) && uid == peer_;
 }
 
 TAppProxyWindow::TPeer TAppProxyWindow::Probe() {

@@ -31,8 +31,9 @@ struct TForwardedLine {
 // detected and replaced.
 class TAppProxyWindow : public QObject {
 public:
-  // `owner` is the user whose folder and peers are trusted: the process's own user but in tests.
-  explicit TAppProxyWindow(std::string socketPath = DefaultSocketPath(), uid_t owner = ::getuid());
+  // `owner` is the user whose folder is trusted, `peer` the user whose processes may talk to the
+  // instance (the owner when negative): both the process's own user but in tests.
+  explicit TAppProxyWindow(std::string socketPath = DefaultSocketPath(), uid_t owner = ::getuid(), int64_t peer = -1);
   ~TAppProxyWindow() override;
 
   // $XDG_RUNTIME_DIR/zelvar/instance, or zelvar-<uid>/instance in the temporary folder without a
@@ -72,6 +73,7 @@ private:
 
   std::string path_;
   uid_t owner_;
+  uid_t peer_;
   QLocalServer* server_ = nullptr;
   std::map<QLocalSocket*, std::string> buffers_; // bytes received so far, per connection
   std::deque<TForwardedLine> queue_;

@@ -89,3 +89,17 @@ TEST(DayClock, CountsFrom1899InLocalTime) {
   EXPECT_NEAR(static_cast<double>(ms), static_cast<double>(expected), 2000.0);
   EXPECT_GT(ms / 86'400'000, 46000); // past the year 2025
 }
+
+TEST(CmdParams, ALaterStartJoinsTheListOnlyWithinHalfASecondOfThePreviousOne) {
+  struct Case {
+    int64_t previous, start;
+    bool joins;
+  };
+  const Case cases[] = {
+      {1'000'000, 1'000'000, true}, {1'000'000, 1'000'499, true},  {1'000'000, 1'000'500, false},
+      {1'000'499, 1'000'000, true}, {1'000'500, 1'000'000, false}, // the other start's clock ran ahead
+      {0, 86'399'999, false},       {1'000'000, 5'000'000, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(TCmdParams::JoinsPreviousStart(c.previous, c.start), c.joins) << c.previous << " " << c.start;
+}

@@ -130,7 +130,7 @@ TEST_F(Engine, PlaysToTheEndAndShowsPictures) {
   EXPECT_EQ(h, 240);
   int64_t dur = 0;
   ASSERT_EQ(g->Run(), S_OK);
-  EXPECT_TRUE(zvtest::WaitForEvent(*g, EC_COMPLETE, 10s));
+  EXPECT_TRUE(zvtest::WaitForEvent(*g, EC_COMPLETE, 20s));
   ASSERT_EQ(g->GetDuration(dur), S_OK);
   EXPECT_NEAR(static_cast<double>(dur), 3.0e7, 1.0e6);
   EXPECT_GE(out.frames.load(), 60);
@@ -161,7 +161,7 @@ TEST_F(Engine, StopKeepsThePositionAndSeekingMovesIt) {
   auto g = engine.CreateGraph();
   ASSERT_EQ(g->RenderFile(Media("mjpg_pcm.avi")), S_OK);
   ASSERT_EQ(g->Pause(), S_OK);
-  EXPECT_TRUE(zvtest::WaitForEvent(*g, EC_PAUSED, 5s));
+  EXPECT_TRUE(zvtest::WaitForEvent(*g, EC_PAUSED, 20s));
   ASSERT_EQ(g->SetPositions(20'000'000, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning), S_OK);
   TFilterState st;
   g->GetState(2000, st);
@@ -301,7 +301,7 @@ TEST_F(Engine, BuildingByHandWithASourceAndASplitter) {
     }
   EXPECT_EQ(outputs, 2);
   EXPECT_EQ(g->Run(), S_OK);
-  EXPECT_TRUE(zvtest::WaitForEvent(*g, EC_COMPLETE, 10s));
+  EXPECT_TRUE(zvtest::WaitForEvent(*g, EC_COMPLETE, 20s));
 }
 
 TEST_F(Engine, WithoutASoundDeviceTheAudioIsNotRendered) {

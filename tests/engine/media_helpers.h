@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/engine/engine.h"
+#include "test_util.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -16,18 +17,18 @@ inline std::string Media(const std::string& name) {
 
 // Takes events until one with the code arrives or the time is up.
 inline bool WaitForEvent(eng::IGraph& g, int32_t code, std::chrono::milliseconds limit, eng::TEvent* got = nullptr) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    eng::TEvent e;
-    while (g.GetEvent(e))
-      if (e.code == code) {
-        if (got)
-          *got = e;
-        return true;
-      }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
+  return WaitUntil(
+      [&] {
+        eng::TEvent e;
+        while (g.GetEvent(e))
+          if (e.code == code) {
+            if (got)
+              *got = e;
+            return true;
+          }
+        return false;
+      },
+      limit);
 }
 
 } // namespace zvtest

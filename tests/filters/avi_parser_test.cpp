@@ -304,7 +304,16 @@ TEST(AVIParser, NotAnAVIFileGivesNothing) {
   EXPECT_FALSE(tiny.parser->IsRIFFAVI());
 }
 
-TEST(AVIParser, TheBuiltIndexStopsAtItsCap) { EXPECT_GE(TAVIParser::kMaxBuiltIndexEntries, 5'000'000u); }
+TEST(AVIParser, TheBuiltIndexStopsAtItsCap) {
+  // Ten video and ten audio chunks, interleaved, without an index; the cap lets seven in.
+  Parsed p(avi::File(40000, 10, {Video(1, 25, 10), Audio(1152, 44100, 10, 0)}, Interleaved(), avi::IndexBase::None),
+           false);
+  p.parser->SetBuiltIndexCap(7);
+  p.parser->LoadIndex(true);
+  EXPECT_EQ(p.parser->Index().size(), 7u);
+  EXPECT_EQ(p.parser->Stream(0).entries.size(), 4u);
+  EXPECT_EQ(p.parser->Stream(1).entries.size(), 3u);
+}
 
 TEST(MediaData, VideoAndAudioSamplesGetTheirTimes) {
   // CBR MP3 with sample size 1 and rate = bytes per second: times from byte positions.
@@ -351,7 +360,7 @@ TEST(MediaData, AudioWithoutASampleSizeIsTimedOneChunkPerSample) {
   TAVIData audio(*p.parser, 0);
   ASSERT_EQ(audio.GetSampleCount(), 5);
   EXPECT_EQ(audio.GetSample(3).mediaStart, 3);
-  EXPECT_EQ(audio.GetSample(3).start, UnitsToTime(3, 44100, 1152));
+  EXPECT_EQ(audio.GetSample(3).start, 783'673); // 3 x 1152 samples at 44.1 kHz, in 100 ns
   EXPECT_TRUE(audio.GetSample(3).keyFrame) << "audio chunks are key frames";
 }
 

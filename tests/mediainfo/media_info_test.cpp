@@ -81,9 +81,11 @@ TEST_F(MediaInfoTest, TextsForSizesDurationsRatiosAndCodes) {
   EXPECT_EQ(FourCCName("XVID"), "XviD MPEG-4 codec");
   EXPECT_EQ(FourCCName("xvid"), "Unknown yet");
   EXPECT_EQ(FourCCName("0x00000000"), "Unknown yet");
-  EXPECT_EQ(FourCCName("3IVX"), FourCCName("3IV0"));
+  EXPECT_EQ(FourCCName("3IVX"), "3ivx MPEG4-based codec");
+  EXPECT_EQ(FourCCName("3IV0"), "3ivx MPEG4-based codec");
   EXPECT_EQ(FourCCName("DX50"), "DivX 5.x / 6.x codec");
-  EXPECT_EQ(FourCCName("H264"), FourCCName("AVC1"));
+  EXPECT_EQ(FourCCName("H264"), "H.264/MPEG-4 AVC");
+  EXPECT_EQ(FourCCName("AVC1"), "H.264/MPEG-4 AVC");
   EXPECT_EQ(FourCCName("YUY2"), "YUV 4:2:2 as for UYVY");
   EXPECT_EQ(FourCCName("cvid"), "Unknown yet") << "upper-case keys only, except avc1, h264 and x264";
   EXPECT_EQ(FourCCName("x264"), "x264 H.264/MPEG-4 AVC");

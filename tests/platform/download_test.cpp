@@ -1,6 +1,8 @@
 #include "platform/download.h"
 #include "test_util.h"
 
+#include "qt_test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -50,10 +52,7 @@ Result Fetch(const std::string& url, const std::string& file, int timeoutMs) {
     r.ok = ok;
     r.status = status;
   });
-  QElapsedTimer t;
-  t.start();
-  while (!r.finished && t.elapsed() < 15000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  zvtest::PumpUntil([&] { return r.finished; });
   return r;
 }
 
@@ -102,10 +101,8 @@ TEST(Downloader, NoAnswerFailsAndRemovesTheFile) {
 TEST(Downloader, ASilentServerHitsTheTimeLimit) {
   zvtest::TempDir dir;
   TinyHttp http(""); // reads the request and never answers
-  QElapsedTimer t;
-  t.start();
+  // Ends by its 700 ms limit, long before the wait for it would.
   Result r = Fetch(http.Url(), dir.file("autoupdate.xml"), 700);
   EXPECT_TRUE(r.finished);
   EXPECT_FALSE(r.ok);
-  EXPECT_LT(t.elapsed(), 5000);
 }

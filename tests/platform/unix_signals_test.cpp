@@ -1,5 +1,7 @@
 #include "platform/unix_signals.h"
 
+#include "qt_test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,9 +16,6 @@ TEST(UnixSignals, TerminationSignalsArriveOnTheEventLoop) {
   ::raise(SIGTERM);
   ::raise(SIGHUP);
   EXPECT_TRUE(seen.empty()) << "nothing runs inside the signal handler";
-  QElapsedTimer t;
-  t.start();
-  while (seen.size() < 2 && t.elapsed() < 3000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  zvtest::PumpUntil([&] { return seen.size() >= 2; });
   EXPECT_EQ(seen, (std::vector<int>{SIGTERM, SIGHUP}));
 }

@@ -322,26 +322,32 @@ TEST_F(Playlist, ShuffleWithASingleEntryEndsLikeAPlainList) {
   EXPECT_EQ(host.played.size(), 1u);
 }
 
-TEST(Shuffle, OrderIsTheSelectionAmongUnusedIndicesInAscendingOrder) {
-  // The order must be exactly what picking Random(m) among the m unused indices gives.
-  for (int n : {1, 2, 3, 7, 64, 1000}) {
-    rnd::SetSeed(12345u + static_cast<uint32_t>(n));
-    std::vector<int> expected;
-    std::vector<bool> used(static_cast<size_t>(n), false);
-    for (int j = 0; j < n; ++j) {
-      std::vector<int> candidates;
-      for (int i = 0; i < n; ++i)
-        if (!used[static_cast<size_t>(i)])
-          candidates.push_back(i);
-      int r = static_cast<int>(rnd::Random(static_cast<uint32_t>(candidates.size())));
-      expected.push_back(candidates[static_cast<size_t>(r)]);
-      used[static_cast<size_t>(candidates[static_cast<size_t>(r)])] = true;
-    }
+TEST(Shuffle, AnOrderDrawnFromASeedIsAlwaysTheSameAndHoldsEveryIndexOnce) {
+  // Each place picks among the indices not used yet, in ascending order, by the random source:
+  // the same seed gives the same order, which a saved session relies on.
+  struct Case {
+    int n;
+    std::vector<int> first; // the order's first places
+  };
+  const Case cases[] = {
+      {1, {0}},
+      {2, {0, 1}},
+      {3, {1, 2, 0}},
+      {7, {4, 0, 3, 1, 5, 6, 2}},
+      {1000, {765, 957, 611, 893, 365, 377, 542, 520, 466, 259}},
+  };
+  for (const Case& c : cases) {
     sfShuffle s(1);
-    rnd::SetSeed(12345u + static_cast<uint32_t>(n));
-    s.Draw(n);
-    std::vector<int> got(s.Order().begin(), s.Order().end() - 1);
-    EXPECT_EQ(got, expected) << n;
+    rnd::SetSeed(12345u + static_cast<uint32_t>(c.n));
+    s.Draw(c.n);
+    ASSERT_EQ(s.Order().size(), static_cast<size_t>(c.n) + 1) << c.n;
+    std::vector<int> got(s.Order().begin(), s.Order().begin() + static_cast<std::ptrdiff_t>(c.first.size()));
+    EXPECT_EQ(got, c.first) << c.n;
+    std::vector<int> all(s.Order().begin(), s.Order().end() - 1);
+    std::sort(all.begin(), all.end());
+    std::vector<int> every(static_cast<size_t>(c.n));
+    std::iota(every.begin(), every.end(), 0);
+    EXPECT_EQ(all, every) << c.n;
     EXPECT_EQ(s.Order().back(), -1);
   }
 }
@@ -819,14 +825,12 @@ TEST_F(Playlist, AReportRepeatsItsEntryPartAndSumsTheTotals) {
 }
 
 namespace {
-// Runs driver ticks until the sniffer has nothing more to do in view (bounded).
-void TickUntilIdle(TSnifferDriver& driver, int top, int rows) {
-  for (int i = 0; i < 400; ++i) {
+// Runs driver ticks until the sniffer has nothing more to do in view.
+bool TickUntilIdle(TSnifferDriver& driver, int top, int rows) {
+  return zvtest::WaitUntil([&] {
     driver.Tick(true, top, rows);
-    if (!driver.Running())
-      return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+    return !driver.Running();
+  });
 }
 } // namespace
 
@@ -844,7 +848,7 @@ TEST_F(Playlist, TheSnifferMeasuresWhatTheWindowShowsOneFileAtATime) {
   driver.Tick(false, 0, 3);
   EXPECT_FALSE(driver.Running()) << "nothing is measured while the window is hidden";
   // The window shows rows 0-2: a and c are measured, b already has a length.
-  TickUntilIdle(driver, 0, 3);
+  ASSERT_TRUE(TickUntilIdle(driver, 0, 3));
   EXPECT_FALSE(driver.Running()) << "with every visible length known the sniffer goes";
   {
     std::lock_guard<std::mutex> guard(lock);
@@ -854,8 +858,8 @@ TEST_F(Playlist, TheSnifferMeasuresWhatTheWindowShowsOneFileAtATime) {
   EXPECT_EQ(list.Items(2).Duration, 20'000'000);
   EXPECT_EQ(list.Items(4).Duration, -1) << "not in view";
   // Scrolling down: the unreadable file is tried once, the stream never.
-  TickUntilIdle(driver, 3, 3);
-  TickUntilIdle(driver, 3, 3);
+  ASSERT_TRUE(TickUntilIdle(driver, 3, 3));
+  ASSERT_TRUE(TickUntilIdle(driver, 3, 3));
   {
     std::lock_guard<std::mutex> guard(lock);
     EXPECT_EQ(measured, (std::vector<std::string>{"a.mp3", "c.mp3", "bad.mp3", "d.mp3"}));
@@ -891,7 +895,8 @@ TEST_F(Playlist, ClosingDoesNotWaitForASlowMeasurement) {
   EXPECT_EQ(ended.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
   release->set_value();
   EXPECT_EQ(ended.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the detached worker leaves
+  // The detached worker leaves once it lets go of what it measured with.
+  EXPECT_TRUE(zvtest::WaitUntil([&] { return finished.use_count() == 1; }));
 }
 
 TEST_F(Playlist, TheDefaultMeasureReadsRegularFilesOnly) {

@@ -8,6 +8,8 @@
 #include "playlist/playlist.h"
 #include "playlist_host.h"
 
+#include "qt_test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -77,14 +79,12 @@ struct PlaylistWindow : ::testing::Test {
     std::lock_guard<std::mutex> g(measuredLock);
     return measured;
   }
-  // Heartbeats until the sniffer has nothing left in view (bounded).
-  void TickUntilIdle() {
-    QElapsedTimer t;
-    t.start();
-    do {
+  // Heartbeats until the sniffer has nothing left in view.
+  bool TickUntilIdle() {
+    return zvtest::PumpUntil([&] {
       tick.Notify();
-      QTest::qWait(20);
-    } while (window->Sniffer().Running() && t.elapsed() < 10000);
+      return !window->Sniffer().Running();
+    });
   }
   std::string Text(int row, int column) {
     return window->View()->model()->index(row, column).data().toString().toStdString();
@@ -198,7 +198,7 @@ TEST_F(PlaylistWindow, TheSnifferMeasuresWhatIsInViewWhileTheWindowIsShown) {
   int rows = window->View()->VisibleRows();
   ASSERT_GT(rows, 3);
   ASSERT_LT(rows, 100);
-  TickUntilIdle();
+  ASSERT_TRUE(TickUntilIdle());
   EXPECT_FALSE(window->Sniffer().Running()) << "freed once everything in view has a duration";
   std::vector<std::string> once = Measured();
   EXPECT_EQ(static_cast<int>(once.size()), std::min(rows, 200));
@@ -207,13 +207,13 @@ TEST_F(PlaylistWindow, TheSnifferMeasuresWhatIsInViewWhileTheWindowIsShown) {
   EXPECT_EQ(list.Items(2).Duration, -1) << "a file that cannot be measured stays unknown";
   EXPECT_EQ(list.Items(150).Duration, -1) << "out of view";
   EXPECT_EQ(window->View()->model()->index(1, 2).data().toString(), " 0:02");
-  TickUntilIdle();
+  ASSERT_TRUE(TickUntilIdle());
   EXPECT_EQ(Measured().size(), once.size()) << "nothing is measured twice";
 
   // Scrolling to rows without durations starts measuring again.
   window->View()->scrollToBottom();
   QApplication::processEvents();
-  TickUntilIdle();
+  ASSERT_TRUE(TickUntilIdle());
   EXPECT_EQ(list.Items(199).Duration, 2'000'000'000);
   EXPECT_GT(Measured().size(), once.size());
 
@@ -224,7 +224,7 @@ TEST_F(PlaylistWindow, TheSnifferMeasuresWhatIsInViewWhileTheWindowIsShown) {
   size_t before = Measured().size();
   for (int i = 0; i < 10; ++i) {
     tick.Notify();
-    QTest::qWait(10);
+    QApplication::processEvents();
   }
   EXPECT_FALSE(window->Sniffer().Running());
   EXPECT_EQ(Measured().size(), before);
@@ -239,8 +239,8 @@ TEST_F(PlaylistWindow, FollowsABurstOfAdditionsFromElsewhere) {
     if (i % 100 == 0)
       QApplication::processEvents();
   }
-  QTest::qWait(150);
-  EXPECT_EQ(window->View()->model()->rowCount(), 2000);
+  // The window follows at most every 100 ms.
+  ASSERT_TRUE(zvtest::PumpUntil([&] { return window->View()->model()->rowCount() == 2000; }));
   EXPECT_EQ(Text(1999, 1), "burst 1999");
   EXPECT_EQ(window->TotalLabel()->text(), "0:00:00+");
   list.SetDuration("/m/burst 0.mp3", 50'000'000);

@@ -4,6 +4,8 @@
 #include "ui/qt_dispatcher.h"
 #include "ui/video_widget.h"
 
+#include "qt_test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -26,15 +28,10 @@ TEST(VideoPlayback, TheWidgetShowsTheFilmAndEventsArriveOnTheLoop) {
   bool complete = false;
   dsh.SetCompletionCallback([&] { complete = true; });
   dsh.Run();
-  QElapsedTimer t;
-  t.start();
-  QImage middle;
-  while (!complete && t.elapsed() < 10000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (middle.isNull() && t.elapsed() > 1000)
-      middle = w.grab().toImage();
-  }
-  EXPECT_TRUE(complete) << "the end of the stream reached the user-interface thread";
+  // A picture from the middle of the film, then its end.
+  ASSERT_TRUE(zvtest::PumpUntil([&] { return w.FramesPainted() >= 10; }));
+  QImage middle = w.grab().toImage();
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return complete; })) << "the end of the stream reached the user-interface thread";
   EXPECT_GE(w.FramesPainted(), 20u);
   ASSERT_FALSE(middle.isNull());
   // The test picture has coloured bars: the top left is not black.
@@ -57,10 +54,7 @@ TEST(VideoPlayback, AnAnamorphicFilmKeepsItsShape) {
   ASSERT_EQ(dsh.RenderFile(zvtest::Media("anamorphic.mkv")), eng::S_OK);
   dsh.SetOwner(&w);
   dsh.Run();
-  QElapsedTimer t;
-  t.start();
-  while (w.FramesPainted() < 3 && t.elapsed() < 10000)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  zvtest::PumpUntil([&] { return w.FramesPainted() >= 3; });
   QImage shot = w.grab().toImage();
   QSize frameSize = w.FrameSize();
   dsh.SetOwner(nullptr);

@@ -1,5 +1,7 @@
 #include "ui/video_widget.h"
 
+#include "qt_test_util.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -32,11 +34,9 @@ eng::TVideoFrame SolidFrame(int w, int h, uint8_t b, uint8_t g, uint8_t r, int p
   return f;
 }
 
-void Pump(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+// Runs the event loop until the widget has painted once more than `before`.
+bool PaintedAfter(const TVideoWidget& w, uint64_t before) {
+  return zvtest::PumpUntil([&] { return w.FramesPainted() > before; });
 }
 } // namespace
 
@@ -45,9 +45,10 @@ TEST(VideoWidget, ShowsPicturesHandedOverFromAnotherThread) {
   w.resize(200, 100);
   w.show();
   // Strides wider than the picture, as decoders give them, are honoured.
+  uint64_t before = w.FramesPainted();
   std::thread t([&w] { w.PresentFrame(SolidFrame(64, 32, 0x20, 0x40, 0xC0, 16)); });
   t.join();
-  Pump(50);
+  ASSERT_TRUE(PaintedAfter(w, before));
   QImage shot = w.grab().toImage();
   ASSERT_EQ(shot.size(), QSize(200, 100));
   EXPECT_EQ(QColor(shot.pixel(100, 50)), QColor(0xC0, 0x40, 0x20)); // the same shape: the whole widget
@@ -55,8 +56,7 @@ TEST(VideoWidget, ShowsPicturesHandedOverFromAnotherThread) {
   EXPECT_EQ(w.FrameSize(), QSize(64, 32));
   QImage copy = w.CurrentImage();
   EXPECT_EQ(copy.size(), QSize(64, 32));
-  w.ClearFrame();
-  Pump(30);
+  w.ClearFrame(); // the next paint, the grab's own, is black
   EXPECT_EQ(QColor(w.grab().toImage().pixel(100, 50)), QColor(Qt::black));
   EXPECT_TRUE(w.CurrentImage().isNull());
 }
@@ -65,11 +65,12 @@ TEST(VideoWidget, ManyPicturesOneRepaintEach) {
   TVideoWidget w;
   w.resize(80, 60);
   w.show();
-  Pump(20);
+  zvtest::PumpFor(std::chrono::milliseconds(20));
   uint64_t before = w.FramesPainted();
   for (int i = 0; i < 100; ++i)
     w.PresentFrame(SolidFrame(8, 8, static_cast<uint8_t>(i), 0, 0));
-  Pump(50);
+  ASSERT_TRUE(PaintedAfter(w, before));
+  zvtest::PumpFor(std::chrono::milliseconds(50)); // any further paints would come now
   // Bursts are coalesced: far fewer paints than pictures, and the last picture is the one shown.
   EXPECT_LE(w.FramesPainted() - before, 5u);
   EXPECT_EQ(qBlue(w.grab().toImage().pixel(40, 30)), 99);
@@ -112,8 +113,9 @@ TEST(VideoWidget, PicturesThatConvertThemselvesAreDrawnAtTheWidgetsSize) {
   auto* w = new TVideoWidget(&window);
   w->setGeometry(50, 40, 200, 100); // not at the window's origin
   window.show();
+  uint64_t before = w->FramesPainted();
   w->PresentFrame(f);
-  Pump(50);
+  ASSERT_TRUE(PaintedAfter(*w, before));
   {
     std::lock_guard<std::mutex> guard(calls->lock);
     ASSERT_FALSE(calls->sizes.empty());
@@ -132,8 +134,7 @@ TEST(VideoWidget, PicturesThatConvertThemselvesAreDrawnAtTheWidgetsSize) {
   // A routine that fails leaves black, not stale memory.
   eng::TVideoFrame broken = f;
   broken.draw = [](uint8_t*, int, int, int) { return false; };
-  w->PresentFrame(broken);
-  Pump(50);
+  w->PresentFrame(broken); // painted by the grab below
   EXPECT_EQ(QColor(window.grab().toImage().pixel(50 + 100, 40 + 50)), QColor(Qt::black));
   EXPECT_TRUE(w->CurrentImage().isNull());
 }
@@ -170,8 +171,9 @@ TEST(VideoWidget, PicturesKeepTheirShapeOnBlack) {
     return true;
   };
   for (const eng::TVideoFrame& f : {solid, converting}) {
+    uint64_t before = w.FramesPainted();
     w.PresentFrame(f);
-    Pump(50);
+    ASSERT_TRUE(PaintedAfter(w, before));
     QImage shot = w.grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(100, 50)), QColor(0xC0, 0x40, 0x20));
     EXPECT_EQ(QColor(shot.pixel(50, 0)), QColor(0xC0, 0x40, 0x20));
