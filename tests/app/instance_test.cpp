@@ -287,3 +287,81 @@ TEST_F(Desktop, TerminationWhileTheStartUpAddsALongListEndsTheProgram) {
   EXPECT_NE(text.find("Core.FreeModules:PlayList.Save"), std::string::npos) << "the orderly exit path";
   EXPECT_EQ(text.find("PlayList.AddFile(/m/199999.avi)"), std::string::npos) << "adding stopped early";
 }
+
+TEST_F(Desktop, PreferencesThatShapeASessionTakeEffect) {
+  // Each start reads its own program folder's ZV.xml; the socket of the user is shared.
+  auto prefs = [](const std::string& inside) {
+    return "<APP name=\"Zelvar\" version=\"4.4\" build=\"5750\">" + inside + "</APP>";
+  };
+  struct Case {
+    const char* what;
+    std::string document;           // the start's ZV.xml
+    std::vector<std::string> files; // its command line
+    bool anotherRuns;               // an instance of the user is serving meanwhile
+    std::function<void(const std::string& home, const std::string& otherLog)> check;
+  };
+  auto zvpHolds = [](const std::string& home, const std::string& name) {
+    return zvtest::ReadFile(home + "/ZV.zvp").find(name) != std::string::npos;
+  };
+  const Case cases[] = {
+      {"the list, its current entry and shuffle come back after a restart",
+       prefs("<PlayList PlayPos=\"2\" ShuffleOn=\"1\"/>"),
+       {},
+       false,
+       [&](const std::string& home, const std::string&) {
+         EXPECT_TRUE(zvpHolds(home, "/m/c.avi"));
+         zv::TXMLTree doc;
+         ASSERT_TRUE(doc.LoadFromFile(home + "/ZV.xml"));
+         EXPECT_EQ(zv::TXMLPrefs(doc.Root()).GetString("Playlist.PlayPos"), "2");
+         EXPECT_EQ(zv::TXMLPrefs(doc.Root()).GetString("PlayList.ShuffleOn"), "1");
+         EXPECT_EQ(CountIn(home + "/ZV.log", "PlayList.Shuffle=1"), 1u);
+       }},
+      {"PlayList.EraseOnExit leaves an empty list",
+       prefs("<PlayList EraseOnExit=\"1\"/>"),
+       {"/m/x.avi"},
+       false,
+       [&](const std::string& home, const std::string&) { EXPECT_FALSE(zvpHolds(home, "/m/x.avi")); }},
+      {"FrontEnd.MultiInstance runs a start of its own",
+       prefs("<FrontEnd MultiInstance=\"1\"/>"),
+       {"/m/own.avi"},
+       true,
+       [&](const std::string& home, const std::string& otherLog) {
+         EXPECT_EQ(CountIn(home + "/ZV.log", "PlayList.AddFile(/m/own.avi)"), 1u);
+         EXPECT_EQ(CountIn(otherLog, "/m/own.avi"), 0u) << "nothing was handed over";
+       }},
+      {"without it, the same start hands its files over",
+       prefs("<FrontEnd MultiInstance=\"0\"/>"),
+       {"/m/given.avi"},
+       true,
+       [&](const std::string& home, const std::string& otherLog) {
+         EXPECT_TRUE(zvtest::WaitForText(otherLog, "PlayList.AddFile(/m/given.avi)"));
+         EXPECT_EQ(CountIn(home + "/ZV.log", "PlayList.AddFile("), 0u);
+       }},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string home = Home("case" + std::to_string(++n), true);
+    zvtest::WriteFile(home + "/ZV.xml", c.document);
+    // A list left by an earlier session.
+    zvtest::WriteFile(home + "/ZV.zvp", "/m/a.avi\n/m/b.avi\n/m/c.avi\n");
+    std::unique_ptr<zvtest::Process> other;
+    std::string otherHome = Home("other" + std::to_string(n), true);
+    if (c.anotherRuns) {
+      other = Start(otherHome, {}, "other" + std::to_string(n));
+      ASSERT_TRUE(zvtest::WaitForText(otherHome + "/ZV.log", "=== Application is responsible"));
+    }
+    std::vector<std::string> argv{kBinary};
+    argv.insert(argv.end(), c.files.begin(), c.files.end());
+    std::vector<std::string> env = Env(home);
+    env.push_back("ZELVAR_QUIT_AFTER_START=1");
+    auto r = zvtest::RunProgram(argv, env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    c.check(home, otherHome + "/ZV.log");
+    if (other) {
+      other->Signal(SIGTERM);
+      int code = -1;
+      EXPECT_TRUE(other->WaitExit(20s, code));
+    }
+  }
+}

@@ -1,8 +1,14 @@
 #include "core/text_util.h"
 #include "prefs/file_types.h"
 #include "prefs/prefs_setup.h"
+#include "prefs/store_folder.h"
+#include "prefs/xml_prefs.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 using namespace zv;
 
@@ -214,4 +220,52 @@ TEST(UpgradePrefs, TheSameBuildIsLeftAlone) {
   doc.LoadFromString("<APP build=\"5750\"><OnOpen ApplySettings=\"0\"/></APP>");
   UpgradePrefs(doc, "5750", Env());
   EXPECT_EQ(TXMLPrefs(doc.Root()).GetString("OnOpen.ApplySettings"), "0");
+}
+
+TEST(LoadPrefsDocument, TheCopyThePreferencesNameIsTheOneThatIsRead) {
+  // The program folder's copy decides whether each user has one (App.IsMultiUser); the user's
+  // copy whether it is the user's own (App.UserPrefs) or the common one is read.
+  zvtest::TempDir dir;
+  std::string program = dir.file("program"), user = dir.file("config"), common = dir.file("xdg");
+  for (const std::string& d : {program, user + "/Zelvar", common + "/Zelvar"})
+    std::filesystem::create_directories(d);
+  auto write = [](const std::string& path, const std::string& which, const std::string& app) {
+    zvtest::WriteFile(path, "<APP build=\"5750\"><App " + app + "/><Test Which=\"" + which + "\"/></APP>");
+  };
+  struct Case {
+    const char* primary; // the App element's attributes in the program folder's copy; null: none
+    const char* user;    // the same in the user's copy
+    bool common;         // the common copy exists
+    const char* read;    // which copy was read; "" for the built-in defaults
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, false, ""},
+      {"IsMultiUser=\"0\"", nullptr, false, "primary"},
+      {"IsMultiUser=\"0\"", "UserPrefs=\"1\"", true, "primary"},
+      {"IsMultiUser=\"1\"", nullptr, true, "primary"}, // no copy of the user's yet
+      {"IsMultiUser=\"1\"", "UserPrefs=\"1\"", true, "user"},
+      {"IsMultiUser=\"1\"", "UserPrefs=\"0\"", true, "common"},
+      {"IsMultiUser=\"1\"", "UserPrefs=\"0\"", false, "user"}, // the common copy is missing
+  };
+  ::setenv("ZELVAR_HOME", program.c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", user.c_str(), 1);
+  ::setenv("XDG_CONFIG_DIRS", common.c_str(), 1);
+  for (const Case& c : cases) {
+    for (const std::string& f : {program + "/ZV.xml", user + "/Zelvar/ZV.xml", common + "/Zelvar/ZV.xml"})
+      std::filesystem::remove(f);
+    if (c.primary)
+      write(program + "/ZV.xml", "primary", c.primary);
+    if (c.user)
+      write(user + "/Zelvar/ZV.xml", "user", c.user);
+    if (c.common)
+      write(common + "/Zelvar/ZV.xml", "common", "");
+    TXMLTree doc;
+    LoadPrefsDocument(doc);
+    ASSERT_NE(doc.Root(), nullptr);
+    EXPECT_EQ(TXMLPrefs(doc.Root()).GetString("Test.Which"), c.read)
+        << (c.primary ? c.primary : "-") << " / " << (c.user ? c.user : "-") << " / " << c.common;
+  }
+  ::unsetenv("ZELVAR_HOME");
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::unsetenv("XDG_CONFIG_DIRS");
 }
