@@ -3,6 +3,7 @@
 //   play <seconds> [peer]      one stream for that long; resident memory at 10 s and at the end
 //   switch <count> [peer]      that many streams opened, played for a moment and closed, one after
 //                              the other; resident memory after 10 s and at the end
+//   serve <seconds>            only the station, for a whole program to play: prints its address
 // Prints the resident memory in KiB at 10 s, at 60 s (-1 when the run is shorter) and at the end.
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
@@ -158,6 +159,12 @@ int main(int argc, char** argv) {
   zvtest::StreamServer server(Script());
   std::string mode = argv[1];
   long amount = std::atol(argv[2]);
+  if (mode == "serve") {
+    std::printf("%s\n", server.Url().c_str());
+    std::fflush(stdout);
+    std::this_thread::sleep_for(seconds(amount));
+    return 0;
+  }
   if (argc > 3 && std::strcmp(argv[3], "peer") == 0) {
     Peer peer;
     return Run(peer, mode, amount, server.Url());

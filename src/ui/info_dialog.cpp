@@ -1,5 +1,6 @@
 #include "ui/info_dialog.h"
 
+#include "core/text_util.h"
 #include "skin/language_manager.h"
 
 #include <QAction>
@@ -24,7 +25,8 @@ void FillGrid(QTableWidget* grid, const std::string& report) {
     lines.removeLast();
   grid->setRowCount(static_cast<int>(lines.size()));
   for (int row = 0; row < lines.size(); ++row) {
-    const QString& line = lines[row];
+    // Values from tags and streams, each kept to the limit for text from outside.
+    const QString line = lines[row].left(static_cast<qsizetype>(kOutsideTextLimit));
     int colon = line.indexOf(':');
     auto* name = new QTableWidgetItem(colon < 0 ? line : line.left(colon));
     name->setFlags(Qt::ItemIsEnabled);
