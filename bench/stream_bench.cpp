@@ -66,13 +66,17 @@ struct Ours {
                               h.dispatcher = &dispatcher;
                               return h;
                             }()};
+  steady_clock::time_point nextTick = steady_clock::now();
   void Pump(milliseconds d) {
     auto end = steady_clock::now() + d;
     while (steady_clock::now() < end) {
       dispatcher.RunAll();
-      // The main window asks for both on its timer.
-      dsh.GetPosition();
-      dsh.GetDuration();
+      // The main window asks for both on its 200 ms timer.
+      if (steady_clock::now() >= nextTick) {
+        dsh.GetPosition();
+        dsh.GetDuration();
+        nextTick = steady_clock::now() + 200ms;
+      }
       std::this_thread::sleep_for(5ms);
     }
   }

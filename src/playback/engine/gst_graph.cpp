@@ -749,6 +749,13 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
       g_error_free(err);
     g_free(dbg);
   }
+  // What a stream tells is taken as it is posted, in order; a message that tells nothing new (a
+  // title repeated a thousand times a second) ends here, on the thread that made it.
+  if ((GST_MESSAGE_TYPE(msg) == GST_MESSAGE_TAG || GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ELEMENT) &&
+      !g->TakeNotices(msg)) {
+    gst_message_unref(msg);
+    return GST_BUS_DROP;
+  }
   // The message joins the graph's own queue before anyone is told: a notification never arrives
   // ahead of its message. GetEvent takes them from there in order. A sync handler that drops a
   // message owns it: the bus's reference moves into the queue.
@@ -1493,17 +1500,16 @@ std::vector<TStreamNotice> TGstGraph::TakeStreamNotices() {
   return out;
 }
 
-bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
-  switch (GST_MESSAGE_TYPE(msg)) {
-  case GST_MESSAGE_ELEMENT: {
+bool TGstGraph::TakeNotices(GstMessage* msg) {
+  std::vector<TStreamNotice> lines;
+  if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ELEMENT) {
     // An HTTP source's response headers, each as a header line would name it.
     const GstStructure* s = gst_message_get_structure(msg);
     const GValue* v =
         s && gst_structure_has_name(s, "http-headers") ? gst_structure_get_value(s, "response-headers") : nullptr;
     const GstStructure* headers = v && GST_VALUE_HOLDS_STRUCTURE(v) ? gst_value_get_structure(v) : nullptr;
     if (!headers)
-      return false;
-    std::vector<TStreamNotice> lines;
+      return true; // another element message: not a notice, it goes on as it is
     for (int i = 0; i < gst_structure_n_fields(headers); ++i) {
       const char* name = gst_structure_nth_field_name(headers, i);
       const GValue* value = gst_structure_get_value(headers, name);
@@ -1521,32 +1527,37 @@ bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
     }
     std::lock_guard<std::mutex> guard(messageLock_);
     notices_.insert(notices_.end(), lines.begin(), lines.end());
-    event = TEvent{EC_ZV_STREAM_NOTICE, static_cast<intptr_t>(lines.size()), 0};
-    return true;
+    return !lines.empty();
   }
-  case GST_MESSAGE_TAG: {
-    // A stream's title as its metadata names it; every sink repeats it, so only changes count.
-    GstTagList* tags = nullptr;
-    gst_message_parse_tag(msg, &tags);
-    gchar* title = nullptr;
-    bool changed = false;
-    if (tags && gst_tag_list_get_string(tags, GST_TAG_TITLE, &title) && title) {
-      std::lock_guard<std::mutex> guard(messageLock_);
-      std::string bounded = zv::BoundText(title);
-      if (lastTitle_ != bounded) {
-        lastTitle_ = bounded;
-        notices_.push_back(TStreamNotice{"", bounded, true});
-        changed = true;
-      }
+  // A stream's title as its metadata names it; every sink repeats it and a station sends it with
+  // each metadata block, so only changes count.
+  GstTagList* tags = nullptr;
+  gst_message_parse_tag(msg, &tags);
+  gchar* title = nullptr;
+  bool changed = false;
+  if (tags && gst_tag_list_get_string(tags, GST_TAG_TITLE, &title) && title) {
+    std::string bounded = zv::BoundText(title);
+    std::lock_guard<std::mutex> guard(messageLock_);
+    if (lastTitle_ != bounded) {
+      lastTitle_ = bounded;
+      notices_.push_back(TStreamNotice{"", bounded, true});
+      changed = true;
     }
-    g_free(title);
-    if (tags)
-      gst_tag_list_unref(tags);
-    if (!changed)
-      return false;
-    event = TEvent{EC_ZV_STREAM_NOTICE, 1, 0};
-    return true;
   }
+  g_free(title);
+  if (tags)
+    gst_tag_list_unref(tags);
+  return changed;
+}
+
+bool TGstGraph::TranslateMessage(GstMessage* msg, TEvent& event) {
+  switch (GST_MESSAGE_TYPE(msg)) {
+  case GST_MESSAGE_ELEMENT:
+  case GST_MESSAGE_TAG:
+    // Only messages that told something new were queued (TakeNotices); what they told waits in
+    // the notices.
+    event = TEvent{EC_ZV_STREAM_NOTICE, 1, 0};
+    return GST_MESSAGE_TYPE(msg) == GST_MESSAGE_TAG || gst_message_has_name(msg, "http-headers");
   case GST_MESSAGE_EOS: event = TEvent{EC_COMPLETE, S_OK, 0}; return true;
   case GST_MESSAGE_ERROR: {
     GError* err = nullptr;

@@ -167,6 +167,9 @@ private:
   void ApplyVideoOutput();
   GstElement* FirstElementOfClass(const TGuid& cls);
   bool TranslateMessage(GstMessage* msg, TEvent& event);
+  // Takes the stream notices of a tag or element message as it is posted; false when it tells
+  // nothing new and need not be queued.
+  bool TakeNotices(GstMessage* msg);
   HRESULT ErrorToResult(GError* error) const;
 
   GstElement* pipeline_ = nullptr;
