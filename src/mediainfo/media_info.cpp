@@ -278,19 +278,14 @@ void TMediaInfo::RetreiveInfo() {
   info_ = TFileInfo{};
   wantedDetector_ = false;
   info_.FileName = fileName_;
-  if (IsStreamName(fileName_)) {
-    // An address is never read as a local path (one named like it may exist): a stream tells what
-    // it is once it plays, and is contacted only when that was asked for.
-    DefaultArtistTitle();
-    if (!FillNetworkStream() && !(context_.contactStreams && UseMediaDet()))
-      AddComment("", "Not identified");
-    for (const auto& a : info_.Audio)
-      info_.Duration = std::max(info_.Duration, a.Duration);
-    return;
-  }
-  info_.Size = BigFileSize(fileName_);
+  // An address is never read as a local path (one named like it may exist): a stream tells what
+  // it is once it plays (the network-stream fill), its format stays unknown until then.
+  bool stream = IsStreamName(fileName_);
+  if (!stream)
+    info_.Size = BigFileSize(fileName_);
   DefaultArtistTitle();
-  info_.FileFormat = GetFileFormat();
+  if (!stream)
+    info_.FileFormat = GetFileFormat();
   bool handled = true;
   const std::string& f = info_.FileFormat;
   if (f == "AVI") {

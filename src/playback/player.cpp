@@ -48,9 +48,9 @@ TCurrentMedia& CurrentMedia() {
 bool TPlayer::DivXFlag() { return g_divx; }
 
 TPlayer::TPlayer(TDirectShowHelper& dsh, TPlayerHost host) : dsh_(dsh), host_(std::move(host)) {
-  self_ = std::make_shared<TPlayer*>(this);
   mailbox_ = std::make_shared<TMailbox>();
   mailbox_->dispatcher = host_.dispatcher;
+  mailbox_->player = this;
   if (!host_.services)
     host_.services = &nothing_;
   dsh_.SetCompletionCallback([this] { OnComplete(); });
@@ -72,8 +72,8 @@ TPlayer::~TPlayer() {
     // A file check that answers later finds nobody.
     std::lock_guard<std::mutex> guard(mailbox_->lock);
     mailbox_->dispatcher = nullptr;
+    mailbox_->player = nullptr;
   }
-  self_.reset();
   dsh_.SetCompletionCallback(nullptr);
   dsh_.SetRenderDoneCallback(nullptr);
   Close();
@@ -291,18 +291,18 @@ TPlayer::TOpening TPlayer::Start(const std::string& name) {
     return CanRead(name) ? Open(name) : NotFound(name);
   // A file on a mount that hangs must not hold up the user interface: the file is first read on a
   // worker, and the opening goes on once it answered. A worker that never comes back is left.
-  std::weak_ptr<TPlayer*> self = self_;
   std::shared_ptr<TMailbox> mailbox = mailbox_;
   std::function<bool(const std::string&)> check = host_.checkFile ? host_.checkFile : CanRead;
-  std::thread([self, mailbox, name, check] {
+  std::thread([mailbox, name, check] {
     bool readable = check(name);
     // The player may be gone by now, and the program with it: the mailbox says whether anyone
-    // still listens.
+    // still listens. The player is read again where the answer runs, on the interface thread
+    // that also frees it.
     std::lock_guard<std::mutex> guard(mailbox->lock);
     if (mailbox->dispatcher)
-      mailbox->dispatcher->Post([self, readable] {
-        if (auto player = self.lock())
-          (*player)->FileChecked(readable);
+      mailbox->dispatcher->Post([mailbox, readable] {
+        if (mailbox->player)
+          mailbox->player->FileChecked(readable);
       });
   }).detach();
   return TOpening::Pending;

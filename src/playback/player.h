@@ -194,11 +194,11 @@ private:
   TOpening state_ = TOpening::Idle;
   bool async_ = false;       // the opening went on after PlayFile had returned
   int64_t pendingSeek_ = -1; // a seek asked for while the opening went on
-  std::shared_ptr<TPlayer*> self_;
-  // Where a worker that read the file posts its answer; emptied when the player goes.
+  // Where a worker that read the file posts its answer, and to whom; emptied when the player goes.
   struct TMailbox {
     std::mutex lock;
     IUiDispatcher* dispatcher = nullptr;
+    TPlayer* player = nullptr; // read and cleared on the interface thread only
   };
   std::shared_ptr<TMailbox> mailbox_;
 };

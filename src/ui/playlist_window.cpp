@@ -190,7 +190,7 @@ void TPlayListView::Search(const QString& text) {
   std::vector<int> rows;
   if (!wanted.isEmpty())
     for (int i = 0; i < list_.Count() && i < model_->rowCount(); ++i)
-      if (QString::fromStdString(list_.Items(i).Title).toUpper().contains(wanted))
+      if (OutsideText(list_.Items(i).Title).toUpper().contains(wanted)) // what the row shows
         rows.push_back(i);
   SetSelectedRows(rows);
   viewport()->update();
@@ -474,7 +474,7 @@ void TfrAdvPList::FollowList() {
   UpdateTotalDuration();
 }
 
-void TfrAdvPList::UpdateTotalDuration() { total_->setText(QString::fromStdString(TotalDurationText(*ctx_.playlist))); }
+void TfrAdvPList::UpdateTotalDuration() { SetPlainText(total_, TotalDurationText(*ctx_.playlist)); }
 
 void TfrAdvPList::PlayNextSelected() {
   int row = view_->TakeNextSelected();

@@ -719,15 +719,6 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
   ZV_TSAN_ACQUIRE(self);
   auto* g = static_cast<TGstGraph*>(self);
   ShareHttpSession(msg);
-  if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ELEMENT && gst_message_has_name(msg, "http-headers")) {
-    // The source tells its request even when no server answered it: only response headers count.
-    const GValue* v = gst_structure_get_value(gst_message_get_structure(msg), "response-headers");
-    const GstStructure* response = v && GST_VALUE_HOLDS_STRUCTURE(v) ? gst_value_get_structure(v) : nullptr;
-    if (response && gst_structure_n_fields(response) > 0) {
-      std::lock_guard<std::mutex> guard(g->waitLock_);
-      g->answered_ = true; // what the server sends is found next
-    }
-  }
   if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
     GError* err = nullptr;
     gchar* dbg = nullptr;
@@ -1525,9 +1516,16 @@ bool TGstGraph::TakeNotices(GstMessage* msg) {
       else
         add(value);
     }
+    if (lines.empty())
+      return false; // the source tells its request even when no server answered it
+    {
+      std::lock_guard<std::mutex> guard(waitLock_);
+      answered_ = true; // the server answered: what it sends is found next
+    }
+    waitCond_.notify_all();
     std::lock_guard<std::mutex> guard(messageLock_);
     notices_.insert(notices_.end(), lines.begin(), lines.end());
-    return !lines.empty();
+    return true;
   }
   // A stream's title as its metadata names it; every sink repeats it and a station sends it with
   // each metadata block, so only changes count.
