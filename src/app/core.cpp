@@ -426,11 +426,12 @@ void TCore::ShowGUI() {
   std::string skin = prefs_->GetString("FrontEnd.Skin");
   Log("Skin=<" + skin + ">");
   running_ = true;
-  // Skins are applied here once the skin builder exists.
-  TXMLPrefs* prefs = prefs_.get();
   TMainContext early;
-  early.prefs = prefs;
+  early.prefs = prefs_.get();
+  early.models = models_.get();
+  early.tick = &tickNotifier_;
   main_->SetContext(early);
+  main_->ApplySkin(skin);
   main_->PlaceAtStart();
   main_->show();
   main_->update();
@@ -516,6 +517,12 @@ void TCore::LoadModules() {
         executor_->OpenFiles();
     };
     ctx.dropFiles = [this](const std::vector<std::string>& files) { DropFiles(files); };
+    ctx.tick = &tickNotifier_;
+    ctx.commandHint = [this](int code) {
+      std::string hint = TCommandCenter::CommandName(code);
+      std::string key = commands_ ? commands_->GetKey(code) : std::string();
+      return key.empty() ? hint : hint + " (" + key + ")";
+    };
     main_->SetContext(std::move(ctx));
   }
   Log("Core.LoadModules: TCommandCenter");
@@ -591,11 +598,10 @@ void TCore::LoadModules() {
     };
     t.version = version_ ? version_->Format("{MAJ}.{MIN}{RI}.{B}") : std::string();
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
-    models_->Register("App.SuperPlay", std::make_unique<TSInt32Model>(0));
-    models_->Register("PList.Repeat", std::make_unique<TSInt32Model>(prefs_->GetBool("Playlist.Repeat") ? 1 : 0));
-    models_->Register("Audio.Mute", std::make_unique<TSInt32Model>(prefs_->GetBool("FrontEnd.Mute") ? 1 : 0));
-    models_->Register("Window.PlayList", std::make_unique<TSInt32Model>(0));
+    LinkModels();
   }
+  if (main_)
+    main_->RefreshHints();
   Log("Core.LoadModules: Timer");
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { OnTick(); });
@@ -606,6 +612,53 @@ void TCore::LoadModules() {
   CheckUpdates();
   Log("Core.LoadModules: AddTrayIcon");
   Log("Core.LoadModules: LoadCover");
+}
+
+void TCore::LinkModels() {
+  auto post = [this](int code) {
+    return [this, code] {
+      if (commands_)
+        commands_->Post(code);
+    };
+  };
+  // The state toggles: a skin button flips the value, and the command runs when the value no
+  // longer says what the window shows.
+  auto toggle = [&](const char* name, int32_t initial, int code, std::function<bool()> real) {
+    auto* model = models_->Register(name, std::make_unique<TSInt32Model>(initial));
+    model->OwnNotifier().Add(THandlerKey::Tagged(this, code), [this, model, code, real] {
+      if ((model->Get() != 0) != real() && commands_)
+        commands_->Post(code);
+    });
+  };
+  toggle("App.SuperPlay", 0, 102, [this] {
+    return main_ && (main_->PlayState() == TfrMain::TPlayState::Playing ||
+                     main_->PlayState() == TfrMain::TPlayState::SpeedPlay);
+  });
+  toggle("PList.Repeat", prefs_->GetBool("Playlist.Repeat") ? 1 : 0, 263,
+         [this] { return prefs_->GetBool("PlayList.Repeat"); });
+  toggle("Audio.Mute", prefs_->GetBool("FrontEnd.Mute") ? 1 : 0, 403, [this] { return main_ && main_->Muted(); });
+  // Until the playlist panel joins the window, the playlist button shows the separate window.
+  toggle("Window.PlayList", 0, 201, [this] { return advPList_ && advPList_->isVisible(); });
+  toggle("App.StayOnTop", prefs_->GetBool("FrontEnd.StayOnTop") ? 1 : 0, 204,
+         [this] { return prefs_->GetBool("FrontEnd.StayOnTop"); });
+  // Links that post a command, and the playlist's and the window's operations a skin names.
+  for (const auto& [name, code] : PostingLinks())
+    models_->Register(name, std::make_unique<TCommandModel>(post(code)));
+  for (const char* name : {"App.Prefs", "App.About", "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp",
+                           "PList.Shuffle", "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report",
+                           "PList.Save"}) {
+    int code = StrToIntDef(LinkHintKey(name).substr(8), -1); // "Command.NNN"
+    models_->Register(name, std::make_unique<TCommandModel>(post(code)));
+  }
+}
+
+void TCore::UnlinkModels() {
+  for (const char* name : {"PList.Repeat", "App.StayOnTop", "Window.PlayList", "Audio.Mute", "App.SuperPlay", "App.Prefs",
+                           "App.About", "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle",
+                           "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report", "PList.Save"})
+    models_->Unregister(name);
+  for (const auto& [name, code] : PostingLinks())
+    models_->Unregister(name);
 }
 
 void TCore::InitAutoSave() {
@@ -729,8 +782,7 @@ void TCore::FreeModules() {
     prefs_->SetString("Last.FileName", current >= 0 ? playlist_->Items(current).FileName : std::string());
     models_->Unregister("PlayList");
   }
-  for (const char* name : {"App.SuperPlay", "PList.Repeat", "Audio.Mute", "Window.PlayList"})
-    models_->Unregister(name);
+  UnlinkModels();
   executor_.reset();
   playlist_.reset();
   playlistHost_.reset();

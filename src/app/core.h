@@ -112,6 +112,9 @@ private:
   TStart CheckForSecondCopy();
   void PlayParam();
   void InitAutoSave();
+  // The models that skin buttons and dialogs bind to by name, and their removal.
+  void LinkModels();
+  void UnlinkModels();
   void CheckUpdates();
   void CreateEngineControl();
   void CreatePlaylist();

@@ -215,31 +215,19 @@ void TCommandCenter::ExecButton(std::string_view button) {
   Post(code);
 }
 
-int PostingLinkCode(std::string_view link) {
-  static const std::pair<const char*, int> kLinks[] = {{"Application.OpenPlayPause", 102},
-                                                       {"PlayList.OpenFiles", 50},
-                                                       {"PlayList.Prev", 251},
-                                                       {"PlayList.Next", 250},
-                                                       {"Window.FullScreen", 202},
-                                                       {"Window.Original", 203},
-                                                       {"Player.FrameStep", 150},
-                                                       {"Player.SpeedPlay", 103},
-                                                       {"Player.ScreenShot", 301},
-                                                       {"Window.FileInfo", 51},
-                                                       {"Window.Filters", 104},
-                                                       {"Window.AudioProps", 400},
-                                                       {"Window.VideoProps", 300},
-                                                       {"Window.SubProps", 352},
-                                                       {"App.Minimize", 205},
-                                                       {"PList.ShowMarks", 264}};
-  for (const auto& [name, code] : kLinks)
-    if (SameText(name, link))
-      return code;
-  return -1;
+const std::vector<std::pair<const char*, int>>& PostingLinks() {
+  static const std::vector<std::pair<const char*, int>> kLinks = {
+      {"Application.OpenPlayPause", 102}, {"PlayList.OpenFiles", 50}, {"PlayList.Prev", 251},
+      {"PlayList.Next", 250},             {"Window.FullScreen", 202}, {"Window.Original", 203},
+      {"Player.FrameStep", 150},          {"Player.SpeedPlay", 103},  {"Player.ScreenShot", 301},
+      {"Window.FileInfo", 51},            {"Window.Filters", 104},    {"Window.AudioProps", 400},
+      {"Window.VideoProps", 300},         {"Window.SubProps", 352},   {"App.Minimize", 205},
+      {"PList.ShowMarks", 264}};
+  return kLinks;
 }
 
-std::string LinkHintKey(std::string_view link) {
-  static const std::pair<const char*, int> kHints[] = {
+const std::vector<std::pair<const char*, int>>& HintLinks() {
+  static const std::vector<std::pair<const char*, int>> kHints = {
       {"App.About", 452},         {"App.StayOnTop", 204},   {"App.Minimize", 205},      {"Window.FullScreen", 202},
       {"App.Exit", 453},          {"App.SuperPlay", 102},   {"Player.FrameStep", 150},  {"Player.SpeedPlay", 103},
       {"PlayList.OpenFiles", 50}, {"Window.Original", 203}, {"PlayList.Prev", 251},     {"Window.PlayList", 201},
@@ -249,7 +237,18 @@ std::string LinkHintKey(std::string_view link) {
       {"PList.MoveUp", 258},      {"PList.Shuffle", 260},   {"PList.ShowMarks", 264},   {"PList.Repeat", 263},
       {"PList.AddDir", 254},      {"PList.Clear", 256},     {"PList.MoveDown", 259},    {"PList.Report", 262},
       {"PList.Save", 257}};
-  for (const auto& [name, code] : kHints)
+  return kHints;
+}
+
+int PostingLinkCode(std::string_view link) {
+  for (const auto& [name, code] : PostingLinks())
+    if (SameText(name, link))
+      return code;
+  return -1;
+}
+
+std::string LinkHintKey(std::string_view link) {
+  for (const auto& [name, code] : HintLinks())
     if (SameText(name, link))
       return Format("Command.%.3d", code);
   return {};

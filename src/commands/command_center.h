@@ -74,7 +74,10 @@ private:
   std::vector<TCommandEntry> table_;
 };
 
-// Skin links that post a command code, and the language keys of skin button hints.
+// Skin links that post a command code, and the links whose buttons get the name of a command as
+// their hint (the language key "Command.NNN" of its code).
+const std::vector<std::pair<const char*, int>>& PostingLinks();
+const std::vector<std::pair<const char*, int>>& HintLinks();
 int PostingLinkCode(std::string_view link);     // -1 when the link does not post a code
 std::string LinkHintKey(std::string_view link); // empty when the link has no hint
 

@@ -6,6 +6,7 @@
 #include "core/format.h"
 #include "core/random.h"
 #include "core/session_log.h"
+#include "core/skin_text.h"
 #include "core/system_helper.h"
 #include "core/text_util.h"
 #include "mediainfo/media_info.h"
@@ -14,26 +15,27 @@
 #include "playlist/playlist.h"
 #include "prefs/xml_prefs.h"
 #include "skin/language_manager.h"
+#include "skin/opti_builder.h"
+#include "skin/skin_choice.h"
+#include "ui/builtin_bars.h"
 #include "ui/command_event.h"
 #include "ui/plain_text.h"
 #include "ui/video_panel.h"
+#include "ui/zv_caption.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
-#include <QSlider>
-#include <QStyle>
 #include <QTime>
 #include <QTimer>
-#include <QToolButton>
-#include <QVBoxLayout>
+#include <QWindow>
 #include <cmath>
 #include <filesystem>
 
@@ -41,94 +43,246 @@ namespace zv {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int kStripHeight = 30;
 constexpr int64_t kOneHour = 36'000'000'000;
-// The seek bar counts tenths of a second.
-constexpr int64_t kSeekUnit = 1'000'000;
+
+// Sizes of the regions in the built-in look and with a package skin.
+constexpr int kCaptionHeight = 20, kSkinCaptionHeight = 21;
+constexpr int kPanelHeight = 79, kSkinPanelHeight = 99;
+constexpr int kBarHeight = 29;
+constexpr int kPlaylistBottomHeight = 54, kSkinPlaylistBottomHeight = 48;
+
+// The built-in bars' buttons: command, strip in the base bitmap, position (a negative x counts
+// from the bar's right edge).
+struct TBarButton {
+  int code, strip, x, y;
+};
+constexpr TBarButton kStandardBar[] = {{50, 0, 4, 4},     {105, 1, 32, 4},  {150, 2, 56, 4},  {101, 3, 80, 4},
+                                       {103, 4, 104, 4},  {202, 5, 244, 4}, {203, 6, 268, 4}, {251, 7, -73, 4},
+                                       {201, 8, -49, 4},  {250, 9, -25, 4}};
+constexpr TBarButton kAdvancedBar[] = {{403, 10, 4, 4},    {400, 11, 96, 4},   {300, 12, 122, 4},
+                                       {301, 13, 146, 4},  {352, 15, 170, 4},  {104, 16, -129, 4},
+                                       {51, 17, -105, 4},  {450, 18, -25, 4}};
+constexpr TBarButton kPlaylistBar[] = {{252, 19, 4, 4},   {263, 20, 4, 28},  {253, 21, 32, 4},  {254, 22, 32, 28},
+                                       {255, 23, 56, 4},  {256, 24, 56, 28}, {258, 25, 80, 4},  {259, 26, 80, 28},
+                                       {260, 27, 104, 4}, {262, 28, 104, 28}, {264, 29, 132, 4}, {257, 30, 132, 28}};
 
 std::string Pref(IPrefs* prefs, const char* key, const char* def) {
   std::string v = prefs ? prefs->GetString(key) : std::string();
   return v.empty() ? std::string(def) : v;
 }
+
+// The skin text template's view of the window.
+class TWindowTextHost : public ISkinTextHost {
+public:
+  explicit TWindowTextHost(const TfrMain& w) : w_(w) {}
+  TLocalTime Now() const override {
+    QTime t = QTime::currentTime();
+    return TLocalTime{t.hour(), t.minute(), t.second()};
+  }
+  bool HasPlayer() const override { return w_.HasPlayer(); }
+  int64_t Position() const override { return w_.Position(); }
+  int64_t Duration() const override { return std::max<int64_t>(w_.Duration(), 0); }
+  bool HasMainWindow() const override { return true; }
+  std::string MainCaption() const override { return w_.CaptionText(); }
+
+private:
+  const TfrMain& w_;
+};
 } // namespace
+
+// The window's own area: paints the border around the inner panel and lets the border's band
+// move the window's edges.
+class TWindowFrame : public QWidget {
+public:
+  explicit TWindowFrame(TfrMain& w) : QWidget(&w), w_(w) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    if (!w_.borderInUse_) {
+      p.fillRect(rect(), Qt::black);
+      return;
+    }
+    w_.border_.PaintFrame(p, size(), !w_.cpanel_->isHidden(), w_.cpanel_->isEnabled());
+  }
+  void resizeEvent(QResizeEvent*) override { w_.LayoutRegions(); }
+  Qt::Edges EdgesAt(QPoint p) const {
+    if (!w_.borderInUse_ || w_.fullScreen_)
+      return {};
+    switch (w_.border_.HitTest(p, size())) {
+    case THit::Left: return Qt::LeftEdge;
+    case THit::Top: return Qt::TopEdge;
+    case THit::Right: return Qt::RightEdge;
+    case THit::Bottom: return Qt::BottomEdge;
+    case THit::TopLeft: return Qt::TopEdge | Qt::LeftEdge;
+    case THit::TopRight: return Qt::TopEdge | Qt::RightEdge;
+    case THit::BottomLeft: return Qt::BottomEdge | Qt::LeftEdge;
+    case THit::BottomRight: return Qt::BottomEdge | Qt::RightEdge;
+    case THit::Client: break;
+    }
+    return {};
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    Qt::Edges edges = EdgesAt(e->position().toPoint());
+    if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge))
+      setCursor(Qt::SizeFDiagCursor);
+    else if (edges == (Qt::TopEdge | Qt::RightEdge) || edges == (Qt::BottomEdge | Qt::LeftEdge))
+      setCursor(Qt::SizeBDiagCursor);
+    else if (edges & (Qt::LeftEdge | Qt::RightEdge))
+      setCursor(Qt::SizeHorCursor);
+    else if (edges)
+      setCursor(Qt::SizeVerCursor);
+    else
+      unsetCursor();
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    Qt::Edges edges = EdgesAt(e->position().toPoint());
+    if (e->button() == Qt::LeftButton && edges && w_.windowHandle())
+      w_.windowHandle()->startSystemResize(edges);
+  }
+
+private:
+  TfrMain& w_;
+};
 
 TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName("frMain");
   setAcceptDrops(true);
-  auto* central = new QWidget(this);
-  auto* column = new QVBoxLayout(central);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(0);
-  panel_ = new TVideoPanel(central);
+  setWindowFlag(Qt::FramelessWindowHint);
+  frame_ = new TWindowFrame(*this);
+  setCentralWidget(frame_);
+  inner_ = new QWidget(frame_);
+  inner_->setObjectName("InnerPanel");
+  caption_ = new TZVCaption(inner_, base_);
+  caption_->onCommand = [this](int code) { PostCommand(code); };
+  caption_->onMousePress = [this](QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton && !fullScreen_ && windowHandle())
+      windowHandle()->startSystemMove();
+  };
+  panel_ = new TVideoPanel(inner_);
   panel_->SetPicture(DefaultLogo());
-  column->addWidget(panel_, 1);
-
-  strip_ = new QWidget(central);
-  strip_->setObjectName("ControlStrip");
-  strip_->setFixedHeight(kStripHeight);
-  auto* row = new QHBoxLayout(strip_);
-  row->setContentsMargins(2, 2, 2, 2);
-  row->setSpacing(2);
-  AddButton(50, QStyle::SP_DialogOpenButton);
-  playButton_ = AddButton(102, QStyle::SP_MediaPlay);
-  AddButton(100, QStyle::SP_MediaStop);
-  AddButton(251, QStyle::SP_MediaSkipBackward);
-  AddButton(250, QStyle::SP_MediaSkipForward);
-  for (auto& [code, button] : buttons_)
-    row->addWidget(button);
-  captionLabel_ = new QLabel(strip_);
-  captionLabel_->setObjectName("CaptionText");
-  // The caption takes what room is left, down to nothing in a narrow window.
-  captionLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  captionLabel_->setMaximumWidth(200);
-  row->addWidget(captionLabel_, 1);
-  seek_ = new QSlider(Qt::Horizontal, strip_);
-  seek_->setObjectName("SeekBar");
-  seek_->setEnabled(false);
-  seek_->setFocusPolicy(Qt::NoFocus);
-  seek_->setMinimumWidth(70);
-  row->addWidget(seek_, 3);
-  position_ = new QLabel("0:00:00/0:00:00", strip_);
-  position_->setObjectName("Position");
-  position_->setToolTip(QString::fromStdString(Lang("FrontEnd.Position.Hint")));
-  row->addWidget(position_);
-  auto* mute = AddButton(403, QStyle::SP_MediaVolume);
-  row->addWidget(mute);
-  volume_ = new QSlider(Qt::Horizontal, strip_);
-  volume_->setObjectName("Volume");
-  volume_->setRange(0, 100);
-  volume_->setFixedWidth(50);
-  volume_->setFocusPolicy(Qt::NoFocus);
-  volume_->setToolTip(QString::fromStdString(Lang("FrontEnd.Volume.Hint")));
-  row->addWidget(volume_);
-  column->addWidget(strip_);
-  setCentralWidget(central);
-
-  connect(seek_, &QSlider::sliderPressed, this, [this] { seeking_ = true; });
-  connect(seek_, &QSlider::sliderReleased, this, [this] {
-    seeking_ = false;
-    if (auto* player = ctx_.playlist ? ctx_.playlist->Player() : nullptr)
-      player->SeekTo(static_cast<int64_t>(seek_->value()) * kSeekUnit);
-  });
-  connect(seek_, &QSlider::actionTriggered, this, [this](int action) {
-    // Page steps (a click beside the handle) seek at once; dragging seeks on release.
-    if (action == QAbstractSlider::SliderMove || seek_->isSliderDown())
-      return;
-    QTimer::singleShot(0, this, [this] {
-      if (auto* player = ctx_.playlist ? ctx_.playlist->Player() : nullptr)
-        player->SeekTo(static_cast<int64_t>(seek_->value()) * kSeekUnit);
-    });
-  });
-  connect(volume_, &QSlider::valueChanged, this, [this](int v) {
-    if (ctx_.prefs)
-      ctx_.prefs->SetInt("Sound.Volume", v);
-    ApplyVolume();
-  });
+  cpanel_ = new QWidget(inner_);
+  cpanel_->setObjectName("ControlPanel");
+  cpanel_->setAutoFillBackground(true);
+  plistBottom_ = new QWidget(inner_);
+  plistBottom_->setObjectName("PlaylistButtons");
+  plistBottom_->hide();
+  BuildBars();
+  SetTitle("Zelvar");
+  caption_->SetText("Zelvar");
 
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { OnTimer(); });
   timer_->start(200);
+  ApplyBorderLook(false);
   SetVideoArea(QSize(380, 221)); // the default video area of the preferences, 830-450 by 593-372
+}
+
+TfrMain::~TfrMain() {
+  // Skin controls unsubscribe from the registry and the tick while both still exist.
+  RemovePackageSkin();
+}
+
+void TfrMain::AddBarButton(QWidget* bar, int code, int strip, int x, int y) {
+  auto* b = new THoverButton(bar, base_, code, 21 * strip, 21);
+  b->move(x, y);
+  b->rightOffset = x < 0 ? -x : 0;
+  b->onClick = [this](int c) { PostCommand(c); };
+  buttons_.push_back(b);
+}
+
+void TfrMain::BuildBars() {
+  stdBar_ = new QWidget(cpanel_);
+  stdBar_->setObjectName("StandardBar");
+  advBar_ = new QWidget(cpanel_);
+  advBar_->setObjectName("AdvancedBar");
+  for (QWidget* bar : {stdBar_, advBar_})
+    bar->setAutoFillBackground(true);
+  for (const TBarButton& b : kStandardBar)
+    AddBarButton(stdBar_, b.code, b.strip, b.x, b.y);
+  for (const TBarButton& b : kAdvancedBar)
+    AddBarButton(advBar_, b.code, b.strip, b.x, b.y);
+  for (const TBarButton& b : kPlaylistBar)
+    AddBarButton(plistBottom_, b.code, b.strip, b.x, b.y);
+  seek_ = new TTimeTrackBar(cpanel_, base_);
+  seek_->onChange = [this] {
+    // Only the user's dragging seeks; the timer's updates do not come here.
+    if (!seek_->Dragging())
+      return;
+    if (auto* player = ctx_.playlist ? ctx_.playlist->Player() : nullptr)
+      player->SeekTo(NearestKeyFrame(seek_->Position()));
+  };
+  position_ = new TPosBar(stdBar_, base_);
+  position_->setGeometry(132, 4, 106, 21);
+  position_->onDoubleClick = [this] {
+    if (ctx_.prefs)
+      ctx_.prefs->SetBool("FrontEnd.ReversePlayTime", !ctx_.prefs->GetBool("FrontEnd.ReversePlayTime"));
+  };
+  volume_ = new TVolumeTrackBar(advBar_, base_);
+  volume_->setGeometry(28, 6, 65, 17);
+  volume_->onChange = [this] {
+    if (ctx_.prefs)
+      ctx_.prefs->SetInt("Sound.Volume", volume_->Value());
+    ApplyVolume();
+  };
+  clock_ = new TTimeBar(advBar_, base_);
+  clock_->resize(53, 21);
+  cpuLoad_ = new TCPULoad(advBar_, base_);
+  cpuLoad_->setGeometry(194, 4, 9, 21);
+  cpuLoad_->hide();
+}
+
+void TfrMain::PostCommand(int code) { QCoreApplication::postEvent(this, new TCommandEvent(code)); }
+
+THoverButton* TfrMain::Button(int code) const {
+  for (THoverButton* b : buttons_)
+    if (b->Code() == code)
+      return b;
+  return caption_->Button(code);
+}
+
+int TfrMain::CaptionHeight() const { return captionRoot_ ? kSkinCaptionHeight : kCaptionHeight; }
+int TfrMain::ControlPanelHeight() const { return ctlRoot_ ? kSkinPanelHeight : kPanelHeight; }
+
+void TfrMain::LayoutBar(QWidget* bar) {
+  for (QObject* o : bar->children())
+    if (auto* b = dynamic_cast<THoverButton*>(o); b && b->rightOffset)
+      b->move(bar->width() - b->rightOffset, b->y());
+}
+
+void TfrMain::LayoutRegions() {
+  QRect inner = borderInUse_ ? border_.InnerRect(frame_->size()) : frame_->rect();
+  inner_->setGeometry(inner);
+  const int W = inner.width(), H = inner.height();
+  int top = 0, bottom = H;
+  if (!caption_->isHidden()) {
+    caption_->setGeometry(0, 0, W, CaptionHeight());
+    top = CaptionHeight();
+  }
+  if (!cpanel_->isHidden()) {
+    cpanel_->setGeometry(0, H - ControlPanelHeight(), W, ControlPanelHeight());
+    bottom = H - ControlPanelHeight();
+  }
+  panel_->setGeometry(0, top, W, std::max(bottom - top, 0));
+  const int ch = cpanel_->height();
+  stdBar_->setGeometry(0, 0, W, kBarHeight);
+  advBar_->setGeometry(0, ch - kBarHeight, W, kBarHeight);
+  seek_->setGeometry(0, kBarHeight, W, std::max(ch - 2 * kBarHeight, 0));
+  clock_->move(W - 81, 4);
+  plistBottom_->resize(plistRoot_ ? 143 : 160, plistRoot_ ? kSkinPlaylistBottomHeight : kPlaylistBottomHeight);
+  for (QWidget* bar : {stdBar_, advBar_, plistBottom_})
+    LayoutBar(bar);
+  // Package roots fill their hosts.
+  if (captionRoot_ && captionRoot_->Control())
+    captionRoot_->Control()->setGeometry(caption_->rect());
+  if (ctlRoot_ && ctlRoot_->Control())
+    ctlRoot_->Control()->setGeometry(cpanel_->rect());
+  if (plistRoot_ && plistRoot_->Control())
+    plistRoot_->Control()->setGeometry(plistBottom_->rect());
+  frame_->update();
 }
 
 void TfrMain::PlaceAtStart() {
@@ -141,7 +295,7 @@ void TfrMain::PlaceAtStart() {
   bool resize = Pref(p, "OnStart.Resize", "1") == "1" || right - left <= 0 || bottom - top <= 0;
   QRect work = screen() ? screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
   if (resize) {
-    SetVideoArea(QSize(380, 320 - kStripHeight));
+    SetVideoArea(QSize(380, 320 - CaptionHeight() - ControlPanelHeight()));
     CenterWindow();
   } else {
     SetVideoArea(QSize(right - left, bottom - top));
@@ -156,7 +310,7 @@ void TfrMain::SavePanelsState() {
   if (!ctx_.prefs)
     return;
   LeaveFullScreen();
-  ctx_.prefs->SetBool("FrontEnd.PanelsState", strip_->isVisible());
+  ctx_.prefs->SetBool("FrontEnd.PanelsState", !cpanel_->isHidden());
   QRect video(panel_->mapToGlobal(QPoint(0, 0)), panel_->size());
   ctx_.prefs->SetInt("FrontEnd.Pos.Left", video.left());
   ctx_.prefs->SetInt("FrontEnd.Pos.Top", video.top());
@@ -164,28 +318,39 @@ void TfrMain::SavePanelsState() {
   ctx_.prefs->SetInt("FrontEnd.Pos.Bottom", video.top() + video.height());
 }
 
-TfrMain::~TfrMain() = default;
-
-QToolButton* TfrMain::AddButton(int code, int icon) {
-  auto* b = new QToolButton(strip_);
-  b->setObjectName(QString::fromStdString("c" + std::string(code < 100 ? "0" : "") + std::to_string(code)));
-  b->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
-  b->setAutoRaise(true);
-  b->setFocusPolicy(Qt::NoFocus);
-  b->setToolTip(QString::fromStdString(Lang(Format("Command.%.3d", code))));
-  connect(b, &QToolButton::clicked, this, [this, code] { QCoreApplication::postEvent(this, new TCommandEvent(code)); });
-  buttons_.emplace_back(code, b);
-  return b;
-}
-
 void TfrMain::SetContext(TMainContext context) {
   ctx_ = std::move(context);
   int volume = ctx_.prefs ? StrToIntDef(Pref(ctx_.prefs, "Sound.Volume", "85"), 85) : 85;
-  volume_->blockSignals(true);
-  volume_->setValue(std::clamp(volume, 0, 100));
-  volume_->blockSignals(false);
+  auto change = std::move(volume_->onChange);
+  volume_->SetVolume(volume);
+  volume_->onChange = std::move(change);
   muted_ = ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.Mute");
+  bool border = Pref(ctx_.prefs, "FrontEnd.BrandBorder", "1") == "1";
+  if (border != borderInUse_) {
+    borderInUse_ = border;
+    bool shown = isVisible();
+    setWindowFlag(Qt::FramelessWindowHint, border);
+    caption_->PlaceButtons(border);
+    if (shown)
+      show();
+    LayoutRegions();
+  }
+  cpuLoad_->setVisible(ctx_.prefs && ctx_.prefs->GetBool("Plugins.CPUUsage.Enabled"));
+  RefreshHints();
   EnableControls(false);
+}
+
+void TfrMain::RefreshHints() {
+  // Tool tips: the commands' names and keys, the bars' language texts.
+  bool hints = Pref(ctx_.prefs, "FrontEnd.ShowHints", "1") == "1";
+  for (THoverButton* b : buttons_)
+    b->setToolTip(hints && ctx_.commandHint ? PlainToolTip(ctx_.commandHint(b->Code())) : QString());
+  for (THoverButton* b : caption_->Buttons())
+    b->setToolTip(hints && ctx_.commandHint ? PlainToolTip(ctx_.commandHint(b->Code())) : QString());
+  clock_->setToolTip(hints ? PlainToolTip(Lang("FrontEnd.Time.Hint")) : QString());
+  position_->setToolTip(hints ? PlainToolTip(Lang("FrontEnd.Position.Hint")) : QString());
+  volume_->setToolTip(hints ? PlainToolTip(Lang("FrontEnd.Volume.Hint")) : QString());
+  cpuLoad_->setToolTip(hints ? PlainToolTip(Lang("FrontEnd.CPULoad.Hint")) : QString());
 }
 
 void TfrMain::SetTitle(const std::string& text) {
@@ -206,17 +371,168 @@ void TfrMain::BringToFront() {
   activateWindow();
 }
 
-void TfrMain::SetListHasEntries(bool) {}
+void TfrMain::SetListHasEntries(bool has) {
+  if (THoverButton* b = Button(51))
+    b->setEnabled(has);
+}
 
 bool TfrMain::FileOpen() const { return ctx_.playlist && ctx_.playlist->Player() && ctx_.playlist->Player()->Opened(); }
 
 // ---------------------------------------------------------------------------------------------
-// Transport display
+// Skins
 
-void TfrMain::UpdatePlayButton() {
-  bool running = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
-  playButton_->setIcon(style()->standardIcon(running ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+void TfrMain::ApplySkin(const std::string& name) {
+  TLogScope scope("TfrMain.ApplySkin");
+  RemovePackageSkin();
+  bool randomOn = ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.Skin.Random");
+  TSkinChoice choice = ChooseSkin(name, ExeDir() + "Skins", randomOn, randomSkinDone_,
+                                  [](size_t n) { return static_cast<size_t>(rnd::Random(static_cast<uint32_t>(n))); });
+  bool built = !choice.package.empty() && ApplyPackageSkin(choice.package);
+  if (choice.baseBitmap.empty() || !base_.LoadFile(choice.baseBitmap))
+    base_.LoadBuiltIn();
+  // The regions' colours come from the base bitmap.
+  QPalette pal = cpanel_->palette();
+  pal.setColor(QPalette::Window, base_.QtColour(761, 114));
+  for (QWidget* w : {cpanel_, stdBar_, advBar_, plistBottom_})
+    w->setPalette(pal);
+  if (!built)
+    splitterColour_ = base_.QtColour(761, 114);
+  ApplyBorderLook(built);
+  LayoutRegions();
+  update();
+  for (QWidget* w : findChildren<QWidget*>())
+    w->update();
 }
+
+void TfrMain::ApplyBorderLook(bool packageBuilt) {
+  if (packageBuilt && borderDef_ && borderDef_->Control() && borderDef_->Control()->Background.Bitmap) {
+    const TOptiArea& bg = borderDef_->Control()->Background;
+    border_.SetPicture(bg.Bitmap->Copy(bg.Rect()), TBrandBorder::TMargins{4, 3, 4, 5});
+    border_.SetColors(0xE1AD79, 0xFFD4A7);
+  } else {
+    border_.LoadBuiltIn();
+    border_.SetColors(base_.Colour(761, 103), base_.Colour(770, 103));
+  }
+  caption_->SetPictures(border_.CaptionPicture(true), border_.CaptionPicture(false));
+}
+
+bool TfrMain::ApplyPackageSkin(const std::string& path) {
+  TLogScope scope("TfrMain.ApplyPackageSkin");
+  RemovePackageSkin();
+  std::error_code ec;
+  if (path != "-" && !fs::exists(path, ec)) {
+    // A skin that vanished since it was chosen: the built-in panels stay.
+    Log("!ApplyPackageSkin: " + path + " does not exist");
+    return false;
+  }
+  for (QWidget* w : {stdBar_, advBar_, static_cast<QWidget*>(seek_)})
+    w->hide();
+  try {
+    builder_ = std::make_unique<TOptiBuilder>(*this);
+    if (path == "-") {
+      TMemoryStream package(TBaseSkin::BuiltInPackage());
+      builder_->LoadFromStream(package);
+    } else {
+      builder_->Load(path);
+    }
+    borderDef_ = builder_->BuildDef("WndBorder", nullptr);
+    captionRoot_ = builder_->BuildDef("Caption", caption_);
+    ctlRoot_ = builder_->BuildDef("CtlPanel", cpanel_);
+    plistRoot_ = builder_->BuildDef("PListPanel", plistBottom_);
+  } catch (const std::exception& e) {
+    // Whatever fails, the window keeps controls: the built-in ones come back.
+    Log(std::string("!ApplyPackageSkin: ") + e.what());
+    RemovePackageSkin();
+    return false;
+  }
+  for (TOptiWrapper* root : {captionRoot_.get(), ctlRoot_.get(), plistRoot_.get()})
+    if (root && root->Control()) {
+      root->Control()->raise();
+      root->Control()->show();
+    }
+  if (borderDef_ && borderDef_->Control())
+    borderDef_->Control()->hide();
+  skinLogo_ = ToQImage(builder_->GetBitmap("Logo.Splash"));
+  menuBackground_ = ToQImage(builder_->GetBitmap("Menu.BG"));
+  menuPictures_ = ToQImage(builder_->GetBitmap("Menu.Pics"));
+  TOptiArea cpBg;
+  if (builder_->Resource().GetArea("CP.bg", cpBg) && cpBg.Bitmap)
+    splitterColour_ = QColor::fromRgb(cpBg.Bitmap->Pixel(cpBg.Left + 1, cpBg.Top + 2));
+  if (!FileOpen() || !panel_->VideoShown())
+    panel_->SetPicture(SkinLogo());
+  LayoutRegions();
+  return true;
+}
+
+void TfrMain::RemovePackageSkin() {
+  // A skin button may be the one whose handler asked for this: the controls go once it returns.
+  for (auto* root : {&borderDef_, &captionRoot_, &ctlRoot_, &plistRoot_}) {
+    if (*root && (*root)->Control()) {
+      (*root)->Control()->hide();
+      (*root)->Control()->deleteLater();
+    }
+    root->reset();
+  }
+  // The controls still refer to the builder's bitmaps until they go.
+  if (builder_) {
+    auto* old = builder_.release();
+    QTimer::singleShot(0, [old] { delete old; });
+  }
+  bool hadLogo = !skinLogo_.isNull();
+  skinLogo_ = QImage();
+  menuBackground_ = QImage();
+  menuPictures_ = QImage();
+  for (QWidget* w : {stdBar_, advBar_, static_cast<QWidget*>(seek_)})
+    w->show();
+  if (hadLogo && !panel_->VideoShown())
+    panel_->SetPicture(SkinLogo());
+  LayoutRegions();
+}
+
+QImage TfrMain::SkinLogo() const { return skinLogo_.isNull() ? DefaultLogo() : skinLogo_; }
+
+// ---------------------------------------------------------------------------------------------
+// What the skin controls read
+
+TBasicModelManager& TfrMain::Models() { return ctx_.models ? *ctx_.models : ownModels_; }
+
+TBlindNotifier& TfrMain::Tick() { return ctx_.tick ? *ctx_.tick : ownTick_; }
+
+int64_t TfrMain::Position() const {
+  if (!FileOpen() || !ctx_.dsh || !ctx_.dsh->Graph())
+    return 0;
+  try {
+    return ctx_.dsh->GetPosition();
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+int64_t TfrMain::Duration() const {
+  if (!FileOpen() || !ctx_.dsh || !ctx_.dsh->Graph())
+    return 0;
+  // Streams and sources that report exactly an hour have no known length.
+  if (ctx_.dsh->IsURL() || ctx_.dsh->DurationIsFallback())
+    return -1;
+  try {
+    int64_t d = ctx_.dsh->GetDuration();
+    return d == kOneHour ? -1 : d;
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
+void TfrMain::SeekTo(int64_t position) {
+  if (auto* player = ctx_.playlist ? ctx_.playlist->Player() : nullptr)
+    player->SeekTo(position);
+}
+
+std::string TfrMain::FormatText(std::string_view tmpl) const { return FormatSkinText(tmpl, TWindowTextHost(*this)); }
+
+std::string TfrMain::Lang(std::string_view key) const { return ::zv::Lang(std::string(key)); }
+
+// ---------------------------------------------------------------------------------------------
+// Transport display
 
 void TfrMain::ShowPlaying() {
   // While the current entry is being opened in the background, Play has nothing to start anew.
@@ -239,7 +555,7 @@ void TfrMain::ShowPlaying() {
     Log(std::string("!TfrMain.ShowPlaying: ") + e.what());
   }
   playState_ = TPlayState::Playing;
-  UpdatePlayButton();
+  UpdateButtons();
   if (ctx_.models)
     ctx_.models->SetInt("App.SuperPlay", 1);
 }
@@ -253,7 +569,7 @@ void TfrMain::ShowPaused() {
     }
   }
   playState_ = TPlayState::Paused;
-  UpdatePlayButton();
+  UpdateButtons();
   if (ctx_.models)
     ctx_.models->SetInt("App.SuperPlay", 0);
   if (ctx_.prefs && ctx_.prefs->GetBool("OSD.ShowPauseTime") && ctx_.osd && ctx_.dsh && ctx_.dsh->Graph())
@@ -271,19 +587,19 @@ void TfrMain::ShowSpeedPlay() {
     Log(std::string("!TfrMain.ShowSpeedPlay: ") + e.what());
   }
   playState_ = TPlayState::SpeedPlay;
-  UpdatePlayButton();
+  UpdateButtons();
 }
 
 void TfrMain::ShowStopped() {
   if (ctx_.playlist)
     ctx_.playlist->Stop();
   playState_ = TPlayState::Stopped;
-  UpdatePlayButton();
-  position_->setText("0:00:00>0:00:00");
-  seek_->setValue(0);
+  UpdateButtons();
+  position_->SetText("0:00:00/0:00:00");
+  seek_->SetPosition(0);
   duration_ = 0;
   if (ctx_.prefs && ctx_.prefs->GetString("FrontEnd.HideLogo") == "0")
-    panel_->SetPicture(DefaultLogo());
+    panel_->SetPicture(SkinLogo());
   else
     ShowCover("/empty/");
   panel_->ShowVideo(false);
@@ -355,41 +671,58 @@ void TfrMain::FrameStep() {
 QSize TfrMain::ExtraSize() const { return size() - panel_->size(); }
 
 void TfrMain::SetVideoArea(QSize area) {
-  int extra = strip_->isVisible() ? strip_->height() : 0;
-  if (strip_->isVisible() && strip_->height() < kStripHeight)
-    extra = kStripHeight;
-  resize(std::max(area.width(), strip_->isVisible() ? 380 : 50), std::max(area.height(), 50) + extra);
+  int extraH = (!caption_->isHidden() ? CaptionHeight() : 0) + (!cpanel_->isHidden() ? ControlPanelHeight() : 0);
+  QRect inner = borderInUse_ && !fullScreen_ ? border_.InnerRect(QSize(1000, 1000)) : QRect(0, 0, 1000, 1000);
+  int frameW = 1000 - inner.width(), frameH = 1000 - inner.height();
+  int w = std::max(area.width(), !cpanel_->isHidden() ? 380 : 50) + frameW;
+  int h = std::max(area.height(), 50) + extraH + frameH;
+  resize(w, h);
   Log(Format("TfrMain.SetVideoRect:SetWindowPos(%d, %d, %d, %d)", x(), y(), width(), height()));
 }
 
-bool TfrMain::ControlPanelVisible() const { return strip_->isVisible(); }
+bool TfrMain::ControlPanelVisible() const { return !cpanel_->isHidden(); }
 
 void TfrMain::TogglePanels() {
   TLogScope scope("TfrMain.TogglePanels");
   QSize area = panel_->size();
-  strip_->setVisible(!strip_->isVisible());
-  // The picture keeps its size: the window grows or shrinks by the strip.
+  bool show = !!cpanel_->isHidden();
+  cpanel_->setVisible(show);
+  // The caption follows the control panel unless the preferences keep or hide it.
+  bool caption = show;
+  if (!fullScreen_ && ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.AlwaysWindowCaption"))
+    caption = true;
+  if (fullScreen_ && ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption"))
+    caption = false;
+  caption_->setVisible(caption);
+  // The picture keeps its size: the window grows or shrinks by the panels.
   if (!fullScreen_)
     SetVideoArea(area);
+  LayoutRegions();
 }
 
 void TfrMain::EnterFullScreen() {
   if (fullScreen_)
     return;
   fullScreen_ = true;
-  panelVisibleBeforeFullScreen_ = strip_->isVisible();
-  strip_->setVisible(false); // full screen starts without panels
+  border_.SetFramed(false);
+  if (!cpanel_->isHidden())
+    TogglePanels(); // full screen starts without panels
   showFullScreen();
+  LayoutRegions();
+  UpdateButtons();
 }
 
 void TfrMain::LeaveFullScreen() {
   if (!fullScreen_)
     return;
   fullScreen_ = false;
+  border_.SetFramed(true);
   showNormal();
-  strip_->setVisible(true); // and the window always has them
+  if (!!cpanel_->isHidden())
+    TogglePanels(); // and the window always has them
+  LayoutRegions();
+  UpdateButtons();
 }
-
 void TfrMain::ToggleFullScreen() {
   if (fullScreen_)
     LeaveFullScreen();
@@ -433,9 +766,9 @@ void TfrMain::CenterWindow() {
 // The player's side
 
 void TfrMain::SetCaptionText(const std::string& text) {
-  caption_ = text;
-  SetPlainText(captionLabel_, text); // titles and names from files and streams
-  captionLabel_->repaint();
+  caption_text_ = BoundText(text);
+  caption_->SetText(caption_text_); // titles and names from files and streams, drawn as they stand
+  caption_->repaint();
 }
 
 void TfrMain::ShowCover(const std::string& mediaFile) {
@@ -466,8 +799,8 @@ void TfrMain::ShowCover(const std::string& mediaFile) {
   if (picture.isNull()) {
     if (chosen.empty())
       Log("= Cover could not be found!");
-    // Without a picture of its own the area shows the program's logo.
-    picture = DefaultLogo();
+    // Without a picture of its own the area shows the skin's or the program's logo.
+    picture = SkinLogo();
   }
   panel_->SetPicture(picture);
 }
@@ -478,17 +811,44 @@ eng::IVideoOutput* TfrMain::MoviePanel() { return panel_->Video(); }
 
 void TfrMain::SetSeekRange(int64_t duration) {
   duration_ = duration;
-  seek_->setRange(0, static_cast<int>(std::min<int64_t>(duration / kSeekUnit, INT32_MAX)));
+  seek_->SetDuration(duration);
 }
 
 void TfrMain::EnableControls(bool open) {
-  for (auto& [code, button] : buttons_) {
-    bool enabled = true;
-    if (code == 100)
-      enabled = open;
-    button->setEnabled(enabled);
+  const bool video = open && ctx_.dsh && ctx_.dsh->HasVideo();
+  const bool sound = open && ctx_.dsh && ctx_.dsh->HasAudio();
+  const bool listed = ctx_.playlist && ctx_.playlist->Count() > 0;
+  for (THoverButton* b : buttons_) {
+    switch (b->Code()) {
+    case 105:
+    case 103:
+    case 104: b->setEnabled(open); break;
+    case 400: b->setEnabled(sound); break;
+    case 300:
+    case 150: b->setEnabled(video); break;
+    case 51: b->setEnabled(listed); break;
+    case 301: b->setEnabled(video); break;
+    default: b->setEnabled(true); break;
+    }
   }
   seek_->setEnabled(open);
+  UpdateButtons();
+}
+
+void TfrMain::UpdateButtons() {
+  const bool running = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
+  const std::pair<int, bool> states[] = {{202, fullScreen_},
+                                         {101, running},
+                                         {105, playState_ == TPlayState::Paused},
+                                         {103, playState_ == TPlayState::SpeedPlay},
+                                         {403, muted_},
+                                         {201, ctx_.models && ctx_.models->GetInt("Window.PlayList") != 0},
+                                         {263, ctx_.prefs && ctx_.prefs->GetBool("Playlist.Repeat")},
+                                         {264, ctx_.prefs && ctx_.prefs->GetBool("Playlist.ShowBookmarks")},
+                                         {204, ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.StayOnTop")}};
+  for (auto [code, on] : states)
+    if (THoverButton* b = Button(code))
+      b->SetChecked(on);
 }
 
 void TfrMain::EnableTimer() {
@@ -499,17 +859,17 @@ void TfrMain::EnableTimer() {
 void TfrMain::ApplyVolume() {
   if (!ctx_.dsh || !ctx_.dsh->Graph())
     return;
-  int v = volume_->value();
+  int v = volume_->Value();
   // The engine takes hundredths of a decibel below full volume.
   long level = (muted_ || v <= 0) ? -10000 : static_cast<long>(std::lround(2000.0 * std::log10(v / 100.0)));
   ctx_.dsh->Graph()->SetVolume(level);
 }
 
-void TfrMain::ChangeVolume(int delta) { SetVolumePosition(volume_->value() + delta); }
+void TfrMain::ChangeVolume(int delta) { SetVolumePosition(volume_->Value() + delta); }
 
-int TfrMain::VolumePosition() const { return volume_->value(); }
+int TfrMain::VolumePosition() const { return volume_->Value(); }
 
-void TfrMain::SetVolumePosition(int position) { volume_->setValue(std::clamp(position, 0, 100)); }
+void TfrMain::SetVolumePosition(int position) { volume_->SetVolume(position); }
 
 void TfrMain::ToggleMute() {
   muted_ = !muted_;
@@ -518,6 +878,7 @@ void TfrMain::ToggleMute() {
   ApplyVolume();
   if (ctx_.models)
     ctx_.models->SetInt("Audio.Mute", muted_ ? 1 : 0);
+  UpdateButtons();
 }
 
 void TfrMain::SetPlayingTitle(const std::string& title) {
@@ -566,7 +927,7 @@ void TfrMain::ExecCommand(int code) {
     executeCommand(code);
 }
 
-QString TfrMain::PositionText() const { return position_->text(); }
+QString TfrMain::PositionText() const { return QString::fromStdString(position_->Text()); }
 
 void TfrMain::OnTimer() {
   if (FileOpen() && ctx_.dsh && ctx_.dsh->Graph()) {
@@ -582,16 +943,16 @@ void TfrMain::OnTimer() {
       d = 0;
     if (d != duration_)
       SetSeekRange(d);
-    if (d != 0 && !seeking_ && !seek_->isSliderDown()) {
-      seek_->blockSignals(true);
-      seek_->setValue(static_cast<int>(std::min<int64_t>(p / kSeekUnit, INT32_MAX)));
-      seek_->blockSignals(false);
-    }
+    if (d != 0 && !seek_->Dragging())
+      seek_->SetPosition(p);
     bool reverse = ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.ReversePlayTime");
     std::string text =
         FormatTime("{H}:{M}:{S}", reverse ? d - p : p) + (reverse ? "\\" : "/") + FormatTime("{H}:{M}:{S}", d);
-    position_->setText(QString::fromStdString(text));
+    position_->SetText(text);
   }
+  QTime now = QTime::currentTime();
+  clock_->SetText(Format(now.second() % 2 ? "%.2d %.2d" : "%.2d:%.2d", now.hour(), now.minute()));
+  UpdateButtons();
   if (postponedPlay_) {
     postponedPlay_ = false;
     TLogScope scope("PostponedPlay");
@@ -614,6 +975,16 @@ bool TfrMain::event(QEvent* e) {
     return true;
   }
   return QMainWindow::event(e);
+}
+
+void TfrMain::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::ActivationChange) {
+    // The caption and the border show whether the window is active.
+    border_.SetActive(isActiveWindow());
+    caption_->SetActive(isActiveWindow());
+    frame_->update();
+  }
+  QMainWindow::changeEvent(e);
 }
 
 void TfrMain::closeEvent(QCloseEvent* e) {

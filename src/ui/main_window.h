@@ -1,23 +1,35 @@
 #pragma once
 
+#include "commands/blind_notifier.h"
+#include "commands/model_manager.h"
 #include "playback/player.h"
+#include "skin/opti_controls.h"
+#include "ui/base_skin.h"
+#include "ui/brand_border.h"
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-class QLabel;
-class QSlider;
 class QTimer;
-class QToolButton;
 
 namespace zv {
 
 class TDirectShowHelper;
 class TModelManager;
+class TOptiBuilder;
+class TOptiWrapper;
 class TPlayList;
 class TVideoPanel;
+class THoverButton;
+class TTimeTrackBar;
+class TVolumeTrackBar;
+class TTimeBar;
+class TPosBar;
+class TCPULoad;
+class TZVCaption;
 
 // What the main window works with once the core has created the services.
 struct TMainContext {
@@ -25,6 +37,8 @@ struct TMainContext {
   TPlayList* playlist = nullptr;
   TDirectShowHelper* dsh = nullptr;
   TModelManager* models = nullptr;
+  // The core's 100 ms tick.
+  TBlindNotifier* tick = nullptr;
   std::function<void(const std::string&)> osd;
   // "{P} {MAJ}.{MIN}{RI}", the title while no file is open.
   std::function<std::string()> versionTitle;
@@ -32,12 +46,14 @@ struct TMainContext {
   std::function<void()> openFiles;
   // Files dropped on the window.
   std::function<void(const std::vector<std::string>&)> dropFiles;
+  // A button's tool tip: the command's name and its key.
+  std::function<std::string(int)> commandHint;
 };
 
-// The main window: the movie panel and, below it, a strip of controls (open, play/stop, unload,
-// previous, next, seek bar, position, volume) until the skinned bars replace it. Numbered commands
-// posted to it are handed to the command executor.
-class TfrMain : public QMainWindow, public IPlayerWindow {
+// The main window: the caption bar, the movie panel and the control panel inside a drawn
+// border. The control panel shows either the built-in bars drawn from the base bitmap or the
+// controls of a package skin. Numbered commands posted to it are handed to the command executor.
+class TfrMain : public QMainWindow, public IPlayerWindow, public ISkinHost {
 public:
   explicit TfrMain(QWidget* parent = nullptr);
   ~TfrMain() override;
@@ -50,6 +66,8 @@ public:
   std::function<void(const std::string&)> onKeyName;
 
   void SetContext(TMainContext context);
+  // The tool tips again, after the key bindings or the language changed.
+  void RefreshHints();
   // Size and place from the stored video area, or the default area centred.
   void PlaceAtStart();
   // Stores the panels' state and the video area for the next start.
@@ -65,6 +83,22 @@ public:
   bool PostponedPlayRequested() const { return postponedPlay_; }
   // The playlist holds at least one entry (enables the file information control).
   void SetListHasEntries(bool has);
+
+  // Skins: the choice by name (FrontEnd.Skin) and a package skin by path ("-" the built-in one).
+  void ApplySkin(const std::string& name);
+  bool ApplyPackageSkin(const std::string& path);
+  void RemovePackageSkin();
+  bool PackageSkinShown() const { return ctlRoot_ != nullptr; }
+  const TBaseSkin& BaseSkin() const { return base_; }
+  TBrandBorder* Border() { return borderInUse_ ? &border_ : nullptr; }
+  TZVCaption* CaptionBar() const { return caption_; }
+  QWidget* ControlPanel() const { return cpanel_; }
+  TTimeTrackBar* SeekBar() const { return seek_; }
+  TVolumeTrackBar* VolumeBar() const { return volume_; }
+  THoverButton* Button(int code) const;
+  // Bitmaps the package skin gave the popup menu.
+  const QImage& MenuBackground() const { return menuBackground_; }
+  const QImage& MenuPictures() const { return menuPictures_; }
 
   // Transport display.
   enum class TPlayState { Stopped = 0, Playing = 1, Paused = 2, SpeedPlay = 3 };
@@ -90,7 +124,7 @@ public:
   void SetVolumePosition(int position);
 
   // The player's side (IPlayerWindow).
-  std::string CaptionText() const override { return caption_; }
+  std::string CaptionText() const override { return caption_text_; }
   void SetCaptionText(const std::string& text) override;
   void ShowCover(const std::string& mediaFile) override;
   void HideCover() override;
@@ -112,6 +146,18 @@ public:
   void ApplyFonts() override {}
   void ExecCommand(int code) override;
 
+  // What the skin controls read (ISkinHost).
+  TBasicModelManager& Models() override;
+  TBlindNotifier& Tick() override;
+  bool HasPlayer() const override { return FileOpen(); }
+  int64_t Position() const override;
+  int64_t Duration() const override;
+  void SeekTo(int64_t position) override;
+  int Volume() const override { return VolumePosition(); }
+  void SetVolume(int volume) override { SetVolumePosition(volume); }
+  std::string FormatText(std::string_view tmpl) const override;
+  std::string Lang(std::string_view key) const override;
+
   TVideoPanel* Panel() const { return panel_; }
   QString PositionText() const;
   // One step of the 200 ms timer: time display, seek bar, postponed playback.
@@ -123,32 +169,60 @@ protected:
   void keyPressEvent(QKeyEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
 private:
-  QToolButton* AddButton(int code, int icon);
+  friend class TWindowFrame;
+  void BuildBars();
+  void AddBarButton(QWidget* bar, int code, int strip, int x, int y);
+  void LayoutRegions();
+  void LayoutBar(QWidget* bar);
   void SetVideoArea(QSize size);
   QSize ExtraSize() const;
-  void UpdatePlayButton();
+  void UpdateButtons();
+  void ApplyBorderLook(bool packageBuilt);
+  QImage SkinLogo() const;
+  int CaptionHeight() const;
+  int ControlPanelHeight() const;
+  void PostCommand(int code);
 
   TMainContext ctx_;
   std::string title_;
-  std::string caption_;
+  std::string caption_text_;
   bool postponedPlay_ = false;
   bool fullScreen_ = false;
-  bool panelVisibleBeforeFullScreen_ = true;
-  bool seeking_ = false;
   bool muted_ = false;
+  bool borderInUse_ = true;
+  bool randomSkinDone_ = false;
   int64_t duration_ = 0;
   int64_t jumpOrigin_ = 0;
   TPlayState playState_ = TPlayState::Stopped;
+
+  TBaseSkin base_;
+  TBrandBorder border_;
+  QWidget* frame_ = nullptr; // paints the border, holds the inner panel
+  QWidget* inner_ = nullptr;
+  TZVCaption* caption_ = nullptr;
   TVideoPanel* panel_ = nullptr;
-  QWidget* strip_ = nullptr;
-  QLabel* captionLabel_ = nullptr;
-  QLabel* position_ = nullptr;
-  QSlider* seek_ = nullptr;
-  QSlider* volume_ = nullptr;
-  QToolButton* playButton_ = nullptr;
-  std::vector<std::pair<int, QToolButton*>> buttons_;
+  QWidget* cpanel_ = nullptr;
+  QWidget* stdBar_ = nullptr;
+  QWidget* advBar_ = nullptr;
+  QWidget* plistBottom_ = nullptr; // the playlist's button panel, hosted here until the playlist panel is
+  TTimeTrackBar* seek_ = nullptr;
+  TVolumeTrackBar* volume_ = nullptr;
+  TTimeBar* clock_ = nullptr;
+  TPosBar* position_ = nullptr;
+  TCPULoad* cpuLoad_ = nullptr;
+  std::vector<THoverButton*> buttons_;
+
+  // The package skin, when one is shown.
+  std::unique_ptr<TOptiBuilder> builder_;
+  std::unique_ptr<TOptiWrapper> borderDef_, captionRoot_, ctlRoot_, plistRoot_;
+  QImage skinLogo_, menuBackground_, menuPictures_;
+  QColor splitterColour_;
+
+  TModelManager ownModels_; // until the core's registry is handed over
+  TBlindNotifier ownTick_;
   QTimer* timer_ = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include "playback/player.h"
 #include "skin/language_manager.h"
 #include "test_util.h"
+#include "ui/builtin_bars.h"
 #include "ui/main_window.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/video_panel.h"
@@ -127,7 +128,7 @@ struct MainWindow : ::testing::Test {
 
 } // namespace
 
-TEST_F(MainWindow, ShowsTheDemoClipInTheMoviePanelWithTheStripBelow) {
+TEST_F(MainWindow, ShowsTheDemoClipInTheMoviePanelWithTheControlPanelBelow) {
   list->AddFile(Demo());
   list->Play();
   ASSERT_TRUE(window->FileOpen());
@@ -139,18 +140,17 @@ TEST_F(MainWindow, ShowsTheDemoClipInTheMoviePanelWithTheStripBelow) {
   QImage shot = window->grab().toImage();
   QRect panel(window->Panel()->mapTo(window.get(), QPoint(0, 0)), window->Panel()->size());
   // Colour bars in the top half of the picture (the first bar is light grey or white, the middle
-  // ones saturated), and the strip's controls below the picture.
+  // ones saturated), and the control panel below the picture.
   int saturated = 0;
   for (int x = panel.left() + 20; x < panel.right(); x += 40) {
     QColor c(shot.pixel(x, panel.top() + panel.height() / 4));
     saturated += c.saturation() > 150 ? 1 : 0;
   }
   EXPECT_GE(saturated, 8);
-  auto* seek = window->findChild<QSlider*>("SeekBar");
-  ASSERT_NE(seek, nullptr);
+  TTimeTrackBar* seek = window->SeekBar();
   EXPECT_GE(seek->mapTo(window.get(), QPoint(0, 0)).y(), panel.bottom());
   EXPECT_TRUE(seek->isEnabled());
-  EXPECT_EQ(seek->maximum(), 100); // ten seconds in tenths
+  EXPECT_TRUE(PumpUntil([&] { return seek->Duration() == 100'000'000; })) << seek->Duration(); // ten seconds
 }
 
 TEST_F(MainWindow, TransportCommandsPauseSeekAndUnload) {
@@ -176,7 +176,7 @@ TEST_F(MainWindow, TransportCommandsPauseSeekAndUnload) {
   executor->ExecCommand(100); // unload: the logo comes back
   EXPECT_FALSE(window->FileOpen());
   EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Stopped);
-  EXPECT_EQ(window->PositionText(), "0:00:00>0:00:00");
+  EXPECT_EQ(window->PositionText(), "0:00:00/0:00:00");
   EXPECT_EQ(window->Title(), "Zelvar 4.4");
   EXPECT_FALSE(window->Panel()->VideoShown());
   EXPECT_FALSE(window->Panel()->Picture().isNull());

@@ -1,0 +1,53 @@
+#include "ui/brand_border.h"
+
+#include "ui/base_skin.h"
+
+#include <QImage>
+#include <QPainter>
+
+namespace zv {
+
+TBrandBorder::TBrandBorder() { LoadBuiltIn(); }
+
+void TBrandBorder::SetPicture(const TBitmap32& picture, TMargins margins) {
+  picture_ = picture;
+  activeCopy_ = picture;
+  inactiveCopy_ = picture;
+  margins_ = margins;
+}
+
+void TBrandBorder::LoadBuiltIn() { SetPicture(TBaseSkin::BuiltInBorder(), TMargins{}); }
+
+void TBrandBorder::SetColors(uint32_t active, uint32_t inactive) {
+  activeCopy_ = TintPicture(picture_, active);
+  inactiveCopy_ = TintPicture(picture_, inactive);
+}
+
+QRect TBrandBorder::InnerRect(QSize w) const {
+  if (!framed_)
+    return QRect(QPoint(0, 0), w);
+  return QRect(margins_.left, margins_.top, w.width() - margins_.left - margins_.right,
+               w.height() - margins_.top - margins_.bottom);
+}
+
+THit TBrandBorder::HitTest(QPoint p, QSize w) const {
+  if (!framed_)
+    return THit::Client;
+  return BorderHitTest(p.x(), p.y(), w.width(), w.height());
+}
+
+void TBrandBorder::PaintFrame(QPainter& p, QSize window, bool panelVisible, bool panelEnabled) {
+  if (!framed_ || InnerRect(window).left() == 0)
+    return;
+  TBitmap32 frame(window.width(), window.height());
+  PaintFrameCells(active_ ? activeCopy_ : inactiveCopy_, frame);
+  QImage view(reinterpret_cast<const uchar*>(frame.Pixels().data()), frame.Width(), frame.Height(), frame.Width() * 4,
+              QImage::Format_RGB32);
+  p.drawImage(0, 0, view);
+  // Visual themes are not a thing of this platform.
+  constexpr bool kThemed = false;
+  AdjustBorderPicture(activeCopy_, panelVisible, panelEnabled, kThemed);
+  AdjustBorderPicture(inactiveCopy_, panelVisible, panelEnabled, kThemed);
+}
+
+} // namespace zv

@@ -1,0 +1,34 @@
+// Draws the program's built-in art: the base bitmap of the plain look (DefaultSkin.bmp), the
+// window border picture (MainBrd.bmp), the built-in skin package (DefNewSkin.zvs: mix.bmp and
+// its interface.xml) and the program icon. Everything is drawn here with QPainter from fixed
+// numbers: the same build makes the same bytes.
+//   zv_skin_art <output folder>
+#include "icons.h"
+#include "sheet.h"
+
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <cstdio>
+#include <string>
+
+using namespace art;
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: zv_skin_art <output folder>\n");
+    return 2;
+  }
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  std::string out = argv[1];
+  bool ok = WriteFile(out + "/DefaultSkin.bmp", ToBmp(DrawBaseBitmap())) &&
+            WriteFile(out + "/MainBrd.bmp", ToBmp(DrawMainBorder())) &&
+            WriteFile(out + "/DefNewSkin.zvs", DrawPackageSkin()) && WriteFile(out + "/zelvar.png", PngBytes(DrawAppIcon(64))) &&
+            WriteFile(out + "/tray.png", PngBytes(DrawAppIcon(32))) &&
+            WriteFile(out + "/LogoAbout.png", PngBytes(DrawLogo(QSize(185, 77), QColor(0xC0, 0xC0, 0xC0), false)));
+  return ok ? 0 : 1;
+}
