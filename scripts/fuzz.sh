@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer, and
 # runs each for the given number of seconds (default 300) from its seed corpus.
-# Usage: scripts/fuzz.sh [seconds] [target...]   (targets: xml lang avi)
+# Usage: scripts/fuzz.sh [seconds] [target...]   (targets: the folders of fuzz/corpus)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:-300}

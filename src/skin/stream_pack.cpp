@@ -165,11 +165,12 @@ void TPKZIP::Extract(size_t index) {
     return;
   TZIPEntry& e = Entries[index];
   e.Data.clear();
-  if (e.uncompressedSize > kMemberCap || e.compressedSize > kMemberCap || !stream_)
+  if (e.uncompressedSize > kMemberCap || !stream_)
     return;
   e.Data.assign(e.uncompressedSize, '?');
+  // Never more input than the member claims, the archive holds, or the cap allows.
   const int64_t size = stream_->Size();
-  int64_t available = std::clamp<int64_t>(size - e.DataOffset, 0, e.compressedSize);
+  int64_t available = std::clamp<int64_t>(size - e.DataOffset, 0, std::min<int64_t>(e.compressedSize, kMemberCap));
   stream_->SetPosition(e.DataOffset);
   if (e.method == 0) {
     int64_t n = std::min<int64_t>(available, e.uncompressedSize);
