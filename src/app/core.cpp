@@ -631,8 +631,8 @@ void TCore::LinkModels() {
     });
   };
   toggle("App.SuperPlay", 0, 102, [this] {
-    return main_ && (main_->PlayState() == TfrMain::TPlayState::Playing ||
-                     main_->PlayState() == TfrMain::TPlayState::SpeedPlay);
+    return main_ &&
+           (main_->PlayState() == TfrMain::TPlayState::Playing || main_->PlayState() == TfrMain::TPlayState::SpeedPlay);
   });
   toggle("PList.Repeat", prefs_->GetBool("Playlist.Repeat") ? 1 : 0, 263,
          [this] { return prefs_->GetBool("PlayList.Repeat"); });
@@ -644,18 +644,19 @@ void TCore::LinkModels() {
   // Links that post a command, and the playlist's and the window's operations a skin names.
   for (const auto& [name, code] : PostingLinks())
     models_->Register(name, std::make_unique<TCommandModel>(post(code)));
-  for (const char* name : {"App.Prefs", "App.About", "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp",
-                           "PList.Shuffle", "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report",
-                           "PList.Save"}) {
+  for (const char* name :
+       {"App.Prefs", "App.About", "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle",
+        "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report", "PList.Save"}) {
     int code = StrToIntDef(LinkHintKey(name).substr(8), -1); // "Command.NNN"
     models_->Register(name, std::make_unique<TCommandModel>(post(code)));
   }
 }
 
 void TCore::UnlinkModels() {
-  for (const char* name : {"PList.Repeat", "App.StayOnTop", "Window.PlayList", "Audio.Mute", "App.SuperPlay", "App.Prefs",
-                           "App.About", "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle",
-                           "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report", "PList.Save"})
+  for (const char* name :
+       {"PList.Repeat", "App.StayOnTop", "Window.PlayList", "Audio.Mute", "App.SuperPlay", "App.Prefs", "App.About",
+        "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle", "PList.AddDir", "PList.Clear",
+        "PList.MoveDown", "PList.Report", "PList.Save"})
     models_->Unregister(name);
   for (const auto& [name, code] : PostingLinks())
     models_->Unregister(name);

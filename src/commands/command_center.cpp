@@ -216,13 +216,22 @@ void TCommandCenter::ExecButton(std::string_view button) {
 }
 
 const std::vector<std::pair<const char*, int>>& PostingLinks() {
-  static const std::vector<std::pair<const char*, int>> kLinks = {
-      {"Application.OpenPlayPause", 102}, {"PlayList.OpenFiles", 50}, {"PlayList.Prev", 251},
-      {"PlayList.Next", 250},             {"Window.FullScreen", 202}, {"Window.Original", 203},
-      {"Player.FrameStep", 150},          {"Player.SpeedPlay", 103},  {"Player.ScreenShot", 301},
-      {"Window.FileInfo", 51},            {"Window.Filters", 104},    {"Window.AudioProps", 400},
-      {"Window.VideoProps", 300},         {"Window.SubProps", 352},   {"App.Minimize", 205},
-      {"PList.ShowMarks", 264}};
+  static const std::vector<std::pair<const char*, int>> kLinks = {{"Application.OpenPlayPause", 102},
+                                                                  {"PlayList.OpenFiles", 50},
+                                                                  {"PlayList.Prev", 251},
+                                                                  {"PlayList.Next", 250},
+                                                                  {"Window.FullScreen", 202},
+                                                                  {"Window.Original", 203},
+                                                                  {"Player.FrameStep", 150},
+                                                                  {"Player.SpeedPlay", 103},
+                                                                  {"Player.ScreenShot", 301},
+                                                                  {"Window.FileInfo", 51},
+                                                                  {"Window.Filters", 104},
+                                                                  {"Window.AudioProps", 400},
+                                                                  {"Window.VideoProps", 300},
+                                                                  {"Window.SubProps", 352},
+                                                                  {"App.Minimize", 205},
+                                                                  {"PList.ShowMarks", 264}};
   return kLinks;
 }
 

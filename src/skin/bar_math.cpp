@@ -8,9 +8,9 @@ namespace {
 constexpr int64_t kSecond = 10'000'000;
 constexpr int64_t kMinute = 60 * kSecond;
 constexpr int64_t kHour = 60 * kMinute;
-constexpr int64_t kSteps[] = {kSecond,      5 * kSecond,  10 * kSecond, 15 * kSecond, 30 * kSecond,
-                              kMinute,      5 * kMinute,  10 * kMinute, 15 * kMinute, 30 * kMinute,
-                              kHour,        2 * kHour,    5 * kHour};
+constexpr int64_t kSteps[] = {kSecond, 5 * kSecond, 10 * kSecond, 15 * kSecond, 30 * kSecond,
+                              kMinute, 5 * kMinute, 10 * kMinute, 15 * kMinute, 30 * kMinute,
+                              kHour,   2 * kHour,   5 * kHour};
 } // namespace
 
 int64_t ScaleStep(int64_t duration, int64_t labels) {

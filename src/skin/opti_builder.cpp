@@ -27,6 +27,8 @@ void TOptiWrapper::Place() {
   const TXMLAttr* size = element_.FindAttr("size");
   control_->Place(pos != nullptr, pos ? ParsePair(pos->value) : TPoint{}, size != nullptr,
                   size ? ParsePair(size->value) : TPoint{});
+  if (parent_)
+    control_->show(); // a definition without a parent is only a picture source
 }
 
 TOptiArea TOptiWrapper::Area(std::string_view attribute) const {
@@ -87,9 +89,9 @@ void TOptiSliderWrapper::CreateControl() {
 // ---------------------------------------------------------------------------------------------
 
 TOptiBuilder::TOptiBuilder(ISkinHost& host) : host_(host) {
-  types_ = {{"Dummy", Make<TOptiWrapper>},        {"GfxBtn", Make<TOptiButtonWrapper>},
-            {"Panel", Make<TOptiPanelWrapper>},   {"Seeker", Make<TOptiSeekerWrapper>},
-            {"Text", Make<TOptiTextWrapper>},     {"Slider", Make<TOptiSliderWrapper>}};
+  types_ = {{"Dummy", Make<TOptiWrapper>},      {"GfxBtn", Make<TOptiButtonWrapper>},
+            {"Panel", Make<TOptiPanelWrapper>}, {"Seeker", Make<TOptiSeekerWrapper>},
+            {"Text", Make<TOptiTextWrapper>},   {"Slider", Make<TOptiSliderWrapper>}};
 }
 
 void TOptiBuilder::Load(const std::string& path) {

@@ -219,7 +219,8 @@ void TOptiSeeker::Draw(TBitmap32& canvas) {
   const int64_t P = player ? std::clamp<int64_t>(host_.Position(), 0, D) : 0;
   DrawBackground(canvas);
   if (P != 0)
-    TOptiResource::DrawSplit(Fill, canvas, TRect{0, 0, 16 + static_cast<int>(MulDiv(W - 29, P, D)), H}, BackgroundSplit);
+    TOptiResource::DrawSplit(Fill, canvas, TRect{0, 0, 16 + static_cast<int>(MulDiv(W - 29, P, D)), H},
+                             BackgroundSplit);
   if (!player)
     return;
   const int U = W - 28;

@@ -3,7 +3,6 @@
 #include "core/error.h"
 #include "core/text_util.h"
 
-
 namespace zv {
 
 namespace {

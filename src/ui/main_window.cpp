@@ -56,14 +56,13 @@ constexpr int kPlaylistBottomHeight = 54, kSkinPlaylistBottomHeight = 48;
 struct TBarButton {
   int code, strip, x, y;
 };
-constexpr TBarButton kStandardBar[] = {{50, 0, 4, 4},     {105, 1, 32, 4},  {150, 2, 56, 4},  {101, 3, 80, 4},
-                                       {103, 4, 104, 4},  {202, 5, 244, 4}, {203, 6, 268, 4}, {251, 7, -73, 4},
-                                       {201, 8, -49, 4},  {250, 9, -25, 4}};
-constexpr TBarButton kAdvancedBar[] = {{403, 10, 4, 4},    {400, 11, 96, 4},   {300, 12, 122, 4},
-                                       {301, 13, 146, 4},  {352, 15, 170, 4},  {104, 16, -129, 4},
-                                       {51, 17, -105, 4},  {450, 18, -25, 4}};
-constexpr TBarButton kPlaylistBar[] = {{252, 19, 4, 4},   {263, 20, 4, 28},  {253, 21, 32, 4},  {254, 22, 32, 28},
-                                       {255, 23, 56, 4},  {256, 24, 56, 28}, {258, 25, 80, 4},  {259, 26, 80, 28},
+constexpr TBarButton kStandardBar[] = {{50, 0, 4, 4},    {105, 1, 32, 4},  {150, 2, 56, 4},  {101, 3, 80, 4},
+                                       {103, 4, 104, 4}, {202, 5, 244, 4}, {203, 6, 268, 4}, {251, 7, -73, 4},
+                                       {201, 8, -49, 4}, {250, 9, -25, 4}};
+constexpr TBarButton kAdvancedBar[] = {{403, 10, 4, 4},   {400, 11, 96, 4},   {300, 12, 122, 4}, {301, 13, 146, 4},
+                                       {352, 15, 170, 4}, {104, 16, -129, 4}, {51, 17, -105, 4}, {450, 18, -25, 4}};
+constexpr TBarButton kPlaylistBar[] = {{252, 19, 4, 4},   {263, 20, 4, 28},   {253, 21, 32, 4},  {254, 22, 32, 28},
+                                       {255, 23, 56, 4},  {256, 24, 56, 28},  {258, 25, 80, 4},  {259, 26, 80, 28},
                                        {260, 27, 104, 4}, {262, 28, 104, 28}, {264, 29, 132, 4}, {257, 30, 132, 28}};
 
 std::string Pref(IPrefs* prefs, const char* key, const char* def) {
@@ -182,8 +181,14 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TfrMain::~TfrMain() {
-  // Skin controls unsubscribe from the registry and the tick while both still exist.
+  // Skin controls unsubscribe from the registry and the tick while both still exist: they go
+  // now, those whose deletion was deferred too.
   RemovePackageSkin();
+  for (QWidget* host : {static_cast<QWidget*>(caption_), cpanel_, plistBottom_})
+    for (QWidget* w : host->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (dynamic_cast<TOptiWidget*>(w)) // skin controls have no meta-object of their own
+        delete w;
+  delete pendingBorder_.data();
 }
 
 void TfrMain::AddBarButton(QWidget* bar, int code, int strip, int x, int y) {
@@ -466,6 +471,8 @@ bool TfrMain::ApplyPackageSkin(const std::string& path) {
 
 void TfrMain::RemovePackageSkin() {
   // A skin button may be the one whose handler asked for this: the controls go once it returns.
+  if (borderDef_)
+    pendingBorder_ = borderDef_->Control();
   for (auto* root : {&borderDef_, &captionRoot_, &ctlRoot_, &plistRoot_}) {
     if (*root && (*root)->Control()) {
       (*root)->Control()->hide();

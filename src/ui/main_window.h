@@ -8,6 +8,7 @@
 #include "ui/brand_border.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -218,6 +219,7 @@ private:
   // The package skin, when one is shown.
   std::unique_ptr<TOptiBuilder> builder_;
   std::unique_ptr<TOptiWrapper> borderDef_, captionRoot_, ctlRoot_, plistRoot_;
+  QPointer<QWidget> pendingBorder_; // the border definition's control, which has no parent
   QImage skinLogo_, menuBackground_, menuPictures_;
   QColor splitterColour_;
 

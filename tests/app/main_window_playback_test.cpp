@@ -154,6 +154,22 @@ TEST_F(MainWindow, ShowsTheDemoClipInTheMoviePanelWithTheControlPanelBelow) {
       << seek->Duration(); // ten seconds
 }
 
+TEST_F(MainWindow, SwitchingSkinsWhilePlayingKeepsPlaying) {
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 2'000'000; }));
+  for (int i = 0; i < 12; ++i) {
+    window->ApplySkin(i % 3 == 0 ? " <XP.Blue> " : i % 3 == 1 ? " <TQ-41> " : "no such skin");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    zvtest::PumpFor(std::chrono::milliseconds(30));
+  }
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Playing);
+  EXPECT_TRUE(window->PackageSkinShown());
+  int64_t before = Position();
+  EXPECT_TRUE(PumpUntil([&] { return Position() > before + 2'000'000; })) << "the clip plays on";
+  EXPECT_TRUE(window->Panel()->VideoShown());
+}
+
 TEST_F(MainWindow, TransportCommandsPauseSeekAndUnload) {
   list->AddFile(Demo());
   list->Play();

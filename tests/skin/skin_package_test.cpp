@@ -94,16 +94,17 @@ TEST(SkinPackage, DamagedAndHostileArchivesReadWhatIsThereAndNoMore) {
   struct Case {
     const char* what;
     std::string bytes;
-    std::string first;  // what "a.xml" reads as
-    size_t secondSize;  // how long "b.txt" reads
-    char secondFill;    // what an unwritten byte of it holds ('\0' when it is read whole)
+    std::string first; // what "a.xml" reads as
+    size_t secondSize; // how long "b.txt" reads
+    char secondFill;   // what an unwritten byte of it holds ('\0' when it is read whole)
   } cases[] = {
       {"cut in the second member's data", good.substr(0, second + 30 + 5 + 40), "first", usize, '?'},
       {"cut in the second member's header", good.substr(0, second + 10), "first", 0, 0},
       {"an unknown method", patched(second + 8, 99, 2), "first", usize, '?'},
       {"a claimed size over the cap", patched(second + 22, 0xFFFFFFF0u, 4), "first", 0, 0},
       {"a compressed size past the end", patched(second + 18, 0x7FFFFFF0u, 4), "first", usize, 0},
-      {"damaged deflate data", [&] {
+      {"damaged deflate data",
+       [&] {
          std::string s = good;
          for (size_t i = second + 30 + 5 + 2; i < second + 30 + 5 + 60; ++i)
            s[i] = static_cast<char>(0xFF);
@@ -145,6 +146,7 @@ TEST(SkinPackage, FolderPackagesOpenPlainFilesInsideTheFolderOnly) {
   ASSERT_EQ(::mkfifo(dir.file("skin/pipe").c_str(), 0600), 0);
   TDirStrPack pack(dir.file("skin"));
   EXPECT_EQ(Open(pack, "interface.xml"), "<SKIN/>");
-  for (const std::string& name : std::vector<std::string>{"../secret.txt", dir.file("secret.txt"), "missing.bmp", "pipe", ""})
+  for (const std::string& name :
+       std::vector<std::string>{"../secret.txt", dir.file("secret.txt"), "missing.bmp", "pipe", ""})
     EXPECT_EQ(pack.Open(name), nullptr) << name;
 }

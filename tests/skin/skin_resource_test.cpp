@@ -151,8 +151,8 @@ TEST(SkinResource, BorderTintCutAndHitTest) {
   struct Case {
     int x, y;
     THit hit;
-  } cases[] = {{3, 100, THit::Left},        {3, 10, THit::TopLeft},     {10, 3, THit::TopLeft},
-               {10, 10, THit::Client},      {200, 2, THit::Top},        {397, 150, THit::Right},
+  } cases[] = {{3, 100, THit::Left},          {3, 10, THit::TopLeft},      {10, 3, THit::TopLeft},
+               {10, 10, THit::Client},        {200, 2, THit::Top},         {397, 150, THit::Right},
                {390, 297, THit::BottomRight}, {14, 296, THit::BottomLeft}, {385, 4, THit::TopRight},
                {200, 295, THit::Bottom}};
   for (const Case& c : cases)
@@ -190,8 +190,11 @@ TEST(SkinResource, TimeScalesOfTheTwoSeekBars) {
   EXPECT_EQ(own.labels[1].time, 900 * second);
   struct Step {
     int64_t duration, labels, step;
-  } steps[] = {{twoHours, 1, twoHours},       {5 * second, 10, second},          {100 * second, 6, 30 * second},
-               {600 * 3600 * second, 3, 300 * 3600 * second}, {7 * second, 5, 5 * second}};
+  } steps[] = {{twoHours, 1, twoHours},
+               {5 * second, 10, second},
+               {100 * second, 6, 30 * second},
+               {600 * 3600 * second, 3, 300 * 3600 * second},
+               {7 * second, 5, 5 * second}};
   for (const Step& s : steps)
     EXPECT_EQ(ScaleStep(s.duration, s.labels), s.step) << s.duration << " over " << s.labels;
   EXPECT_TRUE(MakeTimeScale(0, 5, 0, 100).labels.empty());
@@ -207,9 +210,9 @@ TEST(SkinResource, MousePositionsBecomeValuesOnTheBar) {
     bool ok;
     int64_t value;
   } cases[] = {
-      {33, 5, 55, 100, true, 50},  // the volume bar of 65 pixels
+      {33, 5, 55, 100, true, 50}, // the volume bar of 65 pixels
       {-40, 5, 55, 100, true, 0},  {500, 5, 55, 100, true, 100}, {10, 12, 0, 100, false, 0},
-      {10, 12, -4, 100, false, 0}, {10, 12, 100, -1, false, 0},   {112, 12, 276, INT64_MAX, true, 3341801462628541959},
+      {10, 12, -4, 100, false, 0}, {10, 12, 100, -1, false, 0},  {112, 12, 276, INT64_MAX, true, 3341801462628541959},
   };
   for (const Case& c : cases) {
     int64_t v = -7;
@@ -232,7 +235,7 @@ TEST(SkinResource, BmpFilesOfEveryDepthAndDamagedOnes) {
   pal8[23] = pal8[24] = pal8[25] = static_cast<char>(0xFF);
   pal8[18] = 2;
   pal8[28] = 8;
-  pal8[46] = 2; // colours used
+  pal8[46] = 2;                                               // colours used
   pal8 += std::string("\x00\x00\xFF\x00\x00\xFF\x00\x00", 8); // red, green
   pal8 += std::string("\x00\x01\x00\x00\x01\x00\x00\x00", 8);
   std::optional<TBitmap32> p = ReadBmp(pal8);
@@ -286,6 +289,6 @@ TEST(SkinChoice, NamesChooseAPackageABitmapOrThePlainLook) {
   EXPECT_EQ(random.package, "");
   EXPECT_TRUE(done);
   EXPECT_EQ(ChooseSkin(kDefaultSkinName, skins, true, done, [](size_t) { return 0; }).package, "-");
-  EXPECT_EQ(SkinList(skins), (std::vector<std::string>{kDefaultSkinName, kPlainSkinName, "Blue", "Folder", "Pack.zvs",
-                                                       "shiny"}));
+  EXPECT_EQ(SkinList(skins),
+            (std::vector<std::string>{kDefaultSkinName, kPlainSkinName, "Blue", "Folder", "Pack.zvs", "shiny"}));
 }

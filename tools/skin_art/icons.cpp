@@ -166,9 +166,7 @@ void DrawIcon(QPainter& p, TIcon icon, const QRectF& box, const QColor& c) {
     g.Line(4.5, 10, 6, 10);
     g.Line(7.5, 10, 11.5, 10);
     break;
-  case TIcon::Filters:
-    g.Poly({{2, 3}, {14, 3}, {9.5, 8.5}, {9.5, 13}, {6.5, 14}, {6.5, 8.5}}, false);
-    break;
+  case TIcon::Filters: g.Poly({{2, 3}, {14, 3}, {9.5, 8.5}, {9.5, 13}, {6.5, 14}, {6.5, 8.5}}, false); break;
   case TIcon::FileInfo:
     g.Circle(8, 8, 6.2, false);
     g.Line(8, 7.3, 8, 11.5);

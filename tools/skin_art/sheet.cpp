@@ -51,8 +51,7 @@ void Blit(QImage& sheet, const QImage& part, QPoint at) {
   p.drawImage(at, part);
 }
 
-void PaintCell(QImage& sheet, QRect cell, TIcon icon, TIcon checkedIcon, int box, const TCellLook& look,
-               TCellState s) {
+void PaintCell(QImage& sheet, QRect cell, TIcon icon, TIcon checkedIcon, int box, const TCellLook& look, TCellState s) {
   QImage img(cell.size(), QImage::Format_RGB32);
   img.fill(look.bg);
   {
@@ -73,9 +72,21 @@ void PaintCell(QImage& sheet, QRect cell, TIcon icon, TIcon checkedIcon, int box
     } else if (!s.disabled) {
       qreal r = std::min<qreal>(4, cell.height() / 4.0);
       if (s.down)
-        p.fillPath([&] { QPainterPath path; path.addRoundedRect(face, r, r); return path; }(), look.downFace);
+        p.fillPath(
+            [&] {
+              QPainterPath path;
+              path.addRoundedRect(face, r, r);
+              return path;
+            }(),
+            look.downFace);
       else if (s.hover)
-        p.fillPath([&] { QPainterPath path; path.addRoundedRect(face, r, r); return path; }(), look.hoverFace);
+        p.fillPath(
+            [&] {
+              QPainterPath path;
+              path.addRoundedRect(face, r, r);
+              return path;
+            }(),
+            look.hoverFace);
     }
     if (s.disabled)
       p.setOpacity(0.38);
@@ -89,8 +100,8 @@ void PaintCell(QImage& sheet, QRect cell, TIcon icon, TIcon checkedIcon, int box
 
 // A package button area: `cols` × `rows` cells one pixel apart; rows normal, hovered, pressed,
 // disabled; column 1 is the checked state of a toggle.
-void PaintButtonArea(QImage& sheet, QPoint at, QSize button, int cols, int rows, TIcon icon, TIcon checkedIcon,
-                     int box, const TCellLook& look) {
+void PaintButtonArea(QImage& sheet, QPoint at, QSize button, int cols, int rows, TIcon icon, TIcon checkedIcon, int box,
+                     const TCellLook& look) {
   for (int c = 0; c < cols; ++c)
     for (int r = 0; r < rows; ++r) {
       TCellState s{r == 1, r == 2, c == 1, r == 3};
@@ -125,11 +136,16 @@ void DrawDigit(QPainter& p, QChar c, QRectF cell, QColor colour, int pixelSize) 
 // Pixel fonts of the package skin: each glyph a column of rows, '#' lit.
 
 const std::array<const char*, 7> kDigit7[10] = {
-    {" ### ", "#   #", "#  ##", "# # #", "##  #", "#   #", " ### "}, {"  #  ", " ##  ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "},
-    {" ### ", "#   #", "    #", "   # ", "  #  ", " #   ", "#####"}, {"#####", "   # ", "  #  ", "   # ", "    #", "#   #", " ### "},
-    {"   # ", "  ## ", " # # ", "#  # ", "#####", "   # ", "   # "}, {"#####", "#    ", "#### ", "    #", "    #", "#   #", " ### "},
-    {"  ## ", " #   ", "#    ", "#### ", "#   #", "#   #", " ### "}, {"#####", "    #", "   # ", "  #  ", " #   ", " #   ", " #   "},
-    {" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "}, {" ### ", "#   #", "#   #", " ####", "    #", "   # ", " ##  "},
+    {" ### ", "#   #", "#  ##", "# # #", "##  #", "#   #", " ### "},
+    {"  #  ", " ##  ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "},
+    {" ### ", "#   #", "    #", "   # ", "  #  ", " #   ", "#####"},
+    {"#####", "   # ", "  #  ", "   # ", "    #", "#   #", " ### "},
+    {"   # ", "  ## ", " # # ", "#  # ", "#####", "   # ", "   # "},
+    {"#####", "#    ", "#### ", "    #", "    #", "#   #", " ### "},
+    {"  ## ", " #   ", "#    ", "#### ", "#   #", "#   #", " ### "},
+    {"#####", "    #", "   # ", "  #  ", " #   ", " #   ", " #   "},
+    {" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "},
+    {" ### ", "#   #", "#   #", " ####", "    #", "   # ", " ##  "},
 };
 const std::array<const char*, 5> kDigit5[10] = {
     {"###", "# #", "# #", "# #", "###"}, {" # ", "## ", " # ", " # ", "###"}, {"###", "  #", "###", "#  ", "###"},
@@ -293,8 +309,8 @@ QImage DrawBaseBitmap() {
       TCellState s = BuiltInRow(row);
       if (i == 4 && s.hover && !s.disabled)
         look.hoverFace = Rgb(0xD9443A); // closing shows red under the pointer
-      PaintCell(img, QRect(652 + 15 * i, 15 * row, 15, 15), kCaptionStrips[i].icon, kCaptionStrips[i].checked, 11,
-                look, s);
+      PaintCell(img, QRect(652 + 15 * i, 15 * row, 15, 15), kCaptionStrips[i].icon, kCaptionStrips[i].checked, 11, look,
+                s);
     }
 
   // Position glyphs: strip at (726, 0), each glyph (727 + offset, 1, width, 17).
@@ -437,25 +453,25 @@ struct TArea {
 // Every area of mix.bmp, in the order of the images of interface.xml.
 std::vector<TArea> PackageAreas() {
   std::vector<TArea> a = {
-      {"CP", "bg", 372, 99, {}},         {"CP", "BtnPlay", 63, 127, {}},    {"CP", "BtnFStep", 43, 87, {}},
-      {"CP", "BtnFF", 43, 87, {}},       {"CP", "BtnEject", 55, 103, {}},   {"CP", "PosBG", 171, 25, {}},
-      {"CP", "BtnZI", 20, 79, {}},       {"CP", "BtnZO", 20, 79, {}},       {"CP", "BtnAProps", 20, 79, {}},
-      {"CP", "BtnVProps", 20, 79, {}},   {"CP", "BtnSShot", 20, 79, {}},    {"CP", "BtnSubs", 20, 79, {}},
-      {"CP", "BtnFlt", 20, 79, {}},      {"CP", "BtnInfo", 20, 79, {}},     {"CP", "BtnPrefs", 20, 79, {}},
-      {"CP", "BtnPlPrev", 25, 87, {}},   {"CP", "BtnPlNext", 25, 87, {}},   {"CP", "BtnPlist", 51, 77, {}},
-      {"CP", "BtnMute", 41, 79, {}},     {"CP", "SeekBG", 24, 12, {}},      {"CP", "SeekBGfill", 24, 12, {}},
-      {"CP", "SeekThumb", 24, 12, {}},   {"CP", "SeekBG2", 24, 21, {}},     {"CP", "SeekBGfill2", 24, 21, {}},
-      {"CP", "Digits", 86, 8, {}},       {"CP", "SeekDgts", 52, 6, {}},     {"CP", "SeekHiTick", 1, 3, {}},
-      {"CP", "SeekLoTick", 1, 3, {}},    {"CP", "VolBG", 7, 10, {}},        {"CP", "VolBGF", 7, 10, {}},
-      {"CP", "VolThumb", 10, 10, {}},    {"Cap", "bg", 28, 21, {}},         {"Cap", "brd", 29, 52, {}},
-      {"Cap", "TitleBG", 19, 16, {}},    {"Cap", "btAbout", 16, 50, {}},    {"Cap", "btMin", 16, 50, {}},
-      {"Cap", "btMax", 16, 50, {}},      {"Cap", "btExit", 16, 50, {}},     {"Cap", "btTop", 33, 50, {}},
-      {"Logo", "Splash", 207, 191, {}},  {"Menu", "bg", 23, 23, {}},        {"Menu", "pics", 33, 84, {}},
-      {"About", "bg", 389, 185, {}},     {"About", "btDev", 170, 107, {}},  {"About", "btDes", 170, 107, {}},
-      {"PL", "bg", 14, 46, {}},          {"PL", "btRepeat", 45, 79, {}},    {"PL", "btPlay", 22, 79, {}},
-      {"PL", "btAdd", 22, 79, {}},       {"PL", "btRem", 22, 79, {}},       {"PL", "btUp", 22, 79, {}},
-      {"PL", "btShuffle", 22, 79, {}},   {"PL", "btMarks", 22, 79, {}},     {"PL", "btAddDir", 22, 79, {}},
-      {"PL", "btClear", 22, 79, {}},     {"PL", "btDown", 22, 79, {}},      {"PL", "btReport", 22, 79, {}},
+      {"CP", "bg", 372, 99, {}},        {"CP", "BtnPlay", 63, 127, {}},   {"CP", "BtnFStep", 43, 87, {}},
+      {"CP", "BtnFF", 43, 87, {}},      {"CP", "BtnEject", 55, 103, {}},  {"CP", "PosBG", 171, 25, {}},
+      {"CP", "BtnZI", 20, 79, {}},      {"CP", "BtnZO", 20, 79, {}},      {"CP", "BtnAProps", 20, 79, {}},
+      {"CP", "BtnVProps", 20, 79, {}},  {"CP", "BtnSShot", 20, 79, {}},   {"CP", "BtnSubs", 20, 79, {}},
+      {"CP", "BtnFlt", 20, 79, {}},     {"CP", "BtnInfo", 20, 79, {}},    {"CP", "BtnPrefs", 20, 79, {}},
+      {"CP", "BtnPlPrev", 25, 87, {}},  {"CP", "BtnPlNext", 25, 87, {}},  {"CP", "BtnPlist", 51, 77, {}},
+      {"CP", "BtnMute", 41, 79, {}},    {"CP", "SeekBG", 24, 12, {}},     {"CP", "SeekBGfill", 24, 12, {}},
+      {"CP", "SeekThumb", 24, 12, {}},  {"CP", "SeekBG2", 24, 21, {}},    {"CP", "SeekBGfill2", 24, 21, {}},
+      {"CP", "Digits", 86, 8, {}},      {"CP", "SeekDgts", 52, 6, {}},    {"CP", "SeekHiTick", 1, 3, {}},
+      {"CP", "SeekLoTick", 1, 3, {}},   {"CP", "VolBG", 7, 10, {}},       {"CP", "VolBGF", 7, 10, {}},
+      {"CP", "VolThumb", 10, 10, {}},   {"Cap", "bg", 28, 21, {}},        {"Cap", "brd", 29, 52, {}},
+      {"Cap", "TitleBG", 19, 16, {}},   {"Cap", "btAbout", 16, 50, {}},   {"Cap", "btMin", 16, 50, {}},
+      {"Cap", "btMax", 16, 50, {}},     {"Cap", "btExit", 16, 50, {}},    {"Cap", "btTop", 33, 50, {}},
+      {"Logo", "Splash", 207, 191, {}}, {"Menu", "bg", 23, 23, {}},       {"Menu", "pics", 33, 84, {}},
+      {"About", "bg", 389, 185, {}},    {"About", "btDev", 170, 107, {}}, {"About", "btDes", 170, 107, {}},
+      {"PL", "bg", 14, 46, {}},         {"PL", "btRepeat", 45, 79, {}},   {"PL", "btPlay", 22, 79, {}},
+      {"PL", "btAdd", 22, 79, {}},      {"PL", "btRem", 22, 79, {}},      {"PL", "btUp", 22, 79, {}},
+      {"PL", "btShuffle", 22, 79, {}},  {"PL", "btMarks", 22, 79, {}},    {"PL", "btAddDir", 22, 79, {}},
+      {"PL", "btClear", 22, 79, {}},    {"PL", "btDown", 22, 79, {}},     {"PL", "btReport", 22, 79, {}},
       {"PL", "btSave", 22, 79, {}},
   };
   return a;
@@ -583,16 +599,18 @@ std::string InterfaceXml(const std::vector<TArea>& areas) {
   </CTLDEF>
   <CTLDEF id="PListPanel" type="Panel" bg="PL.bg" size="29,46" bgsplit="7,23">
 )";
-  const char* top[] = {"PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle", "PList.ShowMarks"};
-  const char* bottom[] = {"PList.Repeat", "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report", "PList.Save"};
+  const char* top[] = {"PList.Play",   "PList.AddFiles", "PList.Remove",
+                       "PList.MoveUp", "PList.Shuffle",  "PList.ShowMarks"};
+  const char* bottom[] = {"PList.Repeat",   "PList.AddDir", "PList.Clear",
+                          "PList.MoveDown", "PList.Report", "PList.Save"};
   const char* topImg[] = {"btPlay", "btAdd", "btRem", "btUp", "btShuffle", "btMarks"};
   const char* bottomImg[] = {"btRepeat", "btAddDir", "btClear", "btDown", "btReport", "btSave"};
   const int xs[] = {4, 28, 50, 72, 94, 118};
   for (int row = 0; row < 2; ++row)
     for (int i = 0; i < 6; ++i)
       x += "    <CONTROL type=\"GfxBtn\" pos=\"" + std::to_string(xs[i]) + (row ? ",26" : ",5") +
-           "\" size=\"22,19\" img=\"PL." + (row ? bottomImg[i] : topImg[i]) + "\" link=\"" + (row ? bottom[i] : top[i]) +
-           "\"/>\n";
+           "\" size=\"22,19\" img=\"PL." + (row ? bottomImg[i] : topImg[i]) + "\" link=\"" +
+           (row ? bottom[i] : top[i]) + "\"/>\n";
   x += R"(  </CTLDEF>
   <CTLDEF id="CtlPanel" type="Panel" bg="CP.bg" size="400,200" bgsplit="235,50">
     <CONTROL type="GfxBtn" pos="8,7" size="31,31" img="CP.BtnPlay" link="App.SuperPlay"/>
@@ -777,9 +795,11 @@ std::string DrawPackageSkin() {
         img.setPixelColor(x + 1, o.y() + 2, c.lcdText);
         img.setPixelColor(x + 1, o.y() + 4, c.lcdText);
       } else if (g.c == '>') {
-        PutPixels(img, x + 2, o.y() + 1, std::array<const char*, 5>{"#   ", " #  ", "  # ", " #  ", "#   "}, c.secondary);
+        PutPixels(img, x + 2, o.y() + 1, std::array<const char*, 5>{"#   ", " #  ", "  # ", " #  ", "#   "},
+                  c.secondary);
       } else if (g.c == '<') {
-        PutPixels(img, x + 3, o.y() + 1, std::array<const char*, 5>{"   #", "  # ", " #  ", "  # ", "   #"}, c.secondary);
+        PutPixels(img, x + 3, o.y() + 1, std::array<const char*, 5>{"   #", "  # ", " #  ", "  # ", "   #"},
+                  c.secondary);
       }
       x += g.width;
     }
@@ -893,10 +913,10 @@ std::string DrawPackageSkin() {
   }
   PaintButtonArea(img, at("PL", "btRepeat"), QSize(22, 19), 2, 4, TIcon::Repeat, TIcon::Repeat, 14, look);
   const std::pair<const char*, TIcon> list[] = {
-      {"btPlay", TIcon::ListPlay}, {"btAdd", TIcon::Add},         {"btRem", TIcon::Remove},
-      {"btUp", TIcon::MoveUp},     {"btShuffle", TIcon::Shuffle}, {"btMarks", TIcon::Bookmarks},
-      {"btAddDir", TIcon::AddFolder}, {"btClear", TIcon::Clear},  {"btDown", TIcon::MoveDown},
-      {"btReport", TIcon::Report}, {"btSave", TIcon::Save}};
+      {"btPlay", TIcon::ListPlay},    {"btAdd", TIcon::Add},         {"btRem", TIcon::Remove},
+      {"btUp", TIcon::MoveUp},        {"btShuffle", TIcon::Shuffle}, {"btMarks", TIcon::Bookmarks},
+      {"btAddDir", TIcon::AddFolder}, {"btClear", TIcon::Clear},     {"btDown", TIcon::MoveDown},
+      {"btReport", TIcon::Report},    {"btSave", TIcon::Save}};
   for (const auto& [id, icon] : list)
     PaintButtonArea(img, at("PL", id), QSize(22, 19), 1, 4, icon, icon, 14, look);
 

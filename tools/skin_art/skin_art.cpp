@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
   std::string out = argv[1];
   bool ok = WriteFile(out + "/DefaultSkin.bmp", ToBmp(DrawBaseBitmap())) &&
             WriteFile(out + "/MainBrd.bmp", ToBmp(DrawMainBorder())) &&
-            WriteFile(out + "/DefNewSkin.zvs", DrawPackageSkin()) && WriteFile(out + "/zelvar.png", PngBytes(DrawAppIcon(64))) &&
+            WriteFile(out + "/DefNewSkin.zvs", DrawPackageSkin()) &&
+            WriteFile(out + "/zelvar.png", PngBytes(DrawAppIcon(64))) &&
             WriteFile(out + "/tray.png", PngBytes(DrawAppIcon(32))) &&
             WriteFile(out + "/LogoAbout.png", PngBytes(DrawLogo(QSize(185, 77), QColor(0xC0, 0xC0, 0xC0), false)));
   return ok ? 0 : 1;
