@@ -435,14 +435,6 @@ QImage DrawMainBorder() {
 
 namespace {
 
-struct TDark {
-  QColor caption = Rgb(0x17181B), panel = Rgb(0x1E1F22), raised = Rgb(0x26282C), line = Rgb(0x34373C);
-  QColor text = Rgb(0xE8EAED), secondary = Rgb(0x9AA0A6), dim = Rgb(0x4A4D52);
-  QColor accent = Rgb(0x3D8BFD), accentHover = Rgb(0x5A9CFF);
-  // The digit displays: a text control shows this colour wherever its glyphs do not reach.
-  QColor lcd = Rgb(0x000080), lcdText = Rgb(0xCFE3FF);
-};
-
 struct TArea {
   const char* image;
   const char* id;
@@ -451,7 +443,7 @@ struct TArea {
 };
 
 // Every area of mix.bmp, in the order of the images of interface.xml.
-std::vector<TArea> PackageAreas() {
+std::vector<TArea> PackageAreas(bool textBackground) {
   std::vector<TArea> a = {
       {"CP", "bg", 372, 99, {}},        {"CP", "BtnPlay", 63, 127, {}},   {"CP", "BtnFStep", 43, 87, {}},
       {"CP", "BtnFF", 43, 87, {}},      {"CP", "BtnEject", 55, 103, {}},  {"CP", "PosBG", 171, 25, {}},
@@ -474,6 +466,8 @@ std::vector<TArea> PackageAreas() {
       {"PL", "btClear", 22, 79, {}},    {"PL", "btDown", 22, 79, {}},     {"PL", "btReport", 22, 79, {}},
       {"PL", "btSave", 22, 79, {}},
   };
+  if (textBackground)
+    a.push_back({"CP", "Lcd", 4, 4, {}});
   return a;
 }
 
@@ -574,7 +568,7 @@ std::string ZipStored(const std::vector<std::pair<std::string, std::string>>& me
 
 std::string Pos(const TArea& a) { return std::to_string(a.at.x()) + "," + std::to_string(a.at.y()); }
 
-std::string InterfaceXml(const std::vector<TArea>& areas) {
+std::string InterfaceXml(const std::vector<TArea>& areas, const TSkinPalette& c) {
   std::string x = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                   "<SKIN id=\"tq41\" preview=\"preview.jpg\" ver=\"4.0\">\n"
                   "  <AUTHOR name=\"Zelvar\" url=\"\"/>\n";
@@ -618,7 +612,7 @@ std::string InterfaceXml(const std::vector<TArea>& areas) {
     <CONTROL type="GfxBtn" pos="62,12" size="21,21" img="CP.BtnFF" link="Player.SpeedPlay"/>
     <CONTROL type="GfxBtn" pos="89,10" size="27,25" img="CP.BtnEject" link="PlayList.OpenFiles"/>
     <CONTROL type="Panel" pos="118,10" size="171,25" bg="CP.PosBG">
-      <CONTROL type="Text" pos="16,9" size="95,7" font="Digits" text="{POS} &gt; {DUR} "/>
+      <CONTROL type="Text" pos="16,9" size="95,7" font="Digits" text="{POS} &gt; {DUR} "@LCD@/>
       <CONTROL type="GfxBtn" pos="120,3" size="20,19" img="CP.BtnZI" link="Window.FullScreen"/>
       <CONTROL type="GfxBtn" pos="141,3" size="20,19" img="CP.BtnZO" link="Window.Original"/>
     </CONTROL>
@@ -635,7 +629,7 @@ std::string InterfaceXml(const std::vector<TArea>& areas) {
     <CONTROL type="GfxBtn" pos="-129,73" size="20,19" img="CP.BtnFlt" link="Window.Filters"/>
     <CONTROL type="GfxBtn" pos="-108,73" size="20,19" img="CP.BtnInfo" link="Window.FileInfo"/>
     <CONTROL type="GfxBtn" pos="-33,73" size="20,19" img="CP.BtnPrefs" link="App.Prefs"/>
-    <CONTROL type="Text" pos="-75,79" size="30,7" font="Digits" text="{TIME}"/>
+    <CONTROL type="Text" pos="-75,79" size="30,7" font="Digits" text="{TIME}"@LCD@/>
   </CTLDEF>
   <CTLDEF id="WndAbout" type="Panel" bg="About.bg" size="389,185">
     <CONTROL type="GfxBtn" pos="194,104" size="170,35" img="About.btDev" link="About.DevLink"/>
@@ -645,6 +639,10 @@ std::string InterfaceXml(const std::vector<TArea>& areas) {
   <WNDDEF id="main" caption="Caption" panel="CtlPanel" playlist="PListPanel" border="WndBorder"/>
 </SKIN>
 )";
+  // A skin may give its texts a background of their own instead of the text control's colour.
+  const std::string lcd = c.textBackground ? " bg=\"CP.Lcd\"" : "";
+  for (size_t at; (at = x.find("@LCD@")) != std::string::npos;)
+    x.replace(at, 5, lcd);
   return x;
 }
 
@@ -678,9 +676,27 @@ void DrawLogoInto(QPainter& p, QRectF r, bool dark) {
 
 } // namespace
 
-std::string DrawPackageSkin() {
-  const TDark c;
-  std::vector<TArea> areas = PackageAreas();
+TSkinPalette DefaultPalette() { return {}; }
+
+TSkinPalette EmberPalette() {
+  TSkinPalette p;
+  p.caption = Rgb(0x1A1716);
+  p.panel = Rgb(0x221E1C);
+  p.raised = Rgb(0x2D2825);
+  p.line = Rgb(0x3D3532);
+  p.text = Rgb(0xF2ECE8);
+  p.secondary = Rgb(0xA99F99);
+  p.dim = Rgb(0x574D48);
+  p.accent = Rgb(0xFF8A3D);
+  p.accentHover = Rgb(0xFFA466);
+  p.lcd = Rgb(0x120E0C);
+  p.lcdText = Rgb(0xFFB27A);
+  p.textBackground = true;
+  return p;
+}
+
+std::vector<std::pair<std::string, std::string>> DrawPackageMembers(const TSkinPalette& c) {
+  std::vector<TArea> areas = PackageAreas(c.textBackground);
   QSize size = Pack(areas, 640);
   QImage img(size, QImage::Format_RGB32);
   img.fill(c.panel);
@@ -920,8 +936,12 @@ std::string DrawPackageSkin() {
   for (const auto& [id, icon] : list)
     PaintButtonArea(img, at("PL", id), QSize(22, 19), 1, 4, icon, icon, 14, look);
 
-  return ZipStored({{"interface.xml", InterfaceXml(areas)}, {"mix.bmp", ToBmp(img)}});
+  if (c.textBackground)
+    fill("CP", "Lcd", c.lcd);
+  return {{"interface.xml", InterfaceXml(areas, c)}, {"mix.bmp", ToBmp(img)}};
 }
+
+std::string DrawPackageSkin(const TSkinPalette& c) { return ZipStored(DrawPackageMembers(c)); }
 
 QImage DrawAppIcon(int size) {
   QImage img(size, size, QImage::Format_ARGB32);

@@ -1,11 +1,12 @@
 // Draws the program's built-in art: the base bitmap of the plain look (DefaultSkin.bmp), the
 // window border picture (MainBrd.bmp), the built-in skin package (DefNewSkin.zvs: mix.bmp and
-// its interface.xml) and the program icon. Everything is drawn here with QPainter from fixed
+// its interface.xml), the skin folder Ember and the program icon. Everything is drawn here with QPainter from fixed
 // numbers: the same build makes the same bytes.
 //   zv_skin_art <output folder>
 #include "icons.h"
 #include "sheet.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
@@ -27,9 +28,13 @@ int main(int argc, char** argv) {
   std::string out = argv[1];
   bool ok = WriteFile(out + "/DefaultSkin.bmp", ToBmp(DrawBaseBitmap())) &&
             WriteFile(out + "/MainBrd.bmp", ToBmp(DrawMainBorder())) &&
-            WriteFile(out + "/DefNewSkin.zvs", DrawPackageSkin()) &&
+            WriteFile(out + "/DefNewSkin.zvs", DrawPackageSkin(DefaultPalette())) &&
             WriteFile(out + "/zelvar.png", PngBytes(DrawAppIcon(64))) &&
             WriteFile(out + "/tray.png", PngBytes(DrawAppIcon(32))) &&
             WriteFile(out + "/LogoAbout.png", PngBytes(DrawLogo(QSize(185, 77), QColor(0xC0, 0xC0, 0xC0), false)));
+  // A skin folder of the program's own, to choose beside the built-in looks.
+  QDir().mkpath(QString::fromStdString(out + "/Ember"));
+  for (const auto& [name, bytes] : DrawPackageMembers(EmberPalette()))
+    ok = ok && WriteFile(out + "/Ember/" + name, bytes);
   return ok ? 0 : 1;
 }

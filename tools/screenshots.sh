@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Screenshots of the looks under Xvfb, for the README and for checking the art by eye: the default
+# look playing the demo clip, the plain built-in look, the skin folder Ember, and a button hovered
+# and pressed. Usage: tools/screenshots.sh <build folder> <output folder>
+set -euo pipefail
+build=$(realpath "$1")
+out=$(realpath -m "$2")
+mkdir -p "$out"
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+home=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
+export XDG_CONFIG_HOME=$home ZELVAR_AUDIO_SINK=fakeaudiosink
+
+# shot <name> <skin> [hover|press]: plays the demo clip three seconds in, then grabs the window.
+shot() {
+  local name=$1 skin=$2 action=${3:-}
+  "$build/bin/zelvar" "/SKIN=$skin" "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
+  local pid=$!
+  local win=
+  for _ in $(seq 100); do
+    win=$(xdotool search --name "Zelvar Demo" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  sleep 3
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  if [ -n "$action" ]; then
+    # The play button of the control panel: 23, 22 above its bottom-left in the skinned look.
+    xdotool mousemove --window "$win" 24 $((HEIGHT - 80))
+    sleep 0.3
+    [ "$action" = press ] && xdotool mousedown 1 && sleep 0.3
+  fi
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -define png:exclude-chunks=date,time "$out/$name.png"
+  [ "$action" = press ] && xdotool mouseup 1
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  xdotool mousemove 0 0
+}
+
+shot default " <TQ-41> "
+shot plain " <XP.Blue> "
+shot ember "Ember"
+shot hover " <TQ-41> " hover
+shot press " <TQ-41> " press
+echo "screenshots in $out"
