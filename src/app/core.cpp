@@ -341,6 +341,7 @@ void TCore::PlayParam() {
 void TCore::CreateMainWindow() {
   main_ = new TfrMain();
   main_->SetTitle(version_->Format("{P} {MAJ}.{MIN}"));
+  main_->SetCaptionText(version_->Format("{P} {MAJ}.{MIN}")); // "Zelvar 4.4" in the caption bar
   main_->executeCommand = [this](int code) { ExecCommand(code); };
   main_->onCloseRequest = [this] { RequestExit(); };
   main_->onKeyName = [this](const std::string& name) {
