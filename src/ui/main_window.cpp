@@ -28,6 +28,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -150,6 +151,7 @@ private:
 TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName("frMain");
   setAcceptDrops(true);
+  setWindowIcon(QIcon(":/art/zelvar.png"));
   setWindowFlag(Qt::FramelessWindowHint);
   frame_ = new TWindowFrame(*this);
   setCentralWidget(frame_);
@@ -480,11 +482,10 @@ void TfrMain::RemovePackageSkin() {
     }
     root->reset();
   }
-  // The controls still refer to the builder's bitmaps until they go.
-  if (builder_) {
-    auto* old = builder_.release();
-    QTimer::singleShot(0, [old] { delete old; });
-  }
+  // The hidden controls still point into the builder's bitmaps until they go: it is kept until
+  // the next skin is removed, or the window goes.
+  if (builder_)
+    retiredBuilder_ = std::move(builder_);
   bool hadLogo = !skinLogo_.isNull();
   skinLogo_ = QImage();
   menuBackground_ = QImage();

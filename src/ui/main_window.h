@@ -217,7 +217,7 @@ private:
   std::vector<THoverButton*> buttons_;
 
   // The package skin, when one is shown.
-  std::unique_ptr<TOptiBuilder> builder_;
+  std::unique_ptr<TOptiBuilder> builder_, retiredBuilder_;
   std::unique_ptr<TOptiWrapper> borderDef_, captionRoot_, ctlRoot_, plistRoot_;
   QPointer<QWidget> pendingBorder_; // the border definition's control, which has no parent
   QImage skinLogo_, menuBackground_, menuPictures_;

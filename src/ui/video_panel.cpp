@@ -2,6 +2,7 @@
 
 #include "core/text_util.h"
 
+#include <QDate>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -58,28 +59,14 @@ void TVideoPanel::paintEvent(QPaintEvent*) {
 void TVideoPanel::resizeEvent(QResizeEvent*) { video_->setGeometry(rect()); }
 
 QImage DefaultLogo() {
-  QImage img(300, 120, QImage::Format_RGB32);
-  img.fill(Qt::black);
-  QPainter p(&img);
-  p.setRenderHint(QPainter::Antialiasing);
-  // A play triangle in a ring, and the name beside it.
-  QLinearGradient g(0, 20, 0, 100);
-  g.setColorAt(0, QColor(0x4F, 0xC3, 0xF7));
-  g.setColorAt(1, QColor(0x15, 0x65, 0xC0));
-  p.setPen(QPen(QBrush(g), 6));
-  p.drawEllipse(QPointF(60, 60), 36, 36);
-  QPainterPath tri;
-  tri.moveTo(48, 40);
-  tri.lineTo(48, 80);
-  tri.lineTo(82, 60);
-  tri.closeSubpath();
-  p.fillPath(tri, QBrush(g));
-  QFont f = p.font();
-  f.setPixelSize(44);
-  f.setBold(true);
-  p.setFont(f);
-  p.setPen(QColor(0xE0, 0xE0, 0xE0));
-  p.drawText(QRect(110, 20, 190, 80), Qt::AlignVCenter | Qt::AlignLeft, "Zelvar");
+  // Drawn at build time with the rest of the program's art; a march logo for the week of the 8th.
+  QDate today = QDate::currentDate();
+  bool march = today.month() == 3 && today.day() >= 4 && today.day() <= 10;
+  QImage img(march ? ":/art/Logo8March.png" : ":/art/LogoDefault.png");
+  if (img.isNull()) {
+    img = QImage(300, 120, QImage::Format_RGB32);
+    img.fill(Qt::black);
+  }
   return img;
 }
 

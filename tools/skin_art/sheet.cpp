@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <vector>
 #include <zlib.h>
@@ -995,6 +996,27 @@ QImage DrawLogo(QSize size, QColor background, bool dark) {
   p.setFont(f);
   p.setPen(dark ? Rgb(0xE8EAED) : Rgb(0x1B1F24));
   p.drawText(QRectF(s * 1.05, 0, r.width() - s * 1.05, s), Qt::AlignVCenter | Qt::AlignLeft, "Zelvar");
+  return img;
+}
+
+QImage DrawSpringLogo(QSize size) {
+  QImage img = DrawLogo(size, Qt::black, true);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  // Three small blossoms above the name.
+  const QPointF centres[] = {{size.width() * 0.62, size.height() * 0.18},
+                             {size.width() * 0.74, size.height() * 0.12},
+                             {size.width() * 0.86, size.height() * 0.2}};
+  for (QPointF c : centres) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(Rgb(0xF7A8C8));
+    for (int i = 0; i < 5; ++i) {
+      qreal a = i * 2 * M_PI / 5;
+      p.drawEllipse(c + QPointF(4.5 * std::cos(a), 4.5 * std::sin(a)), 3.6, 3.6);
+    }
+    p.setBrush(Rgb(0xFFD75E));
+    p.drawEllipse(c, 2.2, 2.2);
+  }
   return img;
 }
 

@@ -31,6 +31,7 @@ std::vector<std::pair<std::string, std::string>> DrawPackageMembers(const TSkinP
 std::string DrawPackageSkin(const TSkinPalette& palette);
 QImage DrawAppIcon(int size);
 QImage DrawLogo(QSize size, QColor background, bool dark);
+QImage DrawSpringLogo(QSize size);
 
 std::string ToBmp(const QImage& image);
 std::string PngBytes(const QImage& image);

@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
             WriteFile(out + "/zelvar.png", PngBytes(DrawAppIcon(64))) &&
             WriteFile(out + "/tray.png", PngBytes(DrawAppIcon(32))) &&
             WriteFile(out + "/LogoAbout.png", PngBytes(DrawLogo(QSize(185, 77), QColor(0xC0, 0xC0, 0xC0), false)));
+  // The video area's logos: the usual one, and one with spring flowers for the week of 8 March.
+  ok = ok && WriteFile(out + "/LogoDefault.png", PngBytes(DrawLogo(QSize(300, 120), Qt::black, true))) &&
+       WriteFile(out + "/Logo8March.png", PngBytes(DrawSpringLogo(QSize(300, 120))));
   // A skin folder of the program's own, to choose beside the built-in looks.
   QDir().mkpath(QString::fromStdString(out + "/Ember"));
   for (const auto& [name, bytes] : DrawPackageMembers(EmberPalette()))
