@@ -22,6 +22,14 @@ QImage ToQImage(const TBitmap32& b) {
   return view.copy();
 }
 
+void DrawBitmap(QPainter& p, int x, int y, const TBitmap32& b) {
+  if (b.Empty())
+    return;
+  p.drawImage(x, y,
+              QImage(reinterpret_cast<const uchar*>(b.Pixels().data()), b.Width(), b.Height(), b.Width() * 4,
+                     QImage::Format_RGB32));
+}
+
 TBitmap32 FromQImage(const QImage& image) {
   QImage rgb = image.convertToFormat(QImage::Format_RGB32);
   TBitmap32 b(rgb.width(), rgb.height());
@@ -82,9 +90,7 @@ void TOptiWidget::paintEvent(QPaintEvent*) {
   TBitmap32 canvas(width(), height(), ColorToArgb(colour_));
   Draw(canvas);
   QPainter p(this);
-  QImage view(reinterpret_cast<const uchar*>(canvas.Pixels().data()), canvas.Width(), canvas.Height(),
-              canvas.Width() * 4, QImage::Format_RGB32);
-  p.drawImage(0, 0, view);
+  DrawBitmap(p, 0, 0, canvas);
   DrawOver(p);
 }
 

@@ -4,6 +4,7 @@
 #include "skin/opti_resource.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -163,8 +164,9 @@ private:
   ISkinHost& host_;
 };
 
-// A picture as a Qt image (a copy).
+// A picture as a Qt image (a copy), and drawn as it is at (x, y).
 QImage ToQImage(const TBitmap32& bitmap);
+void DrawBitmap(QPainter& p, int x, int y, const TBitmap32& bitmap);
 TBitmap32 FromQImage(const QImage& image);
 
 } // namespace zv

@@ -1,5 +1,6 @@
 #include "ui/brand_border.h"
 
+#include "skin/opti_controls.h"
 #include "ui/base_skin.h"
 
 #include <QImage>
@@ -41,9 +42,7 @@ void TBrandBorder::PaintFrame(QPainter& p, QSize window, bool panelVisible, bool
     return;
   TBitmap32 frame(window.width(), window.height());
   PaintFrameCells(active_ ? activeCopy_ : inactiveCopy_, frame);
-  QImage view(reinterpret_cast<const uchar*>(frame.Pixels().data()), frame.Width(), frame.Height(), frame.Width() * 4,
-              QImage::Format_RGB32);
-  p.drawImage(0, 0, view);
+  DrawBitmap(p, 0, 0, frame);
   // Visual themes are not a thing of this platform.
   constexpr bool kThemed = false;
   AdjustBorderPicture(activeCopy_, panelVisible, panelEnabled, kThemed);

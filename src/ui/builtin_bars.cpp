@@ -4,6 +4,8 @@
 #include "core/session_log.h"
 #include "skin/bar_math.h"
 
+#include "skin/opti_controls.h"
+
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -21,9 +23,7 @@ void TBaseSkinWidget::paintEvent(QPaintEvent*) {
   TBitmap32 canvas(width(), height(), PanelArgb());
   Draw(canvas);
   QPainter p(this);
-  QImage view(reinterpret_cast<const uchar*>(canvas.Pixels().data()), canvas.Width(), canvas.Height(),
-              canvas.Width() * 4, QImage::Format_RGB32);
-  p.drawImage(0, 0, view);
+  DrawBitmap(p, 0, 0, canvas);
   DrawOver(p);
 }
 

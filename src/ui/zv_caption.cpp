@@ -2,6 +2,8 @@
 
 #include "core/text_util.h"
 
+#include "skin/opti_controls.h"
+
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -92,9 +94,7 @@ void TZVCaption::paintEvent(QPaintEvent*) {
   TBitmap32 canvas(width(), height());
   PaintBackground(canvas, QPoint(0, 0));
   QPainter p(this);
-  QImage view(reinterpret_cast<const uchar*>(canvas.Pixels().data()), canvas.Width(), canvas.Height(),
-              canvas.Width() * 4, QImage::Format_RGB32);
-  p.drawImage(0, 0, view);
+  DrawBitmap(p, 0, 0, canvas);
   QFont f = font();
   f.setBold(true);
   p.setFont(f);

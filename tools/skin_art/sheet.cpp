@@ -647,16 +647,12 @@ std::string InterfaceXml(const std::vector<TArea>& areas, const TSkinPalette& c)
   return x;
 }
 
-void DrawLogoInto(QPainter& p, QRectF r, bool dark) {
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing);
-  qreal s = std::min(r.width(), r.height());
-  QPointF centre(r.center().x(), r.top() + s * 0.42);
-  qreal radius = s * 0.27;
+// The program's mark: a ring with a play triangle, in the accent's gradient.
+void DrawMark(QPainter& p, QPointF centre, qreal radius, qreal stroke) {
   QLinearGradient g(centre.x(), centre.y() - radius, centre.x(), centre.y() + radius);
   g.setColorAt(0, Rgb(0x5A9CFF));
   g.setColorAt(1, Rgb(0x1F5FBF));
-  p.setPen(QPen(QBrush(g), s * 0.05));
+  p.setPen(QPen(QBrush(g), stroke));
   p.drawEllipse(centre, radius, radius);
   QPainterPath tri;
   tri.moveTo(centre.x() - radius * 0.32, centre.y() - radius * 0.5);
@@ -664,6 +660,15 @@ void DrawLogoInto(QPainter& p, QRectF r, bool dark) {
   tri.lineTo(centre.x() - radius * 0.32, centre.y() + radius * 0.5);
   tri.closeSubpath();
   p.fillPath(tri, QBrush(g));
+}
+
+void DrawLogoInto(QPainter& p, QRectF r, bool dark) {
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  qreal s = std::min(r.width(), r.height());
+  QPointF centre(r.center().x(), r.top() + s * 0.42);
+  qreal radius = s * 0.27;
+  DrawMark(p, centre, radius, s * 0.05);
   QFont f("DejaVu Sans");
   f.setPixelSize(static_cast<int>(s * 0.15));
   f.setBold(true);
@@ -979,17 +984,7 @@ QImage DrawLogo(QSize size, QColor background, bool dark) {
   qreal s = size.height();
   QPointF centre(s * 0.55, s * 0.5);
   qreal radius = s * 0.33;
-  QLinearGradient g(centre.x(), centre.y() - radius, centre.x(), centre.y() + radius);
-  g.setColorAt(0, Rgb(0x5A9CFF));
-  g.setColorAt(1, Rgb(0x1F5FBF));
-  p.setPen(QPen(QBrush(g), s * 0.06));
-  p.drawEllipse(centre, radius, radius);
-  QPainterPath tri;
-  tri.moveTo(centre.x() - radius * 0.32, centre.y() - radius * 0.5);
-  tri.lineTo(centre.x() + radius * 0.55, centre.y());
-  tri.lineTo(centre.x() - radius * 0.32, centre.y() + radius * 0.5);
-  tri.closeSubpath();
-  p.fillPath(tri, QBrush(g));
+  DrawMark(p, centre, radius, s * 0.06);
   QFont f("DejaVu Sans");
   f.setPixelSize(static_cast<int>(s * 0.36));
   f.setBold(true);
