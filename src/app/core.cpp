@@ -2,6 +2,7 @@
 
 #include "app/executor.h"
 #include "app/info_report.h"
+#include "commands/command_codes.h"
 #include "core/app_paths.h"
 #include "core/atomic_file.h"
 #include "core/day_clock.h"
@@ -373,10 +374,10 @@ void TCore::ToggleSeparatePlaylist() {
     c.models = models_.get();
     c.tick = &tickNotifier_;
     c.main = main_;
-    c.addFiles = [this] { ExecCommand(253); };
-    c.addFolder = [this] { ExecCommand(254); };
-    c.openFiles = [this] { ExecCommand(50); };
-    c.savePlaylist = [this] { ExecCommand(257); };
+    c.addFiles = [this] { ExecCommand(cmdAddFiles); };
+    c.addFolder = [this] { ExecCommand(cmdAddFolder); };
+    c.openFiles = [this] { ExecCommand(cmdOpenFiles); };
+    c.savePlaylist = [this] { ExecCommand(cmdSavePlaylist); };
     IMediaDetector* detector = MediaInfoContext().detector;
     c.measure = [detector](const std::string& name) { return TDurationSniffer::MeasureWith(detector, name); };
     advPList_ = std::make_unique<TfrAdvPList>(std::move(c));
@@ -631,16 +632,16 @@ void TCore::LinkModels() {
         commands_->Post(code);
     });
   };
-  toggle("App.SuperPlay", 0, 102, [this] {
+  toggle("App.SuperPlay", 0, cmdPlayPause, [this] {
     return main_ &&
            (main_->PlayState() == TfrMain::TPlayState::Playing || main_->PlayState() == TfrMain::TPlayState::SpeedPlay);
   });
-  toggle("PList.Repeat", prefs_->GetBool("Playlist.Repeat") ? 1 : 0, 263,
+  toggle("PList.Repeat", prefs_->GetBool("Playlist.Repeat") ? 1 : 0, cmdRepeat,
          [this] { return prefs_->GetBool("PlayList.Repeat"); });
-  toggle("Audio.Mute", prefs_->GetBool("FrontEnd.Mute") ? 1 : 0, 403, [this] { return main_ && main_->Muted(); });
+  toggle("Audio.Mute", prefs_->GetBool("FrontEnd.Mute") ? 1 : 0, cmdMute, [this] { return main_ && main_->Muted(); });
   // Until the playlist panel joins the window, the playlist button shows the separate window.
-  toggle("Window.PlayList", 0, 201, [this] { return advPList_ && advPList_->isVisible(); });
-  toggle("App.StayOnTop", prefs_->GetBool("FrontEnd.StayOnTop") ? 1 : 0, 204,
+  toggle("Window.PlayList", 0, cmdPlaylist, [this] { return advPList_ && advPList_->isVisible(); });
+  toggle("App.StayOnTop", prefs_->GetBool("FrontEnd.StayOnTop") ? 1 : 0, cmdStayOnTop,
          [this] { return prefs_->GetBool("FrontEnd.StayOnTop"); });
   // Links that post a command, and the playlist's and the window's operations a skin names.
   for (const auto& [name, code] : PostingLinks())
@@ -671,7 +672,7 @@ void TCore::InitAutoSave() {
     playlist_->Items(pos).Selected = true;
   }
   if (prefs_->GetBool("PlayList.ShuffleOn") && commands_)
-    commands_->Post(260);
+    commands_->Post(cmdShuffle);
 }
 
 void TCore::CreateEngineControl() {

@@ -1,5 +1,6 @@
 #include "app/executor.h"
 
+#include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "core/format.h"
 #include "core/session_log.h"
@@ -22,15 +23,15 @@ namespace {
 // Commands that change or drop the playlist wait while an addition walks it.
 bool ChangesTheList(int code) {
   switch (code) {
-  case 50:  // open files: clears the list
-  case 100: // unload
-  case 255: // remove selected entries
-  case 256: // clear
-  case 261: // sort
-  case 267: // delete from disk
-  case 453: // exit
-  case 500:
-  case 502: return true;
+  case cmdOpenFiles: // clears the list
+  case cmdUnload:
+  case cmdRemove:
+  case cmdClear:
+  case cmdSort:
+  case cmdDeleteFromDisk:
+  case cmdExit:
+  case cmdPlayDVD:
+  case cmdOpenDVDFolder: return true;
   default: return false;
   }
 }
@@ -44,7 +45,7 @@ std::string FolderOf(const std::string& path) {
 TCommandExecutor::TCommandExecutor(TTargets targets) : t_(std::move(targets)) {}
 
 bool TCommandExecutor::ExecCommand(int code) {
-  if (code < 50 || code > 502 || code == 106 || code == 457)
+  if (code < cmdOpenFiles || code > cmdOpenDVDFolder || code == cmdPlayDisk || code == cmdAntiBoss)
     return false;
   if (t_.playlist && t_.playlist->Adding() && ChangesTheList(code)) {
     Log(Format("TCommandExecutor: command %d waits for the addition to end", code));
@@ -73,22 +74,22 @@ bool TCommandExecutor::Execute(int code) {
     return v.empty() ? std::string(def) : v;
   };
   switch (code) {
-  case 50: OpenFiles(); break;
-  case 51: ShowPlayerFileInfo(); break;
-  case 52:
+  case cmdOpenFiles: OpenFiles(); break;
+  case cmdFileInfo: ShowPlayerFileInfo(); break;
+  case cmdFileOSDInfo:
     if (w)
       w->ShowFileInfo();
     break;
-  case 79: ShowSelectedFileInfo(); break;
-  case 100:
+  case cmdSelectedFileInfo: ShowSelectedFileInfo(); break;
+  case cmdUnload:
     if (w)
       w->ShowStopped();
     break;
-  case 101:
+  case cmdPlay:
     if (w)
       w->ShowPlaying();
     break;
-  case 102:
+  case cmdPlayPause:
     if (w) {
       auto s = w->PlayState();
       if (s == TfrMain::TPlayState::Playing || s == TfrMain::TPlayState::SpeedPlay)
@@ -97,56 +98,56 @@ bool TCommandExecutor::Execute(int code) {
         w->ShowPlaying();
     }
     break;
-  case 103:
+  case cmdSpeedPlay:
     if (w)
       w->ShowSpeedPlay();
     break;
-  case 105:
+  case cmdPause:
     if (w)
       w->ShowPaused();
     break;
-  case 150:
+  case cmdFrameStep:
     if (w)
       w->FrameStep();
     break;
-  case 151:
+  case cmdFrameBack:
     if (w)
       w->StepBack();
     break;
-  case 152:
-  case 153:
+  case cmdSeekForward:
+  case cmdSeekBackward:
     if (w)
-      w->SeekRelative((code == 152 ? "+" : "-") + seconds("Seek.KeySeek", "10"));
+      w->SeekRelative((code == cmdSeekForward ? "+" : "-") + seconds("Seek.KeySeek", "10"));
     break;
-  case 154:
-  case 155:
+  case cmdJumpForward:
+  case cmdJumpBackward:
     if (w)
-      w->SeekRelative((code == 154 ? "+" : "-") + seconds("Seek.KeyJump", "60"));
+      w->SeekRelative((code == cmdJumpForward ? "+" : "-") + seconds("Seek.KeyJump", "60"));
     break;
-  case 156:
+  case cmdRewind:
     if (player)
       player->SeekTo(0);
     break;
-  case 157:
+  case cmdSetBookmark:
     if (list)
       list->AddBookmarkAtPlayPosition();
     break;
-  case 158: MarkOpeningEnding(); break;
-  case 200:
+  case cmdMarkOpeningEnding: MarkOpeningEnding(); break;
+  case cmdControlPanel:
     if (w)
       w->TogglePanels();
     break;
-  case 201: // the embedded playlist panel does not exist: both kinds open the separate window
-  case 207:
+  case cmdPlaylist: // the embedded playlist panel does not exist: both kinds open the separate window
+  case cmdAdvancedPlaylist:
     if (t_.togglePlaylist)
       t_.togglePlaylist();
     break;
-  case 202:
-  case 206:
+  case cmdFullScreen:
+  case cmdMaximize:
     if (w)
       w->ToggleFullScreen();
     break;
-  case 203:
+  case cmdOriginalSize:
     if (w) {
       if (open)
         w->ZoomToPercent(-1);
@@ -155,7 +156,7 @@ bool TCommandExecutor::Execute(int code) {
       w->CenterWindow();
     }
     break;
-  case 205:
+  case cmdMinimize:
     if (w) {
       if (w->isMinimized() || !w->isVisible())
         w->BringToFront();
@@ -163,37 +164,37 @@ bool TCommandExecutor::Execute(int code) {
         w->showMinimized();
     }
     break;
-  case 250:
+  case cmdNext:
     if (list)
       list->Next();
     break;
-  case 251:
+  case cmdPrevious:
     if (list)
       list->Previous();
     break;
-  case 253: AddFiles(); break;
-  case 257: SavePlaylist(); break;
-  case 262: WriteReport(); break;
-  case 254: ChooseAndAddFolder(); break;
-  case 256:
+  case cmdAddFiles: AddFiles(); break;
+  case cmdSavePlaylist: SavePlaylist(); break;
+  case cmdReport: WriteReport(); break;
+  case cmdAddFolder: ChooseAndAddFolder(); break;
+  case cmdClear:
     if (list)
       list->Clear();
     break;
-  case 260:
+  case cmdShuffle:
     if (list)
       list->ToggleShuffle();
     if (t_.playlistWindowFollow)
       t_.playlistWindowFollow();
     break;
-  case 261:
+  case cmdSort:
     if (list)
       list->SortByFullPath();
     break;
-  case 265:
+  case cmdJumpToFile:
     if (t_.showJumpToFile)
       t_.showJumpToFile();
     break;
-  case 263:
+  case cmdRepeat:
     if (prefs) {
       bool repeat = !prefs->GetBool("Playlist.Repeat");
       prefs->SetBool("Playlist.Repeat", repeat);
@@ -201,36 +202,36 @@ bool TCommandExecutor::Execute(int code) {
         t_.models->SetInt("PList.Repeat", repeat ? 1 : 0);
     }
     break;
-  case 302:
-  case 303:
-  case 304:
+  case cmdScale50:
+  case cmdScale100:
+  case cmdScale200:
     if (w && open)
-      w->ZoomToPercent(code == 302 ? 50 : code == 303 ? 100 : 200);
+      w->ZoomToPercent(code == cmdScale50 ? 50 : code == cmdScale100 ? 100 : 200);
     break;
-  case 401:
-  case 402:
+  case cmdVolumeUp:
+  case cmdVolumeDown:
     if (w)
-      w->ChangeVolume(code == 401 ? 5 : -5);
+      w->ChangeVolume(code == cmdVolumeUp ? 5 : -5);
     if (t_.playlistWindowFollow)
       t_.playlistWindowFollow();
     break;
-  case 403:
+  case cmdMute:
     if (w)
       w->ToggleMute();
     if (t_.playlistWindowFollow)
       t_.playlistWindowFollow();
     break;
-  case 453:
+  case cmdExit:
     if (t_.exit)
       t_.exit();
     break;
-  case 458:
-  case 459:
+  case cmdHibernateWhenDone:
+  case cmdPowerOffWhenDone:
     if (list) {
-      bool& flag = code == 458 ? list->hibernateWhenDone : list->powerOffWhenDone;
+      bool& flag = code == cmdHibernateWhenDone ? list->hibernateWhenDone : list->powerOffWhenDone;
       flag = !flag;
       if (flag)
-        (code == 458 ? list->powerOffWhenDone : list->hibernateWhenDone) = false;
+        (code == cmdHibernateWhenDone ? list->powerOffWhenDone : list->hibernateWhenDone) = false;
       if (t_.osd)
         t_.osd(flag ? Lang(Format("Command.%d", code)) : Lang("Common.Cancel"));
     }

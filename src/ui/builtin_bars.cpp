@@ -3,7 +3,6 @@
 #include "core/format.h"
 #include "core/session_log.h"
 #include "skin/bar_math.h"
-
 #include "skin/opti_controls.h"
 
 #include <QEnterEvent>

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "core/app_paths.h"
 #include "core/error.h"
@@ -57,14 +58,18 @@ constexpr int kPlaylistBottomHeight = 54, kSkinPlaylistBottomHeight = 48;
 struct TBarButton {
   int code, strip, x, y;
 };
-constexpr TBarButton kStandardBar[] = {{50, 0, 4, 4},    {105, 1, 32, 4},  {150, 2, 56, 4},  {101, 3, 80, 4},
-                                       {103, 4, 104, 4}, {202, 5, 244, 4}, {203, 6, 268, 4}, {251, 7, -73, 4},
-                                       {201, 8, -49, 4}, {250, 9, -25, 4}};
-constexpr TBarButton kAdvancedBar[] = {{403, 10, 4, 4},   {400, 11, 96, 4},   {300, 12, 122, 4}, {301, 13, 146, 4},
-                                       {352, 15, 170, 4}, {104, 16, -129, 4}, {51, 17, -105, 4}, {450, 18, -25, 4}};
-constexpr TBarButton kPlaylistBar[] = {{252, 19, 4, 4},   {263, 20, 4, 28},   {253, 21, 32, 4},  {254, 22, 32, 28},
-                                       {255, 23, 56, 4},  {256, 24, 56, 28},  {258, 25, 80, 4},  {259, 26, 80, 28},
-                                       {260, 27, 104, 4}, {262, 28, 104, 28}, {264, 29, 132, 4}, {257, 30, 132, 28}};
+constexpr TBarButton kStandardBar[] = {
+    {cmdOpenFiles, 0, 4, 4},   {cmdPause, 1, 32, 4},       {cmdFrameStep, 2, 56, 4},     {cmdPlay, 3, 80, 4},
+    {cmdSpeedPlay, 4, 104, 4}, {cmdFullScreen, 5, 244, 4}, {cmdOriginalSize, 6, 268, 4}, {cmdPrevious, 7, -73, 4},
+    {cmdPlaylist, 8, -49, 4},  {cmdNext, 9, -25, 4}};
+constexpr TBarButton kAdvancedBar[] = {
+    {cmdMute, 10, 4, 4},         {cmdSoundSettings, 11, 96, 4},     {cmdVideoSettings, 12, 122, 4},
+    {cmdScreenShot, 13, 146, 4}, {cmdSubtitleSettings, 15, 170, 4}, {cmdFilters, 16, -129, 4},
+    {cmdFileInfo, 17, -105, 4},  {cmdPreferences, 18, -25, 4}};
+constexpr TBarButton kPlaylistBar[] = {
+    {cmdPlaySelected, 19, 4, 4}, {cmdRepeat, 20, 4, 28},   {cmdAddFiles, 21, 32, 4},   {cmdAddFolder, 22, 32, 28},
+    {cmdRemove, 23, 56, 4},      {cmdClear, 24, 56, 28},   {cmdMoveUp, 25, 80, 4},     {cmdMoveDown, 26, 80, 28},
+    {cmdShuffle, 27, 104, 4},    {cmdReport, 28, 104, 28}, {cmdBookmarks, 29, 132, 4}, {cmdSavePlaylist, 30, 132, 28}};
 
 std::string Pref(IPrefs* prefs, const char* key, const char* def) {
   std::string v = prefs ? prefs->GetString(key) : std::string();
@@ -379,7 +384,7 @@ void TfrMain::BringToFront() {
 }
 
 void TfrMain::SetListHasEntries(bool has) {
-  if (THoverButton* b = Button(51))
+  if (THoverButton* b = Button(cmdFileInfo))
     b->setEnabled(has);
 }
 
@@ -828,14 +833,14 @@ void TfrMain::EnableControls(bool open) {
   const bool listed = ctx_.playlist && ctx_.playlist->Count() > 0;
   for (THoverButton* b : buttons_) {
     switch (b->Code()) {
-    case 105:
-    case 103:
-    case 104: b->setEnabled(open); break;
-    case 400: b->setEnabled(sound); break;
-    case 300:
-    case 150: b->setEnabled(video); break;
-    case 51: b->setEnabled(listed); break;
-    case 301: b->setEnabled(video); break;
+    case cmdPause:
+    case cmdSpeedPlay:
+    case cmdFilters: b->setEnabled(open); break;
+    case cmdSoundSettings: b->setEnabled(sound); break;
+    case cmdVideoSettings:
+    case cmdFrameStep: b->setEnabled(video); break;
+    case cmdFileInfo: b->setEnabled(listed); break;
+    case cmdScreenShot: b->setEnabled(video); break;
     default: b->setEnabled(true); break;
     }
   }
@@ -845,15 +850,15 @@ void TfrMain::EnableControls(bool open) {
 
 void TfrMain::UpdateButtons() {
   const bool running = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
-  const std::pair<int, bool> states[] = {{202, fullScreen_},
-                                         {101, running},
-                                         {105, playState_ == TPlayState::Paused},
-                                         {103, playState_ == TPlayState::SpeedPlay},
-                                         {403, muted_},
-                                         {201, ctx_.models && ctx_.models->GetInt("Window.PlayList") != 0},
-                                         {263, ctx_.prefs && ctx_.prefs->GetBool("Playlist.Repeat")},
-                                         {264, ctx_.prefs && ctx_.prefs->GetBool("Playlist.ShowBookmarks")},
-                                         {204, ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.StayOnTop")}};
+  const std::pair<int, bool> states[] = {{cmdFullScreen, fullScreen_},
+                                         {cmdPlay, running},
+                                         {cmdPause, playState_ == TPlayState::Paused},
+                                         {cmdSpeedPlay, playState_ == TPlayState::SpeedPlay},
+                                         {cmdMute, muted_},
+                                         {cmdPlaylist, ctx_.models && ctx_.models->GetInt("Window.PlayList") != 0},
+                                         {cmdRepeat, ctx_.prefs && ctx_.prefs->GetBool("Playlist.Repeat")},
+                                         {cmdBookmarks, ctx_.prefs && ctx_.prefs->GetBool("Playlist.ShowBookmarks")},
+                                         {cmdStayOnTop, ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.StayOnTop")}};
   for (auto [code, on] : states)
     if (THoverButton* b = Button(code))
       b->SetChecked(on);

@@ -1,7 +1,7 @@
 #include "ui/zv_caption.h"
 
+#include "commands/command_codes.h"
 #include "core/text_util.h"
-
 #include "skin/opti_controls.h"
 
 #include <QFontMetrics>
@@ -13,7 +13,8 @@ namespace zv {
 namespace {
 // The caption's buttons in the order of their strips in the base bitmap, with their x (a
 // negative x counts from the right edge).
-constexpr std::pair<int, int> kCaptionButtons[] = {{452, 2}, {204, 19}, {205, -51}, {206, -34}, {453, -17}};
+constexpr std::pair<int, int> kCaptionButtons[] = {
+    {cmdAbout, 2}, {cmdStayOnTop, 19}, {cmdMinimize, -51}, {cmdMaximize, -34}, {cmdExit, -17}};
 } // namespace
 
 TZVCaption::TZVCaption(QWidget* parent, const TBaseSkin& skin) : QWidget(parent), skin_(skin) {
@@ -128,7 +129,7 @@ void TZVCaption::mouseReleaseEvent(QMouseEvent* e) {
   if (doubleClick_) {
     doubleClick_ = false;
     if (onCommand)
-      onCommand(202); // a double click on the caption: full screen
+      onCommand(cmdFullScreen); // a double click on the caption: full screen
     return;
   }
   e->ignore();
