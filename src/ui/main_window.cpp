@@ -22,6 +22,7 @@
 #include "ui/command_event.h"
 #include "ui/plain_text.h"
 #include "ui/video_panel.h"
+#include "ui/window_geometry.h"
 #include "ui/zv_caption.h"
 
 #include <QApplication>
@@ -321,8 +322,9 @@ void TfrMain::PlaceAtStart() {
 void TfrMain::SavePanelsState() {
   if (!ctx_.prefs)
     return;
+  bool wasFullScreen = fullScreen_;
   LeaveFullScreen();
-  ctx_.prefs->SetBool("FrontEnd.PanelsState", !cpanel_->isHidden());
+  ctx_.prefs->SetBool("FrontEnd.PanelsState", wasFullScreen || !cpanel_->isHidden());
   QRect video(panel_->mapToGlobal(QPoint(0, 0)), panel_->size());
   ctx_.prefs->SetInt("FrontEnd.Pos.Left", video.left());
   ctx_.prefs->SetInt("FrontEnd.Pos.Top", video.top());
@@ -349,6 +351,9 @@ void TfrMain::SetContext(TMainContext context) {
   }
   cpuLoad_->setVisible(ctx_.prefs && ctx_.prefs->GetBool("Plugins.CPUUsage.Enabled"));
   RefreshHints();
+  fullScreenFlags_ = TFullScreenFlags{};
+  fullScreenFlags_.rememberedPanels =
+      Pref(ctx_.prefs, "FrontEnd.RememberPanelsState", "0") == "1" && !cpanel_->isHidden();
   EnableControls(false);
 }
 
@@ -683,13 +688,41 @@ void TfrMain::FrameStep() {
 
 QSize TfrMain::ExtraSize() const { return size() - panel_->size(); }
 
+TFrameParts TfrMain::FrameParts() const {
+  TFrameParts parts;
+  parts.caption = caption_->isHidden() ? 0 : CaptionHeight();
+  parts.panel = cpanel_->isHidden() ? 0 : ControlPanelHeight();
+  if (borderInUse_ && !fullScreen_) {
+    QRect inner = border_.InnerRect(QSize(1000, 1000));
+    parts.left = inner.left();
+    parts.top = inner.top();
+    parts.right = 1000 - inner.right() - 1;
+    parts.bottom = 1000 - inner.bottom() - 1;
+  }
+  return parts;
+}
+
+void TfrMain::ApplySizeLimits() {
+  TFrameParts parts = FrameParts();
+  TLimitParts limits;
+  limits.caption = parts.caption;
+  limits.panel = parts.panel;
+  limits.dragging = true; // what the window manager holds the edges to
+  TSize m = MinimumSize(limits);
+  setMinimumSize(fullScreen_ ? QSize(0, 0)
+                             : QSize(m.width + parts.left + parts.right, m.height + parts.top + parts.bottom));
+}
+
 void TfrMain::SetVideoArea(QSize area) {
-  int extraH = (!caption_->isHidden() ? CaptionHeight() : 0) + (!cpanel_->isHidden() ? ControlPanelHeight() : 0);
-  QRect inner = borderInUse_ && !fullScreen_ ? border_.InnerRect(QSize(1000, 1000)) : QRect(0, 0, 1000, 1000);
-  int frameW = 1000 - inner.width(), frameH = 1000 - inner.height();
-  int w = std::max(area.width(), !cpanel_->isHidden() ? 380 : 50) + frameW;
-  int h = std::max(area.height(), 50) + extraH + frameH;
-  resize(w, h);
+  TFrameParts parts = FrameParts();
+  TLimitParts limits;
+  limits.caption = parts.caption;
+  limits.panel = parts.panel;
+  TRect window = WindowRectOf(TRect{0, 0, area.width(), area.height()}, parts);
+  TSize m = MinimumSize(limits);
+  ApplySizeLimits();
+  resize(std::max(window.Width(), m.width + parts.left + parts.right),
+         std::max(window.Height(), m.height + parts.top + parts.bottom));
   Log(Format("TfrMain.SetVideoRect:SetWindowPos(%d, %d, %d, %d)", x(), y(), width(), height()));
 }
 
@@ -697,8 +730,9 @@ bool TfrMain::ControlPanelVisible() const { return !cpanel_->isHidden(); }
 
 void TfrMain::TogglePanels() {
   TLogScope scope("TfrMain.TogglePanels");
-  QSize area = panel_->size();
-  bool show = !!cpanel_->isHidden();
+  fullScreenFlags_.toggleParity = !fullScreenFlags_.toggleParity;
+  const QRect video = VideoGlobalRect();
+  bool show = cpanel_->isHidden();
   cpanel_->setVisible(show);
   // The caption follows the control panel unless the preferences keep or hide it.
   bool caption = show;
@@ -707,19 +741,46 @@ void TfrMain::TogglePanels() {
   if (fullScreen_ && ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption"))
     caption = false;
   caption_->setVisible(caption);
-  // The picture keeps its size: the window grows or shrinks by the panels.
+  // The picture keeps its place and size: the window grows or shrinks around it.
   if (!fullScreen_)
-    SetVideoArea(area);
+    PlaceVideoRect(video);
   LayoutRegions();
+}
+
+QRect TfrMain::VideoGlobalRect() const { return QRect(panel_->mapToGlobal(QPoint(0, 0)), panel_->size()); }
+
+void TfrMain::PlaceVideoRect(QRect video) {
+  SetVideoArea(video.size());
+  LayoutRegions();
+  move(video.topLeft() - panel_->mapTo(this, QPoint(0, 0)) - (geometry().topLeft() - frameGeometry().topLeft()));
+}
+
+std::vector<TMonitor> TfrMain::Monitors() {
+  std::vector<TMonitor> monitors;
+  for (QScreen* sc : QGuiApplication::screens()) {
+    QRect g = sc->geometry(), w = sc->availableGeometry();
+    monitors.push_back(TMonitor{TRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()},
+                                TRect{w.left(), w.top(), w.left() + w.width(), w.top() + w.height()}});
+  }
+  return monitors;
 }
 
 void TfrMain::EnterFullScreen() {
   if (fullScreen_)
     return;
+  videoRect_ = VideoGlobalRect();
   fullScreen_ = true;
   border_.SetFramed(false);
-  if (!cpanel_->isHidden())
-    TogglePanels(); // full screen starts without panels
+  // The monitor nearest the window's centre, relative to the monitors' sizes.
+  QRect g = frameGeometry();
+  int chosen = ChooseMonitor(TRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}, Monitors());
+  QList<QScreen*> screens = QGuiApplication::screens();
+  if (chosen >= 0 && chosen < screens.size() && windowHandle() && windowHandle()->screen() != screens[chosen]) {
+    windowHandle()->setScreen(screens[chosen]);
+    move(screens[chosen]->geometry().topLeft());
+  }
+  caption_->setVisible(!cpanel_->isHidden() && !(ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption")));
+  ApplySizeLimits();
   showFullScreen();
   LayoutRegions();
   UpdateButtons();
@@ -731,38 +792,53 @@ void TfrMain::LeaveFullScreen() {
   fullScreen_ = false;
   border_.SetFramed(true);
   showNormal();
-  if (!!cpanel_->isHidden())
-    TogglePanels(); // and the window always has them
-  LayoutRegions();
+  caption_->setVisible(!cpanel_->isHidden() || (ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.AlwaysWindowCaption")));
+  ApplySizeLimits();
+  PlaceVideoRect(videoRect_);
   UpdateButtons();
 }
+
+// The full-screen command's view of the window.
+class TFullScreenTarget : public IFullScreenWindow {
+public:
+  explicit TFullScreenTarget(TfrMain& w) : w_(w) {}
+  bool InFullScreen() const override { return w_.FullScreen(); }
+  bool PanelShown() const override { return w_.ControlPanelVisible(); }
+  void Enter() override { w_.EnterFullScreen(); }
+  void Leave() override { w_.LeaveFullScreen(); }
+  void Toggle() override { w_.TogglePanels(); }
+
+private:
+  TfrMain& w_;
+};
+
 void TfrMain::ToggleFullScreen() {
-  if (fullScreen_)
-    LeaveFullScreen();
-  else
-    EnterFullScreen();
+  if (THoverButton* b = Button(cmdFullScreen); b && !b->isEnabled())
+    return;
+  TFullScreenPrefs prefs;
+  if (ctx_.prefs) {
+    prefs.rememberMode = StrToIntDef(ctx_.prefs->GetString("FrontEnd.RememberPanelsState"), 0);
+    prefs.onOpenFullScreen = ctx_.prefs->GetBool("OnOpen.FullScreen");
+    prefs.hoverPanel = ctx_.prefs->GetBool("Mouse.HoverCPanel");
+  }
+  TFullScreenTarget target(*this);
+  RunFullScreenCommand(target, fullScreenFlags_, prefs);
+  LayoutRegions();
 }
 
 void TfrMain::ZoomToPercent(int percent) {
   if (!FileOpen() || !ctx_.dsh || ctx_.dsh->VideoWidth() <= 0)
     return;
   LeaveFullScreen();
-  QSize video(ctx_.dsh->VideoWidth(), ctx_.dsh->VideoHeight());
-  QSize area;
-  if (percent == -1) {
-    QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
-    QSize room = screen.size() - ExtraSize();
-    area = video;
-    if (area.width() > room.width())
-      area = QSize(room.width(),
-                   static_cast<int>(std::lround(room.width() * static_cast<double>(video.height()) / video.width())));
-    if (area.height() > room.height())
-      area = QSize(static_cast<int>(std::lround(room.height() * static_cast<double>(video.width()) / video.height())),
-                   room.height());
-  } else {
-    area = QSize(video.width() * percent / 100, video.height() * percent / 100);
-  }
-  SetVideoArea(area);
+  QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+  QRect g = sc ? sc->geometry() : QRect(0, 0, 1920, 1080), w = sc ? sc->availableGeometry() : g;
+  QRect desktop = sc ? sc->virtualGeometry() : g;
+  TMonitor monitor{TRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()},
+                   TRect{w.left(), w.top(), w.left() + w.width(), w.top() + w.height()}};
+  QSize extra = ExtraSize();
+  TSize area = ZoomedArea(TSize{ctx_.dsh->VideoWidth(), ctx_.dsh->VideoHeight()}, percent, monitor,
+                          TSize{extra.width(), extra.height()}, TSize{desktop.width(), desktop.height()});
+  SetVideoArea(QSize(area.width, area.height));
 }
 
 void TfrMain::ResizeToVideo() { ZoomToPercent(-1); }
@@ -828,6 +904,8 @@ void TfrMain::SetSeekRange(int64_t duration) {
 }
 
 void TfrMain::EnableControls(bool open) {
+  if (open)
+    fullScreenFlags_.fileJustOpened = true;
   const bool video = open && ctx_.dsh && ctx_.dsh->HasVideo();
   const bool sound = open && ctx_.dsh && ctx_.dsh->HasAudio();
   const bool listed = ctx_.playlist && ctx_.playlist->Count() > 0;

@@ -6,6 +6,7 @@
 #include "skin/opti_controls.h"
 #include "ui/base_skin.h"
 #include "ui/brand_border.h"
+#include "ui/window_geometry.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -179,6 +180,13 @@ private:
   void LayoutRegions();
   void LayoutBar(QWidget* bar);
   void SetVideoArea(QSize size);
+  // The video area on the screen, and the window placed so that the video area takes that rectangle.
+  QRect VideoGlobalRect() const;
+  void PlaceVideoRect(QRect video);
+  // The caption, control panel and border around the video area as they are now.
+  TFrameParts FrameParts() const;
+  void ApplySizeLimits();
+  static std::vector<TMonitor> Monitors();
   QSize ExtraSize() const;
   void UpdateButtons();
   void ApplyBorderLook(bool packageBuilt);
@@ -195,6 +203,8 @@ private:
   bool muted_ = false;
   bool borderInUse_ = true;
   bool randomSkinDone_ = false;
+  TFullScreenFlags fullScreenFlags_;
+  QRect videoRect_; // the video area's screen rectangle before full screen
   int64_t duration_ = 0;
   int64_t jumpOrigin_ = 0;
   TPlayState playState_ = TPlayState::Stopped;

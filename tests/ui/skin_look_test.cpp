@@ -3,6 +3,7 @@
 // definitions, and the main window switching between the looks.
 #include "commands/model_manager.h"
 #include "core/colour.h"
+#include "map_prefs.h"
 #include "qt_test_util.h"
 #include "skin/bar_math.h"
 #include "skin/frame_art.h"
@@ -10,6 +11,7 @@
 #include "test_util.h"
 #include "ui/builtin_bars.h"
 #include "ui/main_window.h"
+#include "ui/video_panel.h"
 #include "ui/zv_caption.h"
 
 #include <gtest/gtest.h>
@@ -310,4 +312,39 @@ TEST(SkinLook, TheWindowSwitchesLooksAndKeepsControlsWhenASkinFails) {
   EXPECT_EQ(shot.Pixel(0, 200), tinted.Pixel(0, 30));
   EXPECT_EQ(shot.Pixel(2, 200), tinted.Pixel(2, 30));
   qunsetenv("ZELVAR_HOME");
+}
+
+TEST(SkinLook, FullScreenAndBackRestoresTheWindowAndItsPanels) {
+  zvtest::MapPrefs prefs;
+  TfrMain window;
+  TMainContext ctx;
+  ctx.prefs = &prefs;
+  window.SetContext(ctx);
+  window.ApplySkin(" <XP.Blue> ");
+  window.show();
+  window.resize(500, 400);
+  zvtest::PumpFor(std::chrono::milliseconds(20));
+  const QSize before = window.size();
+  window.ToggleFullScreen();
+  zvtest::PumpFor(std::chrono::milliseconds(20));
+  EXPECT_TRUE(window.FullScreen());
+  EXPECT_FALSE(window.ControlPanelVisible()) << "full screen starts without panels";
+  EXPECT_EQ(window.Border()->InnerRect(window.size()), QRect(QPoint(0, 0), window.size())) << "no frame";
+  window.ToggleFullScreen();
+  zvtest::PumpFor(std::chrono::milliseconds(20));
+  EXPECT_FALSE(window.FullScreen());
+  EXPECT_TRUE(window.ControlPanelVisible()) << "and the window has them";
+  EXPECT_EQ(window.size(), before);
+  // Toggling the panels twice: the same window, the picture never moving on the screen.
+  const QRect frame = window.geometry();
+  const QPoint picture = window.Panel()->mapToGlobal(QPoint(0, 0));
+  window.TogglePanels();
+  EXPECT_EQ(window.Panel()->mapToGlobal(QPoint(0, 0)), picture);
+  EXPECT_EQ(window.height(), frame.height() - 79 - 20);
+  window.TogglePanels();
+  EXPECT_EQ(window.geometry(), frame);
+  // The size limits: the control panel keeps the window 380 wide and a panel high.
+  window.resize(100, 100);
+  EXPECT_GE(window.width(), 380 + 10);
+  EXPECT_GE(window.height(), 79 + 20 + 8 + 10);
 }

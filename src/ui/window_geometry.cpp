@@ -1,0 +1,152 @@
+#include "ui/window_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zv {
+
+TRect WindowRectOf(TRect v, const TFrameParts& p) {
+  return TRect{v.left - p.left, v.top - p.caption - p.top, v.right + p.right, v.bottom + p.panel + p.bottom};
+}
+
+TRect VideoRectOf(TRect w, const TFrameParts& p) {
+  return TRect{w.left + p.left, w.top + p.caption + p.top, w.right - p.right, w.bottom - p.panel - p.bottom};
+}
+
+TSize MinimumSize(const TLimitParts& p) {
+  TSize m{0, 0};
+  if (p.playlist) {
+    m.width = std::max(m.width, p.playlistWidth + (p.dragging ? 175 : 25));
+    m.height = std::max(m.height, p.panel + p.caption + p.playlistBottom + 8);
+  }
+  if (p.caption > 0) {
+    m.height = std::max(m.height, p.caption + 8);
+    m.width = std::max(m.width, 150);
+  }
+  if (p.panel > 0) {
+    m.width = std::max(m.width, 380);
+    m.height = std::max(m.height, p.panel + p.caption + (p.dragging ? 8 : 0));
+  }
+  return TSize{std::max(m.width, 50), std::max(m.height, 50)};
+}
+
+TRect LimitRect(TRect r, TSize minimum, TEdge horizontal, TEdge vertical) {
+  if (r.Width() < minimum.width) {
+    if (horizontal == TEdge::Left)
+      r.left = r.right - minimum.width;
+    else
+      r.right = r.left + minimum.width;
+  }
+  if (r.Height() < minimum.height) {
+    if (vertical == TEdge::Top)
+      r.top = r.bottom - minimum.height;
+    else
+      r.bottom = r.top + minimum.height;
+  }
+  return r;
+}
+
+int ChooseMonitor(TRect window, const std::vector<TMonitor>& monitors) {
+  int best = -1;
+  double bestDistance = 0;
+  const double cx = (window.left + window.right) / 2.0, cy = (window.top + window.bottom) / 2.0;
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    const TRect& b = monitors[i].bounds;
+    if (b.Width() <= 0 || b.Height() <= 0)
+      continue;
+    double dx = (cx - (b.left + b.right) / 2.0) / b.Width(), dy = (cy - (b.top + b.bottom) / 2.0) / b.Height();
+    double d = std::sqrt(dx * dx + dy * dy);
+    if (best < 0 || d < bestDistance) {
+      best = static_cast<int>(i);
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+namespace {
+int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+// The largest size of the video's aspect within `room`.
+TSize FitInto(TSize size, TSize video, TSize room) {
+  if (room.width > 0 && size.width > room.width) {
+    size = TSize{room.width, RoundEven(static_cast<double>(room.width) * video.height / video.width)};
+  }
+  if (room.height > 0 && size.height > room.height) {
+    size = TSize{RoundEven(static_cast<double>(room.height) * video.width / video.height), room.height};
+  }
+  return size;
+}
+} // namespace
+
+TSize ZoomedArea(TSize video, int percent, const TMonitor& monitor, TSize extra, TSize desktop) {
+  if (video.width <= 0 || video.height <= 0)
+    return video;
+  TSize area;
+  if (percent == -1) {
+    area = FitInto(video, video, TSize{monitor.bounds.Width(), 0});
+    area = FitInto(area, video, TSize{0, monitor.work.Height()});
+  } else {
+    area = TSize{static_cast<int>(static_cast<int64_t>(video.width) * percent / 100),
+                 static_cast<int>(static_cast<int64_t>(video.height) * percent / 100)};
+  }
+  // Never larger than the whole desktop, whatever the zoom.
+  return FitInto(area, video, TSize{desktop.width - extra.width, desktop.height - extra.height});
+}
+
+TSize CoverSize(TSize area, TSize picture, bool fullScreen) {
+  if (picture.width <= 0 || picture.height <= 0 || area.width <= 0 || area.height <= 0)
+    return picture;
+  double factor;
+  if (fullScreen) {
+    factor = (area.height + 99.0) / picture.height;
+  } else {
+    if (picture.width <= area.width && picture.height <= area.height)
+      return picture;
+    bool higher = static_cast<double>(area.height) / area.width > static_cast<double>(picture.height) / picture.width;
+    factor =
+        higher ? static_cast<double>(area.width) / picture.width : static_cast<double>(area.height) / picture.height;
+  }
+  return TSize{RoundEven(picture.width * factor), RoundEven(picture.height * factor)};
+}
+
+void RunFullScreenCommand(IFullScreenWindow& w, TFullScreenFlags& f, const TFullScreenPrefs& p) {
+  if (!w.InFullScreen()) {
+    w.Enter();
+    f.rememberedPanels = w.PanelShown();
+    f.panelsPinned = false;
+  } else {
+    w.Leave();
+  }
+  const bool full = w.InFullScreen();
+  auto fileOpenedInFullScreen = [&] {
+    if (p.onOpenFullScreen && f.fileJustOpened) {
+      f.rememberedPanels = false;
+      f.fileJustOpened = false;
+    }
+  };
+  switch (p.rememberMode) {
+  case 1:
+    if (!f.toggleParity)
+      f.panelsPinned = !f.panelsPinned;
+    if (p.onOpenFullScreen && p.hoverPanel)
+      f.panelsPinned = true;
+    fileOpenedInFullScreen();
+    if (!full && w.PanelShown() != f.rememberedPanels)
+      w.Toggle();
+    break;
+  case 2:
+    fileOpenedInFullScreen();
+    if (full && w.PanelShown())
+      w.Toggle();
+    else if (!full && w.PanelShown() != f.rememberedPanels)
+      w.Toggle();
+    break;
+  default:
+    if ((full && w.PanelShown()) || (!full && !w.PanelShown()))
+      w.Toggle();
+    break;
+  }
+}
+
+} // namespace zv

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "skin/bitmap32.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace zv {
+
+// The main window's geometry rules, apart from the window: plain functions over rectangles and
+// screens, so that they can be checked against any arrangement of monitors.
+
+struct TSize {
+  int width = 0, height = 0;
+  friend bool operator==(const TSize&, const TSize&) = default;
+};
+
+struct TMonitor {
+  TRect bounds; // the whole screen
+  TRect work;   // without panels and docks
+};
+
+// What lies around the video area: the visible caption and control panel, and the border.
+struct TFrameParts {
+  int caption = 0; // height, 0 when hidden
+  int panel = 0;   // height, 0 when hidden
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The window's rectangle around a video rectangle, and back: one formula both ways.
+TRect WindowRectOf(TRect video, const TFrameParts& parts);
+TRect VideoRectOf(TRect window, const TFrameParts& parts);
+
+// The window's smallest size by the rules of its regions.
+struct TLimitParts {
+  bool playlist = false;
+  int playlistWidth = 160, playlistBottom = 54;
+  int caption = 0; // visible caption height, 0 when hidden
+  int panel = 0;   // visible control panel height, 0 when hidden
+  bool dragging = false;
+};
+TSize MinimumSize(const TLimitParts& parts);
+// A rectangle held to the minimum; while an edge is dragged it is that edge that moves back.
+enum class TEdge { None, Left, Top, Right, Bottom };
+TRect LimitRect(TRect r, TSize minimum, TEdge horizontal, TEdge vertical);
+
+// The monitor whose centre is nearest the window's centre, distances taken relative to each
+// monitor's size; the first wins a tie. −1 without monitors.
+int ChooseMonitor(TRect window, const std::vector<TMonitor>& monitors);
+
+// The video area for a zoom of `percent` (−1: the video's own size, fitted to the monitor and its
+// work area with the aspect kept), never larger than the desktop. `extra` is what the window adds.
+TSize ZoomedArea(TSize video, int percent, const TMonitor& monitor, TSize extra, TSize desktop);
+
+// The size a cover or logo picture takes in the video area: unscaled when it fits, else scaled to
+// the area by height or, when the area is relatively higher than the picture, by width; in full
+// screen always by (area height + 99) / picture height. Halves round to even.
+TSize CoverSize(TSize area, TSize picture, bool fullScreen);
+
+// The state and preferences of the full-screen command, and what the window does for it.
+struct TFullScreenFlags {
+  bool rememberedPanels = false, panelsPinned = false, toggleParity = false, fileJustOpened = true;
+};
+struct TFullScreenPrefs {
+  int rememberMode = 0; // FrontEnd.RememberPanelsState: 0, 1 or 2
+  bool onOpenFullScreen = false, hoverPanel = false;
+};
+class IFullScreenWindow {
+public:
+  virtual ~IFullScreenWindow() = default;
+  virtual bool InFullScreen() const = 0;
+  virtual bool PanelShown() const = 0;
+  virtual void Enter() = 0;
+  virtual void Leave() = 0;
+  // Inverts the flags' toggle parity, then shows or hides the control panel.
+  virtual void Toggle() = 0;
+};
+// The full-screen command: in or out, then the control panel by the remembering mode.
+void RunFullScreenCommand(IFullScreenWindow& window, TFullScreenFlags& flags, const TFullScreenPrefs& prefs);
+
+} // namespace zv

@@ -1,0 +1,163 @@
+// The main window's geometry rules over made-up screens, and the full-screen command's rules over
+// its preferences and event sequences.
+#include "ui/window_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace zv;
+
+TEST(WindowGeometry, TheWindowAroundTheVideoAndBackIsOneFormula) {
+  const TRect video{450, 372, 830, 593};
+  const TFrameParts cases[] = {{20, 79, 5, 5, 5, 5}, {0, 79, 5, 5, 5, 5}, {21, 99, 4, 3, 4, 5}, {0, 0, 0, 0, 0, 0}};
+  for (const TFrameParts& p : cases) {
+    TRect w = WindowRectOf(video, p);
+    EXPECT_EQ(w.Height(), video.Height() + p.caption + p.panel + p.top + p.bottom);
+    EXPECT_EQ(VideoRectOf(w, p), video) << "caption " << p.caption << " panel " << p.panel;
+  }
+  // Toggling the panels twice: hide, then show, lands on the same window rectangle.
+  TFrameParts shown{20, 79, 5, 5, 5, 5}, hidden{0, 0, 5, 5, 5, 5};
+  TRect window = WindowRectOf(video, shown);
+  TRect once = WindowRectOf(VideoRectOf(window, shown), hidden);
+  EXPECT_EQ(WindowRectOf(VideoRectOf(once, hidden), shown), window);
+}
+
+TEST(WindowGeometry, SizeLimitsByRegionAndTheDraggedEdgeMovesBack) {
+  struct Case {
+    TLimitParts parts;
+    TSize minimum;
+  } cases[] = {
+      {{false, 160, 54, 0, 0, false}, {50, 50}},    {{false, 160, 54, 20, 0, false}, {150, 50}},
+      {{false, 160, 54, 20, 79, false}, {380, 99}}, {{false, 160, 54, 20, 79, true}, {380, 107}},
+      {{true, 160, 54, 20, 79, false}, {380, 161}}, {{true, 160, 54, 0, 0, true}, {335, 62}},
+      {{true, 300, 54, 20, 79, false}, {380, 161}}, {{true, 300, 54, 20, 79, true}, {475, 161}},
+  };
+  for (const Case& c : cases) {
+    TSize m = MinimumSize(c.parts);
+    EXPECT_EQ(m, c.minimum) << c.parts.playlist << " " << c.parts.caption << " " << c.parts.panel << " "
+                            << c.parts.dragging;
+  }
+  // The control panel keeps the window at least 380 wide, from whichever edge is dragged.
+  EXPECT_EQ(LimitRect(TRect{100, 100, 300, 400}, {380, 99}, TEdge::Right, TEdge::None), (TRect{100, 100, 480, 400}));
+  EXPECT_EQ(LimitRect(TRect{100, 100, 300, 400}, {380, 99}, TEdge::Left, TEdge::None), (TRect{-80, 100, 300, 400}));
+  EXPECT_EQ(LimitRect(TRect{100, 100, 500, 150}, {380, 99}, TEdge::None, TEdge::Top), (TRect{100, 51, 500, 150}));
+}
+
+TEST(WindowGeometry, TheMonitorIsChosenByRelativeDistanceAndZoomFits) {
+  // A 1920 × 1080 screen and a 1280 × 1024 one to its right; a third, narrow one below.
+  const std::vector<TMonitor> monitors = {{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}},
+                                          {{1920, 0, 3200, 1024}, {1920, 0, 3200, 1024}},
+                                          {{0, 1080, 800, 1680}, {0, 1080, 800, 1680}}};
+  struct Pick {
+    TRect window;
+    int monitor;
+  } picks[] = {{{100, 100, 500, 400}, 0},
+               {{1700, 100, 2300, 400}, 1},
+               {{1500, 200, 2100, 500}, 0},
+               {{100, 1100, 300, 1300}, 2},
+               {{1400, 1000, 2000, 1100}, 0}};
+  for (const Pick& p : picks)
+    EXPECT_EQ(ChooseMonitor(p.window, monitors), p.monitor) << p.window.left << "," << p.window.top;
+  EXPECT_EQ(ChooseMonitor({0, 0, 10, 10}, {}), -1);
+  // Equal distances: the first monitor.
+  EXPECT_EQ(ChooseMonitor({1910, 0, 1930, 1024}, {{{0, 0, 1920, 1024}, {}}, {{1920, 0, 3840, 1024}, {}}}), 0);
+
+  const TMonitor& m = monitors[0];
+  const TSize desktop{3200, 1680}, extra{10, 109};
+  struct Zoom {
+    TSize video;
+    int percent;
+    TSize area;
+  } zooms[] = {{{640, 480}, 50, {320, 240}},     {{640, 480}, 200, {1280, 960}},  {{640, 360}, -1, {640, 360}},
+               {{3840, 2160}, -1, {1849, 1040}}, {{1000, 3000}, -1, {347, 1040}}, {{640, 480}, 1000, {2095, 1571}},
+               {{0, 480}, 50, {0, 480}}};
+  for (const Zoom& z : zooms)
+    EXPECT_EQ(ZoomedArea(z.video, z.percent, m, extra, desktop), z.area) << z.video.width << " at " << z.percent;
+}
+
+TEST(WindowGeometry, CoverPicturesFitTheVideoArea) {
+  struct Case {
+    TSize area, picture;
+    bool fullScreen;
+    TSize size;
+  } cases[] = {
+      {{400, 300}, {200, 100}, false, {200, 100}},    // fits: unscaled
+      {{400, 300}, {800, 400}, false, {400, 200}},    // the area is relatively higher: by width
+      {{400, 300}, {300, 600}, false, {150, 300}},    // by height
+      {{1920, 1080}, {500, 500}, true, {1179, 1179}}, // full screen: (1080 + 99) / 500
+      {{400, 300}, {0, 10}, false, {0, 10}},
+      {{5, 3}, {5, 5}, false, {3, 3}},   // 3.0 exactly
+      {{10, 7}, {4, 10}, false, {3, 7}}, // 2.8 rounds to 3
+      {{10, 5}, {5, 10}, false, {2, 5}}, // 2.5: halves go to even
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(CoverSize(c.area, c.picture, c.fullScreen), c.size) << c.picture.width << "x" << c.picture.height;
+}
+
+namespace {
+// A window that records what the full-screen command made it do.
+struct Window : IFullScreenWindow {
+  TFullScreenFlags* flags = nullptr;
+  bool full = false, panel = true;
+  std::string log;
+  bool InFullScreen() const override { return full; }
+  bool PanelShown() const override { return panel; }
+  void Enter() override {
+    full = true;
+    log += "E";
+  }
+  void Leave() override {
+    full = false;
+    log += "L";
+  }
+  void Toggle() override {
+    flags->toggleParity = !flags->toggleParity;
+    panel = !panel;
+    log += panel ? "+" : "-";
+  }
+};
+} // namespace
+
+TEST(FullScreenCommand, ThePanelsFollowTheRememberingMode) {
+  struct Case {
+    const char* what;
+    TFullScreenPrefs prefs;
+    bool panelAtStart;
+    std::string toggles; // the user's own panel toggles between the commands: "t" toggles, "c" the command
+    std::string log;     // what the window did
+  } cases[] = {
+      {"normal: full screen without panels, the window with them", {0, false, false}, true, "cc", "E-L+"},
+      {"normal, panels shown in full screen by hand", {0, false, false}, true, "ctc", "E-+L"},
+      {"normal from a window without panels", {0, false, false}, false, "cc", "EL+"},
+      {"mode 1 keeps the full screen's panels", {1, false, false}, true, "cc", "EL"},
+      {"mode 1 brings back the window's panels", {1, false, false}, true, "ctc", "E-L+"},
+      {"mode 2: full screen without, the window as before", {2, false, false}, true, "cc", "E-L+"},
+      {"mode 2 from a window without panels", {2, false, false}, false, "cc", "EL"},
+      {"mode 2 after a file opened in full screen", {2, true, false}, true, "cc", "E-L"},
+  };
+  for (const Case& c : cases) {
+    TFullScreenFlags flags;
+    Window w;
+    w.flags = &flags;
+    w.panel = c.panelAtStart;
+    for (char step : c.toggles) {
+      if (step == 'c')
+        RunFullScreenCommand(w, flags, c.prefs);
+      else
+        w.Toggle();
+    }
+    EXPECT_EQ(w.log, c.log) << c.what;
+    EXPECT_FALSE(w.full) << c.what;
+  }
+  // Mode 1 flips the pinned flag on the command while the toggle parity is clear; hovering full
+  // screen pins it for good.
+  TFullScreenFlags flags;
+  Window w;
+  w.flags = &flags;
+  RunFullScreenCommand(w, flags, {1, false, false});
+  EXPECT_TRUE(flags.panelsPinned);
+  RunFullScreenCommand(w, flags, {1, true, true});
+  EXPECT_TRUE(flags.panelsPinned);
+  EXPECT_FALSE(flags.fileJustOpened) << "the file's opening in full screen is used up";
+}
