@@ -520,6 +520,7 @@ void TCore::LoadModules() {
     };
     ctx.dropFiles = [this](const std::vector<std::string>& files) { DropFiles(files); };
     ctx.tick = &tickNotifier_;
+    ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
     ctx.commandHint = [this](int code) {
       std::string hint = TCommandCenter::CommandName(code);
       std::string key = commands_ ? commands_->GetKey(code) : std::string();

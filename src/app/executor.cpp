@@ -156,6 +156,10 @@ bool TCommandExecutor::Execute(int code) {
       w->CenterWindow();
     }
     break;
+  case cmdStayOnTop:
+    if (w)
+      w->ToggleStayOnTop();
+    break;
   case cmdMinimize:
     if (w) {
       if (w->isMinimized() || !w->isVisible())

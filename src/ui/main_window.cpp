@@ -351,6 +351,7 @@ void TfrMain::SetContext(TMainContext context) {
   }
   cpuLoad_->setVisible(ctx_.prefs && ctx_.prefs->GetBool("Plugins.CPUUsage.Enabled"));
   RefreshHints();
+  SetStayOnTop(StayOnTop());
   fullScreenFlags_ = TFullScreenFlags{};
   fullScreenFlags_.rememberedPanels =
       Pref(ctx_.prefs, "FrontEnd.RememberPanelsState", "0") == "1" && !cpanel_->isHidden();
@@ -782,6 +783,7 @@ void TfrMain::EnterFullScreen() {
   caption_->setVisible(!cpanel_->isHidden() && !(ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption")));
   ApplySizeLimits();
   showFullScreen();
+  SetStayOnTop(StayOnTop());
   LayoutRegions();
   UpdateButtons();
 }
@@ -795,6 +797,7 @@ void TfrMain::LeaveFullScreen() {
   caption_->setVisible(!cpanel_->isHidden() || (ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.AlwaysWindowCaption")));
   ApplySizeLimits();
   PlaceVideoRect(videoRect_);
+  SetStayOnTop(StayOnTop());
   UpdateButtons();
 }
 
@@ -936,7 +939,7 @@ void TfrMain::UpdateButtons() {
                                          {cmdPlaylist, ctx_.models && ctx_.models->GetInt("Window.PlayList") != 0},
                                          {cmdRepeat, ctx_.prefs && ctx_.prefs->GetBool("Playlist.Repeat")},
                                          {cmdBookmarks, ctx_.prefs && ctx_.prefs->GetBool("Playlist.ShowBookmarks")},
-                                         {cmdStayOnTop, ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.StayOnTop")}};
+                                         {cmdStayOnTop, StayOnTop()}};
   for (auto [code, on] : states)
     if (THoverButton* b = Button(code))
       b->SetChecked(on);
@@ -1052,7 +1055,31 @@ void TfrMain::OnTimer() {
     // A file that failed to open has been reported already: it is not tried a second time.
     if (FileOpen())
       ShowPlaying();
+    // The view the program's own command line asks for.
+    if (ctx_.fullScreenSwitch && ctx_.fullScreenSwitch() && !fullScreen_)
+      ToggleFullScreen();
   }
+}
+
+void TfrMain::SetStayOnTop(bool on) {
+  bool top = on || (fullScreen_ && Pref(ctx_.prefs, "Video.StayOnTopInFullScreenMode", "1") == "1");
+  // Through the native window's flag: setting the widget's flags would re-create the window.
+  if (windowHandle())
+    windowHandle()->setFlag(Qt::WindowStaysOnTopHint, top);
+  else
+    setWindowFlag(Qt::WindowStaysOnTopHint, top);
+}
+
+bool TfrMain::StayOnTop() const { return ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.StayOnTop"); }
+
+void TfrMain::ToggleStayOnTop() {
+  bool on = !StayOnTop();
+  if (ctx_.prefs)
+    ctx_.prefs->SetBool("FrontEnd.StayOnTop", on);
+  SetStayOnTop(on);
+  if (ctx_.models)
+    ctx_.models->SetInt("App.StayOnTop", on ? 1 : 0);
+  UpdateButtons();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1074,6 +1101,8 @@ void TfrMain::changeEvent(QEvent* e) {
     border_.SetActive(isActiveWindow());
     caption_->SetActive(isActiveWindow());
     frame_->update();
+    if (isActiveWindow())
+      SetStayOnTop(StayOnTop());
   }
   QMainWindow::changeEvent(e);
 }

@@ -48,6 +48,8 @@ struct TMainContext {
   std::function<void()> openFiles;
   // Files dropped on the window.
   std::function<void(const std::vector<std::string>&)> dropFiles;
+  // "/FULLSCREEN" on the program's own command line.
+  std::function<bool()> fullScreenSwitch;
   // A button's tool tip: the command's name and its key.
   std::function<std::string(int)> commandHint;
 };
@@ -117,6 +119,11 @@ public:
   void EnterFullScreen();
   void LeaveFullScreen();
   void ToggleFullScreen();
+  // Above the other windows when asked, or in full screen with Video.StayOnTopInFullScreenMode.
+  void SetStayOnTop(bool on);
+  bool StayOnTop() const;
+  // The stay-on-top button: FrontEnd.StayOnTop, the window and "App.StayOnTop" follow.
+  void ToggleStayOnTop();
   void ZoomToPercent(int percent);
   void ChangeVolume(int delta);
   void ToggleMute();

@@ -1,6 +1,7 @@
 // The drawn look, rendered offscreen: the built-in art's named pieces, glyph placement of the
 // clock and position, the seek bar's scale, the border's tint, skin controls built from
 // definitions, and the main window switching between the looks.
+#include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "core/colour.h"
 #include "map_prefs.h"
@@ -20,6 +21,7 @@
 #include <QAbstractSlider>
 #include <QLabel>
 #include <QTest>
+#include <QWindow>
 #include <map>
 
 using namespace zv;
@@ -347,4 +349,37 @@ TEST(SkinLook, FullScreenAndBackRestoresTheWindowAndItsPanels) {
   window.resize(100, 100);
   EXPECT_GE(window.width(), 380 + 10);
   EXPECT_GE(window.height(), 79 + 20 + 8 + 10);
+}
+
+TEST(SkinLook, StayOnTopFollowsItsButtonAndTheFullScreenPreference) {
+  zvtest::MapPrefs prefs;
+  TModelManager models;
+  models.Register("App.StayOnTop", std::make_unique<TSInt32Model>(0));
+  TfrMain window;
+  TMainContext ctx;
+  ctx.prefs = &prefs;
+  ctx.models = &models;
+  bool fullScreenSwitch = true;
+  ctx.fullScreenSwitch = [&] { return fullScreenSwitch; };
+  window.SetContext(ctx);
+  window.show();
+  auto onTop = [&] { return window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint); };
+  EXPECT_FALSE(onTop());
+  window.ToggleStayOnTop();
+  EXPECT_TRUE(onTop());
+  EXPECT_TRUE(prefs.GetBool("FrontEnd.StayOnTop"));
+  EXPECT_EQ(models.GetInt("App.StayOnTop"), 1);
+  EXPECT_TRUE(window.Button(cmdStayOnTop)->Checked());
+  window.ToggleStayOnTop();
+  EXPECT_FALSE(onTop());
+  // "/FULLSCREEN": the postponed playback ends in full screen, which stays on top by default.
+  window.RequestPostponedPlay();
+  window.OnTimer();
+  EXPECT_TRUE(window.FullScreen());
+  EXPECT_TRUE(onTop());
+  prefs.SetString("Video.StayOnTopInFullScreenMode", "0");
+  window.SetStayOnTop(false);
+  EXPECT_FALSE(onTop());
+  window.ToggleFullScreen();
+  EXPECT_FALSE(window.FullScreen());
 }
