@@ -772,6 +772,7 @@ void TfrMain::EnterFullScreen() {
   videoRect_ = VideoGlobalRect();
   fullScreen_ = true;
   border_.SetFramed(false);
+  panel_->SetFullScreen(true);
   // The monitor nearest the window's centre, relative to the monitors' sizes.
   QRect g = frameGeometry();
   int chosen = ChooseMonitor(TRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}, Monitors());
@@ -793,6 +794,7 @@ void TfrMain::LeaveFullScreen() {
     return;
   fullScreen_ = false;
   border_.SetFramed(true);
+  panel_->SetFullScreen(false);
   showNormal();
   caption_->setVisible(!cpanel_->isHidden() || (ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.AlwaysWindowCaption")));
   ApplySizeLimits();
@@ -878,16 +880,22 @@ void TfrMain::ShowCover(const std::string& mediaFile) {
       chosen = logos[rnd::Random(static_cast<uint32_t>(logos.size()))];
   }
   if (mediaFile != "/empty/") {
-    fs::path folder = fs::path(mediaFile).parent_path();
-    for (const char* name : {"Cover.jpg", "Cover.bmp"})
-      if (fs::is_regular_file(folder / name, ec)) {
-        chosen = (folder / name).string();
-        break;
+    // "Cover.jpg", else "Cover.bmp", in any letter case.
+    std::string jpg, bmp;
+    for (const auto& item : fs::directory_iterator(fs::path(mediaFile).parent_path(), ec)) {
+      std::string name = LowerCase(item.path().filename().string());
+      if ((name == "cover.jpg" || name == "cover.bmp") && item.is_regular_file(ec)) {
+        std::string& slot = name == "cover.jpg" ? jpg : bmp;
+        if (slot.empty() || item.path().string() < slot) // the same one whatever the listing's order
+          slot = item.path().string();
       }
+    }
+    if (!jpg.empty() || !bmp.empty())
+      chosen = !jpg.empty() ? jpg : bmp;
   }
   QImage picture;
   if (!chosen.empty())
-    picture.load(QString::fromStdString(chosen));
+    picture = LoadPicture(chosen); // a picture that cannot be read counts as none
   if (picture.isNull()) {
     if (chosen.empty())
       Log("= Cover could not be found!");

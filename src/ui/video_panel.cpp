@@ -1,12 +1,11 @@
 #include "ui/video_panel.h"
 
 #include "core/text_util.h"
+#include "ui/window_geometry.h"
 
 #include <QDate>
-#include <QLinearGradient>
+#include <QImageReader>
 #include <QPainter>
-#include <QPainterPath>
-#include <cmath>
 
 namespace zv {
 
@@ -30,20 +29,25 @@ void TVideoPanel::ShowVideo(bool on) {
   update();
 }
 
-QRect TVideoPanel::PictureRect(QSize area, QSize picture) {
+QRect TVideoPanel::PictureRect(QSize area, QSize picture, bool fullScreen) {
   if (picture.isEmpty() || area.isEmpty())
     return {};
-  QSize size = picture;
-  if (picture.width() > area.width() || picture.height() > area.height()) {
-    // The side that is relatively larger decides the factor.
-    double f =
-        static_cast<double>(area.height()) / area.width() > static_cast<double>(picture.height()) / picture.width()
-            ? static_cast<double>(area.width()) / picture.width()
-            : static_cast<double>(area.height()) / picture.height();
-    size = QSize(static_cast<int>(RoundHalfEven(picture.width() * f)),
-                 static_cast<int>(RoundHalfEven(picture.height() * f)));
-  }
-  return QRect(QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2), size);
+  TSize size = CoverSize(TSize{area.width(), area.height()}, TSize{picture.width(), picture.height()}, fullScreen);
+  return QRect(QPoint((area.width() - size.width) / 2, (area.height() - size.height) / 2),
+               QSize(size.width, size.height));
+}
+
+QImage LoadPicture(const std::string& path) {
+  QImageReader reader(QString::fromStdString(path));
+  QSize size = reader.size();
+  if (!size.isValid() || size.isEmpty())
+    return {};
+  // A picture from outside is decoded at most this large (JPEG decodes scaled down directly).
+  constexpr int kSide = 4096;
+  if (size.width() > kSide || size.height() > kSide)
+    reader.setScaledSize(size.scaled(kSide, kSide, Qt::KeepAspectRatio));
+  QImage image = reader.read();
+  return image.width() > kSide || image.height() > kSide ? QImage() : image;
 }
 
 void TVideoPanel::paintEvent(QPaintEvent*) {
@@ -51,7 +55,7 @@ void TVideoPanel::paintEvent(QPaintEvent*) {
   p.fillRect(rect(), Qt::black);
   if (video_->isVisible() || picture_.isNull())
     return;
-  QRect r = PictureRect(size(), picture_.size());
+  QRect r = PictureRect(size(), picture_.size(), fullScreen_);
   p.setRenderHint(QPainter::SmoothPixmapTransform, r.size() != picture_.size());
   p.drawImage(r, picture_);
 }

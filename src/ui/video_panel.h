@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <string>
 
 namespace zv {
 
@@ -20,8 +21,13 @@ public:
   // The video is drawn: the area shows it instead of the picture.
   void ShowVideo(bool on);
   bool VideoShown() const { return video_->isVisible(); }
+  // In full screen a picture is scaled to the screen's height and a little beyond.
+  void SetFullScreen(bool on) {
+    fullScreen_ = on;
+    update();
+  }
   // Where the picture lands in an area of that size: centred, scaled down to fit (rounded).
-  static QRect PictureRect(QSize area, QSize picture);
+  static QRect PictureRect(QSize area, QSize picture, bool fullScreen = false);
 
 protected:
   void paintEvent(QPaintEvent* e) override;
@@ -30,9 +36,12 @@ protected:
 private:
   TVideoWidget* video_;
   QImage picture_;
+  bool fullScreen_ = false;
 };
 
 // The program's own logo, drawn at start.
 QImage DefaultLogo();
+// A cover or logo file, decoded no larger than 4096 pixels a side; null when it cannot be read.
+QImage LoadPicture(const std::string& path);
 
 } // namespace zv

@@ -1,5 +1,7 @@
 #include "ui/window_geometry.h"
 
+#include "core/text_util.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -65,7 +67,7 @@ int ChooseMonitor(TRect window, const std::vector<TMonitor>& monitors) {
 }
 
 namespace {
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int RoundEven(double v) { return static_cast<int>(RoundHalfEven(v)); }
 
 // The largest size of the video's aspect within `room`.
 TSize FitInto(TSize size, TSize video, TSize room) {

@@ -383,3 +383,22 @@ TEST(SkinLook, StayOnTopFollowsItsButtonAndTheFullScreenPreference) {
   window.ToggleFullScreen();
   EXPECT_FALSE(window.FullScreen());
 }
+
+TEST(SkinLook, CoversAreFoundInAnyCaseAndDecodedNoLargerThanTheCap) {
+  zvtest::TempDir dir;
+  QImage small(120, 90, QImage::Format_RGB32);
+  small.fill(Qt::red);
+  ASSERT_TRUE(small.save(QString::fromStdString(dir.file("cover.JPG")), "JPG"));
+  TfrMain window;
+  window.ShowCover(dir.file("film.mkv"));
+  EXPECT_EQ(window.Panel()->Picture().size(), QSize(120, 90));
+  QImage wide(6000, 100, QImage::Format_RGB32);
+  wide.fill(Qt::blue);
+  ASSERT_TRUE(wide.save(QString::fromStdString(dir.file("wide.jpg")), "JPG"));
+  EXPECT_EQ(LoadPicture(dir.file("wide.jpg")).width(), 4096);
+  zvtest::WriteFile(dir.file("broken.jpg"), "\xFF\xD8 not a picture");
+  EXPECT_TRUE(LoadPicture(dir.file("broken.jpg")).isNull());
+  // In full screen a picture takes the screen's height and a little more.
+  EXPECT_EQ(TVideoPanel::PictureRect(QSize(1920, 1080), QSize(500, 500), true), QRect(370, -49, 1179, 1179));
+  EXPECT_EQ(TVideoPanel::PictureRect(QSize(400, 300), QSize(200, 100)), QRect(100, 100, 200, 100));
+}
