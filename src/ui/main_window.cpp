@@ -299,24 +299,30 @@ void TfrMain::LayoutRegions() {
 }
 
 void TfrMain::PlaceAtStart() {
-  // The stored video area, or the default one centred on the screen.
   IPrefs* p = ctx_.prefs;
-  int left = p ? StrToIntDef(Pref(p, "FrontEnd.Pos.Left", "450"), 450) : 450;
-  int top = p ? StrToIntDef(Pref(p, "FrontEnd.Pos.Top", "372"), 372) : 372;
-  int right = p ? StrToIntDef(Pref(p, "FrontEnd.Pos.Right", "830"), 830) : 830;
-  int bottom = p ? StrToIntDef(Pref(p, "FrontEnd.Pos.Bottom", "593"), 593) : 593;
-  bool resize = Pref(p, "OnStart.Resize", "1") == "1" || right - left <= 0 || bottom - top <= 0;
-  QRect work = screen() ? screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
-  if (resize) {
-    SetVideoArea(QSize(380, 320 - CaptionHeight() - ControlPanelHeight()));
-    CenterWindow();
-  } else {
-    SetVideoArea(QSize(right - left, bottom - top));
-    if (!work.contains(QPoint(left, top)))
-      CenterWindow();
-    else
-      move(left, top);
+  TStartup startup;
+  startup.stored = TRect{
+      StrToIntDef(Pref(p, "FrontEnd.Pos.Left", "450"), 450), StrToIntDef(Pref(p, "FrontEnd.Pos.Top", "372"), 372),
+      StrToIntDef(Pref(p, "FrontEnd.Pos.Right", "830"), 830), StrToIntDef(Pref(p, "FrontEnd.Pos.Bottom", "593"), 593)};
+  startup.alwaysPrimary = Pref(p, "OnStart.AlwaysPrMonitor", "0") == "1";
+  startup.resize = Pref(p, "OnStart.Resize", "1") == "1" || startup.stored.Width() <= 0 || startup.stored.Height() <= 0;
+  if (startup.resize) {
+    // A fresh window shows its caption and control panel.
+    cpanel_->show();
+    caption_->show();
+  } else if (Pref(p, "FrontEnd.PanelsState", "1") == "0") {
+    cpanel_->hide();
+    caption_->setVisible(p && p->GetBool("FrontEnd.AlwaysWindowCaption"));
   }
+  startup.parts = FrameParts();
+  // The primary monitor first.
+  std::vector<TMonitor> monitors = Monitors();
+  QList<QScreen*> screens = QGuiApplication::screens();
+  int primary = static_cast<int>(screens.indexOf(QGuiApplication::primaryScreen()));
+  if (primary > 0)
+    std::swap(monitors[0], monitors[static_cast<size_t>(primary)]);
+  TRect v = StartupVideoRect(startup, monitors);
+  PlaceVideoRect(QRect(v.left, v.top, v.Width(), v.Height()));
 }
 
 void TfrMain::SavePanelsState() {

@@ -112,6 +112,46 @@ TSize CoverSize(TSize area, TSize picture, bool fullScreen) {
   return TSize{RoundEven(picture.width * factor), RoundEven(picture.height * factor)};
 }
 
+namespace {
+bool Contains(const TRect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+// How far a point is from a rectangle (0 inside), squared.
+int64_t DistanceSquared(const TRect& r, int x, int y) {
+  int64_t dx = x < r.left ? r.left - x : x >= r.right ? x - r.right + 1 : 0;
+  int64_t dy = y < r.top ? r.top - y : y >= r.bottom ? y - r.bottom + 1 : 0;
+  return dx * dx + dy * dy;
+}
+} // namespace
+
+TRect StartupVideoRect(const TStartup& s, const std::vector<TMonitor>& monitors) {
+  TRect video = s.stored;
+  if (monitors.empty())
+    return video;
+  const int x = s.stored.left, y = s.stored.top;
+  bool onAny = false;
+  size_t nearest = 0;
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    onAny = onAny || Contains(monitors[i].bounds, x, y);
+    if (DistanceSquared(monitors[i].bounds, x, y) < DistanceSquared(monitors[nearest].bounds, x, y))
+      nearest = i;
+  }
+  const TFrameParts& p = s.parts;
+  const int extraW = p.left + p.right, extraH = p.caption + p.panel + p.top + p.bottom;
+  if (!onAny || (s.alwaysPrimary && !Contains(monitors[0].bounds, x, y))) {
+    const TRect& screen = monitors[0].bounds;
+    int w = video.Width() + extraW, h = video.Height() + extraH;
+    int left = screen.left + (screen.Width() - w) / 2, top = screen.top + (screen.Height() - h) / 2 - p.caption - 9;
+    video = VideoRectOf(TRect{left, top, left + w, top + h}, p);
+  }
+  if (s.resize || s.stored.Width() <= 0 || s.stored.Height() <= 0) {
+    const TMonitor& m = monitors[nearest];
+    int w = 380 + extraW, h = 320 - p.caption - p.panel + extraH;
+    int left = m.bounds.left + (m.work.Width() - w) / 2 - 11, top = m.bounds.top + (m.work.Height() - h) / 2 + 9;
+    video = VideoRectOf(TRect{left, top, left + w, top + h}, p);
+  }
+  return video;
+}
+
 void RunFullScreenCommand(IFullScreenWindow& w, TFullScreenFlags& f, const TFullScreenPrefs& p) {
   if (!w.InFullScreen()) {
     w.Enter();

@@ -57,6 +57,18 @@ TSize ZoomedArea(TSize video, int percent, const TMonitor& monitor, TSize extra,
 // screen always by (area height + 99) / picture height. Halves round to even.
 TSize CoverSize(TSize area, TSize picture, bool fullScreen);
 
+// Where the video area goes at start-up: the stored rectangle, or centred on the primary monitor
+// (the first) when its corner is on no monitor or, with `alwaysPrimary`, not on the primary one;
+// with `resize` (or a stored rectangle without size) 380 × (320 − caption − panel), centred in the
+// work area of the monitor nearest the stored corner. `parts` are the caption, panel and border
+// the window will show.
+struct TStartup {
+  TRect stored;
+  bool alwaysPrimary = false, resize = true;
+  TFrameParts parts;
+};
+TRect StartupVideoRect(const TStartup& startup, const std::vector<TMonitor>& monitors);
+
 // The state and preferences of the full-screen command, and what the window does for it.
 struct TFullScreenFlags {
   bool rememberedPanels = false, panelsPinned = false, toggleParity = false, fileJustOpened = true;

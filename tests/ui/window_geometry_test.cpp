@@ -161,3 +161,27 @@ TEST(FullScreenCommand, ThePanelsFollowTheRememberingMode) {
   EXPECT_TRUE(flags.panelsPinned);
   EXPECT_FALSE(flags.fileJustOpened) << "the file's opening in full screen is used up";
 }
+
+TEST(WindowGeometry, StartUpPlacementOnTheScreensThereAre) {
+  // The primary 1920 × 1080 screen (work area without a 40-pixel panel) and one to its right.
+  const std::vector<TMonitor> monitors = {{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}},
+                                          {{1920, 0, 3200, 1024}, {1920, 0, 3200, 1024}}};
+  const TFrameParts parts{20, 79, 5, 5, 5, 5};
+  struct Case {
+    const char* what;
+    TStartup startup;
+    TRect video;
+  } cases[] = {
+      {"the stored place", {{450, 372, 830, 593}, false, false, parts}, {450, 372, 830, 593}},
+      {"on the second screen", {{2000, 100, 2400, 400}, false, false, parts}, {2000, 100, 2400, 400}},
+      // Centred on the primary screen: the window 410 × 409 at (755, 306), its video area inside.
+      {"on the second screen, primary asked", {{2000, 100, 2400, 400}, true, false, parts}, {760, 331, 1160, 631}},
+      {"off every screen", {{5000, 100, 5400, 400}, false, false, parts}, {760, 331, 1160, 631}},
+      // 380 × 221 in a 390 × 330 window at (754, 364) in the primary work area.
+      {"a fresh start", {{450, 372, 830, 593}, false, true, parts}, {759, 389, 1139, 610}},
+      {"no size stored", {{450, 372, 450, 372}, false, false, parts}, {759, 389, 1139, 610}},
+      {"a fresh start near the second screen", {{3300, 50, 3500, 100}, false, true, parts}, {2359, 381, 2739, 602}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(StartupVideoRect(c.startup, monitors), c.video) << c.what;
+}
