@@ -739,6 +739,7 @@ void TfrMain::TogglePanels() {
   TLogScope scope("TfrMain.TogglePanels");
   fullScreenFlags_.toggleParity = !fullScreenFlags_.toggleParity;
   const QRect video = VideoGlobalRect();
+  const bool captionBefore = !caption_->isHidden();
   bool show = cpanel_->isHidden();
   cpanel_->setVisible(show);
   // The caption follows the control panel unless the preferences keep or hide it.
@@ -748,9 +749,17 @@ void TfrMain::TogglePanels() {
   if (fullScreen_ && ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption"))
     caption = false;
   caption_->setVisible(caption);
-  // The picture keeps its place and size: the window grows or shrinks around it.
-  if (!fullScreen_)
-    PlaceVideoRect(video);
+  // The picture keeps its place and size: the window grows or shrinks around it, and stays on
+  // its monitor.
+  if (!fullScreen_) {
+    QRect g = frameGeometry();
+    std::vector<TMonitor> monitors = Monitors();
+    int m = ChooseMonitor(TRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}, monitors);
+    TRect v{video.left(), video.top(), video.left() + video.width(), video.top() + video.height()};
+    if (m >= 0)
+      v = KeepPanelsOnScreen(v, FrameParts(), monitors[static_cast<size_t>(m)], show, caption && !captionBefore);
+    PlaceVideoRect(QRect(v.left, v.top, v.Width(), v.Height()));
+  }
   LayoutRegions();
 }
 

@@ -48,6 +48,21 @@ TRect LimitRect(TRect r, TSize minimum, TEdge horizontal, TEdge vertical) {
   return r;
 }
 
+TRect KeepPanelsOnScreen(TRect video, const TFrameParts& parts, const TMonitor& monitor, bool panelAppeared,
+                         bool captionAppeared) {
+  auto shift = [&video](int dy) {
+    video.top += dy;
+    video.bottom += dy;
+  };
+  TRect window = WindowRectOf(video, parts);
+  if (panelAppeared && window.bottom > monitor.work.bottom)
+    shift(monitor.work.bottom - window.bottom);
+  window = WindowRectOf(video, parts);
+  if (captionAppeared && window.top < monitor.bounds.top)
+    shift(parts.caption);
+  return video;
+}
+
 int ChooseMonitor(TRect window, const std::vector<TMonitor>& monitors) {
   int best = -1;
   double bestDistance = 0;

@@ -44,6 +44,12 @@ TSize MinimumSize(const TLimitParts& parts);
 enum class TEdge { None, Left, Top, Right, Bottom };
 TRect LimitRect(TRect r, TSize minimum, TEdge horizontal, TEdge vertical);
 
+// The video rectangle after the panels toggled, kept on the monitor: when the control panel
+// appears below the work area the picture moves up so that the panel fits, and when the caption
+// appears above the screen's top the picture moves down by the caption's height.
+TRect KeepPanelsOnScreen(TRect video, const TFrameParts& parts, const TMonitor& monitor, bool panelAppeared,
+                         bool captionAppeared);
+
 // The monitor whose centre is nearest the window's centre, distances taken relative to each
 // monitor's size; the first wins a tie. −1 without monitors.
 int ChooseMonitor(TRect window, const std::vector<TMonitor>& monitors);

@@ -185,3 +185,22 @@ TEST(WindowGeometry, StartUpPlacementOnTheScreensThereAre) {
   for (const Case& c : cases)
     EXPECT_EQ(StartupVideoRect(c.startup, monitors), c.video) << c.what;
 }
+
+TEST(WindowGeometry, PanelsThatAppearStayOnTheMonitor) {
+  const TMonitor m{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}};
+  const TFrameParts parts{20, 79, 5, 5, 5, 5};
+  struct Case {
+    const char* what;
+    TRect video;
+    bool panel, caption;
+    TRect kept;
+  } cases[] = {
+      {"room enough", {100, 100, 500, 400}, true, true, {100, 100, 500, 400}},
+      {"the panel would leave the work area", {100, 800, 500, 1000}, true, false, {100, 756, 500, 956}},
+      {"only the caption came", {100, 800, 500, 1000}, false, true, {100, 800, 500, 1000}},
+      {"the caption would leave the screen's top", {100, 10, 500, 300}, false, true, {100, 30, 500, 320}},
+      {"hidden panels are not moved", {100, 10, 500, 300}, false, false, {100, 10, 500, 300}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(KeepPanelsOnScreen(c.video, parts, m, c.panel, c.caption), c.kept) << c.what;
+}
