@@ -618,6 +618,7 @@ void TCore::LoadModules() {
 }
 
 void TCore::LinkModels() {
+  linked_ = std::make_unique<TLazyModeller>(*models_);
   auto post = [this](int code) {
     return [this, code] {
       if (commands_)
@@ -626,44 +627,35 @@ void TCore::LinkModels() {
   };
   // The state toggles: a skin button flips the value, and the command runs when the value no
   // longer says what the window shows.
-  auto toggle = [&](const char* name, int32_t initial, int code, std::function<bool()> real) {
-    auto* model = models_->Register(name, std::make_unique<TSInt32Model>(initial));
-    model->OwnNotifier().Add(THandlerKey::Tagged(this, code), [this, model, code, real] {
-      if ((model->Get() != 0) != real() && commands_)
+  auto toggle = [&](const char* name, bool initial, int code, std::function<bool()> real) {
+    std::string key = name;
+    linked_->Named(name).SetInt(initial ? 1 : 0).Subscribe(THandlerKey::Tagged(this, code), [this, key, code, real] {
+      if ((models_->GetInt(key) != 0) != real() && commands_)
         commands_->Post(code);
     });
   };
-  toggle("App.SuperPlay", 0, cmdPlayPause, [this] {
+  toggle("App.SuperPlay", false, cmdPlayPause, [this] {
     return main_ &&
            (main_->PlayState() == TfrMain::TPlayState::Playing || main_->PlayState() == TfrMain::TPlayState::SpeedPlay);
   });
-  toggle("PList.Repeat", prefs_->GetBool("Playlist.Repeat") ? 1 : 0, cmdRepeat,
+  toggle("PList.Repeat", prefs_->GetBool("Playlist.Repeat"), cmdRepeat,
          [this] { return prefs_->GetBool("PlayList.Repeat"); });
-  toggle("Audio.Mute", prefs_->GetBool("FrontEnd.Mute") ? 1 : 0, cmdMute, [this] { return main_ && main_->Muted(); });
+  toggle("Audio.Mute", prefs_->GetBool("FrontEnd.Mute"), cmdMute, [this] { return main_ && main_->Muted(); });
   // Until the playlist panel joins the window, the playlist button shows the separate window.
-  toggle("Window.PlayList", 0, cmdPlaylist, [this] { return advPList_ && advPList_->isVisible(); });
-  toggle("App.StayOnTop", prefs_->GetBool("FrontEnd.StayOnTop") ? 1 : 0, cmdStayOnTop,
+  toggle("Window.PlayList", false, cmdPlaylist, [this] { return advPList_ && advPList_->isVisible(); });
+  toggle("App.StayOnTop", prefs_->GetBool("FrontEnd.StayOnTop"), cmdStayOnTop,
          [this] { return prefs_->GetBool("FrontEnd.StayOnTop"); });
   // Links that post a command, and the playlist's and the window's operations a skin names.
   for (const auto& [name, code] : PostingLinks())
-    models_->Register(name, std::make_unique<TCommandModel>(post(code)));
+    linked_->RegisterCommand(name, post(code));
   for (const char* name :
        {"App.Prefs", "App.About", "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle",
-        "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report", "PList.Save"}) {
-    int code = StrToIntDef(LinkHintKey(name).substr(8), -1); // "Command.NNN"
-    models_->Register(name, std::make_unique<TCommandModel>(post(code)));
-  }
+        "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report", "PList.Save"})
+    linked_->RegisterCommand(name, post(LinkHintCode(name)));
 }
 
-void TCore::UnlinkModels() {
-  for (const char* name :
-       {"PList.Repeat", "App.StayOnTop", "Window.PlayList", "Audio.Mute", "App.SuperPlay", "App.Prefs", "App.About",
-        "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle", "PList.AddDir", "PList.Clear",
-        "PList.MoveDown", "PList.Report", "PList.Save"})
-    models_->Unregister(name);
-  for (const auto& [name, code] : PostingLinks())
-    models_->Unregister(name);
-}
+// Everything LinkModels registered goes with its modeller.
+void TCore::UnlinkModels() { linked_.reset(); }
 
 void TCore::InitAutoSave() {
   // The playlist panel's width and state are restored here once the panel exists.

@@ -130,6 +130,7 @@ private:
   std::unique_ptr<TFontHelper> font_;
   std::unique_ptr<TAppProxyWindow> proxy_;
   std::unique_ptr<TModelManager> models_;
+  std::unique_ptr<TLazyModeller> linked_; // the models LinkModels registered
   std::unique_ptr<TLanguageManager> language_;
   TXMLTree document_;
   std::unique_ptr<TXMLPrefs> prefs_;

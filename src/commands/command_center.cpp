@@ -256,11 +256,16 @@ int PostingLinkCode(std::string_view link) {
   return -1;
 }
 
-std::string LinkHintKey(std::string_view link) {
+int LinkHintCode(std::string_view link) {
   for (const auto& [name, code] : HintLinks())
     if (SameText(name, link))
-      return Format("Command.%.3d", code);
-  return {};
+      return code;
+  return -1;
+}
+
+std::string LinkHintKey(std::string_view link) {
+  int code = LinkHintCode(link);
+  return code < 0 ? std::string() : Format("Command.%.3d", code);
 }
 
 } // namespace zv

@@ -80,5 +80,6 @@ const std::vector<std::pair<const char*, int>>& PostingLinks();
 const std::vector<std::pair<const char*, int>>& HintLinks();
 int PostingLinkCode(std::string_view link);     // -1 when the link does not post a code
 std::string LinkHintKey(std::string_view link); // empty when the link has no hint
+int LinkHintCode(std::string_view link);        // the code whose name is the hint, -1 for none
 
 } // namespace zv

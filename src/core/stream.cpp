@@ -119,13 +119,17 @@ std::string TTextStream::ReadLine() {
 
 std::string ReadWholeFile(const std::string& path) {
   TFileStream f(path);
+  return ReadRest(f);
+}
+
+std::string ReadRest(TStream& s) {
   std::string data;
-  int64_t size = f.Size();
-  if (size > 0)
-    data.reserve(static_cast<size_t>(size));
+  int64_t left = s.Size() - s.Position();
+  if (left > 0)
+    data.reserve(static_cast<size_t>(left));
   char buf[65536];
   for (;;) {
-    int64_t n = f.Read(buf, sizeof buf);
+    int64_t n = s.Read(buf, sizeof buf);
     if (n <= 0)
       break;
     data.append(buf, static_cast<size_t>(n));

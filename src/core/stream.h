@@ -96,5 +96,7 @@ public:
 
 // Reads a whole regular file; raises EZvError when it cannot.
 std::string ReadWholeFile(const std::string& path);
+// What is left of a stream from its position on.
+std::string ReadRest(TStream& stream);
 
 } // namespace zv

@@ -31,6 +31,11 @@ void TOptiWrapper::Place() {
     control_->show(); // a definition without a parent is only a picture source
 }
 
+void TOptiWrapper::ReadBackground() {
+  control_->Background = Area("bg");
+  control_->BackgroundSplit = ParsePair(element_.GetAttr("bgsplit"));
+}
+
 TOptiArea TOptiWrapper::Area(std::string_view attribute) const {
   TOptiArea area;
   builder_.Resource().GetArea(element_.GetAttr(attribute), area);
@@ -47,16 +52,14 @@ void TOptiButtonWrapper::CreateControl() {
 
 void TOptiPanelWrapper::CreateControl() {
   control_ = new TOptiPanel(parent_);
-  control_->Background = Area("bg");
-  control_->BackgroundSplit = ParsePair(element_.GetAttr("bgsplit"));
+  ReadBackground();
   Place();
 }
 
 void TOptiSeekerWrapper::CreateControl() {
   auto* s = new TOptiSeeker(parent_, builder_.Host());
   control_ = s;
-  s->Background = Area("bg");
-  s->BackgroundSplit = ParsePair(element_.GetAttr("bgsplit"));
+  ReadBackground();
   s->Fill = Area("bgfill");
   s->Thumb = Area("thumb");
   s->LowTick = Area("lotick");
@@ -68,8 +71,7 @@ void TOptiSeekerWrapper::CreateControl() {
 void TOptiTextWrapper::CreateControl() {
   auto* t = new TOptiText(parent_, builder_.Host());
   control_ = t;
-  t->Background = Area("bg");
-  t->BackgroundSplit = ParsePair(element_.GetAttr("bgsplit"));
+  ReadBackground();
   t->SetFont(builder_.Resource().GetFont(element_.GetAttr("font")));
   t->SetTemplate(element_.GetAttr("text"));
   Place();
@@ -79,8 +81,7 @@ void TOptiTextWrapper::CreateControl() {
 void TOptiSliderWrapper::CreateControl() {
   auto* s = new TOptiSlider(parent_, builder_.Host());
   control_ = s;
-  s->Background = Area("bg");
-  s->BackgroundSplit = ParsePair(element_.GetAttr("bgsplit"));
+  ReadBackground();
   s->Fill = Area("bgfill");
   s->Thumb = Area("thumb");
   Place();

@@ -30,6 +30,8 @@ public:
 protected:
   // Reads pos and size and places the control.
   void Place();
+  // The control's bg and bgsplit.
+  void ReadBackground();
   // The area of an attribute; no image when it names none.
   TOptiArea Area(std::string_view attribute) const;
   const TXMLNode& element_;

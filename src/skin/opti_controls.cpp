@@ -43,9 +43,33 @@ TBitmap32 FromQImage(const QImage& image) {
 
 // ---------------------------------------------------------------------------------------------
 
-TOptiWidget::TOptiWidget(QWidget* parent, uint32_t colour) : QWidget(parent), colour_(colour) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
+TCanvasWidget::TCanvasWidget(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+void TCanvasWidget::paintEvent(QPaintEvent*) {
+  if (width() <= 0 || height() <= 0)
+    return;
+  TBitmap32 canvas(width(), height(), FillArgb());
+  Draw(canvas);
+  QPainter p(this);
+  DrawBitmap(p, 0, 0, canvas);
+  DrawOver(p);
 }
+
+void TCanvasWidget::enterEvent(QEnterEvent*) {
+  hover_ = true;
+  if (trackHover_)
+    update();
+}
+
+void TCanvasWidget::leaveEvent(QEvent*) {
+  hover_ = false;
+  if (trackHover_)
+    update();
+}
+
+TOptiWidget::TOptiWidget(QWidget* parent, uint32_t colour) : TCanvasWidget(parent), colour_(colour) {}
+
+uint32_t TOptiWidget::FillArgb() const { return ColorToArgb(colour_); }
 
 void TOptiWidget::Place(bool hasPos, TPoint pos, bool hasSize, TPoint size) {
   const int parentWidth = parentWidget() ? parentWidget()->width() : 0;
@@ -84,16 +108,6 @@ void TOptiWidget::resizeEvent(QResizeEvent*) {
   }
 }
 
-void TOptiWidget::paintEvent(QPaintEvent*) {
-  if (width() <= 0 || height() <= 0)
-    return;
-  TBitmap32 canvas(width(), height(), ColorToArgb(colour_));
-  Draw(canvas);
-  QPainter p(this);
-  DrawBitmap(p, 0, 0, canvas);
-  DrawOver(p);
-}
-
 void TOptiWidget::DrawBackground(TBitmap32& canvas) {
   if (Background.Bitmap)
     TOptiResource::DrawSplit(Background, canvas, TRect{0, 0, width(), height()}, BackgroundSplit);
@@ -107,7 +121,7 @@ TOptiDummy::TOptiDummy(QWidget* parent, std::string id) : TOptiWidget(parent, 0x
 
 void TOptiDummy::DrawOver(QPainter& p) {
   p.setPen(Qt::white);
-  p.drawText(rect(), Qt::AlignCenter, QString::fromStdString(BoundText("PNL:" + id_)));
+  p.drawText(rect(), Qt::AlignCenter, OutsideText("PNL:" + id_));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -141,17 +155,19 @@ void TOptiText::DrawOver(QPainter& p) {
   f.setBold(true);
   p.setFont(f);
   QFontMetrics fm(f);
-  QString text = QString::fromStdString(shown_);
+  QString text = OutsideText(shown_); // titles and names from files and streams
   while (!text.isEmpty() && fm.horizontalAdvance(text) > width() - 15)
     text.chop(1);
   p.setPen(QColor(0xFF, 0xFF, 0xFF));
   int x = (width() - fm.horizontalAdvance(text)) / 2;
-  p.drawText(QPoint(x, fm.ascent()), text); // drawn as it stands: titles come from files and streams
+  p.drawText(QPoint(x, fm.ascent()), text);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-TOptiButton::TOptiButton(QWidget* parent, ISkinHost& host) : TOptiWidget(parent, 0x0000FF), host_(host) {}
+TOptiButton::TOptiButton(QWidget* parent, ISkinHost& host) : TOptiWidget(parent, 0x0000FF), host_(host) {
+  trackHover_ = true;
+}
 
 TOptiButton::~TOptiButton() {
   if (!link_.empty())
@@ -183,16 +199,6 @@ void TOptiButton::Draw(TBitmap32& canvas) {
   const int w = width(), h = height();
   int left = Image.Left + Column() * (w + 1), top = Image.Top + Row() * (h + 1);
   canvas.CopyFrom(*Image.Bitmap, TRect{left, top, left + w, top + h}, 0, 0);
-}
-
-void TOptiButton::enterEvent(QEnterEvent*) {
-  hover_ = true;
-  update();
-}
-
-void TOptiButton::leaveEvent(QEvent*) {
-  hover_ = false;
-  update();
 }
 
 void TOptiButton::mousePressEvent(QMouseEvent*) {

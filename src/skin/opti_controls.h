@@ -34,9 +34,31 @@ public:
   virtual std::string Lang(std::string_view key) const = 0;
 };
 
+// A widget that draws itself into a 32-bit canvas of its own size, filled with FillArgb() first;
+// widgets that ask for it repaint when the pointer comes and goes.
+class TCanvasWidget : public QWidget {
+public:
+  explicit TCanvasWidget(QWidget* parent);
+  bool Hovered() const { return hover_; }
+
+protected:
+  void paintEvent(QPaintEvent*) override;
+  void enterEvent(QEnterEvent*) override;
+  void leaveEvent(QEvent*) override;
+  virtual uint32_t FillArgb() const = 0; // 0xFFRRGGBB
+  // Draws the whole control into the canvas.
+  virtual void Draw(TBitmap32& canvas) = 0;
+  // Text and other vector drawing after the canvas is on screen.
+  virtual void DrawOver(QPainter&) {}
+  bool trackHover_ = false;
+
+private:
+  bool hover_ = false;
+};
+
 // Base of every skin control: a panel without bevel that paints its own opaque background into
 // a 32-bit canvas and keeps its left or right distance to its parent as the parent resizes.
-class TOptiWidget : public QWidget {
+class TOptiWidget : public TCanvasWidget {
 public:
   // `colour` (0x00BBGGRR) fills what nothing else draws.
   TOptiWidget(QWidget* parent, uint32_t colour);
@@ -50,12 +72,10 @@ public:
   TPoint BackgroundSplit;
 
 protected:
-  void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
-  // Draws the whole control; the default is the background area or the plain colour.
-  virtual void Draw(TBitmap32& canvas);
-  // Text and other vector drawing after the canvas is on screen.
-  virtual void DrawOver(class QPainter&) {}
+  uint32_t FillArgb() const override;
+  // The background area, or the plain colour where there is none.
+  void Draw(TBitmap32& canvas) override;
   void DrawBackground(TBitmap32& canvas);
 
 private:
@@ -113,19 +133,17 @@ public:
   const std::string& Link() const { return link_; }
   // The cell shown now: column and row of the picture grid.
   int Column() const;
-  int Row() const { return (hover_ ? 1 : 0) + (pressed_ ? 1 : 0); }
+  int Row() const { return (Hovered() ? 1 : 0) + (pressed_ ? 1 : 0); }
 
 protected:
   void Draw(TBitmap32& canvas) override;
-  void enterEvent(QEnterEvent*) override;
-  void leaveEvent(QEvent*) override;
   void mousePressEvent(class QMouseEvent*) override;
   void mouseReleaseEvent(class QMouseEvent*) override;
 
 private:
   ISkinHost& host_;
   std::string link_;
-  bool hover_ = false, pressed_ = false;
+  bool pressed_ = false;
 };
 
 // The seek bar with its time scale.

@@ -1,18 +1,10 @@
 #include "skin/opti_resource.h"
 
 #include "core/error.h"
+#include "core/stream.h"
 #include "core/text_util.h"
 
 namespace zv {
-
-namespace {
-std::string ReadAll(TStream& s) {
-  std::string bytes(static_cast<size_t>(std::max<int64_t>(s.Size() - s.Position(), 0)), '\0');
-  int64_t got = bytes.empty() ? 0 : s.Read(bytes.data(), static_cast<int64_t>(bytes.size()));
-  bytes.resize(static_cast<size_t>(std::max<int64_t>(got, 0)));
-  return bytes;
-}
-} // namespace
 
 TPoint ParsePair(std::string_view text) {
   size_t comma = text.find(',');
@@ -25,7 +17,7 @@ TPoint ParsePair(std::string_view text) {
 void TOptiResource::Load(TStreamPack& pack) {
   Clear();
   std::unique_ptr<TStream> xml = pack.Open("interface.xml");
-  std::string text = xml ? ReadAll(*xml) : std::string();
+  std::string text = xml ? ReadRest(*xml) : std::string();
   xml.reset();
   if (text.empty())
     throw EZvError("The skin has no interface.xml", "TOptiResource.Load");
@@ -37,7 +29,7 @@ void TOptiResource::Load(TStreamPack& pack) {
       continue;
     std::string file = child->GetAttr("file");
     std::unique_ptr<TStream> s = pack.Open(file);
-    std::optional<TBitmap32> bmp = s ? ReadBmp(ReadAll(*s)) : std::nullopt;
+    std::optional<TBitmap32> bmp = s ? ReadBmp(ReadRest(*s)) : std::nullopt;
     if (!bmp)
       throw EZvError("The skin's bitmap \"" + file + "\" is missing or not a BMP file", "TOptiResource.Load");
     auto image = std::make_unique<TOptiImage>();

@@ -3,10 +3,10 @@
 #include "core/colour.h"
 #include "skin/opti_controls.h"
 
+#include "core/stream.h"
+
 #include <QFile>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace zv {
 
@@ -17,24 +17,32 @@ std::string ResourceBytes(const char* name) {
     return {};
   return f.readAll().toStdString();
 }
+
+// A bitmap of the program's own, decoded once for the whole run.
+TBitmap32 DecodedResource(const char* name, TBitmap32 fallback) {
+  std::optional<TBitmap32> b = ReadBmp(ResourceBytes(name));
+  return b ? std::move(*b) : std::move(fallback);
+}
 } // namespace
 
 TBaseSkin::TBaseSkin() { LoadBuiltIn(); }
 
 void TBaseSkin::LoadBuiltIn() {
-  std::optional<TBitmap32> b = ReadBmp(ResourceBytes("DefaultSkin.bmp"));
-  bitmap_ = b ? std::move(*b) : TBitmap32(820, 128, 0xFF808080u);
+  static const TBitmap32 kBase = DecodedResource("DefaultSkin.bmp", TBitmap32(820, 128, 0xFF808080u));
+  bitmap_ = kBase;
   fromFile_ = false;
 }
 
 bool TBaseSkin::LoadFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec))
+  if (!std::filesystem::is_regular_file(path, ec)) // never a FIFO or a device
     return false;
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  std::optional<TBitmap32> b = ReadBmp(bytes.str());
+  std::optional<TBitmap32> b;
+  try {
+    b = ReadBmp(ReadWholeFile(path));
+  } catch (const std::exception&) {
+    return false;
+  }
   if (!b)
     return false;
   bitmap_ = std::move(*b);
@@ -51,8 +59,8 @@ void TBaseSkin::DrawPiece(TBitmap32& canvas, int x, int y, int w, int h, int dx,
 }
 
 TBitmap32 TBaseSkin::BuiltInBorder() {
-  std::optional<TBitmap32> b = ReadBmp(ResourceBytes("MainBrd.bmp"));
-  return b ? std::move(*b) : TBitmap32(24, 53, 0xFFFFFFFFu);
+  static const TBitmap32 kBorder = DecodedResource("MainBrd.bmp", TBitmap32(24, 53, 0xFFFFFFFFu));
+  return kBorder;
 }
 
 std::string TBaseSkin::BuiltInPackage() { return ResourceBytes("DefNewSkin.zvs"); }

@@ -25,10 +25,8 @@ void TBrandBorder::SetColors(uint32_t active, uint32_t inactive) {
 }
 
 QRect TBrandBorder::InnerRect(QSize w) const {
-  if (!framed_)
-    return QRect(QPoint(0, 0), w);
-  return QRect(margins_.left, margins_.top, w.width() - margins_.left - margins_.right,
-               w.height() - margins_.top - margins_.bottom);
+  TMargins m = Margins();
+  return QRect(m.left, m.top, w.width() - m.left - m.right, w.height() - m.top - m.bottom);
 }
 
 THit TBrandBorder::HitTest(QPoint p, QSize w) const {

@@ -26,6 +26,8 @@ public:
   void SetColors(uint32_t active, uint32_t inactive);
   void SetFramed(bool on) { framed_ = on; }
   bool Framed() const { return framed_; }
+  // The frame around the inner panel; none while switched off.
+  TMargins Margins() const { return framed_ ? margins_ : TMargins{0, 0, 0, 0}; }
   void SetActive(bool on) { active_ = on; }
   bool Active() const { return active_; }
   // Where the inner panel goes in a window of this size.

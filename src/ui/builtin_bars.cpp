@@ -12,26 +12,11 @@
 
 namespace zv {
 
-TBaseSkinWidget::TBaseSkinWidget(QWidget* parent, const TBaseSkin& skin) : QWidget(parent), skin_(skin) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void TBaseSkinWidget::paintEvent(QPaintEvent*) {
-  if (width() <= 0 || height() <= 0)
-    return;
-  TBitmap32 canvas(width(), height(), PanelArgb());
-  Draw(canvas);
-  QPainter p(this);
-  DrawBitmap(p, 0, 0, canvas);
-  DrawOver(p);
-}
-
-// ---------------------------------------------------------------------------------------------
-
 THoverButton::THoverButton(QWidget* parent, const TBaseSkin& skin, int code, int stripX, int size)
     : TBaseSkinWidget(parent, skin), code_(code), stripX_(stripX), size_(size) {
   setObjectName(QString::fromStdString(Format("c%.3d", code)));
   resize(size, size);
+  trackHover_ = true;
 }
 
 void THoverButton::SetChecked(bool on) {
@@ -44,23 +29,13 @@ void THoverButton::SetChecked(bool on) {
 int THoverButton::Row() const {
   if (!isEnabled())
     return checked_ ? 5 : 2;
-  return 3 * ((checked_ || pressed_) ? 1 : 0) + (hover_ ? 1 : 0);
+  return 3 * ((checked_ || pressed_) ? 1 : 0) + (Hovered() ? 1 : 0);
 }
 
 void THoverButton::Draw(TBitmap32& canvas) {
   if (paintBackground)
     paintBackground(canvas, pos());
   skin_.DrawPiece(canvas, stripX_, Row() * size_, size_, size_, 0, 0);
-}
-
-void THoverButton::enterEvent(QEnterEvent*) {
-  hover_ = true;
-  update();
-}
-
-void THoverButton::leaveEvent(QEvent*) {
-  hover_ = false;
-  update();
 }
 
 void THoverButton::mousePressEvent(QMouseEvent* e) {
@@ -91,6 +66,8 @@ void THoverButton::changeEvent(QEvent* e) {
 
 TTimeTrackBar::TTimeTrackBar(QWidget* parent, const TBaseSkin& skin) : TBaseSkinWidget(parent, skin) {
   setObjectName("SeekBar");
+  font_.setFamily("Small Fonts");
+  font_.setPixelSize(9);
 }
 
 int TTimeTrackBar::ThumbX() const {
@@ -146,19 +123,17 @@ void TTimeTrackBar::Draw(TBitmap32& canvas) {
     skin_.DrawPiece(canvas, 747, 77, 17, 17, x - 8, 0);
   canvas.FillRect(TRect{m, 12, W - m, 13}, skin_.Bitmap().Pixel(762, 117));
   canvas.FillRect(TRect{m, 13, W - m, 14}, skin_.Bitmap().Pixel(763, 118));
+  scale_ = {};
   if (!isEnabled() || duration_ <= 0)
     return;
-  const uint32_t scale = skin_.Bitmap().Pixel(762, 117);
-  canvas.FillRect(TRect{W - m, 10, W - m + 1, 16}, scale);
+  const uint32_t colour = skin_.Bitmap().Pixel(762, 117);
+  canvas.FillRect(TRect{W - m, 10, W - m + 1, 16}, colour);
   const int U = W - 2 * m;
-  QFont f("Small Fonts");
-  f.setPixelSize(9);
-  int L = QFontMetrics(f).horizontalAdvance(Label(0));
-  TTimeScale marks = MakeTimeScale(duration_, U / (L + 15), m, U);
-  for (const TScaleMark& mark : marks.labels)
-    canvas.FillRect(TRect{mark.x, 10, mark.x + 1, 16}, scale);
-  for (int tick : marks.lowTicks)
-    canvas.SetPixel(tick, 11, scale);
+  scale_ = MakeTimeScale(duration_, U / (QFontMetrics(font_).horizontalAdvance(Label(0)) + 15), m, U);
+  for (const TScaleMark& mark : scale_.labels)
+    canvas.FillRect(TRect{mark.x, 10, mark.x + 1, 16}, colour);
+  for (int tick : scale_.lowTicks)
+    canvas.SetPixel(tick, 11, colour);
   for (int64_t b : marks_)
     if (b != 0)
       skin_.DrawPiece(canvas, 765, 87, 9, 9, m + static_cast<int>(MulDiv(b, U, duration_)) - 4, 13);
@@ -166,16 +141,11 @@ void TTimeTrackBar::Draw(TBitmap32& canvas) {
 }
 
 void TTimeTrackBar::DrawOver(QPainter& p) {
-  if (!isEnabled() || duration_ <= 0)
-    return;
-  const int U = width() - 2 * kMargin;
-  QFont f("Small Fonts");
-  f.setPixelSize(9);
-  p.setFont(f);
+  // The labels of the scale that Draw has just laid out.
+  p.setFont(font_);
   p.setPen(skin_.QtColour(762, 117));
-  QFontMetrics fm(f);
-  TTimeScale marks = MakeTimeScale(duration_, U / (fm.horizontalAdvance(Label(0)) + 15), kMargin, U);
-  for (const TScaleMark& mark : marks.labels) {
+  QFontMetrics fm(font_);
+  for (const TScaleMark& mark : scale_.labels) {
     QString text = Label(mark.time);
     int w = fm.horizontalAdvance(text);
     p.drawText(QRect(mark.x - w / 2, -1, w + 1, 11), Qt::AlignLeft | Qt::AlignTop, text);
@@ -253,13 +223,15 @@ void TVolumeTrackBar::mouseMoveEvent(QMouseEvent* e) {
 
 // ---------------------------------------------------------------------------------------------
 
-TTimeBar::TTimeBar(QWidget* parent, const TBaseSkin& skin) : TBaseSkinWidget(parent, skin) { setObjectName("Clock"); }
-
-void TTimeBar::SetText(const std::string& text) {
+void TGlyphTextBar::SetText(const std::string& text) {
   if (text == text_)
     return;
   text_ = text;
   update();
+}
+
+TTimeBar::TTimeBar(QWidget* parent, const TBaseSkin& skin) : TGlyphTextBar(parent, skin, "00:00") {
+  setObjectName("Clock");
 }
 
 void TTimeBar::Draw(TBitmap32& canvas) {
@@ -280,13 +252,8 @@ void TTimeBar::Draw(TBitmap32& canvas) {
 
 // ---------------------------------------------------------------------------------------------
 
-TPosBar::TPosBar(QWidget* parent, const TBaseSkin& skin) : TBaseSkinWidget(parent, skin) { setObjectName("Position"); }
-
-void TPosBar::SetText(const std::string& text) {
-  if (text == text_)
-    return;
-  text_ = text;
-  update();
+TPosBar::TPosBar(QWidget* parent, const TBaseSkin& skin) : TGlyphTextBar(parent, skin, "0:00:00/0:00:00") {
+  setObjectName("Position");
 }
 
 void TPosBar::Draw(TBitmap32& canvas) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "skin/bar_math.h"
+#include "skin/opti_controls.h"
 #include "ui/base_skin.h"
 
+#include <QFont>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -12,16 +15,13 @@ namespace zv {
 
 // The drawn controls of the built-in look. Each paints itself from the base bitmap into a
 // 32-bit canvas filled with the control panel's colour.
-class TBaseSkinWidget : public QWidget {
+class TBaseSkinWidget : public TCanvasWidget {
 public:
-  TBaseSkinWidget(QWidget* parent, const TBaseSkin& skin);
+  TBaseSkinWidget(QWidget* parent, const TBaseSkin& skin) : TCanvasWidget(parent), skin_(skin) {}
 
 protected:
-  void paintEvent(QPaintEvent*) override;
-  virtual void Draw(TBitmap32& canvas) = 0;
-  virtual void DrawOver(class QPainter&) {}
   // The control panel's colour, base pixel (761, 114).
-  uint32_t PanelArgb() const { return skin_.Bitmap().Pixel(761, 114); }
+  uint32_t FillArgb() const override { return skin_.Bitmap().Pixel(761, 114); }
   const TBaseSkin& skin_;
 };
 
@@ -44,15 +44,13 @@ public:
 
 protected:
   void Draw(TBitmap32& canvas) override;
-  void enterEvent(QEnterEvent*) override;
-  void leaveEvent(QEvent*) override;
   void mousePressEvent(class QMouseEvent*) override;
   void mouseReleaseEvent(class QMouseEvent*) override;
   void changeEvent(QEvent*) override;
 
 private:
   int code_, stripX_, size_;
-  bool checked_ = false, hover_ = false, pressed_ = false;
+  bool checked_ = false, pressed_ = false;
 };
 
 // The seek bar: a scale of times, the bookmarks and the position marker.
@@ -82,6 +80,8 @@ private:
   void SetFromX(int x);
   QString Label(int64_t t) const;
   int64_t position_ = 0, duration_ = 10'000'000;
+  QFont font_;       // the scale's labels, "Small Fonts" 9 pixels high
+  TTimeScale scale_; // laid out by Draw, labelled by DrawOver
   std::array<int64_t, 100> marks_{};
   bool dragging_ = false;
 };
@@ -106,34 +106,36 @@ private:
   int value_ = 0;
 };
 
-// The clock, "21:05" (a blank in place of the colon every other second).
-class TTimeBar : public TBaseSkinWidget {
+// A text drawn in the base bitmap's glyphs; it repaints only when the text changes.
+class TGlyphTextBar : public TBaseSkinWidget {
 public:
-  TTimeBar(QWidget* parent, const TBaseSkin& skin);
+  TGlyphTextBar(QWidget* parent, const TBaseSkin& skin, std::string text)
+      : TBaseSkinWidget(parent, skin), text_(std::move(text)) {}
   void SetText(const std::string& text);
   const std::string& Text() const { return text_; }
 
 protected:
-  void Draw(TBitmap32& canvas) override;
+  std::string text_;
+};
 
-private:
-  std::string text_ = "00:00";
+// The clock, "21:05" (a blank in place of the colon every other second).
+class TTimeBar : public TGlyphTextBar {
+public:
+  TTimeBar(QWidget* parent, const TBaseSkin& skin);
+
+protected:
+  void Draw(TBitmap32& canvas) override;
 };
 
 // The position text, "0:12:05/1:30:00".
-class TPosBar : public TBaseSkinWidget {
+class TPosBar : public TGlyphTextBar {
 public:
   TPosBar(QWidget* parent, const TBaseSkin& skin);
-  void SetText(const std::string& text);
-  const std::string& Text() const { return text_; }
   std::function<void()> onDoubleClick;
 
 protected:
   void Draw(TBitmap32& canvas) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
-
-private:
-  std::string text_ = "0:00:00/0:00:00";
 };
 
 // The processor-load meter.

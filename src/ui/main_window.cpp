@@ -188,7 +188,20 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   SetVideoArea(QSize(380, 221)); // the default video area of the preferences, 830-450 by 593-372
 }
 
+// The toggle buttons show the state models, which the core and the executor change.
+void TfrMain::WatchStateModels(bool on) {
+  if (!ctx_.models)
+    return;
+  for (const char* name : {"App.SuperPlay", "Audio.Mute", "Window.PlayList", "App.StayOnTop", "PList.Repeat"}) {
+    if (on)
+      ctx_.models->Subscribe(name, THandlerKey::Tagged(this, 1), [this] { UpdateButtons(); });
+    else
+      ctx_.models->Unsubscribe(name, THandlerKey::Tagged(this, 1));
+  }
+}
+
 TfrMain::~TfrMain() {
+  WatchStateModels(false);
   // Skin controls unsubscribe from the registry and the tick while both still exist: they go
   // now, those whose deletion was deferred too.
   RemovePackageSkin();
@@ -339,7 +352,9 @@ void TfrMain::SavePanelsState() {
 }
 
 void TfrMain::SetContext(TMainContext context) {
+  WatchStateModels(false);
   ctx_ = std::move(context);
+  WatchStateModels(true);
   int volume = ctx_.prefs ? StrToIntDef(Pref(ctx_.prefs, "Sound.Volume", "85"), 85) : 85;
   auto change = std::move(volume_->onChange);
   volume_->SetVolume(volume);
@@ -423,9 +438,7 @@ void TfrMain::ApplySkin(const std::string& name) {
     splitterColour_ = base_.QtColour(761, 114);
   ApplyBorderLook(built);
   LayoutRegions();
-  update();
-  for (QWidget* w : findChildren<QWidget*>())
-    w->update();
+  update(); // the children with it
 }
 
 void TfrMain::ApplyBorderLook(bool packageBuilt) {
@@ -699,12 +712,12 @@ TFrameParts TfrMain::FrameParts() const {
   TFrameParts parts;
   parts.caption = caption_->isHidden() ? 0 : CaptionHeight();
   parts.panel = cpanel_->isHidden() ? 0 : ControlPanelHeight();
-  if (borderInUse_ && !fullScreen_) {
-    QRect inner = border_.InnerRect(QSize(1000, 1000));
-    parts.left = inner.left();
-    parts.top = inner.top();
-    parts.right = 1000 - inner.right() - 1;
-    parts.bottom = 1000 - inner.bottom() - 1;
+  if (borderInUse_) {
+    TBrandBorder::TMargins m = border_.Margins();
+    parts.left = m.left;
+    parts.top = m.top;
+    parts.right = m.right;
+    parts.bottom = m.bottom;
   }
   return parts;
 }
@@ -721,15 +734,9 @@ void TfrMain::ApplySizeLimits() {
 }
 
 void TfrMain::SetVideoArea(QSize area) {
-  TFrameParts parts = FrameParts();
-  TLimitParts limits;
-  limits.caption = parts.caption;
-  limits.panel = parts.panel;
-  TRect window = WindowRectOf(TRect{0, 0, area.width(), area.height()}, parts);
-  TSize m = MinimumSize(limits);
+  TRect window = WindowRectOf(TRect{0, 0, area.width(), area.height()}, FrameParts());
   ApplySizeLimits();
-  resize(std::max(window.Width(), m.width + parts.left + parts.right),
-         std::max(window.Height(), m.height + parts.top + parts.bottom));
+  resize(window.Width(), window.Height()); // held to the minimum just set
   Log(Format("TfrMain.SetVideoRect:SetWindowPos(%d, %d, %d, %d)", x(), y(), width(), height()));
 }
 
@@ -942,9 +949,9 @@ void TfrMain::EnableControls(bool open) {
     case cmdFilters: b->setEnabled(open); break;
     case cmdSoundSettings: b->setEnabled(sound); break;
     case cmdVideoSettings:
-    case cmdFrameStep: b->setEnabled(video); break;
-    case cmdFileInfo: b->setEnabled(listed); break;
+    case cmdFrameStep:
     case cmdScreenShot: b->setEnabled(video); break;
+    case cmdFileInfo: b->setEnabled(listed); break;
     default: b->setEnabled(true); break;
     }
   }
@@ -1048,16 +1055,7 @@ QString TfrMain::PositionText() const { return QString::fromStdString(position_-
 
 void TfrMain::OnTimer() {
   if (FileOpen() && ctx_.dsh && ctx_.dsh->Graph()) {
-    int64_t p = 0, d = 0;
-    try {
-      p = ctx_.dsh->GetPosition();
-      d = ctx_.dsh->GetDuration();
-    } catch (const std::exception&) {
-      // a failed reading skips this step
-    }
-    // Streams and sources that report exactly an hour have no known length.
-    if (ctx_.dsh->IsURL() || d == kOneHour || ctx_.dsh->DurationIsFallback())
-      d = 0;
+    const int64_t p = Position(), d = std::max<int64_t>(Duration(), 0); // an unknown length shows as 0
     if (d != duration_)
       SetSeekRange(d);
     if (d != 0 && !seek_->Dragging())
@@ -1069,7 +1067,6 @@ void TfrMain::OnTimer() {
   }
   QTime now = QTime::currentTime();
   clock_->SetText(Format(now.second() % 2 ? "%.2d %.2d" : "%.2d:%.2d", now.hour(), now.minute()));
-  UpdateButtons();
   if (postponedPlay_) {
     postponedPlay_ = false;
     TLogScope scope("PostponedPlay");

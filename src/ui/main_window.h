@@ -193,6 +193,7 @@ private:
   // The caption, control panel and border around the video area as they are now.
   TFrameParts FrameParts() const;
   void ApplySizeLimits();
+  void WatchStateModels(bool on);
   static std::vector<TMonitor> Monitors();
   QSize ExtraSize() const;
   void UpdateButtons();

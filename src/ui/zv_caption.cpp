@@ -3,6 +3,7 @@
 #include "commands/command_codes.h"
 #include "core/text_util.h"
 #include "skin/opti_controls.h"
+#include "ui/plain_text.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -100,7 +101,7 @@ void TZVCaption::paintEvent(QPaintEvent*) {
   f.setBold(true);
   p.setFont(f);
   QFontMetrics fm(f);
-  QString text = QString::fromStdString(text_);
+  QString text = OutsideText(text_); // titles and names from files and streams
   const int room = width() - 89;
   if (fm.horizontalAdvance(text) > room) {
     // The longest beginning that fits with "..." after it.

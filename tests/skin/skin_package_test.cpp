@@ -13,16 +13,9 @@ using namespace zv;
 
 namespace {
 
-std::string ReadAllOf(TStream& s) {
-  std::string out(static_cast<size_t>(s.Size()), '\0');
-  if (!out.empty())
-    s.ReadBuffer(out.data(), static_cast<int64_t>(out.size()));
-  return out;
-}
-
 std::string Open(TStreamPack& pack, const std::string& name) {
   auto s = pack.Open(name);
-  return s ? ReadAllOf(*s) : std::string("<none>");
+  return s ? ReadRest(*s) : std::string("<none>");
 }
 
 // Runs a shell line in the folder and returns the archive it wrote.

@@ -508,6 +508,23 @@ void SeekTrack(QImage& img, QPoint at, QSize size, int trackTop, QColor bg, QCol
   Blit(img, part, at);
 }
 
+// A bar's thumb: the played part of the 4-pixel track left of `split`, the rest right of it, and
+// a round knob over them.
+void Knob(QImage& img, QPoint at, QSize size, int trackTop, int split, QPointF centre, qreal radius, QPen ring,
+          const TSkinPalette& c) {
+  QImage part(size, QImage::Format_RGB32);
+  part.fill(c.panel);
+  QPainter p(&part);
+  p.fillRect(QRect(0, trackTop, split, 4), c.accent);
+  p.fillRect(QRect(split, trackTop, size.width() - split, 4), c.line);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(ring);
+  p.setBrush(c.text);
+  p.drawEllipse(centre, radius, radius);
+  p.end();
+  Blit(img, part, at);
+}
+
 // Stored ZIP members with fixed times: the same members make the same archive.
 std::string ZipStored(const std::vector<std::pair<std::string, std::string>>& members) {
   std::string out, central;
@@ -770,38 +787,14 @@ std::vector<std::pair<std::string, std::string>> DrawPackageMembers(const TSkinP
   SeekTrack(img, at("CP", "SeekBGfill2"), QSize(24, 21), 13, c.panel, c.accent, 2, 21);
   SeekTrack(img, at("CP", "SeekBG"), QSize(24, 12), 4, c.panel, c.line, 2, 21);
   SeekTrack(img, at("CP", "SeekBGfill"), QSize(24, 12), 4, c.panel, c.accent, 2, 21);
-  {
-    // Drawn over rows 9-20 of the seek bar: the track passes behind the knob.
-    QImage part(24, 12, QImage::Format_RGB32);
-    part.fill(c.panel);
-    QPainter p(&part);
-    p.fillRect(QRect(0, 4, 12, 4), c.accent);
-    p.fillRect(QRect(12, 4, 12, 4), c.line);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(c.accent, 1.5));
-    p.setBrush(c.text);
-    p.drawEllipse(QPointF(12.5, 6), 5, 5);
-    p.end();
-    Blit(img, part, at("CP", "SeekThumb"));
-  }
+  // Drawn over rows 9-20 of the seek bar: the track passes behind the knob.
+  Knob(img, at("CP", "SeekThumb"), QSize(24, 12), 4, 12, QPointF(12.5, 6), 5, QPen(c.accent, 1.5), c);
   fill("CP", "SeekHiTick", c.secondary);
   fill("CP", "SeekLoTick", c.dim);
   // Volume: a 4-pixel track (rows 3-6) and a knob.
   SeekTrack(img, at("CP", "VolBG"), QSize(7, 10), 3, c.panel, c.line, 0, 6);
   SeekTrack(img, at("CP", "VolBGF"), QSize(7, 10), 3, c.panel, c.accent, 0, 6);
-  {
-    QImage part(10, 10, QImage::Format_RGB32);
-    part.fill(c.panel);
-    QPainter p(&part);
-    p.fillRect(QRect(0, 3, 5, 4), c.accent);
-    p.fillRect(QRect(5, 3, 5, 4), c.line);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(c.text);
-    p.drawEllipse(QPointF(5, 5), 4.2, 4.2);
-    p.end();
-    Blit(img, part, at("CP", "VolThumb"));
-  }
+  Knob(img, at("CP", "VolThumb"), QSize(10, 10), 3, 5, QPointF(5, 5), 4.2, QPen(Qt::NoPen), c);
 
   // The digit font of the displays: " 0123456789>:<", 7 rows and a marker row.
   {
