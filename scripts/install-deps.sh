@@ -16,10 +16,10 @@ PACKAGES=(
   libglib2.0-dev
   # libraries
   zlib1g-dev libjpeg62-turbo-dev
-  libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev
+  libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev libxcb-screensaver0-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  xvfb xauth x11-apps x11-utils xdotool imagemagick libxml2-utils dbus dbus-x11 hyperfine zip
+  xvfb xauth x11-apps x11-utils xdotool openbox imagemagick libxml2-utils dbus dbus-x11 hyperfine zip
   # AVI and audio files from another muxer, and the readers the benchmarks compare against
   ffmpeg mediainfo libimage-exiftool-perl
   # the command-line encoders whose files the media information must read

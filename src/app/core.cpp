@@ -13,7 +13,9 @@
 #include "core/update_check.h"
 #include "mediainfo/gst_media_detector.h"
 #include "mediainfo/media_info.h"
+#include "platform/desktop_shell.h"
 #include "platform/download.h"
+#include "platform/screen_saver.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
@@ -28,6 +30,7 @@
 #include "ui/info_dialog.h"
 #include "ui/jump_window.h"
 #include "ui/main_window.h"
+#include "ui/play_grid.h"
 #include "ui/playlist_window.h"
 #include "ui/qt_dispatcher.h"
 
@@ -128,6 +131,10 @@ public:
   void ListHasEntries(bool has) override {
     if (core_.main_)
       core_.main_->SetListHasEntries(has);
+  }
+  void ShowCurrentRow() override {
+    if (core_.main_ && core_.main_->Grid())
+      core_.main_->Grid()->ScrollToCurrent();
   }
   void PlaybackStarted() override {
     if (core_.models_)
@@ -521,6 +528,11 @@ void TCore::LoadModules() {
     ctx.dropFiles = [this](const std::vector<std::string>& files) { DropFiles(files); };
     ctx.tick = &tickNotifier_;
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
+    screenSaver_ = std::make_unique<TScreenSaverGuard>(std::make_unique<TDesktopScreenSaver>());
+    ctx.screenSaver = screenSaver_.get();
+    ctx.measureDuration = [this](const std::string& name) {
+      return TDurationSniffer::MeasureWith(MediaInfoContext().detector, name);
+    };
     ctx.commandHint = [this](int code) {
       std::string hint = TCommandCenter::CommandName(code);
       std::string key = commands_ ? commands_->GetKey(code) : std::string();
@@ -580,6 +592,8 @@ void TCore::LoadModules() {
       if (!headless)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
     };
+    t.showInFileManager = [headless](const std::string& path) { return !headless && ShowInFileManager(path); };
+    t.moveToTrash = [](const std::string& path) { return MoveToTrash(path); };
     t.reportFolder = ExeDir() + "Report/";
     t.detector = MediaInfoContext().detector;
     t.showInfo = [this](const std::string& report) { ShowInfoDialog(main_, report); };
@@ -641,8 +655,9 @@ void TCore::LinkModels() {
   toggle("PList.Repeat", prefs_->GetBool("Playlist.Repeat"), cmdRepeat,
          [this] { return prefs_->GetBool("PlayList.Repeat"); });
   toggle("Audio.Mute", prefs_->GetBool("FrontEnd.Mute"), cmdMute, [this] { return main_ && main_->Muted(); });
-  // Until the playlist panel joins the window, the playlist button shows the separate window.
-  toggle("Window.PlayList", false, cmdPlaylist, [this] { return advPList_ && advPList_->isVisible(); });
+  // The playlist button shows the playlist panel or the separate window, whichever is open.
+  toggle("Window.PlayList", false, cmdPlaylist,
+         [this] { return (main_ && main_->PlaylistPanelShown()) || (advPList_ && advPList_->isVisible()); });
   toggle("App.StayOnTop", prefs_->GetBool("FrontEnd.StayOnTop"), cmdStayOnTop,
          [this] { return prefs_->GetBool("FrontEnd.StayOnTop"); });
   // Links that post a command, and the playlist's and the window's operations a skin names.
@@ -770,6 +785,8 @@ void TCore::FreeModules() {
   // The playlist windows go before the playlist; the separate one stores its place first.
   advPList_.reset();
   delete jump_.data();
+  if (main_)
+    main_->ReleasePlaylist();
   Log("Core.FreeModules:PlayList.Save");
   if (playlist_) {
     playlist_->SaveToZVP(UserDir() + "ZV.zvp");

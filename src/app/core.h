@@ -35,6 +35,7 @@ class TfrMain;
 class TDownloader;
 class TQtCommandPoster;
 class TQtDispatcher;
+class TScreenSaverGuard;
 class TDirectShowHelper;
 class TCommandExecutor;
 class TCorePlaylistHost;
@@ -139,6 +140,7 @@ private:
   std::unique_ptr<TMediaSettings> mediaSettings_;
   std::unique_ptr<eng::IEngine> engine_;
   std::unique_ptr<TQtDispatcher> dispatcher_;
+  std::unique_ptr<TScreenSaverGuard> screenSaver_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;
   std::unique_ptr<TPlayList> playlist_;

@@ -10,6 +10,9 @@
 #include "playlist/playlist.h"
 #include "skin/language_manager.h"
 #include "ui/main_window.h"
+#include "ui/play_grid.h"
+
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <ctime>
@@ -69,10 +72,7 @@ bool TCommandExecutor::Execute(int code) {
   IPlaylistPlayer* player = list ? list->Player() : nullptr;
   bool open = w && w->FileOpen();
   IPrefs* prefs = t_.prefs;
-  auto seconds = [&](const char* key, const char* def) {
-    std::string v = prefs ? prefs->GetString(key) : std::string();
-    return v.empty() ? std::string(def) : v;
-  };
+  auto seconds = [&](const char* key, const char* def) { return Pref(prefs, key, def); };
   switch (code) {
   case cmdOpenFiles: OpenFiles(); break;
   case cmdFileInfo: ShowPlayerFileInfo(); break;
@@ -137,11 +137,43 @@ bool TCommandExecutor::Execute(int code) {
     if (w)
       w->TogglePanels();
     break;
-  case cmdPlaylist: // the embedded playlist panel does not exist: both kinds open the separate window
+  case cmdPlaylist: {
+    // The kind by Playlist.External, the other one while Alt is held.
+    bool external = prefs && prefs->GetBool("Playlist.External");
+    if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier)
+      external = !external;
+    if (!external && w)
+      w->ShowPlaylistPanel(!w->PlaylistPanelShown());
+    else if (t_.togglePlaylist)
+      t_.togglePlaylist();
+    break;
+  }
   case cmdAdvancedPlaylist:
     if (t_.togglePlaylist)
       t_.togglePlaylist();
     break;
+  case cmdPlaySelected:
+  case cmdRemove:
+  case cmdMoveUp:
+  case cmdMoveDown:
+    if (TPlayGrid* grid = w ? w->Grid() : nullptr) {
+      switch (code) {
+      case cmdPlaySelected: grid->PlayFocused(); break;
+      case cmdRemove: grid->RemoveSelected(); break;
+      case cmdMoveUp: grid->MoveFocusedUp(); break;
+      default: grid->MoveFocusedDown(); break;
+      }
+    }
+    break;
+  case cmdBookmarks:
+    if (w)
+      w->ToggleBookmarks();
+    break;
+  case cmdSearchOnDisk:
+    if (std::string file = ChosenFile(); !file.empty() && t_.showInFileManager && !t_.showInFileManager(file))
+      Log("TCommandExecutor: no file manager showed " + file);
+    break;
+  case cmdDeleteFromDisk: DeleteFromDisk(); break;
   case cmdFullScreen:
   case cmdMaximize:
     if (w)
@@ -246,6 +278,41 @@ bool TCommandExecutor::Execute(int code) {
     break;
   }
   return true;
+}
+
+std::string TCommandExecutor::ChosenFile() const {
+  TPlayList* list = t_.playlist;
+  if (!list || list->Count() == 0)
+    return {};
+  int entry = list->CurrentIndex();
+  if (t_.window && t_.window->PlaylistPanelShown()) {
+    entry = -1;
+    for (int i = 0; i < list->Count() && entry < 0; ++i)
+      if (list->Items(i).Selected)
+        entry = i;
+  }
+  return entry >= 0 && entry < list->Count() ? list->Items(entry).FileName : std::string();
+}
+
+void TCommandExecutor::DeleteFromDisk() {
+  TPlayList* list = t_.playlist;
+  std::string file = ChosenFile();
+  if (file.empty() || !list)
+    return;
+  std::error_code ec;
+  if (!fs::exists(file, ec))
+    Log("ZVC_PLAYLIST_DELETE_FILE: \"" + file + "\" is not exist!");
+  int current = list->CurrentIndex();
+  bool isCurrent = current >= 0 && list->Items(current).FileName == file;
+  // The player lets go of its file first.
+  if (isCurrent)
+    Execute(cmdUnload);
+  if (t_.moveToTrash && t_.moveToTrash(file)) {
+    if (TPlayGrid* grid = t_.window ? t_.window->Grid() : nullptr)
+      grid->RemoveSelected();
+  } else if (isCurrent && t_.window) {
+    t_.window->ExecCommand(cmdPlaySelected); // plays again what could not be deleted
+  }
 }
 
 void TCommandExecutor::MarkOpeningEnding() {

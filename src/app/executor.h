@@ -46,6 +46,9 @@ public:
     std::function<void(const std::string& report)> showInfo;
     // Opens a written document with the desktop's application for it.
     std::function<void(const std::string& path)> openDocument;
+    // The desktop's file manager showing a file; the file moved to the desktop's trash.
+    std::function<bool(const std::string& path)> showInFileManager;
+    std::function<bool(const std::string& path)> moveToTrash;
     std::string reportFolder; // the report templates, trailing "/"
     std::string version;      // "%ZVVersion%"
     IMediaDetector* detector = nullptr;
@@ -68,6 +71,10 @@ public:
   void SavePlaylist();
   // Writes the playlist report from the chosen template and opens it.
   void WriteReport();
+  // The file commands 266 and 267 act on: the grid's selected entry while the playlist panel is
+  // shown, else the current entry. Empty when there is none.
+  std::string ChosenFile() const;
+  void DeleteFromDisk();
   // The information report of the player's file; without a player, that of the selected entry.
   void ShowPlayerFileInfo();
   // The information report of the first selected entry (the current one when none is selected).

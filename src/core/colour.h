@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace zv {
 
@@ -31,5 +32,9 @@ constexpr uint32_t ArgbToColor(uint32_t argb) {
   return RgbToColor(static_cast<uint8_t>((argb >> 16) & 0xFF), static_cast<uint8_t>((argb >> 8) & 0xFF),
                     static_cast<uint8_t>(argb & 0xFF));
 }
+
+// A colour as the preferences write it: a name such as "clNavy" or a number (decimal, "$" or
+// "0x" hexadecimal), 0x00BBGGRR. False, with `color` untouched, for anything else.
+bool TextToColor(std::string_view text, uint32_t& color);
 
 } // namespace zv

@@ -19,4 +19,10 @@ public:
   virtual void SetInt(std::string_view path, int32_t value) = 0;
 };
 
+// The stored text of a key, or `def` when it is empty or there are no preferences.
+inline std::string Pref(IPrefs* prefs, std::string_view key, std::string_view def) {
+  std::string v = prefs ? prefs->GetString(key) : std::string();
+  return v.empty() ? std::string(def) : v;
+}
+
 } // namespace zv

@@ -124,6 +124,7 @@ public:
   std::string CurrentTitle() const;
 
   void BeginUpdate() { ++updateDepth_; }
+  bool Updating() const { return updateDepth_ > 0; }
   void EndUpdate();
   void Changed();
   std::function<void()> onChange;

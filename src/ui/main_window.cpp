@@ -3,6 +3,7 @@
 #include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "core/app_paths.h"
+#include "core/colour.h"
 #include "core/error.h"
 #include "core/format.h"
 #include "core/random.h"
@@ -12,6 +13,7 @@
 #include "core/text_util.h"
 #include "mediainfo/media_info.h"
 #include "platform/key_translation.h"
+#include "platform/screen_saver.h"
 #include "playback/direct_show_helper.h"
 #include "playlist/playlist.h"
 #include "prefs/xml_prefs.h"
@@ -21,6 +23,7 @@
 #include "ui/builtin_bars.h"
 #include "ui/command_event.h"
 #include "ui/plain_text.h"
+#include "ui/play_grid.h"
 #include "ui/video_panel.h"
 #include "ui/window_geometry.h"
 #include "ui/zv_caption.h"
@@ -71,11 +74,6 @@ constexpr TBarButton kPlaylistBar[] = {
     {cmdPlaySelected, 19, 4, 4}, {cmdRepeat, 20, 4, 28},   {cmdAddFiles, 21, 32, 4},   {cmdAddFolder, 22, 32, 28},
     {cmdRemove, 23, 56, 4},      {cmdClear, 24, 56, 28},   {cmdMoveUp, 25, 80, 4},     {cmdMoveDown, 26, 80, 28},
     {cmdShuffle, 27, 104, 4},    {cmdReport, 28, 104, 28}, {cmdBookmarks, 29, 132, 4}, {cmdSavePlaylist, 30, 132, 28}};
-
-std::string Pref(IPrefs* prefs, const char* key, const char* def) {
-  std::string v = prefs ? prefs->GetString(key) : std::string();
-  return v.empty() ? std::string(def) : v;
-}
 
 // The skin text template's view of the window.
 class TWindowTextHost : public ISkinTextHost {
@@ -154,6 +152,33 @@ private:
   TfrMain& w_;
 };
 
+// The bar between the video area and the playlist panel: dragging it sets the panel's width.
+class TSplitterBar : public QWidget {
+public:
+  explicit TSplitterBar(TfrMain& w, QWidget* parent) : QWidget(parent), w_(w) {
+    setObjectName("PlaylistSplitter");
+    setCursor(Qt::SplitHCursor);
+  }
+  QColor colour{0x40, 0x40, 0x40};
+
+protected:
+  void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), colour); }
+  void mousePressEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::LeftButton) {
+      pressX_ = e->globalPosition().toPoint().x();
+      startWidth_ = w_.PlaylistWidth();
+    }
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    if (e->buttons() & Qt::LeftButton)
+      w_.SetPlaylistWidth(startWidth_ + pressX_ - e->globalPosition().toPoint().x());
+  }
+
+private:
+  TfrMain& w_;
+  int pressX_ = 0, startWidth_ = 0;
+};
+
 TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName("frMain");
   setAcceptDrops(true);
@@ -174,9 +199,15 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   cpanel_ = new QWidget(inner_);
   cpanel_->setObjectName("ControlPanel");
   cpanel_->setAutoFillBackground(true);
-  plistBottom_ = new QWidget(inner_);
+  plistPanel_ = new QWidget(inner_);
+  plistPanel_->setObjectName("PlaylistPanel");
+  plistPanel_->setAutoFillBackground(true);
+  plistPanel_->hide();
+  splitter_ = new TSplitterBar(*this, inner_);
+  splitter_->hide();
+  plistBottom_ = new QWidget(plistPanel_);
   plistBottom_->setObjectName("PlaylistButtons");
-  plistBottom_->hide();
+  plistBottom_->setAutoFillBackground(true);
   BuildBars();
   SetTitle("Zelvar");
   caption_->SetText("Zelvar");
@@ -202,6 +233,7 @@ void TfrMain::WatchStateModels(bool on) {
 
 TfrMain::~TfrMain() {
   WatchStateModels(false);
+  delete grid_; // it leaves the registry's "PlayList" while both exist
   // Skin controls unsubscribe from the registry and the tick while both still exist: they go
   // now, those whose deletion was deferred too.
   RemovePackageSkin();
@@ -272,6 +304,7 @@ THoverButton* TfrMain::Button(int code) const {
 
 int TfrMain::CaptionHeight() const { return captionRoot_ ? kSkinCaptionHeight : kCaptionHeight; }
 int TfrMain::ControlPanelHeight() const { return ctlRoot_ ? kSkinPanelHeight : kPanelHeight; }
+int TfrMain::PlaylistBottomHeight() const { return plistRoot_ ? kSkinPlaylistBottomHeight : kPlaylistBottomHeight; }
 
 void TfrMain::LayoutBar(QWidget* bar) {
   for (QObject* o : bar->children())
@@ -292,13 +325,23 @@ void TfrMain::LayoutRegions() {
     cpanel_->setGeometry(0, H - ControlPanelHeight(), W, ControlPanelHeight());
     bottom = H - ControlPanelHeight();
   }
-  panel_->setGeometry(0, top, W, std::max(bottom - top, 0));
+  int videoWidth = W;
+  if (!plistPanel_->isHidden()) {
+    const int pw = std::min(playlistWidth_, std::max(W - kSplitterWidth, 0));
+    videoWidth = std::max(W - pw - kSplitterWidth, 0);
+    splitter_->setGeometry(videoWidth, top, kSplitterWidth, std::max(bottom - top, 0));
+    plistPanel_->setGeometry(videoWidth + kSplitterWidth, top, pw, std::max(bottom - top, 0));
+    const int bh = PlaylistBottomHeight();
+    plistBottom_->setGeometry(0, std::max(plistPanel_->height() - bh, 0), pw, bh);
+    if (grid_)
+      grid_->setGeometry(0, 0, pw, std::max(plistPanel_->height() - bh, 0));
+  }
+  panel_->setGeometry(0, top, videoWidth, std::max(bottom - top, 0));
   const int ch = cpanel_->height();
   stdBar_->setGeometry(0, 0, W, kBarHeight);
   advBar_->setGeometry(0, ch - kBarHeight, W, kBarHeight);
   seek_->setGeometry(0, kBarHeight, W, std::max(ch - 2 * kBarHeight, 0));
   clock_->move(W - 81, 4);
-  plistBottom_->resize(plistRoot_ ? 143 : 160, plistRoot_ ? kSkinPlaylistBottomHeight : kPlaylistBottomHeight);
   for (QWidget* bar : {stdBar_, advBar_, plistBottom_})
     LayoutBar(bar);
   // Package roots fill their hosts.
@@ -341,6 +384,8 @@ void TfrMain::PlaceAtStart() {
 void TfrMain::SavePanelsState() {
   if (!ctx_.prefs)
     return;
+  if (ctx_.screenSaver)
+    ctx_.screenSaver->Release();
   bool wasFullScreen = fullScreen_;
   LeaveFullScreen();
   ctx_.prefs->SetBool("FrontEnd.PanelsState", wasFullScreen || !cpanel_->isHidden());
@@ -371,6 +416,7 @@ void TfrMain::SetContext(TMainContext context) {
     LayoutRegions();
   }
   cpuLoad_->setVisible(ctx_.prefs && ctx_.prefs->GetBool("Plugins.CPUUsage.Enabled"));
+  CreateGrid();
   RefreshHints();
   SetStayOnTop(StayOnTop());
   fullScreenFlags_ = TFullScreenFlags{};
@@ -437,6 +483,8 @@ void TfrMain::ApplySkin(const std::string& name) {
   if (!built)
     splitterColour_ = base_.QtColour(761, 114);
   ApplyBorderLook(built);
+  static_cast<TSplitterBar*>(splitter_)->colour = splitterColour_;
+  ApplyGridColours();
   LayoutRegions();
   update(); // the children with it
 }
@@ -594,6 +642,7 @@ void TfrMain::ShowPlaying() {
   }
   playState_ = TPlayState::Playing;
   UpdateButtons();
+  UpdateScreenSaver();
   if (ctx_.models)
     ctx_.models->SetInt("App.SuperPlay", 1);
 }
@@ -608,6 +657,7 @@ void TfrMain::ShowPaused() {
   }
   playState_ = TPlayState::Paused;
   UpdateButtons();
+  UpdateScreenSaver();
   if (ctx_.models)
     ctx_.models->SetInt("App.SuperPlay", 0);
   if (ctx_.prefs && ctx_.prefs->GetBool("OSD.ShowPauseTime") && ctx_.osd && ctx_.dsh && ctx_.dsh->Graph())
@@ -626,6 +676,7 @@ void TfrMain::ShowSpeedPlay() {
   }
   playState_ = TPlayState::SpeedPlay;
   UpdateButtons();
+  UpdateScreenSaver();
 }
 
 void TfrMain::ShowStopped() {
@@ -633,6 +684,7 @@ void TfrMain::ShowStopped() {
     ctx_.playlist->Stop();
   playState_ = TPlayState::Stopped;
   UpdateButtons();
+  UpdateScreenSaver();
   position_->SetText("0:00:00/0:00:00");
   seek_->SetPosition(0);
   duration_ = 0;
@@ -712,6 +764,7 @@ TFrameParts TfrMain::FrameParts() const {
   TFrameParts parts;
   parts.caption = caption_->isHidden() ? 0 : CaptionHeight();
   parts.panel = cpanel_->isHidden() ? 0 : ControlPanelHeight();
+  parts.playlist = plistPanel_->isHidden() ? 0 : playlistWidth_ + kSplitterWidth;
   if (borderInUse_) {
     TBrandBorder::TMargins m = border_.Margins();
     parts.left = m.left;
@@ -727,6 +780,9 @@ void TfrMain::ApplySizeLimits() {
   TLimitParts limits;
   limits.caption = parts.caption;
   limits.panel = parts.panel;
+  limits.playlist = parts.playlist > 0;
+  limits.playlistWidth = playlistWidth_;
+  limits.playlistBottom = PlaylistBottomHeight();
   limits.dragging = true; // what the window manager holds the edges to
   TSize m = MinimumSize(limits);
   setMinimumSize(fullScreen_ ? QSize(0, 0)
@@ -749,6 +805,12 @@ void TfrMain::TogglePanels() {
   const bool captionBefore = !caption_->isHidden();
   bool show = cpanel_->isHidden();
   cpanel_->setVisible(show);
+  // The playlist panel goes with the control panel and comes back only if it was there.
+  if (!show)
+    playlistBeforeHide_ = PlaylistPanelShown();
+  const bool playlist = show && playlistBeforeHide_;
+  plistPanel_->setVisible(playlist);
+  splitter_->setVisible(playlist);
   // The caption follows the control panel unless the preferences keep or hide it.
   bool caption = show;
   if (!fullScreen_ && ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.AlwaysWindowCaption"))
@@ -768,6 +830,106 @@ void TfrMain::TogglePanels() {
     PlaceVideoRect(QRect(v.left, v.top, v.Width(), v.Height()));
   }
   LayoutRegions();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The playlist panel
+
+void TfrMain::CreateGrid() {
+  delete grid_;
+  grid_ = nullptr;
+  if (!ctx_.playlist)
+    return;
+  grid_ = new TPlayGrid(plistPanel_, *ctx_.playlist, ctx_.models);
+  grid_->Logic().measure = ctx_.measureDuration;
+  grid_->fileOpen = [this] { return FileOpen(); };
+  grid_->mediaHasStreams = [this] { return ctx_.dsh && (ctx_.dsh->HasVideo() || ctx_.dsh->HasAudio()); };
+  grid_->windowActive = [this] { return isActiveWindow(); };
+  grid_->passWheel = [this](QWheelEvent* e) { QCoreApplication::sendEvent(this, e); };
+  grid_->onMarks = [this](const std::vector<int64_t>& marks) {
+    seek_->ClearMarks();
+    for (size_t i = 0; i < marks.size(); ++i)
+      seek_->SetMark(static_cast<int>(i), marks[i]);
+  };
+  if (ctx_.prefs) {
+    grid_->ApplyFontAndOptions(*ctx_.prefs);
+    grid_->SetShowBookmarks(ctx_.prefs->GetBool("Playlist.ShowBookmarks"));
+  }
+  ApplyGridColours();
+  grid_->Refresh();
+  LayoutRegions();
+}
+
+void TfrMain::ApplyGridColours() {
+  QColor background(0, 0, 0);
+  if (ctx_.prefs) {
+    uint32_t c = 0;
+    if (TextToColor(ctx_.prefs->GetString("PlayList.BackgroundColor"), c))
+      background = QColor::fromRgb(ColorToArgb(c));
+  }
+  QPalette pal = plistPanel_->palette();
+  pal.setColor(QPalette::Window, background);
+  plistPanel_->setPalette(pal);
+  if (!grid_ || !ctx_.prefs)
+    return;
+  TBitmap32 cpBg;
+  TOptiArea area;
+  if (builder_ && builder_->Resource().GetArea("CP.bg", area) && area.Bitmap)
+    cpBg = area.Bitmap->Copy(area.Rect());
+  grid_->ApplyColours(*ctx_.prefs, base_, builder_ ? &cpBg : nullptr);
+}
+
+void TfrMain::ReleasePlaylist() {
+  delete grid_;
+  grid_ = nullptr;
+  ctx_.playlist = nullptr;
+}
+
+bool TfrMain::PlaylistPanelShown() const { return !plistPanel_->isHidden(); }
+
+void TfrMain::ShowPlaylistPanel(bool visible) {
+  ApplyGridColours();
+  if (visible && !PlaylistPanelShown()) {
+    // The video area gives the panel its room; the window grows only by what the picture lacks.
+    const QRect video = VideoGlobalRect();
+    TPlaylistFit fit = FitPlaylistPanel(TSize{video.width(), video.height()}, playlistWidth_, PlaylistBottomHeight());
+    playlistWidth_ = fit.width;
+    plistPanel_->show();
+    splitter_->show();
+    if (!fullScreen_)
+      PlaceVideoRect(QRect(video.left(), video.top(), video.width() + fit.growWidth - fit.width - kSplitterWidth,
+                           video.height() + fit.growHeight));
+    LayoutRegions();
+    if (grid_) {
+      grid_->Refresh();
+      grid_->setFocus();
+    }
+  } else if (!visible && PlaylistPanelShown()) {
+    plistPanel_->hide();
+    splitter_->hide();
+    ApplySizeLimits();
+    LayoutRegions();
+  }
+  if (THoverButton* b = Button(cmdPlaylist))
+    b->SetChecked(visible);
+  if (ctx_.models)
+    ctx_.models->SetInt("Window.PlayList", visible ? 1 : 0);
+}
+
+void TfrMain::SetPlaylistWidth(int width) {
+  const int inner = inner_->width();
+  playlistWidth_ = std::max(std::min(width, inner - kSplitterWidth - kPlaylistMinWidth), kPlaylistMinWidth);
+  ApplySizeLimits();
+  LayoutRegions();
+}
+
+void TfrMain::ToggleBookmarks() {
+  bool on = !(ctx_.prefs && ctx_.prefs->GetBool("Playlist.ShowBookmarks"));
+  if (ctx_.prefs)
+    ctx_.prefs->SetBool("Playlist.ShowBookmarks", on);
+  if (grid_)
+    grid_->SetShowBookmarks(on);
+  UpdateButtons();
 }
 
 QRect TfrMain::VideoGlobalRect() const { return QRect(panel_->mapToGlobal(QPoint(0, 0)), panel_->size()); }
@@ -957,6 +1119,17 @@ void TfrMain::EnableControls(bool open) {
   }
   seek_->setEnabled(open);
   UpdateButtons();
+  UpdateScreenSaver();
+}
+
+void TfrMain::UpdateScreenSaver() {
+  if (!ctx_.screenSaver)
+    return;
+  const bool running = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
+  if (running && FileOpen() && ctx_.dsh && ctx_.dsh->HasVideo())
+    ctx_.screenSaver->Hold();
+  else
+    ctx_.screenSaver->Release();
 }
 
 void TfrMain::UpdateButtons() {
@@ -1138,6 +1311,13 @@ void TfrMain::closeEvent(QCloseEvent* e) {
 }
 
 void TfrMain::keyPressEvent(QKeyEvent* e) {
+  // Up and Down step through the playlist while its grid has the focus.
+  if (grid_ && grid_->hasFocus() && e->modifiers() == Qt::NoModifier &&
+      (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)) {
+    e->key() == Qt::Key_Up ? grid_->SelectPrevious() : grid_->SelectNext();
+    e->accept();
+    return;
+  }
   if (onKeyName) {
     onKeyName(KeyEventName(*e));
     e->accept();

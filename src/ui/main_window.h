@@ -23,6 +23,8 @@ class TDirectShowHelper;
 class TModelManager;
 class TOptiBuilder;
 class TOptiWrapper;
+class TPlayGrid;
+class TScreenSaverGuard;
 class TPlayList;
 class TVideoPanel;
 class THoverButton;
@@ -52,6 +54,10 @@ struct TMainContext {
   std::function<bool()> fullScreenSwitch;
   // A button's tool tip: the command's name and its key.
   std::function<std::string(int)> commandHint;
+  // Held while a picture plays.
+  TScreenSaverGuard* screenSaver = nullptr;
+  // The duration of a file the playlist grid shows without one (0 when it has none).
+  std::function<int64_t(const std::string&)> measureDuration;
 };
 
 // The main window: the caption bar, the movie panel and the control panel inside a drawn
@@ -70,6 +76,8 @@ public:
   std::function<void(const std::string&)> onKeyName;
 
   void SetContext(TMainContext context);
+  // The playlist is about to go: the grid that reads it goes first.
+  void ReleasePlaylist();
   // The tool tips again, after the key bindings or the language changed.
   void RefreshHints();
   // Size and place from the stored video area, or the default area centred.
@@ -125,6 +133,15 @@ public:
   // The stay-on-top button: FrontEnd.StayOnTop, the window and "App.StayOnTop" follow.
   void ToggleStayOnTop();
   void ZoomToPercent(int percent);
+  // The playlist panel on the right of the video area, with its splitter.
+  void ShowPlaylistPanel(bool visible);
+  bool PlaylistPanelShown() const;
+  TPlayGrid* Grid() const { return grid_; }
+  int PlaylistWidth() const { return playlistWidth_; }
+  // The splitter: the panel's new width, held between its minimum and what leaves the picture room.
+  void SetPlaylistWidth(int width);
+  // Bookmark rows in the grid (command 264): Playlist.ShowBookmarks and the button follow.
+  void ToggleBookmarks();
   void ChangeVolume(int delta);
   void ToggleMute();
   bool Muted() const { return muted_; }
@@ -201,6 +218,11 @@ private:
   QImage SkinLogo() const;
   int CaptionHeight() const;
   int ControlPanelHeight() const;
+  int PlaylistBottomHeight() const;
+  void CreateGrid();
+  void ApplyGridColours();
+  // The screen saver stays off while a file with a picture plays.
+  void UpdateScreenSaver();
   void PostCommand(int code);
 
   TMainContext ctx_;
@@ -226,7 +248,12 @@ private:
   QWidget* cpanel_ = nullptr;
   QWidget* stdBar_ = nullptr;
   QWidget* advBar_ = nullptr;
-  QWidget* plistBottom_ = nullptr; // the playlist's button panel, hosted here until the playlist panel is
+  QWidget* plistPanel_ = nullptr;  // the playlist panel: the grid over the button panel
+  QWidget* plistBottom_ = nullptr; // the playlist's buttons
+  QWidget* splitter_ = nullptr;
+  TPlayGrid* grid_ = nullptr;
+  int playlistWidth_ = 160;
+  bool playlistBeforeHide_ = false; // the playlist panel's state when the control panel was hidden
   TTimeTrackBar* seek_ = nullptr;
   TVolumeTrackBar* volume_ = nullptr;
   TTimeBar* clock_ = nullptr;

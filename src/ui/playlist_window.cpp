@@ -1,5 +1,7 @@
 #include "ui/playlist_window.h"
+
 #include "ui/plain_text.h"
+#include "ui/play_grid_logic.h"
 
 #include "commands/model_manager.h"
 #include "core/format.h"
@@ -34,16 +36,7 @@ std::array<std::string, 3> PlayListRowTexts(const TPlayList& list, int row) {
     return {};
   const TPlayEntry& e = list.Items(row);
   std::string number = Format("%.3d.", row + 1) + (e.Current ? ">" : "");
-  std::string time;
-  if (e.Duration < 0)
-    time = " --:--";
-  else if (e.Duration < 600 * 10'000'000LL)
-    time = " " + FormatTime("{m}:{S}", e.Duration);
-  else if (e.Duration < 3600 * 10'000'000LL)
-    time = " " + FormatTime("{M}:{S}", e.Duration);
-  else
-    time = " " + FormatTime("{H}:{M}:{S}", e.Duration);
-  return {number, e.Title, time};
+  return {number, e.Title, EntryDurationText(e.Duration)};
 }
 
 std::string TotalDurationText(const TPlayList& list) {

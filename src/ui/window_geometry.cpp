@@ -8,11 +8,13 @@
 namespace zv {
 
 TRect WindowRectOf(TRect v, const TFrameParts& p) {
-  return TRect{v.left - p.left, v.top - p.caption - p.top, v.right + p.right, v.bottom + p.panel + p.bottom};
+  return TRect{v.left - p.left, v.top - p.caption - p.top, v.right + p.playlist + p.right,
+               v.bottom + p.panel + p.bottom};
 }
 
 TRect VideoRectOf(TRect w, const TFrameParts& p) {
-  return TRect{w.left + p.left, w.top + p.caption + p.top, w.right - p.right, w.bottom - p.panel - p.bottom};
+  return TRect{w.left + p.left, w.top + p.caption + p.top, w.right - p.playlist - p.right,
+               w.bottom - p.panel - p.bottom};
 }
 
 TSize MinimumSize(const TLimitParts& p) {
@@ -61,6 +63,18 @@ TRect KeepPanelsOnScreen(TRect video, const TFrameParts& parts, const TMonitor& 
   if (captionAppeared && window.top < monitor.bounds.top)
     shift(parts.caption);
   return video;
+}
+
+TPlaylistFit FitPlaylistPanel(TSize video, int playlistWidth, int bottomHeight) {
+  TPlaylistFit fit;
+  fit.width = std::max(playlistWidth, kPlaylistMinWidth);
+  constexpr int kVideoShare = 167; // what stays for the picture and the splitter
+  if (video.width < fit.width + kVideoShare) {
+    fit.width = std::max(video.width - kVideoShare, kPlaylistMinWidth);
+    fit.growWidth = std::max(fit.width + kVideoShare - video.width, 0);
+  }
+  fit.growHeight = std::max(bottomHeight + 15 - video.height, 0);
+  return fit;
 }
 
 int ChooseMonitor(TRect window, const std::vector<TMonitor>& monitors) {

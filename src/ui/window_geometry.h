@@ -25,6 +25,7 @@ struct TFrameParts {
   int caption = 0; // height, 0 when hidden
   int panel = 0;   // height, 0 when hidden
   int left = 0, top = 0, right = 0, bottom = 0;
+  int playlist = 0; // the playlist panel and its splitter on the right, 0 when hidden
 };
 
 // The window's rectangle around a video rectangle, and back: one formula both ways.
@@ -49,6 +50,17 @@ TRect LimitRect(TRect r, TSize minimum, TEdge horizontal, TEdge vertical);
 // appears above the screen's top the picture moves down by the caption's height.
 TRect KeepPanelsOnScreen(TRect video, const TFrameParts& parts, const TMonitor& monitor, bool panelAppeared,
                          bool captionAppeared);
+
+// Showing the playlist panel beside a video area: the panel narrows to leave the video 167 pixels
+// (its own and the splitter's share), never below its minimum of 160; the window grows by what
+// the video area then lacks, and by what it lacks in height for the panel's buttons.
+struct TPlaylistFit {
+  int width = 160;                   // the panel's width
+  int growWidth = 0, growHeight = 0; // what the window grows by
+};
+TPlaylistFit FitPlaylistPanel(TSize video, int playlistWidth, int bottomHeight);
+constexpr int kSplitterWidth = 7;
+constexpr int kPlaylistMinWidth = 160;
 
 // The monitor whose centre is nearest the window's centre, distances taken relative to each
 // monitor's size; the first wins a tie. −1 without monitors.

@@ -117,6 +117,7 @@ struct MainWindow : ::testing::Test {
   }
   void TearDown() override {
     list->Stop();
+    window->ReleasePlaylist();
     list.reset();
     window.reset();
     dsh.reset();
@@ -312,9 +313,23 @@ TEST_F(MainWindow, PlaylistWindowCommandsAndTheStateItFollows) {
   t.playlistWindowFollow = [&] { ++follows; };
   t.showJumpToFile = [&] { ++jumps; };
   TCommandExecutor x(t);
+  models.Register("Window.PlayList", std::make_unique<TSInt32Model>());
+  // 201 shows and hides the panel in the window by default, the separate window when asked;
+  // 207 always opens the separate window.
+  const QRect video(window->Panel()->mapToGlobal(QPoint(0, 0)), window->Panel()->size());
+  EXPECT_TRUE(x.ExecCommand(201));
+  EXPECT_TRUE(window->PlaylistPanelShown());
+  EXPECT_EQ(models.GetInt("Window.PlayList"), 1);
+  EXPECT_EQ(window->Panel()->width(), video.width() - window->PlaylistWidth() - 7);
+  EXPECT_TRUE(x.ExecCommand(201));
+  EXPECT_FALSE(window->PlaylistPanelShown());
+  EXPECT_EQ(models.GetInt("Window.PlayList"), 0);
+  EXPECT_EQ(toggles, 0);
+  prefs.SetBool("Playlist.External", true);
   EXPECT_TRUE(x.ExecCommand(201));
   EXPECT_TRUE(x.ExecCommand(207));
   EXPECT_EQ(toggles, 2);
+  EXPECT_FALSE(window->PlaylistPanelShown());
   EXPECT_TRUE(x.ExecCommand(265));
   EXPECT_EQ(jumps, 1);
   // Shuffle, volume up and down and mute: the playlist window takes the new state.

@@ -10,10 +10,12 @@ using namespace zv;
 
 TEST(WindowGeometry, TheWindowAroundTheVideoAndBackIsOneFormula) {
   const TRect video{450, 372, 830, 593};
-  const TFrameParts cases[] = {{20, 79, 5, 5, 5, 5}, {0, 79, 5, 5, 5, 5}, {21, 99, 4, 3, 4, 5}, {0, 0, 0, 0, 0, 0}};
+  const TFrameParts cases[] = {
+      {20, 79, 5, 5, 5, 5}, {0, 79, 5, 5, 5, 5}, {21, 99, 4, 3, 4, 5}, {0, 0, 0, 0, 0, 0}, {20, 79, 5, 5, 5, 5, 167}};
   for (const TFrameParts& p : cases) {
     TRect w = WindowRectOf(video, p);
     EXPECT_EQ(w.Height(), video.Height() + p.caption + p.panel + p.top + p.bottom);
+    EXPECT_EQ(w.Width(), video.Width() + p.left + p.right + p.playlist);
     EXPECT_EQ(VideoRectOf(w, p), video) << "caption " << p.caption << " panel " << p.panel;
   }
   // Toggling the panels twice: hide, then show, lands on the same window rectangle.
@@ -21,6 +23,27 @@ TEST(WindowGeometry, TheWindowAroundTheVideoAndBackIsOneFormula) {
   TRect window = WindowRectOf(video, shown);
   TRect once = WindowRectOf(VideoRectOf(window, shown), hidden);
   EXPECT_EQ(WindowRectOf(VideoRectOf(once, hidden), shown), window);
+}
+
+TEST(WindowGeometry, ThePlaylistPanelNarrowsButNeverBelowItsMinimum) {
+  struct Case {
+    TSize video;
+    int width, bottom;
+    TPlaylistFit fit;
+  } cases[] = {
+      {{640, 360}, 160, 54, {160, 0, 0}},   // room enough: the video area gives the panel its width
+      {{300, 360}, 160, 54, {160, 27, 0}},  // too narrow: the panel keeps 160 and the window grows
+      {{400, 360}, 300, 54, {233, 0, 0}},   // a wide panel narrows to leave the picture its share
+      {{640, 40}, 160, 54, {160, 0, 29}},   // too low for the buttons: the window grows down
+      {{100, 10}, 120, 48, {160, 227, 53}}, // a stored width below the minimum is raised to it
+  };
+  for (const Case& c : cases) {
+    TPlaylistFit f = FitPlaylistPanel(c.video, c.width, c.bottom);
+    EXPECT_EQ(f.width, c.fit.width) << c.video.width << "x" << c.video.height;
+    EXPECT_EQ(f.growWidth, c.fit.growWidth) << c.video.width;
+    EXPECT_EQ(f.growHeight, c.fit.growHeight) << c.video.height;
+    EXPECT_GE(c.video.width + f.growWidth - f.width - kSplitterWidth, kPlaylistMinWidth);
+  }
 }
 
 TEST(WindowGeometry, SizeLimitsByRegionAndTheDraggedEdgeMovesBack) {
