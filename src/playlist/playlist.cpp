@@ -398,6 +398,27 @@ void TPlayList::Move(int from, int to) {
   Changed();
 }
 
+void TPlayList::MoveSelected(int delta) {
+  const int n = Count();
+  std::vector<bool> target(entries_.size(), false);
+  std::vector<std::unique_ptr<TPlayEntry>> selected, others;
+  for (int i = 0; i < n; ++i) {
+    if (!entries_[static_cast<size_t>(i)]->Selected)
+      continue;
+    if (i + delta < 0 || i + delta >= n)
+      return;
+    target[static_cast<size_t>(i + delta)] = true;
+  }
+  if (delta == 0)
+    return;
+  for (auto& e : entries_)
+    (e->Selected ? selected : others).push_back(std::move(e));
+  size_t s = 0, o = 0;
+  for (size_t i = 0; i < entries_.size(); ++i)
+    entries_[i] = std::move(target[i] ? selected[s++] : others[o++]);
+  Changed();
+}
+
 void TPlayList::Reverse() {
   std::reverse(entries_.begin(), entries_.end());
   Changed();

@@ -166,6 +166,9 @@ public:
   // Removes the entries of these indices (any order, doubles and indices out of range ignored).
   void DeleteMany(std::vector<int> indices);
   void Move(int from, int to);
+  // Every selected entry i goes to i + delta in one pass, the others keeping their order around
+  // them; nothing when any would leave the list.
+  void MoveSelected(int delta);
   void Reverse();
   void SortByFullPath();
   void SortByTitle();

@@ -51,8 +51,16 @@ TGridRow TPlayGridLogic::EntryAtRow(int row) const {
     return {};
   if (firstRow_.empty())
     return row < n ? TGridRow{row, -1} : TGridRow{};
-  if (firstRow_.size() != static_cast<size_t>(n) + 1)
-    return {}; // the list changed under the rows; the next refresh counts them again
+  if (firstRow_.size() != static_cast<size_t>(n) + 1) {
+    // The list changed under the rows (inside an update): walk what is there now.
+    for (int e = 0, first = 0; e < n; ++e) {
+      int marks = showBookmarks ? static_cast<int>(list_.Items(e).Bookmarks.size()) : 0;
+      if (row <= first + marks)
+        return TGridRow{e, row - first - 1};
+      first += 1 + marks;
+    }
+    return {};
+  }
   auto it = std::upper_bound(firstRow_.begin(), firstRow_.end(), row);
   int e = static_cast<int>(it - firstRow_.begin()) - 1;
   if (e < 0 || e >= n)
@@ -189,20 +197,9 @@ bool TPlayGridLogic::MouseMove(int row) {
     return false;
   const int d = r.entry - (showBookmarks ? first : focusEntry_);
   if (d == 0 || last + d >= n || first + d < 0)
-    return false; // the block moves only as a whole
-  // One update for the whole block.
-  list_.BeginUpdate();
-  if (d < 0) {
-    for (int i = first; i <= last; ++i)
-      if (list_.Items(i).Selected)
-        list_.Move(i, i + d);
-  } else {
-    for (int i = last; i >= first; --i)
-      if (list_.Items(i).Selected)
-        list_.Move(i, i + d);
-  }
+    return false;        // the block moves only as a whole
+  list_.MoveSelected(d); // one pass and one notification for the whole block
   focusEntry_ = r.entry;
-  list_.EndUpdate();
   return true;
 }
 
