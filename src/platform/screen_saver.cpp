@@ -28,7 +28,6 @@ TDesktopScreenSaver::TDesktopScreenSaver() = default;
 TDesktopScreenSaver::~TDesktopScreenSaver() { UnInhibit(); }
 
 bool TDesktopScreenSaver::Inhibit(const std::string& reason) {
-  bool asked = false;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!haveCookie_ && bus.isConnected()) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, "Inhibit");
@@ -37,13 +36,12 @@ bool TDesktopScreenSaver::Inhibit(const std::string& reason) {
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
       cookie_ = reply.arguments().first().toUInt();
       haveCookie_ = true;
-      asked = true;
     } else {
       Log("ScreenSaver.Inhibit: " + reply.errorMessage().toStdString());
     }
   }
   SuspendX(true);
-  return asked || xSuspended_;
+  return haveCookie_ || xSuspended_;
 }
 
 void TDesktopScreenSaver::UnInhibit() {
