@@ -23,6 +23,7 @@
 #include "prefs/media_store.h"
 #include "prefs/prefs_setup.h"
 #include "prefs/store_folder.h"
+#include "ui/about_window.h"
 #include "ui/alert.h"
 #include "ui/codec_dialog.h"
 #include "ui/command_event.h"
@@ -530,6 +531,7 @@ void TCore::LoadModules() {
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
     screenSaver_ = std::make_unique<TScreenSaverGuard>(std::make_unique<TDesktopScreenSaver>());
     ctx.screenSaver = screenSaver_.get();
+    ctx.versionText = [this] { return version_->Format("{MAJ}.{MIN}{RI}"); };
     ctx.measureDuration = [this](const std::string& name) {
       return TDurationSniffer::MeasureWith(MediaInfoContext().detector, name);
     };
@@ -595,6 +597,20 @@ void TCore::LoadModules() {
     t.showInFileManager = [headless](const std::string& path) { return !headless && ShowInFileManager(path); };
     t.moveToTrash = [](const std::string& path) { return MoveToTrash(path); };
     t.reportFolder = ExeDir() + "Report/";
+    t.helpFolder = ExeDir() + "Help/";
+    t.audioExtensions = FileTypes().ExtensionList("A");
+    t.alert = [this](const std::string& text) { Alert(text); };
+    t.showAbout = [this] {
+      if (main_)
+        main_->ShowAbout(version_->Format("{P} {MAJ}.{MIN}{RI} (build {B})"));
+    };
+    t.chooseFile = [this, headless](const std::string& title, const std::string& filter, const std::string& dir) {
+      if (headless)
+        return std::string();
+      return QFileDialog::getOpenFileName(main_, QString::fromStdString(title), QString::fromStdString(dir),
+                                          QtFileFilters(filter).join(";;"))
+          .toStdString();
+    };
     t.detector = MediaInfoContext().detector;
     t.showInfo = [this](const std::string& report) { ShowInfoDialog(main_, report); };
     t.togglePlaylist = [this] { ToggleSeparatePlaylist(); };
@@ -663,6 +679,17 @@ void TCore::LinkModels() {
   // Links that post a command, and the playlist's and the window's operations a skin names.
   for (const auto& [name, code] : PostingLinks())
     linked_->RegisterCommand(name, post(code));
+  // The about panel's buttons open the makers' pages.
+  auto openPage = [this](std::string url) {
+    return [this, url] {
+      if (QGuiApplication::platformName() != "offscreen")
+        QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+      else
+        Log("Core: " + url);
+    };
+  };
+  linked_->RegisterCommand("About.DevLink", openPage(kHomePage));
+  linked_->RegisterCommand("About.DesLink", openPage(std::string(kHomePage) + "skins/"));
   for (const char* name :
        {"App.Prefs", "App.About", "PList.Play", "PList.AddFiles", "PList.Remove", "PList.MoveUp", "PList.Shuffle",
         "PList.AddDir", "PList.Clear", "PList.MoveDown", "PList.Report", "PList.Save"})
@@ -673,7 +700,11 @@ void TCore::LinkModels() {
 void TCore::UnlinkModels() { linked_.reset(); }
 
 void TCore::InitAutoSave() {
-  // The playlist panel's width and state are restored here once the panel exists.
+  if (main_) {
+    main_->SetPlaylistWidth(StrToIntDef(prefs_->GetString("Playlist.InternalPlaylistWidth"), 160));
+    if (prefs_->GetBool("PlayList.OpenState.Enabled") && !prefs_->GetBool("PlayList.OpenState.wasClosed"))
+      main_->ShowPlaylistPanel(true);
+  }
   int pos = StrToIntDef(prefs_->GetString("PlayList.PlayPos"), -1);
   if (playlist_ && pos >= 0 && pos < playlist_->Count()) {
     playlist_->SetCurrent(pos);
@@ -769,6 +800,10 @@ void TCore::FreeModules() {
   if (playlist_) {
     prefs_->SetBool("PlayList.ShuffleOn", playlist_->ShuffleOn());
     prefs_->SetInt("Playlist.PlayPos", playlist_->CurrentIndex());
+  }
+  if (main_) {
+    prefs_->SetInt("Playlist.InternalPlaylistWidth", main_->PlaylistWidth());
+    prefs_->SetBool("PlayList.OpenState.wasClosed", !main_->PlaylistPanelShown());
   }
   // 2. Timer and priority.
   delete timer_;

@@ -2,6 +2,7 @@
 
 #include "commands/command_codes.h"
 #include "commands/model_manager.h"
+#include "core/error.h"
 #include "core/format.h"
 #include "core/session_log.h"
 #include "core/text_util.h"
@@ -174,10 +175,19 @@ bool TCommandExecutor::Execute(int code) {
       Log("TCommandExecutor: no file manager showed " + file);
     break;
   case cmdDeleteFromDisk: DeleteFromDisk(); break;
+  case cmdHelp: Help(); break;
+  case cmdAbout:
+    if (t_.showAbout)
+      t_.showAbout();
+    break;
+  case cmdAdditionalSound: AdditionalSound(); break;
   case cmdFullScreen:
-  case cmdMaximize:
     if (w)
       w->ToggleFullScreen();
+    break;
+  case cmdMaximize:
+    if (w && hidingState_ != 1)
+      w->ExecCommand(cmdFullScreen);
     break;
   case cmdOriginalSize:
     if (w) {
@@ -193,11 +203,16 @@ bool TCommandExecutor::Execute(int code) {
       w->ToggleStayOnTop();
     break;
   case cmdMinimize:
+    if (w && hidingState_ != 1)
+      w->ToggleMinimised();
+    break;
+  case cmdHideEverything:
+    hidingState_ = hidingState_ == 1 ? 2 : 1;
     if (w) {
-      if (w->isMinimized() || !w->isVisible())
-        w->BringToFront();
+      if (w->isVisible() && !w->isMinimized())
+        w->MinimiseWindow(true);
       else
-        w->showMinimized();
+        w->RestoreWindow();
     }
     break;
   case cmdNext:
@@ -312,6 +327,45 @@ void TCommandExecutor::DeleteFromDisk() {
       grid->RemoveSelected();
   } else if (isCurrent && t_.window) {
     t_.window->ExecCommand(cmdPlaySelected); // plays again what could not be deleted
+  }
+}
+
+void TCommandExecutor::Help() {
+  std::string language = t_.prefs ? t_.prefs->GetString("FrontEnd.Language") : std::string();
+  std::error_code ec;
+  for (const std::string& name :
+       {LowerCase(language.empty() ? std::string("english") : language), std::string("english")}) {
+    std::string page = t_.helpFolder + name + ".html";
+    if (fs::exists(page, ec)) {
+      if (t_.openDocument)
+        t_.openDocument(page);
+      return;
+    }
+  }
+  if (t_.alert)
+    t_.alert(Lang("Core.Alert.Help"));
+}
+
+void TCommandExecutor::AdditionalSound() {
+  if (!t_.window || !t_.window->FileOpen() || !t_.dsh || !t_.chooseFile)
+    return;
+  const std::string list = t_.audioExtensions;
+  std::string filter = Lang("Core.FileType.Audio") + " (" + list + ")|" + list + "|Any file (*.*)|*.*";
+  std::string file = t_.chooseFile(Lang("Core.Title.SoundDialog"), filter, Pref(t_.prefs, "FrontEnd.SoundDir", ""));
+  if (file.empty())
+    return;
+  if (t_.prefs)
+    t_.prefs->SetString("FrontEnd.SoundDir", FolderOf(file));
+  TDirectShowHelper& dsh = *t_.dsh;
+  try {
+    dsh.Stop();
+    if (eng::Failed(dsh.RenderFile(file)) && t_.alert)
+      t_.alert(Lang("Core.Alert.OpenError") + " " + file);
+    dsh.SeekTo(0);
+    // The audio properties follow the new streams once the sound controls exist.
+    dsh.Run();
+  } catch (const EZvError& e) {
+    Log(std::string("!AdditionalSound: ") + e.what());
   }
 }
 

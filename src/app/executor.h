@@ -49,6 +49,14 @@ public:
     // The desktop's file manager showing a file; the file moved to the desktop's trash.
     std::function<bool(const std::string& path)> showInFileManager;
     std::function<bool(const std::string& path)> moveToTrash;
+    // An open dialog for one file: title, filter as "Description|mask|...", starting folder.
+    std::function<std::string(const std::string& title, const std::string& filter, const std::string& folder)>
+        chooseFile;
+    // "*.mp3;*.ogg;..." for the additional sound file's dialog.
+    std::string audioExtensions;
+    std::function<void(const std::string& text)> alert;
+    std::function<void()> showAbout;
+    std::string helpFolder;   // the help pages, with a trailing slash
     std::string reportFolder; // the report templates, trailing "/"
     std::string version;      // "%ZVVersion%"
     IMediaDetector* detector = nullptr;
@@ -75,6 +83,10 @@ public:
   // shown, else the current entry. Empty when there is none.
   std::string ChosenFile() const;
   void DeleteFromDisk();
+  // The help page in the language of the user interface, else the English one.
+  void Help();
+  // A sound file played along with the open file (command 404).
+  void AdditionalSound();
   // The information report of the player's file; without a player, that of the selected entry.
   void ShowPlayerFileInfo();
   // The information report of the first selected entry (the current one when none is selected).
@@ -89,6 +101,7 @@ public:
   void MarkOpeningEnding();
 
 private:
+  int hidingState_ = 0; // 0 normal, 1 hidden by command 208, 2 shown again
   bool Execute(int code);
 
   TTargets t_;

@@ -38,6 +38,7 @@ enum TCommandCode : int {
   cmdMinimize = 205,
   cmdMaximize = 206,
   cmdAdvancedPlaylist = 207,
+  cmdHideEverything = 208, // the hide-everything hot key, not in the table
   // Playlist
   cmdNext = 250,
   cmdPrevious = 251,

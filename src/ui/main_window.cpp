@@ -20,6 +20,7 @@
 #include "skin/language_manager.h"
 #include "skin/opti_builder.h"
 #include "skin/skin_choice.h"
+#include "ui/about_window.h"
 #include "ui/builtin_bars.h"
 #include "ui/command_event.h"
 #include "ui/plain_text.h"
@@ -30,6 +31,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -39,6 +41,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTime>
 #include <QTimer>
 #include <QWindow>
@@ -417,6 +420,7 @@ void TfrMain::SetContext(TMainContext context) {
   }
   cpuLoad_->setVisible(ctx_.prefs && ctx_.prefs->GetBool("Plugins.CPUUsage.Enabled"));
   CreateGrid();
+  UpdateTrayIcon();
   RefreshHints();
   SetStayOnTop(StayOnTop());
   fullScreenFlags_ = TFullScreenFlags{};
@@ -917,10 +921,112 @@ void TfrMain::ShowPlaylistPanel(bool visible) {
 }
 
 void TfrMain::SetPlaylistWidth(int width) {
-  const int inner = inner_->width();
-  playlistWidth_ = std::max(std::min(width, inner - kSplitterWidth - kPlaylistMinWidth), kPlaylistMinWidth);
+  // While the panel shows, the picture keeps its own minimum beside it.
+  if (PlaylistPanelShown())
+    width = std::min(width, inner_->width() - kSplitterWidth - kPlaylistMinWidth);
+  playlistWidth_ = std::max(width, kPlaylistMinWidth);
   ApplySizeLimits();
   LayoutRegions();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Minimising and the tray
+
+void TfrMain::UpdateTrayIcon() {
+  const bool wanted = ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.MinimizeToTray");
+  if (!wanted) {
+    delete tray_;
+    tray_ = nullptr;
+    return;
+  }
+  if (!tray_) {
+    QIcon icon(":/art/tray.png");
+    tray_ = new QSystemTrayIcon(icon.isNull() ? windowIcon() : icon, this);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+      if (why == QSystemTrayIcon::Trigger)
+        ToggleMinimised();
+      else if (why == QSystemTrayIcon::Context)
+        RestoreWindow(); // the popup menu opens over the window once it is back
+    });
+  }
+  tray_->setToolTip(OutsideText("Zelvar " + (ctx_.versionText ? ctx_.versionText() : std::string())));
+  tray_->show();
+}
+
+void TfrMain::MinimiseWindow(bool hideEverything) {
+  if (minimising_)
+    return;
+  minimising_ = true; // until the window shows again: the window manager's echo is not a second minimise
+  runningBeforeMinimise_ = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
+  if (runningBeforeMinimise_ && FileOpen() &&
+      (hideEverything || (ctx_.prefs && ctx_.prefs->GetBool("OnMinimize.Pause"))))
+    ShowPaused();
+  hiddenByBossKey_ = hideEverything;
+  bool toTray = ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.MinimizeToTray");
+  if (toTray && !QSystemTrayIcon::isSystemTrayAvailable()) {
+    Log("TfrMain.MinimiseWindow: no notification area, minimised normally");
+    toTray = false;
+  }
+  if (toTray) {
+    UpdateTrayIcon();
+    inTray_ = true;
+    if (hideEverything && tray_)
+      tray_->hide();
+    hide(); // the task bar's button goes with the window
+  } else if (hideEverything) {
+    hiddenDialogs_.clear();
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w != this && w->isVisible() && w->isWindow() && !w->inherits("QMenu")) {
+        hiddenDialogs_.emplace_back(w);
+        w->hide();
+      }
+    hide();
+  } else {
+    showMinimized();
+  }
+}
+
+void TfrMain::RestoreWindow() {
+  minimising_ = false;
+  if (inTray_ && tray_)
+    tray_->show();
+  inTray_ = false;
+  hiddenByBossKey_ = false;
+  BringToFront();
+  for (const QPointer<QWidget>& w : hiddenDialogs_)
+    if (w)
+      w->show();
+  hiddenDialogs_.clear();
+  if (runningBeforeMinimise_ && FileOpen() && Pref(ctx_.prefs, "OnMinimize.RestorePlayback", "1") == "1" &&
+      playState_ == TPlayState::Paused)
+    ShowPlaying();
+  runningBeforeMinimise_ = false;
+}
+
+void TfrMain::ShowAbout(const std::string& caption) {
+  TAboutContext c;
+  c.caption = caption;
+  if (builder_)
+    c.buildSkinPanel = [this](QWidget* parent) { return builder_->BuildDef("WndAbout", parent); };
+  c.help = [this] { ExecCommand(cmdHelp); };
+  c.openUrl = [](const std::string& url) {
+    if (QGuiApplication::platformName() != "offscreen")
+      QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+  };
+  TfrAbout about(std::move(c), this);
+  about.adjustSize();
+  about.move(AboutPosition(frameGeometry(), about.frameSize()));
+  // Above the window when the window is above the others.
+  if (fullScreen_ || StayOnTop())
+    about.setWindowFlag(Qt::WindowStaysOnTopHint);
+  about.exec();
+}
+
+void TfrMain::ToggleMinimised() {
+  if (isVisible() && !isMinimized())
+    MinimiseWindow();
+  else
+    RestoreWindow();
 }
 
 void TfrMain::ToggleBookmarks() {
@@ -1289,6 +1395,16 @@ bool TfrMain::event(QEvent* e) {
 }
 
 void TfrMain::changeEvent(QEvent* e) {
+  // The window manager's own minimise follows the same rules as the command.
+  if (e->type() == QEvent::WindowStateChange) {
+    if (!isMinimized() && isVisible() && minimising_)
+      QTimer::singleShot(0, this, [this] { RestoreWindow(); }); // restored through the window manager
+    else if (isMinimized() && !minimising_)
+      QTimer::singleShot(0, this, [this] {
+        if (isMinimized())
+          MinimiseWindow();
+      });
+  }
   if (e->type() == QEvent::ActivationChange) {
     // The caption and the border show whether the window is active.
     border_.SetActive(isActiveWindow());

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QSystemTrayIcon;
 class QTimer;
 
 namespace zv {
@@ -58,6 +59,8 @@ struct TMainContext {
   TScreenSaverGuard* screenSaver = nullptr;
   // The duration of a file the playlist grid shows without one (0 when it has none).
   std::function<int64_t(const std::string&)> measureDuration;
+  // "Zelvar 4.4", the tray icon's tool tip after the program's name.
+  std::function<std::string()> versionText;
 };
 
 // The main window: the caption bar, the movie panel and the control panel inside a drawn
@@ -140,6 +143,17 @@ public:
   int PlaylistWidth() const { return playlistWidth_; }
   // The splitter: the panel's new width, held between its minimum and what leaves the picture room.
   void SetPlaylistWidth(int width);
+  // Minimising: pauses when asked, goes to the tray when asked (and a tray exists); the
+  // hide-everything variant hides the dialogs too. Restoring brings back what was hidden and
+  // resumes playback when asked.
+  void MinimiseWindow(bool hideEverything = false);
+  // The about window, modal, over this window; the package skin's about panel when one is shown.
+  void ShowAbout(const std::string& caption);
+  void RestoreWindow();
+  void ToggleMinimised();
+  bool InTray() const { return inTray_; }
+  bool HiddenByBossKey() const { return hiddenByBossKey_; }
+  QSystemTrayIcon* TrayIcon() const { return tray_; }
   // Bookmark rows in the grid (command 264): Playlist.ShowBookmarks and the button follow.
   void ToggleBookmarks();
   void ChangeVolume(int delta);
@@ -223,6 +237,7 @@ private:
   void ApplyGridColours();
   // The screen saver stays off while a file with a picture plays.
   void UpdateScreenSaver();
+  void UpdateTrayIcon();
   void PostCommand(int code);
 
   TMainContext ctx_;
@@ -254,6 +269,10 @@ private:
   TPlayGrid* grid_ = nullptr;
   int playlistWidth_ = 160;
   bool playlistBeforeHide_ = false; // the playlist panel's state when the control panel was hidden
+  QSystemTrayIcon* tray_ = nullptr;
+  bool inTray_ = false, hiddenByBossKey_ = false, minimising_ = false;
+  bool runningBeforeMinimise_ = false;
+  std::vector<QPointer<QWidget>> hiddenDialogs_;
   TTimeTrackBar* seek_ = nullptr;
   TVolumeTrackBar* volume_ = nullptr;
   TTimeBar* clock_ = nullptr;

@@ -4,6 +4,8 @@
 #include "commands/model_manager.h"
 #include "map_prefs.h"
 #include "mediainfo/gst_media_detector.h"
+#include "platform/screen_saver.h"
+#include "platform/screen_saver.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
 #include "skin/language_manager.h"
@@ -18,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -407,5 +410,96 @@ TEST(Executor, SavesThePlaylistInTheChosenFormatAndWritesTheReport) {
   chosenFilter = 1; // the built-in page
   executor.ExecCommand(262);
   EXPECT_NE(zvtest::ReadFile(answer).find("<TITLE>ZV report</TITLE>"), std::string::npos);
+  SetLanguageManager(nullptr);
+}
+
+namespace {
+struct CountingInhibitor : IScreenSaverInhibitor {
+  int* held;
+  explicit CountingInhibitor(int* h) : held(h) {}
+  bool Inhibit(const std::string&) override {
+    ++*held;
+    return true;
+  }
+  void UnInhibit() override { --*held; }
+};
+} // namespace
+
+TEST_F(MainWindow, MinimisingPausesHidingEverythingHidesTheDialogsAndTheScreenSaverWaits) {
+  int held = 0;
+  TScreenSaverGuard guard(std::make_unique<CountingInhibitor>(&held));
+  TMainContext ctx;
+  ctx.prefs = &prefs;
+  ctx.playlist = list.get();
+  ctx.dsh = dsh.get();
+  ctx.models = &models;
+  ctx.screenSaver = &guard;
+  window->SetContext(ctx);
+  prefs.SetBool("OnMinimize.Pause", true);
+  // Without a notification area the tray preference minimises normally.
+  prefs.SetBool("FrontEnd.MinimizeToTray", true);
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 5'000'000; }));
+  window->ShowPlaying();
+  EXPECT_EQ(held, 1) << "a picture plays";
+  window->ShowPlaying();
+  EXPECT_EQ(held, 1) << "held once however often play is pressed";
+
+  window->MinimiseWindow();
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Paused);
+  EXPECT_EQ(held, 0) << "paused: the screen saver may come";
+  EXPECT_FALSE(window->InTray());
+  window->RestoreWindow();
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Playing) << "OnMinimize.RestorePlayback";
+  EXPECT_EQ(held, 1);
+
+  // Hide everything (208 twice): the window and its dialogs go and come back, playback waits.
+  QDialog dialog(window.get());
+  dialog.show();
+  executor->ExecCommand(208);
+  EXPECT_TRUE(window->HiddenByBossKey());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Paused);
+  executor->ExecCommand(205); // minimise does nothing while everything is hidden
+  EXPECT_FALSE(window->isVisible());
+  executor->ExecCommand(208);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_FALSE(window->HiddenByBossKey());
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Playing);
+  executor->ExecCommand(100);
+  EXPECT_EQ(held, 0) << "stopped";
+  window->ReleasePlaylist(); // the context above goes with this test
+}
+
+TEST(Executor, HelpOpensThePageOfTheLanguageOrTheEnglishOneOrSaysItIsMissing) {
+  zvtest::TempDir dir;
+  zvtest::MapPrefs prefs;
+  TLanguageManager lang;
+  lang.LoadFromResource("LangEn");
+  SetLanguageManager(&lang);
+  std::vector<std::string> opened, alerts;
+  TCommandExecutor::TTargets t;
+  t.prefs = &prefs;
+  t.helpFolder = dir.file("Help/");
+  t.openDocument = [&](const std::string& path) { opened.push_back(path); };
+  t.alert = [&](const std::string& text) { alerts.push_back(text); };
+  TCommandExecutor x(t);
+  x.ExecCommand(451);
+  EXPECT_EQ(alerts, std::vector<std::string>{"The help file was not found."});
+  fs::create_directories(dir.path() / "Help");
+  zvtest::WriteFile(dir.file("Help/english.html"), "<p>help</p>");
+  zvtest::WriteFile(dir.file("Help/deutsch.html"), "<p>Hilfe</p>");
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "english.html"}, {"Deutsch", "deutsch.html"}, {"Francais", "english.html"}};
+  for (auto [language, page] : cases) {
+    prefs.SetString("FrontEnd.Language", language);
+    opened.clear();
+    x.ExecCommand(451);
+    EXPECT_EQ(opened, std::vector<std::string>{dir.file(std::string("Help/") + page)}) << language;
+  }
+  EXPECT_EQ(alerts.size(), 1u);
   SetLanguageManager(nullptr);
 }

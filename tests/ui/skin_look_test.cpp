@@ -10,6 +10,7 @@
 #include "skin/frame_art.h"
 #include "skin/opti_builder.h"
 #include "test_util.h"
+#include "ui/about_window.h"
 #include "ui/builtin_bars.h"
 #include "ui/main_window.h"
 #include "ui/video_panel.h"
@@ -19,8 +20,11 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <map>
 
@@ -401,4 +405,53 @@ TEST(SkinLook, CoversAreFoundInAnyCaseAndDecodedNoLargerThanTheCap) {
   // In full screen a picture takes the screen's height and a little more.
   EXPECT_EQ(TVideoPanel::PictureRect(QSize(1920, 1080), QSize(500, 500), true), QRect(370, -49, 1179, 1179));
   EXPECT_EQ(TVideoPanel::PictureRect(QSize(400, 300), QSize(200, 100)), QRect(100, 100, 200, 100));
+}
+
+TEST(SkinLook, TheAboutWindowInBothLayoutsSitsOverTheMainWindow) {
+  // Centred over the main window, never off the screen's top or left.
+  const struct {
+    QRect main;
+    QSize about;
+    QPoint at;
+  } places[] = {{{100, 100, 500, 400}, {277, 127}, {211, 236}},
+                {{0, 0, 200, 100}, {389, 185}, {0, 0}},
+                {{-300, 50, 400, 300}, {277, 127}, {0, 136}}};
+  for (const auto& p : places)
+    EXPECT_EQ(AboutPosition(p.main, p.about), p.at) << p.main.x();
+
+  zvtest::MapPrefs prefs;
+  TfrMain window;
+  TMainContext ctx;
+  ctx.prefs = &prefs;
+  window.SetContext(ctx);
+  window.resize(500, 400);
+  window.show();
+  struct Look {
+    const char* skin;
+    QSize size;
+    QRect help;
+  } looks[] = {{" <XP.Blue> ", {277, 127}, {196, 4, 77, 45}}, {" <TQ-41> ", {389, 185}, {282, 54, 95, 45}}};
+  for (const Look& look : looks) {
+    window.ApplySkin(look.skin);
+    std::string shown;
+    QTimer::singleShot(0, [&] {
+      auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(about, nullptr);
+      auto* frAbout = dynamic_cast<TfrAbout*>(about);
+      ASSERT_NE(frAbout, nullptr);
+      EXPECT_EQ(frAbout->size(), look.size) << look.skin;
+      EXPECT_EQ(frAbout->HelpButton()->geometry(), look.help) << look.skin;
+      EXPECT_EQ(frAbout->Skinned(), window.PackageSkinShown());
+      EXPECT_EQ(frAbout->findChild<QLabel*>("Address") != nullptr, !frAbout->Skinned());
+      shown = frAbout->windowTitle().toStdString();
+      // Help runs the help command and closes the window.
+      QTest::mouseClick(frAbout->HelpButton(), Qt::LeftButton);
+    });
+    std::vector<int> commands;
+    window.executeCommand = [&](int code) { commands.push_back(code); };
+    window.ShowAbout("Zelvar 4.4 (build 512)");
+    EXPECT_EQ(shown, "Zelvar 4.4 (build 512)");
+    EXPECT_EQ(commands, std::vector<int>{cmdHelp}) << look.skin;
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  }
 }
