@@ -14,6 +14,7 @@
 #include "mediainfo/gst_media_detector.h"
 #include "mediainfo/media_info.h"
 #include "platform/desktop_shell.h"
+#include "platform/display_modes.h"
 #include "platform/download.h"
 #include "platform/screen_saver.h"
 #include "playback/direct_show_helper.h"
@@ -531,6 +532,8 @@ void TCore::LoadModules() {
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
     screenSaver_ = std::make_unique<TScreenSaverGuard>(std::make_unique<TDesktopScreenSaver>());
     ctx.screenSaver = screenSaver_.get();
+    displayModes_ = std::make_unique<TRandrDisplayModes>();
+    ctx.displayModes = displayModes_.get();
     ctx.versionText = [this] { return version_->Format("{MAJ}.{MIN}{RI}"); };
     ctx.measureDuration = [this](const std::string& name) {
       return TDurationSniffer::MeasureWith(MediaInfoContext().detector, name);

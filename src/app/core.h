@@ -36,6 +36,7 @@ class TDownloader;
 class TQtCommandPoster;
 class TQtDispatcher;
 class TScreenSaverGuard;
+class IDisplayModes;
 class TDirectShowHelper;
 class TCommandExecutor;
 class TCorePlaylistHost;
@@ -141,6 +142,7 @@ private:
   std::unique_ptr<eng::IEngine> engine_;
   std::unique_ptr<TQtDispatcher> dispatcher_;
   std::unique_ptr<TScreenSaverGuard> screenSaver_;
+  std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;
   std::unique_ptr<TPlayList> playlist_;

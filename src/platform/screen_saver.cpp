@@ -1,11 +1,10 @@
 #include "platform/screen_saver.h"
 
 #include "core/session_log.h"
+#include "platform/display.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
 #include <xcb/screensaver.h>
 #include <xcb/xcb.h>
 
@@ -15,12 +14,6 @@ namespace {
 const char* const kService = "org.freedesktop.ScreenSaver";
 const char* const kPath = "/org/freedesktop/ScreenSaver";
 
-xcb_connection_t* XConnection() {
-  if (QGuiApplication::platformName() != "xcb")
-    return nullptr;
-  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 ? x11->connection() : nullptr;
-}
 } // namespace
 
 TDesktopScreenSaver::TDesktopScreenSaver() = default;
@@ -59,7 +52,7 @@ void TDesktopScreenSaver::UnInhibit() {
 void TDesktopScreenSaver::SuspendX(bool on) {
   if (on == xSuspended_)
     return;
-  xcb_connection_t* c = XConnection();
+  xcb_connection_t* c = X11Connection();
   if (!c)
     return;
   xcb_void_cookie_t done = xcb_screensaver_suspend_checked(c, on ? 1 : 0);

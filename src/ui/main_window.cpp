@@ -12,6 +12,8 @@
 #include "core/system_helper.h"
 #include "core/text_util.h"
 #include "mediainfo/media_info.h"
+#include "platform/display.h"
+#include "platform/display_modes.h"
 #include "platform/key_translation.h"
 #include "platform/screen_saver.h"
 #include "playback/direct_show_helper.h"
@@ -217,6 +219,8 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
 
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { OnTimer(); });
+  settling_.setInterval(10);
+  connect(&settling_, &QTimer::timeout, this, [this] { OnSettling(); });
   timer_->start(200);
   ApplyBorderLook(false);
   SetVideoArea(QSize(380, 221)); // the default video area of the preferences, 830-450 by 593-372
@@ -421,6 +425,7 @@ void TfrMain::SetContext(TMainContext context) {
   cpuLoad_->setVisible(ctx_.prefs && ctx_.prefs->GetBool("Plugins.CPUUsage.Enabled"));
   CreateGrid();
   UpdateTrayIcon();
+  modeSwitch_ = ctx_.displayModes ? std::make_unique<TDisplayModeSwitch>(*ctx_.displayModes) : nullptr;
   RefreshHints();
   SetStayOnTop(StayOnTop());
   fullScreenFlags_ = TFullScreenFlags{};
@@ -1063,6 +1068,9 @@ void TfrMain::EnterFullScreen() {
   fullScreen_ = true;
   border_.SetFramed(false);
   panel_->SetFullScreen(true);
+  if (modeSwitch_ && ctx_.prefs && ctx_.prefs->GetBool("Video.ChangeResolution"))
+    modeSwitch_->Enter(StrToIntDef(Pref(ctx_.prefs, "Video.ChangeResolution.Width", "640"), 640),
+                       StrToIntDef(Pref(ctx_.prefs, "Video.ChangeResolution.Height", "480"), 480));
   // The monitor nearest the window's centre, relative to the monitors' sizes.
   QRect g = frameGeometry();
   int chosen = ChooseMonitor(TRect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}, Monitors());
@@ -1072,8 +1080,8 @@ void TfrMain::EnterFullScreen() {
     move(screens[chosen]->geometry().topLeft());
   }
   caption_->setVisible(!cpanel_->isHidden() && !(ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption")));
-  ApplySizeLimits();
   showFullScreen();
+  ApplySizeLimits();
   SetStayOnTop(StayOnTop());
   LayoutRegions();
   UpdateButtons();
@@ -1085,6 +1093,8 @@ void TfrMain::LeaveFullScreen() {
   fullScreen_ = false;
   border_.SetFramed(true);
   panel_->SetFullScreen(false);
+  if (modeSwitch_)
+    modeSwitch_->Leave();
   showNormal();
   caption_->setVisible(!cpanel_->isHidden() || (ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.AlwaysWindowCaption")));
   ApplySizeLimits();
@@ -1107,9 +1117,25 @@ private:
   TfrMain& w_;
 };
 
+bool TfrMain::FullScreenSettled() const {
+  if (!windowHandle() || QGuiApplication::platformName() != "xcb")
+    return true; // no window manager between the request and the result
+  const bool managed = WindowManagerFullScreen(winId());
+  if (fullScreen_)
+    return managed && screen() && geometry() == screen()->geometry();
+  return !managed && geometry().size() == settleSize_;
+}
+
 void TfrMain::ToggleFullScreen() {
   if (THoverButton* b = Button(cmdFullScreen); b && !b->isEnabled())
     return;
+  // The window manager answers a change of full screen later; a second change asked before it
+  // has (a double press) waits for that answer, or the two could cross and leave the window at
+  // the wrong size.
+  if (settling_.isActive() && !FullScreenSettled()) {
+    ++queuedToggles_;
+    return;
+  }
   TFullScreenPrefs prefs;
   if (ctx_.prefs) {
     prefs.rememberMode = StrToIntDef(ctx_.prefs->GetString("FrontEnd.RememberPanelsState"), 0);
@@ -1119,6 +1145,25 @@ void TfrMain::ToggleFullScreen() {
   TFullScreenTarget target(*this);
   RunFullScreenCommand(target, fullScreenFlags_, prefs);
   LayoutRegions();
+  settleSize_ = size();
+  settling_.start();
+  settleDeadline_ = QDeadlineTimer(500);
+}
+
+void TfrMain::OnSettling() {
+  // The window manager shows the window in full screen, but the size it gave it has not come
+  // through after 30 ms (the placement after leaving full screen, still on its way when full
+  // screen was asked again, crossed it): ask for the screen's size again.
+  if (fullScreen_ && screen() && geometry() != screen()->geometry() && WindowManagerFullScreen(winId()) &&
+      settleDeadline_.remainingTime() < 470)
+    setGeometry(screen()->geometry());
+  if (!FullScreenSettled() && !settleDeadline_.hasExpired())
+    return;
+  settling_.stop();
+  if (queuedToggles_ > 0) {
+    --queuedToggles_;
+    ToggleFullScreen();
+  }
 }
 
 void TfrMain::ZoomToPercent(int percent) {

@@ -8,8 +8,10 @@
 #include "ui/brand_border.h"
 #include "ui/window_geometry.h"
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +28,8 @@ class TOptiBuilder;
 class TOptiWrapper;
 class TPlayGrid;
 class TScreenSaverGuard;
+class IDisplayModes;
+class TDisplayModeSwitch;
 class TPlayList;
 class TVideoPanel;
 class THoverButton;
@@ -57,6 +61,8 @@ struct TMainContext {
   std::function<std::string(int)> commandHint;
   // Held while a picture plays.
   TScreenSaverGuard* screenSaver = nullptr;
+  // The monitor's modes, changed for full screen with Video.ChangeResolution.
+  IDisplayModes* displayModes = nullptr;
   // The duration of a file the playlist grid shows without one (0 when it has none).
   std::function<int64_t(const std::string&)> measureDuration;
   // "Zelvar 4.4", the tray icon's tool tip after the program's name.
@@ -189,6 +195,8 @@ public:
   // What the skin controls read (ISkinHost).
   TBasicModelManager& Models() override;
   TBlindNotifier& Tick() override;
+  // The display mode kept while full screen uses another one.
+  const TDisplayModeSwitch* ModeSwitch() const { return modeSwitch_.get(); }
   bool HasPlayer() const override { return FileOpen(); }
   int64_t Position() const override;
   int64_t Duration() const override;
@@ -238,6 +246,8 @@ private:
   // The screen saver stays off while a file with a picture plays.
   void UpdateScreenSaver();
   void UpdateTrayIcon();
+  bool FullScreenSettled() const;
+  void OnSettling();
   void PostCommand(int code);
 
   TMainContext ctx_;
@@ -270,6 +280,12 @@ private:
   int playlistWidth_ = 160;
   bool playlistBeforeHide_ = false; // the playlist panel's state when the control panel was hidden
   QSystemTrayIcon* tray_ = nullptr;
+  std::unique_ptr<TDisplayModeSwitch> modeSwitch_;
+  // A change of full screen until the window manager has carried it out.
+  QTimer settling_;
+  QDeadlineTimer settleDeadline_;
+  QSize settleSize_;
+  int queuedToggles_ = 0;
   bool inTray_ = false, hiddenByBossKey_ = false, minimising_ = false;
   bool runningBeforeMinimise_ = false;
   std::vector<QPointer<QWidget>> hiddenDialogs_;

@@ -1,0 +1,177 @@
+// The main window on a real X server with a real window manager: Xvfb and openbox are started
+// for this process, the window talks to them through Qt's xcb platform, and the window manager's
+// view of it is read back with xprop. The display modes go through the server's RandR.
+#include "map_prefs.h"
+#include "platform/display_modes.h"
+#include "platform/screen_saver.h"
+#include "qt_test_util.h"
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QThread>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+using namespace zv;
+
+namespace {
+
+// _NET_WM_STATE as the window manager has set it.
+std::string WmState(const QWidget& w) {
+  QProcess xprop;
+  xprop.start("xprop", {"-id", QString::number(w.winId()), "_NET_WM_STATE"});
+  if (!xprop.waitForFinished(5000))
+    return "xprop did not answer";
+  return xprop.readAllStandardOutput().toStdString();
+}
+
+bool WaitForState(const QWidget& w, const char* atom, bool present) {
+  return zvtest::PumpUntil([&] { return (WmState(w).find(atom) != std::string::npos) == present; },
+                           std::chrono::seconds(5));
+}
+
+struct X11Window : ::testing::Test {
+  zvtest::MapPrefs prefs;
+  std::unique_ptr<TfrMain> window;
+  void SetUp() override {
+    window = std::make_unique<TfrMain>();
+    TMainContext ctx;
+    ctx.prefs = &prefs;
+    window->SetContext(ctx);
+    window->ApplySkin(" <XP.Blue> ");
+    window->resize(500, 380);
+    window->move(100, 80);
+    window->show();
+    ASSERT_TRUE(
+        zvtest::PumpUntil([&] { return window->isVisible() && WmState(*window).find("xprop") == std::string::npos; }));
+    zvtest::PumpFor(std::chrono::milliseconds(200)); // the window manager has placed it
+  }
+};
+
+TEST_F(X11Window, FullScreenAndStayOnTopReachTheWindowManager) {
+  const QRect before = window->geometry();
+  window->ToggleFullScreen();
+  ASSERT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", true)) << WmState(*window);
+  const QRect screen = window->screen()->geometry();
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return window->geometry() == screen; }))
+      << window->geometry().width() << "x" << window->geometry().height();
+  // In full screen the window stays above the others (Video.StayOnTopInFullScreenMode, on by default).
+  EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_ABOVE", true)) << WmState(*window);
+  window->ToggleFullScreen();
+  ASSERT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", false)) << WmState(*window);
+  EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_ABOVE", false)) << WmState(*window);
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return window->geometry().size() == before.size(); }))
+      << window->geometry().width() << "x" << window->geometry().height();
+
+  // In, out and in again at once (a double press and one more): the window ends in full screen.
+  window->ToggleFullScreen();
+  window->ToggleFullScreen();
+  window->ToggleFullScreen();
+  EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", true)) << WmState(*window);
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return window->geometry() == screen; }, std::chrono::seconds(3)))
+      << window->geometry().width() << "x" << window->geometry().height() << [&] {
+           QProcess p;
+           p.start("xwininfo", {"-id", QString::number(window->winId())});
+           p.waitForFinished(2000);
+           return p.readAllStandardOutput().toStdString();
+         }();
+  window->ToggleFullScreen();
+  ASSERT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", false)) << WmState(*window);
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return window->geometry().size() == before.size(); }))
+      << window->geometry().width() << "x" << window->geometry().height();
+
+  // The stay-on-top button, through the native window's flag: the window is never re-created.
+  const WId id = window->winId();
+  window->ToggleStayOnTop();
+  EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_ABOVE", true)) << WmState(*window);
+  EXPECT_EQ(window->winId(), id);
+  window->ToggleStayOnTop();
+  EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_ABOVE", false)) << WmState(*window);
+}
+
+TEST_F(X11Window, DisplayModesComeFromRandrAndAMissingSizeKeepsTheCurrentOne) {
+  TRandrDisplayModes modes;
+  std::optional<TDisplayMode> current = modes.Current();
+  ASSERT_TRUE(current.has_value());
+  EXPECT_EQ(current->width, 1024);
+  EXPECT_EQ(current->height, 700);
+  EXPECT_EQ(current->depth, 24);
+  std::vector<TDisplayMode> offered = modes.Modes();
+  EXPECT_NE(std::find(offered.begin(), offered.end(), *current), offered.end());
+  EXPECT_NE(modes.Apply(TDisplayMode{123, 45, 24, 60}), 0) << "a mode the server does not have";
+  // Full screen with a size the server does not offer: the mode stays, and comes back unchanged.
+  TDisplayModeSwitch change(modes);
+  change.Enter(123, 45);
+  EXPECT_EQ(modes.Current(), current);
+  change.Leave();
+  EXPECT_EQ(modes.Current(), current);
+  EXPECT_FALSE(change.Saved().has_value());
+}
+
+TEST_F(X11Window, TheXServersScreenSaverIsSuspendedWithoutADesktopService) {
+  // No session bus here: the X server's own suspension still holds the screen saver off.
+  qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
+  TDesktopScreenSaver saver;
+  EXPECT_TRUE(saver.Inhibit("Playing a video"));
+  saver.UnInhibit();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (::testing::GTEST_FLAG(list_tests))
+    return RUN_ALL_TESTS();
+  // An X server and a window manager of this process's own, stopped when it ends.
+  const QString display = QString(":%1").arg(200 + getpid() % 300);
+  QProcess xvfb, openbox;
+  xvfb.start("Xvfb", {display, "-screen", "0", "1024x700x24", "-nolisten", "tcp"});
+  if (!xvfb.waitForStarted(5000)) {
+    std::fprintf(stderr, "Xvfb is not installed\n");
+    return 1;
+  }
+  qputenv("DISPLAY", display.toUtf8());
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  bool up = false;
+  for (int i = 0; i < 100 && !up; ++i) {
+    QProcess probe;
+    probe.start("xdpyinfo", {"-display", display});
+    up = probe.waitForFinished(2000) && probe.exitCode() == 0;
+    if (!up)
+      QThread::msleep(50);
+  }
+  if (!up) {
+    std::fprintf(stderr, "Xvfb did not start on %s\n", display.toUtf8().constData());
+    return 1;
+  }
+  openbox.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  openbox.start("openbox", {"--sm-disable"});
+  if (!openbox.waitForStarted(5000)) {
+    std::fprintf(stderr, "openbox is not installed\n");
+    return 1;
+  }
+  int rc;
+  {
+    QApplication app(argc, argv);
+    // The window manager owns the screen once it has set its check window.
+    zvtest::PumpUntil(
+        [] {
+          QProcess p;
+          p.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+          p.waitForFinished(2000);
+          return p.readAllStandardOutput().contains("window id");
+        },
+        std::chrono::seconds(10));
+    rc = RUN_ALL_TESTS();
+  }
+  openbox.terminate();
+  openbox.waitForFinished(3000);
+  xvfb.terminate();
+  xvfb.waitForFinished(3000);
+  return rc;
+}
