@@ -1231,13 +1231,36 @@ void TfrMain::ShowCover(const std::string& mediaFile) {
   QImage picture;
   if (!chosen.empty())
     picture = LoadPicture(chosen); // a picture that cannot be read counts as none
+  coverShown_ = !picture.isNull() && SameText(fs::path(chosen).stem().string(), "cover");
+  const bool takeSize = Pref(ctx_.prefs, "OnOpen.CoverResize", "0") == "1";
+  panel_->SetScaleToFit(!takeSize);
   if (picture.isNull()) {
     if (chosen.empty())
       Log("= Cover could not be found!");
     // Without a picture of its own the area shows the skin's or the program's logo.
-    picture = SkinLogo();
+    panel_->SetPicture(SkinLogo());
+    return;
   }
   panel_->SetPicture(picture);
+  if (fullScreen_)
+    return;
+  if (takeSize) {
+    // The video area takes the picture's size, within the monitor (and its work area when asked).
+    std::vector<TMonitor> monitors = Monitors();
+    QRect g = frameGeometry();
+    TRect window{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    int m = ChooseMonitor(window, monitors);
+    if (m >= 0) {
+      QSize extra = ExtraSize();
+      TRect r = CoverWindowRect(window, TSize{extra.width(), extra.height()}, TSize{picture.width(), picture.height()},
+                                monitors[static_cast<size_t>(m)],
+                                ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.DoNotAcrossWorkArea"));
+      resize(r.Width(), r.Height());
+      move(r.left, r.top);
+    }
+  }
+  if (Pref(ctx_.prefs, "OnOpen.CoverCenter", "0") == "1")
+    CenterWindow();
 }
 
 void TfrMain::HideCover() { panel_->ShowVideo(true); }

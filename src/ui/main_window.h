@@ -174,6 +174,7 @@ public:
   void SetCaptionText(const std::string& text) override;
   void ShowCover(const std::string& mediaFile) override;
   void HideCover() override;
+  bool CoverShown() const { return coverShown_; }
   eng::IVideoOutput* MoviePanel() override;
   void SetSeekRange(int64_t duration) override;
   bool ControlPanelVisible() const override;
@@ -255,6 +256,7 @@ private:
   std::string caption_text_;
   bool postponedPlay_ = false;
   bool fullScreen_ = false;
+  bool coverShown_ = false; // the picture is the playing file's cover
   bool muted_ = false;
   bool borderInUse_ = true;
   bool randomSkinDone_ = false;

@@ -29,10 +29,12 @@ void TVideoPanel::ShowVideo(bool on) {
   update();
 }
 
-QRect TVideoPanel::PictureRect(QSize area, QSize picture, bool fullScreen) {
+QRect TVideoPanel::PictureRect(QSize area, QSize picture, bool fullScreen, bool scale) {
   if (picture.isEmpty() || area.isEmpty())
     return {};
-  TSize size = CoverSize(TSize{area.width(), area.height()}, TSize{picture.width(), picture.height()}, fullScreen);
+  TSize size{picture.width(), picture.height()};
+  if (scale)
+    size = CoverSize(TSize{area.width(), area.height()}, size, fullScreen);
   return QRect(QPoint((area.width() - size.width) / 2, (area.height() - size.height) / 2),
                QSize(size.width, size.height));
 }
@@ -55,7 +57,7 @@ void TVideoPanel::paintEvent(QPaintEvent*) {
   p.fillRect(rect(), Qt::black);
   if (video_->isVisible() || picture_.isNull())
     return;
-  QRect r = PictureRect(size(), picture_.size(), fullScreen_);
+  QRect r = PictureRect(size(), picture_.size(), fullScreen_, scaleToFit_);
   p.setRenderHint(QPainter::SmoothPixmapTransform, r.size() != picture_.size());
   p.drawImage(r, picture_);
 }

@@ -26,8 +26,14 @@ public:
     fullScreen_ = on;
     update();
   }
+  // Pictures larger than the area are scaled to it, unless the window takes their size
+  // (OnOpen.CoverResize).
+  void SetScaleToFit(bool on) {
+    scaleToFit_ = on;
+    update();
+  }
   // Where the picture lands in an area of that size: centred, scaled down to fit (rounded).
-  static QRect PictureRect(QSize area, QSize picture, bool fullScreen = false);
+  static QRect PictureRect(QSize area, QSize picture, bool fullScreen = false, bool scale = true);
 
 protected:
   void paintEvent(QPaintEvent* e) override;
@@ -37,6 +43,7 @@ private:
   TVideoWidget* video_;
   QImage picture_;
   bool fullScreen_ = false;
+  bool scaleToFit_ = true;
 };
 
 // The program's own logo, drawn at start.

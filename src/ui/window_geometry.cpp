@@ -152,6 +152,26 @@ int64_t DistanceSquared(const TRect& r, int x, int y) {
 }
 } // namespace
 
+TRect CoverWindowRect(TRect window, TSize extra, TSize picture, const TMonitor& monitor, bool keepInWorkArea) {
+  const int w = std::min(picture.width, monitor.bounds.Width()) + extra.width;
+  int h = std::min(picture.height, monitor.bounds.Height()) + extra.height;
+  TRect r{window.left, window.top, window.left + w, window.top + h};
+  if (!keepInWorkArea)
+    return r;
+  const TRect& work = monitor.work;
+  h = std::min(h, work.Height());
+  r.bottom = r.top + h;
+  auto shift = [](int& a, int& b, int by) {
+    a += by;
+    b += by;
+  };
+  if (r.right > work.right)
+    shift(r.left, r.right, std::max(work.right - r.right, work.left - r.left));
+  if (r.bottom > work.bottom)
+    shift(r.top, r.bottom, std::max(work.bottom - r.bottom, work.top - r.top));
+  return r;
+}
+
 TRect StartupVideoRect(const TStartup& s, const std::vector<TMonitor>& monitors) {
   TRect video = s.stored;
   if (monitors.empty())

@@ -75,6 +75,12 @@ TSize ZoomedArea(TSize video, int percent, const TMonitor& monitor, TSize extra,
 // screen always by (area height + 99) / picture height. Halves round to even.
 TSize CoverSize(TSize area, TSize picture, bool fullScreen);
 
+// The window resized for a cover picture (OnOpen.CoverResize): the video area takes the
+// picture's size, no larger than the monitor, the window keeping its top-left corner; with
+// `keepInWorkArea` (FrontEnd.DoNotAcrossWorkArea) its height is held to the work area's and it
+// moves left and up as far as needed to stay inside it. `extra` is what the window adds.
+TRect CoverWindowRect(TRect window, TSize extra, TSize picture, const TMonitor& monitor, bool keepInWorkArea);
+
 // Where the video area goes at start-up: the stored rectangle, or centred on the primary monitor
 // (the first) when its corner is on no monitor or, with `alwaysPrimary`, not on the primary one;
 // with `resize` (or a stored rectangle without size) 380 × (320 − caption − panel), centred in the

@@ -116,6 +116,23 @@ TEST(WindowGeometry, CoverPicturesFitTheVideoArea) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(CoverSize(c.area, c.picture, c.fullScreen), c.size) << c.picture.width << "x" << c.picture.height;
+
+  // With OnOpen.CoverResize the window takes the picture's size instead, within its monitor.
+  const TMonitor monitor{{0, 0, 1280, 1024}, {0, 0, 1280, 984}};
+  const TSize extra{10, 104};
+  struct Resize {
+    TRect window;
+    TSize picture;
+    bool keep;
+    TRect result;
+  } resizes[] = {
+      {{100, 50, 500, 400}, {600, 600}, false, {100, 50, 710, 754}},     // the corner stays
+      {{100, 50, 500, 400}, {2000, 2000}, false, {100, 50, 1390, 1178}}, // no larger than the monitor
+      {{900, 500, 1300, 900}, {600, 600}, true, {670, 280, 1280, 984}},  // moved back into the work area
+      {{100, 50, 500, 400}, {2000, 2000}, true, {0, 0, 1290, 984}},      // held to the work area's height
+  };
+  for (const Resize& r : resizes)
+    EXPECT_EQ(CoverWindowRect(r.window, extra, r.picture, monitor, r.keep), r.result) << r.picture.width;
 }
 
 namespace {
