@@ -38,6 +38,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QSessionManager>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QTimer>
@@ -348,9 +349,25 @@ void TCore::PlayParam() {
 // ---------------------------------------------------------------------------------------------
 // Windows
 
+void TCore::EndSession() {
+  // The desktop session ends: what the next run needs of the current file is written now, and
+  // the player stores the file's own settings as it closes.
+  TLogScope scope("Core.EndSession");
+  if (playlist_ && main_ && main_->FileOpen())
+    if (auto* player = dynamic_cast<TPlayer*>(playlist_->Player())) {
+      int current = playlist_->CurrentIndex();
+      if (current >= 0)
+        player->StoreMediaCache(playlist_->Items(current).FileName);
+    }
+  if (playlist_)
+    playlist_->Stop();
+  QCoreApplication::processEvents();
+}
+
 void TCore::CreateMainWindow() {
   main_ = new TfrMain();
-  main_->SetTitle(version_->Format("{P} {MAJ}.{MIN}"));
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, main_, [this](QSessionManager&) { EndSession(); });
+  main_->SetTitle(version_->Format("{P} {MAJ}.{MIN}{RI}") + (SessionLog().Enabled() ? " (Logging Enabled)" : ""));
   main_->SetCaptionText(version_->Format("{P} {MAJ}.{MIN}")); // "Zelvar 4.4" in the caption bar
   main_->executeCommand = [this](int code) { ExecCommand(code); };
   main_->onCloseRequest = [this] { RequestExit(); };

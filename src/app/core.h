@@ -78,6 +78,8 @@ public:
   void OnTick();
   // Leaves the message loop through "App.Exit", as the exit command does.
   void RequestExit();
+  // The desktop asks whether its session may end: the current file's state is stored.
+  void EndSession();
   // True once an exit was asked for; the start-up then skips what is left and the message loop.
   bool ExitRequested() const { return exitRequested_; }
 
