@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Screenshots of the looks under Xvfb, for the README and for checking the art by eye: the default
-# look playing the demo clip, the plain built-in look, the skin folder Ember, and a button hovered
-# and pressed. Usage: tools/screenshots.sh <build folder> <output folder>
+# Screenshots of the looks under Xvfb with openbox, for the README and for checking the art by eye:
+# the default look playing the demo clip, the plain built-in look, the skin folder Ember, a button
+# hovered and pressed, the idle window with its logo, the playlist panel open while playing, and
+# full screen. Usage: tools/screenshots.sh <build folder> <output folder>
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -12,8 +13,11 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
 home=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
+trap 'kill $wm $xvfb 2>/dev/null || true; rm -rf "$home"' EXIT
 export XDG_CONFIG_HOME=$home ZELVAR_AUDIO_SINK=fakeaudiosink
 
 # shot <name> <skin> [hover|press]: plays the demo clip three seconds in, then grabs the window.
@@ -42,6 +46,35 @@ shot() {
   xdotool mousemove 0 0
 }
 
+# scene <name> <keys> <program> [files...]: the default look three seconds in, after the keys; the
+# whole screen when the window covers it.
+scene() {
+  local name=$1 keys=$2 program=$3
+  shift 3
+  "$build/bin/$program" "/SKIN= <TQ-41> " "$@" >/dev/null 2>&1 &
+  local pid=$!
+  local win=
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name "Zelvar" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  sleep 2
+  for k in $keys; do
+    xdotool key --window "$win" "$k"
+    sleep 0.5
+  done
+  sleep 1.5
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -define png:exclude-chunks=date,time "$out/$name.png"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+media=$build/test-media
+scene idle "" zelvar-player
+scene playlist "p" zelvar "$build/bin/Demo/Zelvar Demo.mkv" "$media/vorbis.ogg" "$media/xing.mp3" "$media/theora_vorbis.mkv"
+scene fullscreen "Return" zelvar "$build/bin/Demo/Zelvar Demo.mkv"
 shot default " <TQ-41> "
 shot plain " <XP.Blue> "
 shot ember "Ember"
