@@ -136,7 +136,7 @@ bool TCommandExecutor::Execute(int code) {
   case cmdMarkOpeningEnding: MarkOpeningEnding(); break;
   case cmdControlPanel:
     if (w)
-      w->TogglePanels();
+      w->ControlPanelCommand();
     break;
   case cmdPlaylist: {
     // The kind by Playlist.External, the other one while Alt is held.

@@ -1034,6 +1034,11 @@ void TfrMain::ToggleMinimised() {
     RestoreWindow();
 }
 
+void TfrMain::ControlPanelCommand() {
+  fullScreenFlags_.panelsPinned = !fullScreenFlags_.panelsPinned;
+  TogglePanels();
+}
+
 void TfrMain::ToggleBookmarks() {
   bool on = !(ctx_.prefs && ctx_.prefs->GetBool("Playlist.ShowBookmarks"));
   if (ctx_.prefs)

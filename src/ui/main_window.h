@@ -160,6 +160,9 @@ public:
   bool InTray() const { return inTray_; }
   bool HiddenByBossKey() const { return hiddenByBossKey_; }
   QSystemTrayIcon* TrayIcon() const { return tray_; }
+  // Command 200: the user pins (or unpins) the control panel in full screen, then it toggles.
+  void ControlPanelCommand();
+  bool PanelsPinned() const { return fullScreenFlags_.panelsPinned; }
   // Bookmark rows in the grid (command 264): Playlist.ShowBookmarks and the button follow.
   void ToggleBookmarks();
   void ChangeVolume(int delta);
