@@ -7,6 +7,8 @@
 #include "playlist/playlist.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace zvtest {
 
@@ -17,6 +19,19 @@ struct QuietPlaylistHost : zv::IPlaylistHost {
   void PostCommand(int) override {}
   void Defer(std::function<void()> work) override { work(); }
   std::string FileType(const std::string&) override { return "A"; }
+};
+
+// Players record what they are asked to play.
+struct RecordingPlaylistHost : QuietPlaylistHost {
+  std::vector<std::string> played;
+  struct Player : zv::IPlaylistPlayer {
+    RecordingPlaylistHost& host;
+    explicit Player(RecordingPlaylistHost& h) : host(h) {}
+    void PlayFile(const std::string& name) override { host.played.push_back(name); }
+    int64_t GetPosition() override { return 0; }
+    void SeekTo(int64_t) override {}
+  };
+  std::unique_ptr<zv::IPlaylistPlayer> CreatePlayer(zv::TPlayList&) override { return std::make_unique<Player>(*this); }
 };
 
 // Registers the list as the model "PlayList" and has every change of the list notify it. The

@@ -27,18 +27,7 @@ using namespace zv;
 
 namespace {
 
-// Players record what they are asked to play.
-struct Host : zvtest::QuietPlaylistHost {
-  std::vector<std::string> played;
-  struct Player : IPlaylistPlayer {
-    Host& host;
-    explicit Player(Host& h) : host(h) {}
-    void PlayFile(const std::string& name) override { host.played.push_back(name); }
-    int64_t GetPosition() override { return 0; }
-    void SeekTo(int64_t) override {}
-  };
-  std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList&) override { return std::make_unique<Player>(*this); }
-};
+using Host = zvtest::RecordingPlaylistHost;
 
 struct PlaylistWindow : ::testing::Test {
   zvtest::MapPrefs prefs;
