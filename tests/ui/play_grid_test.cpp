@@ -300,3 +300,40 @@ TEST(PlayGridWidget, FollowsTheListPaintsWhatIsThereAndScrollsByThreeRows) {
 }
 
 } // namespace
+
+TEST(PlayGridWidget, ALongListScrollsToItsEndAndLosesABlockInOneRefresh) {
+  zvtest::MapPrefs prefs;
+  Host host;
+  TPlayList list{prefs, host};
+  TModelManager models;
+  zvtest::PublishPlaylist(models, list);
+  QWidget parent;
+  auto* grid = new TPlayGrid(&parent, list, &models);
+  grid->setGeometry(0, 0, 200, 300);
+  parent.show();
+  list.BeginUpdate();
+  for (int i = 0; i < 10000; ++i)
+    list.AddFile("/m/" + std::to_string(i) + ".mp3");
+  list.EndUpdate();
+  const int visible = grid->FullyVisibleRows();
+  list.SetCurrent(9990);
+  grid->ScrollToCurrent();
+  EXPECT_EQ(grid->TopRow(), 10000 - visible) << "the last page";
+  list.SetCurrent(5000);
+  grid->ScrollToCurrent();
+  EXPECT_EQ(grid->TopRow(), 5000);
+  // A block of 4 000 selected entries goes in one refresh, the entry after it selected.
+  int refreshes = 0;
+  models.Subscribe("PlayList", THandlerKey::Tagged(&refreshes, 0), [&] { ++refreshes; });
+  for (int i = 3000; i < 7000; ++i)
+    list.Items(i).Selected = true;
+  grid->RemoveSelected();
+  EXPECT_EQ(refreshes, 1);
+  EXPECT_EQ(list.Count(), 6000);
+  EXPECT_EQ(grid->Logic().RowCount(), 6000);
+  EXPECT_TRUE(list.Items(3000).Selected);
+  EXPECT_EQ(list.Items(3000).Title, "7000");
+  models.Unsubscribe("PlayList", THandlerKey::Tagged(&refreshes, 0));
+  list.onChange = nullptr;
+  delete grid;
+}
