@@ -38,9 +38,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QSessionManager>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QSessionManager>
 #include <QTimer>
 #include <QUrl>
 #include <cmath>
@@ -551,6 +551,11 @@ void TCore::LoadModules() {
     ctx.screenSaver = screenSaver_.get();
     displayModes_ = std::make_unique<TRandrDisplayModes>();
     ctx.displayModes = displayModes_.get();
+    ctx.keyCommand = [this](const std::string& name) { return commands_ ? commands_->Find(name, "") : 0; };
+    ctx.endingMark = [this] {
+      return executor_ ? std::make_pair(executor_->EndingMark(), executor_->MarkedDuration())
+                       : std::make_pair(int64_t{0}, int64_t{0});
+    };
     ctx.versionText = [this] { return version_->Format("{MAJ}.{MIN}{RI}"); };
     ctx.measureDuration = [this](const std::string& name) {
       return TDurationSniffer::MeasureWith(MediaInfoContext().detector, name);

@@ -46,6 +46,7 @@
 #include <QSystemTrayIcon>
 #include <QTime>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <cmath>
 #include <filesystem>
@@ -201,6 +202,7 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   };
   panel_ = new TVideoPanel(inner_);
   panel_->SetPicture(DefaultLogo());
+  panel_->installEventFilter(this);
   cpanel_ = new QWidget(inner_);
   cpanel_->setObjectName("ControlPanel");
   cpanel_->setAutoFillBackground(true);
@@ -692,6 +694,7 @@ void TfrMain::ShowStopped() {
   if (ctx_.playlist)
     ctx_.playlist->Stop();
   playState_ = TPlayState::Stopped;
+  firstKeyAfterStop_ = true;
   UpdateButtons();
   UpdateScreenSaver();
   position_->SetText("0:00:00/0:00:00");
@@ -1417,6 +1420,14 @@ void TfrMain::OnTimer() {
         FormatTime("{H}:{M}:{S}", reverse ? d - p : p) + (reverse ? "\\" : "/") + FormatTime("{H}:{M}:{S}", d);
     position_->SetText(text);
   }
+  // The known ending of an episode is skipped.
+  if (FileOpen() && ctx_.endingMark && ctx_.playlist) {
+    auto [mark, marked] = ctx_.endingMark();
+    if (EndingReached(Position(), Duration(), mark, marked, Pref(ctx_.prefs, "OnOpen.AutoSeek", "1") == "1"))
+      ctx_.playlist->Next();
+  }
+  pointer_.Tick();
+  UpdatePointer();
   QTime now = QTime::currentTime();
   clock_->SetText(Format(now.second() % 2 ? "%.2d %.2d" : "%.2d:%.2d", now.hour(), now.minute()));
   if (postponedPlay_) {
@@ -1508,11 +1519,181 @@ void TfrMain::keyPressEvent(QKeyEvent* e) {
     return;
   }
   if (onKeyName) {
-    onKeyName(KeyEventName(*e));
+    const std::string name = KeyEventName(*e);
+    if (!WindowKey(e, name))
+      onKeyName(name);
     e->accept();
     return;
   }
   QMainWindow::keyPressEvent(e);
+}
+
+bool TfrMain::WindowKey(QKeyEvent* e, const std::string& name) {
+  const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  // Ctrl+Shift+Z: back to where the last relative seek started.
+  if (e->key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+    if (jumpOrigin_ > 0 && FileOpen() && ctx_.dsh && Duration() > 0 && Position() > 0) {
+      ctx_.dsh->SeekTo(NearestKeyFrame(jumpOrigin_));
+      jumpOrigin_ = 0;
+    }
+    return true;
+  }
+  const int command = ctx_.keyCommand ? ctx_.keyCommand(name) : 0;
+  // The first key after a stop: play, play/pause and pause run three times in all (so that a
+  // press always ends playing); a command that opens a dialog, with nothing to play, once.
+  if (firstKeyAfterStop_) {
+    firstKeyAfterStop_ = false;
+    const bool dialog = !FileOpen() && ctx_.playlist && ctx_.playlist->Count() == 0;
+    if ((command == cmdPlay || command == cmdPlayPause || command == cmdPause) && !dialog)
+      for (int i = 0; i < 2; ++i)
+        ExecCommand(command);
+  }
+  // Digits 1 to 9 seek to the current entry's bookmarks while the seek bar is enabled.
+  if (mods == Qt::NoModifier && e->key() >= Qt::Key_1 && e->key() <= Qt::Key_9 && seek_->isEnabled()) {
+    int64_t mark = seek_->GetMark(e->key() - Qt::Key_1);
+    if (mark != 0)
+      SeekTo(mark);
+  }
+  return false;
+}
+
+int TfrMain::PrefInt(const char* key, int def) const {
+  return StrToIntDef(Pref(ctx_.prefs, key, std::to_string(def)), def);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mouse on the video area
+
+bool TfrMain::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == panel_) {
+    switch (e->type()) {
+    case QEvent::MouseButtonPress: VideoMousePress(static_cast<QMouseEvent*>(e)); return true;
+    case QEvent::MouseButtonRelease: VideoMouseRelease(static_cast<QMouseEvent*>(e)); return true;
+    case QEvent::MouseButtonDblClick:
+      // The platform sends press, release, double click, release: the double click waits for
+      // its release.
+      if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
+        doubleClicked_ = true;
+      return true;
+    case QEvent::MouseMove: VideoMouseMove(static_cast<QMouseEvent*>(e)); return true;
+    default: break;
+    }
+  }
+  return QMainWindow::eventFilter(watched, e);
+}
+
+void TfrMain::VideoMousePress(QMouseEvent* e) {
+  const int timeout = PrefInt("Mouse.TimeOut", 2);
+  pointer_.Restart(timeout);
+  pressGlobal_ = lastGlobal_ = e->globalPosition().toPoint();
+  pressWindow_ = pos();
+  menuOpen_ = false;
+  TMouseAction a;
+  if (e->button() == Qt::LeftButton) {
+    TMods mods{(e->modifiers() & Qt::ShiftModifier) != 0, (e->modifiers() & Qt::ControlModifier) != 0,
+               (e->modifiers() & Qt::AltModifier) != 0};
+    a = LeftPress(PrefInt("Mouse.Left", 1), mods, fullScreen_, ControlPanelVisible());
+  } else if (e->button() == Qt::RightButton) {
+    a = RightPress(PrefInt("Mouse.Right", 0));
+  } else if (e->button() == Qt::MiddleButton) {
+    a = MiddlePress(PrefInt("Mouse.Middle", 0));
+  }
+  dragMode_ = a.drag;
+  if (a.command)
+    ExecCommand(a.command);
+  if (a.stepWheel && ctx_.prefs) {
+    int f = NextWheelFunction(PrefInt("Mouse.Wheel", 0));
+    ctx_.prefs->SetInt("Mouse.Wheel", f);
+    if (ctx_.osd)
+      ctx_.osd(Lang("Config.Mouse.Wheel") + ": " + Lang(Format("Config.Mouse.Wheel.%d", f)));
+  }
+  UpdatePointer();
+}
+
+void TfrMain::VideoMouseRelease(QMouseEvent* e) {
+  dragMode_ = TDragMode::None;
+  if (e->button() == Qt::LeftButton && doubleClicked_) {
+    doubleClicked_ = false;
+    pointer_.Restart(PrefInt("Mouse.TimeOut", 2));
+    if (int command = DoubleClickCommand(PrefInt("Mouse.LeftDbl", 0)))
+      ExecCommand(command);
+  } else if (e->button() == Qt::RightButton && RightRelease(PrefInt("Mouse.Right", 0)).menu && ctx_.openMenu) {
+    menuOpen_ = true;
+    UpdatePointer();
+    ctx_.openMenu(e->globalPosition().toPoint());
+  }
+}
+
+void TfrMain::VideoMouseMove(QMouseEvent* e) {
+  const QPoint at = e->globalPosition().toPoint();
+  if (at != lastGlobal_) {
+    pointer_.Moved(PrefInt("Mouse.TimeOut", 2));
+    menuOpen_ = false;
+    UpdatePointer();
+  }
+  const QPoint step = at - lastGlobal_;
+  switch (dragMode_) {
+  case TDragMode::MovePicture:
+  case TDragMode::ZoomPicture:
+    if (ctx_.dragPicture && !step.isNull())
+      ctx_.dragPicture(dragMode_, step.x(), dragMode_ == TDragMode::ZoomPicture ? -step.y() : step.y());
+    break;
+  case TDragMode::MoveWindow:
+    if (!fullScreen_) {
+      QPoint to = pressWindow_ + (at - pressGlobal_);
+      QRect g = frameGeometry();
+      TRect r{to.x(), to.y(), to.x() + g.width(), to.y() + g.height()};
+      std::vector<TMonitor> monitors = Monitors();
+      int m = ChooseMonitor(r, monitors);
+      bool sticky = Pref(ctx_.prefs, "FrontEnd.Sticky", "1") == "1";
+      bool inside = Pref(ctx_.prefs, "FrontEnd.DoNotAcrossWorkArea", "0") == "1";
+      if (m >= 0 && (sticky || inside)) {
+        const TMonitor& mon = monitors[static_cast<size_t>(m)];
+        r = SnapWindow(r, mon.work, mon.bounds.Width(), sticky, inside);
+      }
+      move(r.left, r.top);
+    }
+    break;
+  case TDragMode::None: break;
+  }
+  lastGlobal_ = at;
+}
+
+void TfrMain::wheelEvent(QWheelEvent* e) {
+  int steps = wheelSteps_.Add(e->angleDelta().y());
+  for (int i = 0; i < std::abs(steps); ++i)
+    WheelStep(steps > 0);
+  e->accept();
+}
+
+void TfrMain::WheelStep(bool up) {
+  int zoom = 0;
+  if (FileOpen() && ctx_.dsh && ctx_.dsh->VideoWidth() > 0)
+    zoom = panel_->width() * 100 / ctx_.dsh->VideoWidth();
+  TWheelAction a = WheelAction(PrefInt("Mouse.Wheel", 0), Pref(ctx_.prefs, "Mouse.WheelInvert", "0") == "1", up, zoom,
+                               fullScreen_, PrefInt("Video.SpeedPlayRate", 13));
+  if (a.command)
+    ExecCommand(a.command);
+  if (a.zoomPercent > 0)
+    ZoomToPercent(a.zoomPercent);
+  if (a.speedRate > 0 && ctx_.prefs) {
+    ctx_.prefs->SetInt("Video.SpeedPlayRate", a.speedRate);
+    if (ctx_.osd)
+      ctx_.osd(Lang("Config.Mouse.Wheel.6") + "- " + std::to_string(a.speedRate));
+    ShowSpeedPlay();
+  }
+}
+
+void TfrMain::UpdatePointer() {
+  const bool panels = ControlPanelVisible() || PlaylistPanelShown();
+  const bool hide = !pointer_.Shown(menuOpen_, isActiveWindow(), panels, fullScreen_);
+  if (hide == pointerHidden_)
+    return;
+  pointerHidden_ = hide;
+  if (hide)
+    panel_->setCursor(Qt::BlankCursor);
+  else
+    panel_->unsetCursor();
 }
 
 void TfrMain::dragEnterEvent(QDragEnterEvent* e) {

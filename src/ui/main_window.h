@@ -7,6 +7,7 @@
 #include "ui/base_skin.h"
 #include "ui/brand_border.h"
 #include "ui/window_geometry.h"
+#include "ui/window_input.h"
 
 #include <QDeadlineTimer>
 #include <QMainWindow>
@@ -19,6 +20,9 @@
 
 class QSystemTrayIcon;
 class QTimer;
+class QMouseEvent;
+class QWheelEvent;
+class QKeyEvent;
 
 namespace zv {
 
@@ -65,6 +69,14 @@ struct TMainContext {
   IDisplayModes* displayModes = nullptr;
   // The duration of a file the playlist grid shows without one (0 when it has none).
   std::function<int64_t(const std::string&)> measureDuration;
+  // The command a key name is bound to (0 for none).
+  std::function<int(const std::string&)> keyCommand;
+  // The ending mark and the duration it was taken on (command 158), 100 ns units.
+  std::function<std::pair<int64_t, int64_t>()> endingMark;
+  // Dragging the picture (offsets) and its zoom with the mouse: dx, dy in pixels.
+  std::function<void(TDragMode, int dx, int dy)> dragPicture;
+  // The popup menu at a screen point.
+  std::function<void(QPoint)> openMenu;
   // "Zelvar 4.4", the tray icon's tool tip after the program's name.
   std::function<std::string()> versionText;
 };
@@ -215,8 +227,14 @@ public:
   // One step of the 200 ms timer: time display, seek bar, postponed playback.
   void OnTimer();
 
+  // The pointer over the video area (for tests: whether it is hidden now).
+  bool PointerHidden() const { return pointerHidden_; }
+  TDragMode DragMode() const { return dragMode_; }
+
 protected:
   bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
@@ -250,6 +268,15 @@ private:
   // The screen saver stays off while a file with a picture plays.
   void UpdateScreenSaver();
   void UpdateTrayIcon();
+  // The mouse on the video area, by the preferences.
+  void VideoMousePress(QMouseEvent* e);
+  void VideoMouseRelease(QMouseEvent* e);
+  void VideoMouseMove(QMouseEvent* e);
+  void WheelStep(bool up);
+  void UpdatePointer();
+  // Keys the window handles before the command table; true when the key is done with.
+  bool WindowKey(QKeyEvent* e, const std::string& name);
+  int PrefInt(const char* key, int def) const;
   bool FullScreenSettled() const;
   void OnSettling();
   void PostCommand(int code);
@@ -294,6 +321,13 @@ private:
   bool inTray_ = false, hiddenByBossKey_ = false, minimising_ = false;
   bool runningBeforeMinimise_ = false;
   std::vector<QPointer<QWidget>> hiddenDialogs_;
+  // Input state.
+  TDragMode dragMode_ = TDragMode::None;
+  QPoint pressGlobal_, pressWindow_, lastGlobal_;
+  bool doubleClicked_ = false, menuOpen_ = false, pointerHidden_ = false;
+  bool firstKeyAfterStop_ = true;
+  TPointerHider pointer_;
+  TWheelSteps wheelSteps_;
   TTimeTrackBar* seek_ = nullptr;
   TVolumeTrackBar* volume_ = nullptr;
   TTimeBar* clock_ = nullptr;

@@ -12,7 +12,7 @@ namespace zv {
 TVideoPanel::TVideoPanel(QWidget* parent) : QWidget(parent), video_(new TVideoWidget(this)) {
   setObjectName("MoviePanel");
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setMouseTracking(true); // the window follows the pointer for hiding it and for dragging
   setMinimumSize(1, 1);
   video_->hide();
 }

@@ -1,0 +1,152 @@
+#include "ui/window_input.h"
+
+#include "commands/command_codes.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace zv {
+
+TMouseAction LeftPress(int mouseLeft, TMods mods, bool fullScreen, bool panelShown) {
+  TMouseAction a;
+  if (mods.shift || mods.ctrl || mods.alt) {
+    a.drag = mods.shift ? TDragMode::MoveWindow : mods.ctrl ? TDragMode::MovePicture : TDragMode::ZoomPicture;
+    return a;
+  }
+  switch (mouseLeft) {
+  case 0: a.command = cmdPlayPause; break;
+  case 1: a.drag = TDragMode::MoveWindow; break;
+  case 2: a.command = cmdMute; break;
+  case 3:
+    if (fullScreen)
+      a.command = cmdPlayPause;
+    else
+      a.drag = TDragMode::MoveWindow;
+    break;
+  case 4:
+    if (!fullScreen && !panelShown)
+      a.drag = TDragMode::MoveWindow;
+    else
+      a.command = cmdPlayPause;
+    break;
+  default: break; // values outside the table do nothing
+  }
+  return a;
+}
+
+TMouseAction RightPress(int mouseRight) {
+  TMouseAction a;
+  if (mouseRight == 0)
+    a.command = cmdControlPanel;
+  return a;
+}
+
+TMouseAction RightRelease(int mouseRight) {
+  TMouseAction a;
+  a.menu = mouseRight == 1;
+  return a;
+}
+
+TMouseAction MiddlePress(int mouseMiddle) {
+  TMouseAction a;
+  switch (mouseMiddle) {
+  case 0: a.command = cmdFullScreen; break;
+  case 1: a.command = cmdMinimize; break;
+  case 2: a.stepWheel = true; break;
+  default: break;
+  }
+  return a;
+}
+
+int DoubleClickCommand(int mouseLeftDbl) {
+  switch (mouseLeftDbl) {
+  case 0: return cmdPlayPause;
+  case 1: return cmdFullScreen;
+  default: return 0;
+  }
+}
+
+TWheelAction WheelAction(int mouseWheel, bool invert, bool up, int zoom, bool fullScreen, int rate) {
+  if (invert)
+    up = !up;
+  TWheelAction a;
+  static constexpr int kCommands[5][2] = {{cmdVolumeUp, cmdVolumeDown},
+                                          {cmdSeekForward, cmdSeekBackward},
+                                          {cmdBrightnessUp, cmdBrightnessDown},
+                                          {cmdContrastUp, cmdContrastDown},
+                                          {cmdSaturationUp, cmdSaturationDown}};
+  if (mouseWheel >= 0 && mouseWheel < 5) {
+    a.command = kCommands[mouseWheel][up ? 0 : 1];
+  } else if (mouseWheel == 5) {
+    if (!fullScreen && zoom > 0 && (up || zoom > 14))
+      a.zoomPercent = up ? zoom + 3 : zoom - 3;
+  } else if (mouseWheel == 6) {
+    if (up)
+      a.speedRate = (rate >= 20 ? 9 : rate) + 1;
+    else
+      a.speedRate = (rate < 5 ? 11 : rate) - 1;
+  }
+  return a;
+}
+
+int TWheelSteps::Add(int delta) {
+  if (delta == 0)
+    return 0;
+  if ((delta > 0) != (rest_ > 0) && rest_ != 0)
+    rest_ = 0; // turned the other way: what was left goes
+  rest_ += delta;
+  int steps = rest_ / 120;
+  rest_ -= steps * 120;
+  return steps;
+}
+
+TRect SnapWindow(TRect w, TRect work, int screenWidth, bool sticky, bool keepInside) {
+  const int t = screenWidth / 85;
+  int L = w.left, T = w.top;
+  const int W = w.Width(), H = w.Height();
+  if (keepInside) {
+    if (L < work.left + t)
+      L = work.left;
+    if (T < work.top + t)
+      T = work.top;
+    if (L + W > work.right - t)
+      L = work.right - W;
+    if (T + H > work.bottom - t)
+      T = work.bottom - H;
+  } else if (sticky) {
+    if (std::abs(L - work.left) < t)
+      L = work.left;
+    if (std::abs(T - work.top) < t)
+      T = work.top;
+    if (std::abs(L + W - work.right) < t)
+      L = work.right - W;
+    if (std::abs(T + H - work.bottom) < t)
+      T = work.bottom - H;
+  }
+  return TRect{L, T, L + W, T + H};
+}
+
+void TPointerHider::Moved(int timeoutSeconds) {
+  if (burst_ < 31)
+    ++burst_;
+  else
+    Restart(timeoutSeconds);
+}
+
+void TPointerHider::Tick() {
+  if (countdown_ > 0)
+    --countdown_;
+  if (burst_ > 0)
+    --burst_;
+}
+
+bool EndingReached(int64_t position, int64_t duration, int64_t endingMark, int64_t markedDuration, bool autoSeek) {
+  constexpr int64_t kSecond = 10'000'000, kBand = 1'800'000'000;
+  if (!autoSeek || endingMark <= 0 || duration <= 0)
+    return false;
+  if ((duration - position) / kSecond + 1 != endingMark / kSecond)
+    return false;
+  return markedDuration <= 0 || duration / kBand == markedDuration / kBand;
+}
+
+} // namespace zv
