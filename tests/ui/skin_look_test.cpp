@@ -25,7 +25,9 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
+#include <functional>
 #include <map>
 
 using namespace zv;
@@ -454,4 +456,56 @@ TEST(SkinLook, TheAboutWindowInBothLayoutsSitsOverTheMainWindow) {
     EXPECT_EQ(commands, std::vector<int>{cmdHelp}) << look.skin;
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   }
+}
+
+TEST(SkinLook, TheVideoAreaRunsTheMouseAndWheelSettings) {
+  zvtest::MapPrefs prefs;
+  TfrMain window;
+  TMainContext ctx;
+  ctx.prefs = &prefs;
+  std::vector<QPoint> menus;
+  ctx.openMenu = [&](QPoint at) { menus.push_back(at); };
+  window.SetContext(ctx);
+  window.resize(500, 400);
+  window.show();
+  std::vector<int> commands;
+  window.executeCommand = [&](int code) { commands.push_back(code); };
+  QWidget* video = window.Panel();
+  const QPoint mid = video->rect().center();
+  const struct {
+    const char* key;
+    const char* value;
+    std::function<void()> act;
+    std::vector<int> expected;
+  } cases[] = {
+      {"Mouse.Right", "0", [&] { QTest::mouseClick(video, Qt::RightButton, {}, mid); }, {cmdControlPanel}},
+      {"Mouse.Right", "1", [&] { QTest::mouseClick(video, Qt::RightButton, {}, mid); }, {}},
+      {"Mouse.Left", "0", [&] { QTest::mouseClick(video, Qt::LeftButton, {}, mid); }, {cmdPlayPause}},
+      {"Mouse.Left", "2", [&] { QTest::mouseClick(video, Qt::LeftButton, {}, mid); }, {cmdMute}},
+      {"Mouse.Middle", "0", [&] { QTest::mouseClick(video, Qt::MiddleButton, {}, mid); }, {cmdFullScreen}},
+      {"Mouse.LeftDbl",
+       "1",
+       [&] {
+         prefs.SetString("Mouse.Left", "1"); // the press drags, the double click's release acts
+         QTest::mouseDClick(video, Qt::LeftButton, {}, mid);
+         QTest::mouseRelease(video, Qt::LeftButton, {}, mid); // as the platform sends it
+       },
+       {cmdFullScreen}},
+      {"Mouse.Wheel",
+       "0",
+       [&] {
+         QWheelEvent e(QPointF(mid), QPointF(video->mapToGlobal(mid)), QPoint(), QPoint(0, -240), Qt::NoButton,
+                       Qt::NoModifier, Qt::NoScrollPhase, false);
+         QApplication::sendEvent(&window, &e);
+       },
+       {cmdVolumeDown, cmdVolumeDown}},
+  };
+  for (const auto& c : cases) {
+    prefs.SetString(c.key, c.value);
+    commands.clear();
+    c.act();
+    EXPECT_EQ(commands, c.expected) << c.key << "=" << c.value;
+  }
+  EXPECT_EQ(menus.size(), 1u) << "Mouse.Right 1 opens the menu on the release";
+  EXPECT_EQ(window.DragMode(), TDragMode::None);
 }

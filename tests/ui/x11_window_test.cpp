@@ -6,6 +6,7 @@
 #include "platform/screen_saver.h"
 #include "qt_test_util.h"
 #include "ui/main_window.h"
+#include "ui/video_panel.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -92,6 +94,26 @@ TEST_F(X11Window, FullScreenAndStayOnTopReachTheWindowManager) {
   EXPECT_EQ(window->winId(), id);
   window->ToggleStayOnTop();
   EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_ABOVE", false)) << WmState(*window);
+}
+
+TEST_F(X11Window, ADoubleClickOnThePictureEntersFullScreenAndTheWheelReachesTheWindow) {
+  prefs.SetString("Mouse.LeftDbl", "1");
+  std::vector<int> commands;
+  window->executeCommand = [&](int code) {
+    commands.push_back(code);
+    if (code == 202)
+      window->ToggleFullScreen();
+  };
+  const QPoint at = window->Panel()->mapTo(window.get(), window->Panel()->rect().center());
+  QProcess::execute("xdotool", {"mousemove", "--window", QString::number(window->winId()), QString::number(at.x()),
+                                QString::number(at.y()), "click", "--repeat", "2", "--delay", "80", "1"});
+  EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", true)) << WmState(*window);
+  // Button 5 is the wheel turned down: the default function lowers the volume.
+  QProcess::execute("xdotool", {"click", "5"});
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return std::count(commands.begin(), commands.end(), 402) == 1; },
+                                std::chrono::seconds(5)));
+  window->ToggleFullScreen();
+  EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", false));
 }
 
 TEST_F(X11Window, DisplayModesComeFromRandrAndAMissingSizeKeepsTheCurrentOne) {
