@@ -12,6 +12,8 @@ struct TRect {
   int left = 0, top = 0, right = 0, bottom = 0; // right and bottom exclusive
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
+  // The same rectangle moved by (dx, dy).
+  TRect Moved(int dx, int dy) const { return TRect{left + dx, top + dy, right + dx, bottom + dy}; }
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 

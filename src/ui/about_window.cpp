@@ -42,7 +42,7 @@ TfrAbout::TfrAbout(TAboutContext context, QWidget* parent) : QDialog(parent), ct
   setObjectName("frAbout");
   setWindowTitle(OutsideText(ctx_.caption));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  auto* help = new QPushButton(OutsideText(Lang("About.Help")), this);
+  auto* help = new QPushButton(PlainMenuText(Lang("About.Help")), this);
   help_ = help;
   connect(help, &QPushButton::clicked, this, [this] {
     if (ctx_.help)

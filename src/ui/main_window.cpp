@@ -957,7 +957,7 @@ void TfrMain::UpdateTrayIcon() {
         RestoreWindow(); // the popup menu opens over the window once it is back
     });
   }
-  tray_->setToolTip(OutsideText("Zelvar " + (ctx_.versionText ? ctx_.versionText() : std::string())));
+  tray_->setToolTip(PlainToolTip("Zelvar " + (ctx_.versionText ? ctx_.versionText() : std::string())));
   tray_->show();
 }
 
@@ -1419,12 +1419,12 @@ void TfrMain::OnTimer() {
     std::string text =
         FormatTime("{H}:{M}:{S}", reverse ? d - p : p) + (reverse ? "\\" : "/") + FormatTime("{H}:{M}:{S}", d);
     position_->SetText(text);
-  }
-  // The known ending of an episode is skipped.
-  if (FileOpen() && ctx_.endingMark && ctx_.playlist) {
-    auto [mark, marked] = ctx_.endingMark();
-    if (EndingReached(Position(), Duration(), mark, marked, Pref(ctx_.prefs, "OnOpen.AutoSeek", "1") == "1"))
-      ctx_.playlist->Next();
+    // The known ending of an episode is skipped.
+    if (ctx_.endingMark && ctx_.playlist) {
+      auto [mark, marked] = ctx_.endingMark();
+      if (mark > 0 && EndingReached(p, d, mark, marked, Pref(ctx_.prefs, "OnOpen.AutoSeek", "1") == "1"))
+        ctx_.playlist->Next();
+    }
   }
   pointer_.Tick();
   UpdatePointer();

@@ -83,12 +83,12 @@ void TPlayGrid::SetShowBookmarks(bool on) {
 }
 
 void TPlayGrid::ApplyFontAndOptions(IPrefs& prefs) {
-  TFontSpec spec;
-  TFontHelper::LoadFont(spec, prefs, "PlayList.Font");
-  font_ = QFont(QString::fromStdString(spec.name.empty() ? std::string("Arial") : spec.name));
-  int points = spec.size > 0 ? spec.size : 16;
+  TFontSpec stored;
+  TFontHelper::LoadFont(stored, prefs, "PlayList.Font");
+  font_ = QFont(QString::fromStdString(stored.name.empty() ? std::string("Arial") : stored.name));
+  int points = stored.size > 0 ? stored.size : 16;
   font_.setPointSize(points);
-  font_.setBold(spec.bold);
+  font_.setBold(stored.bold);
   rowHeight_ = points * logicalDpiY() / 72 + 5;
   logic_.showNumbers = Pref(&prefs, "PlayList.ShowNumbers", "1") == "1";
   logic_.showDurations = Pref(&prefs, "PlayList.ShowDuration", "0") == "1";

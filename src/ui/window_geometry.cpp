@@ -52,16 +52,12 @@ TRect LimitRect(TRect r, TSize minimum, TEdge horizontal, TEdge vertical) {
 
 TRect KeepPanelsOnScreen(TRect video, const TFrameParts& parts, const TMonitor& monitor, bool panelAppeared,
                          bool captionAppeared) {
-  auto shift = [&video](int dy) {
-    video.top += dy;
-    video.bottom += dy;
-  };
   TRect window = WindowRectOf(video, parts);
   if (panelAppeared && window.bottom > monitor.work.bottom)
-    shift(monitor.work.bottom - window.bottom);
+    video = video.Moved(0, monitor.work.bottom - window.bottom);
   window = WindowRectOf(video, parts);
   if (captionAppeared && window.top < monitor.bounds.top)
-    shift(parts.caption);
+    video = video.Moved(0, parts.caption);
   return video;
 }
 
@@ -161,14 +157,10 @@ TRect CoverWindowRect(TRect window, TSize extra, TSize picture, const TMonitor& 
   const TRect& work = monitor.work;
   h = std::min(h, work.Height());
   r.bottom = r.top + h;
-  auto shift = [](int& a, int& b, int by) {
-    a += by;
-    b += by;
-  };
   if (r.right > work.right)
-    shift(r.left, r.right, std::max(work.right - r.right, work.left - r.left));
+    r = r.Moved(std::max(work.right - r.right, work.left - r.left), 0);
   if (r.bottom > work.bottom)
-    shift(r.top, r.bottom, std::max(work.bottom - r.bottom, work.top - r.top));
+    r = r.Moved(0, std::max(work.bottom - r.bottom, work.top - r.top));
   return r;
 }
 

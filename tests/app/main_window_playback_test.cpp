@@ -5,7 +5,6 @@
 #include "map_prefs.h"
 #include "mediainfo/gst_media_detector.h"
 #include "platform/screen_saver.h"
-#include "platform/screen_saver.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
 #include "skin/language_manager.h"

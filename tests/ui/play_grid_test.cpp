@@ -229,15 +229,26 @@ TEST_F(PlayGrid, RemovingSelectedEntriesOrBookmarksSelectsWhatFollows) {
   }
 }
 
-TEST(PlayGridWidget, FollowsTheListPaintsWhatIsThereAndScrollsByThreeRows) {
+// A grid in a window of its own over a published playlist.
+struct PlayGridWidget : ::testing::Test {
   zvtest::MapPrefs prefs;
   Host host;
   TPlayList list{prefs, host};
   TModelManager models;
-  zvtest::PublishPlaylist(models, list);
   QWidget parent;
+  TPlayGrid* grid = nullptr;
+  void SetUp() override {
+    zvtest::PublishPlaylist(models, list);
+    grid = new TPlayGrid(&parent, list, &models);
+  }
+  void TearDown() override {
+    delete grid;
+    list.onChange = nullptr;
+  }
+};
+
+TEST_F(PlayGridWidget, FollowsTheListPaintsWhatIsThereAndScrollsByThreeRows) {
   parent.resize(200, 300);
-  auto* grid = new TPlayGrid(&parent, list, &models);
   grid->setGeometry(0, 0, 200, 260);
   prefs.SetString("PlayList.Font.Size", "16");
   prefs.SetString("PlayList.BackgroundColor", "clNavy");
@@ -295,20 +306,11 @@ TEST(PlayGridWidget, FollowsTheListPaintsWhatIsThereAndScrollsByThreeRows) {
   EXPECT_EQ(shot.pixelColor(2, 2), QColor(0, 0, 255)) << "a selected entry";
   EXPECT_EQ(shot.pixelColor(2, lastRowY), QColor(0, 0, 128)) << "past the end";
   EXPECT_EQ(grid->Logic().RowCount(), 36);
-  list.onChange = nullptr;
-  delete grid;
 }
 
 } // namespace
 
-TEST(PlayGridWidget, ALongListScrollsToItsEndAndLosesABlockInOneRefresh) {
-  zvtest::MapPrefs prefs;
-  Host host;
-  TPlayList list{prefs, host};
-  TModelManager models;
-  zvtest::PublishPlaylist(models, list);
-  QWidget parent;
-  auto* grid = new TPlayGrid(&parent, list, &models);
+TEST_F(PlayGridWidget, ALongListScrollsToItsEndAndLosesABlockInOneRefresh) {
   grid->setGeometry(0, 0, 200, 300);
   parent.show();
   list.BeginUpdate();
@@ -334,6 +336,4 @@ TEST(PlayGridWidget, ALongListScrollsToItsEndAndLosesABlockInOneRefresh) {
   EXPECT_TRUE(list.Items(3000).Selected);
   EXPECT_EQ(list.Items(3000).Title, "7000");
   models.Unsubscribe("PlayList", THandlerKey::Tagged(&refreshes, 0));
-  list.onChange = nullptr;
-  delete grid;
 }
