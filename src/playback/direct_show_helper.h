@@ -104,6 +104,7 @@ public:
   int VideoHeight() const { return videoHeight_; }
   int64_t FrameTime() const { return frameTime_; }
   std::vector<int64_t>& KeyFrames() { return keyFrames_; }
+  const std::vector<int64_t>& KeyFrames() const { return keyFrames_; }
   bool isDVD = false;
   // The user has been told that there is no sound output device (once a session).
   bool toldNoSoundDevice = false;

@@ -714,46 +714,27 @@ int64_t TfrMain::NearestKeyFrame(int64_t t) const {
   bool alt = QApplication::queryKeyboardModifiers() & Qt::AltModifier;
   if (alt || !ctx_.dsh || Pref(ctx_.prefs, "Seek.KeyFrameSeek", "1") != "1")
     return t;
-  int64_t best = 600'000'000;
-  int64_t found = -1;
-  for (int64_t k : const_cast<TDirectShowHelper*>(ctx_.dsh)->KeyFrames())
-    if (std::llabs(k - t) < best) {
-      best = std::llabs(k - t);
-      found = k;
-    }
-  return found < 0 ? t : found + 10;
+  return NearestKeyFrameIn(ctx_.dsh->KeyFrames(), t);
 }
 
 void TfrMain::SeekRelative(const std::string& text) {
   if (!FileOpen() || !ctx_.dsh)
     return;
-  int64_t p = ctx_.dsh->GetPosition();
-  if (p == 0)
+  const int64_t p = Position();
+  const bool forward = text.empty() || text[0] != '-';
+  int64_t target = RelativeSeekTarget(
+      p, StrToIntDef(text, 0), forward, [this](int64_t t) { return NearestKeyFrame(t); }, Duration());
+  if (target < 0)
     return;
-  int64_t offset = static_cast<int64_t>(StrToIntDef(text, 0)) * 10'000'000;
-  bool forward = text.empty() || text[0] != '-';
   jumpOrigin_ = p;
-  int64_t candidate = p + offset;
-  bool found = false;
-  for (int i = 0; i < 10 && !found; ++i) {
-    candidate = NearestKeyFrame(p + offset);
-    if (forward ? candidate > p + 10'000'000 : candidate < p - 10'000'000)
-      found = true;
-    else
-      offset += forward ? 5'000'000 : -5'000'000;
-  }
-  ctx_.dsh->SeekTo(found ? candidate : p + offset);
+  ctx_.dsh->SeekTo(target);
 }
 
 void TfrMain::StepBack() {
   if (!FileOpen() || !ctx_.dsh)
     return;
   ShowPaused();
-  int64_t frame = ctx_.dsh->FrameTime();
-  double fps = frame > 0 ? 10'000'000.0 / static_cast<double>(frame) : 0;
-  if (fps < 0.0001)
-    fps = 20;
-  ctx_.dsh->SeekTo(ctx_.dsh->GetPosition() - static_cast<int64_t>(std::llround(1.25 * 10'000'000.0 / fps)));
+  ctx_.dsh->SeekTo(StepBackTarget(Position(), ctx_.dsh->FrameTime()));
 }
 
 void TfrMain::FrameStep() {

@@ -3,6 +3,8 @@
 #include "commands/command_codes.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 
 namespace zv {
@@ -147,6 +149,42 @@ bool EndingReached(int64_t position, int64_t duration, int64_t endingMark, int64
   if ((duration - position) / kSecond + 1 != endingMark / kSecond)
     return false;
   return markedDuration <= 0 || duration / kBand == markedDuration / kBand;
+}
+
+int64_t ClampSeek(int64_t t, int64_t duration) {
+  return std::clamp<int64_t>(t, 0, duration > 0 ? duration : INT64_MAX);
+}
+
+int64_t NearestKeyFrameIn(const std::vector<int64_t>& keys, int64_t t) {
+  int64_t best = 600'000'000, found = -1;
+  for (int64_t k : keys)
+    if (std::llabs(k - t) < best) {
+      best = std::llabs(k - t);
+      found = k;
+    }
+  return found < 0 ? t : found + 10;
+}
+
+int64_t RelativeSeekTarget(int64_t p, int seconds, bool forward, const std::function<int64_t(int64_t)>& adjust,
+                           int64_t duration) {
+  constexpr int64_t kSecond = 10'000'000, kHalf = 5'000'000;
+  if (p == 0)
+    return -1;
+  int64_t offset = static_cast<int64_t>(seconds) * kSecond;
+  for (int i = 0; i < 10; ++i) {
+    int64_t candidate = adjust(p + offset);
+    if (forward ? candidate > p + kSecond : candidate < p - kSecond)
+      return ClampSeek(candidate, duration);
+    offset += forward ? kHalf : -kHalf;
+  }
+  return ClampSeek(p + offset, duration);
+}
+
+int64_t StepBackTarget(int64_t p, int64_t frameTime) {
+  double fps = frameTime > 0 ? 10'000'000.0 / static_cast<double>(frameTime) : 0;
+  if (fps < 0.0001)
+    fps = 20;
+  return ClampSeek(p - std::llround(1.25 * 10'000'000.0 / fps), 0);
 }
 
 } // namespace zv

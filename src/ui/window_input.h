@@ -3,6 +3,8 @@
 #include "skin/bitmap32.h"
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace zv {
 
@@ -92,5 +94,20 @@ private:
 // plus one equal the ending mark's, and the file is about as long as the one it was marked on
 // (the same 180-second band), or no length was kept.
 bool EndingReached(int64_t position, int64_t duration, int64_t endingMark, int64_t markedDuration, bool autoSeek);
+
+// Seeking by the mouse and keys (100 ns units). A target never leaves 0 … duration (0 … ∞ while
+// the length is unknown, `duration` ≤ 0).
+int64_t ClampSeek(int64_t t, int64_t duration);
+// The key frame nearest to t among `keys`, only those less than 60 s away, the first winning ties:
+// its time + 10; t itself when none is that close.
+int64_t NearestKeyFrameIn(const std::vector<int64_t>& keys, int64_t t);
+// A relative seek from p by `seconds` (negative backwards): the first key-frame candidate more than
+// 1 s past p, the offset growing by 0.5 s up to ten times; p + offset unadjusted when none is.
+// `adjust` maps a time onto its key frame. p = 0 does not seek (returns -1).
+int64_t RelativeSeekTarget(int64_t p, int seconds, bool forward, const std::function<int64_t(int64_t)>& adjust,
+                           int64_t duration);
+// One step back: 1.25 frame durations before p (a frame duration of 0 or less counts as 20 frames
+// per second).
+int64_t StepBackTarget(int64_t p, int64_t frameTime);
 
 } // namespace zv

@@ -141,3 +141,40 @@ TEST(WindowInput, ThePointerHidesWhenStillAndTheKnownEndingIsSkipped) {
 }
 
 } // namespace
+
+TEST(WindowInput, RelativeSeeksLandOnKeyFramesInsideTheFile) {
+  constexpr int64_t s = 10'000'000;
+  std::vector<int64_t> keys;
+  for (int64_t k = 0; k <= 120 * s; k += 12 * s) // a key frame every 12 s
+    keys.push_back(k);
+  // Ties go to the first; none within 60 s leaves the time as it is.
+  EXPECT_EQ(NearestKeyFrameIn(keys, 18 * s), 12 * s + 10);
+  EXPECT_EQ(NearestKeyFrameIn(keys, 19 * s), 24 * s + 10);
+  EXPECT_EQ(NearestKeyFrameIn({}, 19 * s), 19 * s);
+  EXPECT_EQ(NearestKeyFrameIn({200 * s}, 100 * s), 100 * s);
+
+  const auto adjust = [&](int64_t t) { return NearestKeyFrameIn(keys, t); };
+  const struct {
+    int64_t p;
+    int seconds;
+    int64_t duration, target;
+  } seeks[] = {
+      {12 * s, 10, 130 * s, 24 * s + 10},     // +10 s: 22 s is nearest to 24 s
+      {25 * s, -10, 130 * s, 12 * s + 10},    // back to the key frame before 15 s
+      {12 * s, 1, 130 * s, 18 * s},           // +1 … +5.5 s all land on 12 s: unadjusted +6 s
+      {118 * s, 10, 120 * s, 120 * s},        // never past the end
+      {3 * s, -10, 130 * s, 10},              // to the first key frame
+      {13 * s, 300, 0, 313 * s},              // unknown length: no upper bound
+      {0, 10, 130 * s, -1},                   // position 0 does not seek
+  };
+  for (const auto& c : seeks)
+    EXPECT_EQ(RelativeSeekTarget(c.p, c.seconds, c.seconds >= 0, adjust, c.duration), c.target)
+        << c.p / s << " " << c.seconds;
+  // Without key frames (Seek.KeyFrameSeek off) a seek stops at the start.
+  EXPECT_EQ(RelativeSeekTarget(3 * s, -10, false, [](int64_t t) { return t; }, 130 * s), 0);
+
+  // Step back: 1.25 frames, 20 frames per second for an unknown frame duration, never below 0.
+  EXPECT_EQ(StepBackTarget(10 * s, 400'000), 10 * s - 500'000);
+  EXPECT_EQ(StepBackTarget(10 * s, 0), 10 * s - 625'000);
+  EXPECT_EQ(StepBackTarget(100, -5), 0);
+}
