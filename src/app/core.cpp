@@ -13,6 +13,7 @@
 #include "core/update_check.h"
 #include "mediainfo/gst_media_detector.h"
 #include "mediainfo/media_info.h"
+#include "platform/cpu_meter.h"
 #include "platform/desktop_shell.h"
 #include "platform/display_modes.h"
 #include "platform/download.h"
@@ -547,6 +548,11 @@ void TCore::LoadModules() {
     ctx.dropFiles = [this](const std::vector<std::string>& files) { DropFiles(files); };
     ctx.tick = &tickNotifier_;
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
+    ctx.switchValue = [this](const std::string& name) { return params_.GetValue(name); };
+    if (prefs_->GetBool("Plugins.CPUUsage.Enabled")) {
+      cpu_ = std::make_unique<TCPU>();
+      ctx.cpuReading = [this] { return cpu_ ? cpu_->Reading() : 0; };
+    }
     screenSaver_ = std::make_unique<TScreenSaverGuard>(std::make_unique<TDesktopScreenSaver>());
     ctx.screenSaver = screenSaver_.get();
     displayModes_ = std::make_unique<TRandrDisplayModes>();
@@ -830,7 +836,8 @@ void TCore::FreeModules() {
     prefs_->SetInt("Playlist.InternalPlaylistWidth", main_->PlaylistWidth());
     prefs_->SetBool("PlayList.OpenState.wasClosed", !main_->PlaylistPanelShown());
   }
-  // 2. Timer and priority.
+  // 2. Timers, the load meter and priority.
+  cpu_.reset();
   delete timer_;
   timer_ = nullptr;
   // 4. Last position, 5. the player goes (it stores the file's own settings).

@@ -36,6 +36,7 @@ class TDownloader;
 class TQtCommandPoster;
 class TQtDispatcher;
 class TScreenSaverGuard;
+class TCPU;
 class IDisplayModes;
 class TDirectShowHelper;
 class TCommandExecutor;
@@ -144,6 +145,7 @@ private:
   std::unique_ptr<eng::IEngine> engine_;
   std::unique_ptr<TQtDispatcher> dispatcher_;
   std::unique_ptr<TScreenSaverGuard> screenSaver_;
+  std::unique_ptr<TCPU> cpu_; // the load meter, while Plugins.CPUUsage.Enabled
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;

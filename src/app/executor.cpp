@@ -202,6 +202,35 @@ bool TCommandExecutor::Execute(int code) {
     if (w)
       w->ToggleStayOnTop();
     break;
+  case cmdScreenShot:
+    if (w && w->ScreenShotEnabled())
+      w->TakeScreenShot();
+    break;
+  case cmdAspectAsIs:
+  case cmdAspect16x9:
+  case cmdAspect4x3:
+  case cmdAspectByWidth:
+  case cmdAspectByHeight:
+  case cmdAspectFree:
+    if (w) {
+      static const std::map<int, std::pair<int, int>> kRatios = {
+          {cmdAspectAsIs, {0, 0}},    {cmdAspect16x9, {16, 9}},    {cmdAspect4x3, {4, 3}},
+          {cmdAspectByWidth, {1, 0}}, {cmdAspectByHeight, {0, 1}}, {cmdAspectFree, {-1, -1}}};
+      const auto [x, y] = kRatios.at(code);
+      w->ShowAspect(x, y);
+    }
+    break;
+  case cmdAspectCustom: {
+    int x = 0, y = 0;
+    if (w && ParseRatioText(Pref(prefs, "Video.AspectRatioCustom", "47:20"), false, x, y))
+      w->ShowAspect(x, y);
+    break;
+  }
+  case cmdZoomIn:
+  case cmdZoomOut:
+    if (w)
+      w->ShowZoom(code == cmdZoomIn ? 5 : -5, code == cmdZoomIn ? 5 : -5);
+    break;
   case cmdMinimize:
     if (w && hidingState_ != 1)
       w->ToggleMinimised();
@@ -370,10 +399,11 @@ void TCommandExecutor::AdditionalSound() {
 }
 
 void TCommandExecutor::MarkOpeningEnding() {
-  if (!t_.window || !t_.window->FileOpen() || !t_.dsh)
+  // Only a known length places a mark (a stream's or an unknown one would mark nothing useful).
+  const int64_t duration = t_.window ? t_.window->Duration() : 0;
+  if (duration <= 0 || !t_.dsh)
     return;
-  int64_t duration = t_.dsh->GetDuration();
-  int64_t position = t_.dsh->GetPosition();
+  const int64_t position = t_.window->Position();
   markedDuration_ = duration;
   if (position >= duration / 2) {
     endingMark_ = duration - position;

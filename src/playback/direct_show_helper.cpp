@@ -7,6 +7,7 @@
 #include "core/system_helper.h"
 #include "core/text_util.h"
 #include "playback/engine/media_type.h"
+#include "skin/bitmap32.h"
 #include "skin/language_manager.h"
 
 #include <filesystem>
@@ -317,6 +318,24 @@ int64_t TDirectShowHelper::GetDuration() {
     }
   }
   return cachedDuration_;
+}
+
+bool TDirectShowHelper::Snapshot(const std::string& media, const std::string& bitmapFile, int64_t position) {
+  TLogScope scope("TDirectShowHelper.Snapshot");
+  eng::TFrame frame;
+  if (!engine_.GrabFrame(media, position, frame, 5000) || frame.width <= 0 || frame.height <= 0) {
+    Log("!No picture of " + media + " at " + FormatTime("{H}:{M}:{S}.{MS}", position));
+    return false;
+  }
+  TBitmap32 bitmap(frame.width, frame.height);
+  std::copy(frame.pixels.begin(), frame.pixels.end(), bitmap.Row(0));
+  try {
+    WriteFileAtomic(bitmapFile, WriteBmp(bitmap));
+  } catch (const std::exception& e) {
+    Log(std::string("!") + e.what());
+    return false;
+  }
+  return true;
 }
 
 void TDirectShowHelper::CheckForAV() {

@@ -109,6 +109,12 @@ public:
   // The user has been told that there is no sound output device (once a session).
   bool toldNoSoundDevice = false;
   bool IsURL() const { return isURL_; }
+  // Screen shots of the open file are possible: a local file with a picture, known once its graph
+  // is built (nothing is decoded to find out).
+  bool CanSnapshot() const { return graph_ && hasVideo_ && !isURL_ && !isDVD; }
+  // The picture of `media` at `position` decoded anew and written as a 24-bit BMP file. False,
+  // logged, when it cannot be decoded within five seconds or the file cannot be written.
+  bool Snapshot(const std::string& media, const std::string& bitmapFile, int64_t position);
 
   // What the network stream told of itself: station name, genre, station address and bit rate
   // from its response headers, the title of what it plays from its metadata. Kept until the next

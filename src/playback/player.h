@@ -148,6 +148,7 @@ public:
   // A stream's information is read again each time, since its title changes while it plays.
   TMediaInfo* MediaInfo() override;
   std::vector<std::string> PlayedParts() const override { return parts_; }
+  std::string OpenedFile() const override { return Opened() ? fileName_ : std::string(); }
   // Whether the codec summary of the open file names DivX.
   static bool DivXFlag();
 

@@ -68,6 +68,8 @@ public:
   // The files played as one (a film joined from its parts), the opened file first; empty when the
   // file played alone.
   virtual std::vector<std::string> PlayedParts() const { return {}; }
+  // The media the player has open (a file's path or a stream's address), empty when none.
+  virtual std::string OpenedFile() const { return {}; }
 };
 
 class TPlayList;

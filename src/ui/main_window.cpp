@@ -3,6 +3,7 @@
 #include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "core/app_paths.h"
+#include "core/atomic_file.h"
 #include "core/colour.h"
 #include "core/error.h"
 #include "core/format.h"
@@ -23,16 +24,20 @@
 #include "skin/opti_builder.h"
 #include "skin/skin_choice.h"
 #include "ui/about_window.h"
+#include "ui/alert.h"
 #include "ui/builtin_bars.h"
 #include "ui/command_event.h"
 #include "ui/plain_text.h"
+#include "ui/screen_shot.h"
 #include "ui/play_grid.h"
 #include "ui/video_panel.h"
+#include "ui/video_view.h"
 #include "ui/window_geometry.h"
 #include "ui/zv_caption.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -220,7 +225,7 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   caption_->SetText("Zelvar");
 
   timer_ = new QTimer(this);
-  connect(timer_, &QTimer::timeout, this, [this] { OnTimer(); });
+  connect(timer_, &QTimer::timeout, this, [this] { Tick(QTime::currentTime()); });
   settling_.setInterval(10);
   connect(&settling_, &QTimer::timeout, this, [this] { OnSettling(); });
   timer_->start(200);
@@ -1267,6 +1272,7 @@ void TfrMain::EnableControls(bool open) {
   const bool video = open && ctx_.dsh && ctx_.dsh->HasVideo();
   const bool sound = open && ctx_.dsh && ctx_.dsh->HasAudio();
   const bool listed = ctx_.playlist && ctx_.playlist->Count() > 0;
+  shotEnabled_ = video && (ctx_.dsh->CanSnapshot() || ctx_.dsh->isDVD);
   for (THoverButton* b : buttons_) {
     switch (b->Code()) {
     case cmdPause:
@@ -1275,7 +1281,7 @@ void TfrMain::EnableControls(bool open) {
     case cmdSoundSettings: b->setEnabled(sound); break;
     case cmdVideoSettings:
     case cmdFrameStep:
-    case cmdScreenShot: b->setEnabled(video); break;
+    case cmdScreenShot: b->setEnabled(shotEnabled_); break;
     case cmdFileInfo: b->setEnabled(listed); break;
     default: b->setEnabled(true); break;
     }
@@ -1389,7 +1395,7 @@ void TfrMain::ExecCommand(int code) {
 
 QString TfrMain::PositionText() const { return QString::fromStdString(position_->Text()); }
 
-void TfrMain::OnTimer() {
+void TfrMain::Tick(const QTime& now) {
   if (FileOpen() && ctx_.dsh && ctx_.dsh->Graph()) {
     const int64_t p = Position(), d = std::max<int64_t>(Duration(), 0); // an unknown length shows as 0
     if (d != duration_)
@@ -1409,7 +1415,6 @@ void TfrMain::OnTimer() {
   }
   pointer_.Tick();
   UpdatePointer();
-  QTime now = QTime::currentTime();
   clock_->SetText(Format(now.second() % 2 ? "%.2d %.2d" : "%.2d:%.2d", now.hour(), now.minute()));
   if (postponedPlay_) {
     postponedPlay_ = false;
@@ -1419,10 +1424,131 @@ void TfrMain::OnTimer() {
     // A file that failed to open has been reported already: it is not tried a second time.
     if (FileOpen())
       ShowPlaying();
-    // The view the program's own command line asks for.
-    if (ctx_.fullScreenSwitch && ctx_.fullScreenSwitch() && !fullScreen_)
-      ToggleFullScreen();
+    ApplyCommandLineView();
   }
+  if (ctx_.cpuReading) {
+    meterShown_ += (ctx_.cpuReading() - meterShown_) / 3;
+    cpuLoad_->SetLoad(std::clamp(meterShown_, 0, 100));
+  }
+  UpdateOverlay();
+}
+
+void TfrMain::UpdateOverlay() {
+  if (!fullScreen_ || fullScreenFlags_.panelsPinned || PrefInt("Mouse.HoverCPanel", 0) != 1) {
+    overlayShown_ = false;
+    return;
+  }
+  const QScreen* sc = windowHandle() ? windowHandle()->screen() : screen();
+  if (!sc)
+    return;
+  const QRect m = sc->geometry();
+  const bool noCaption = ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption");
+  const QPoint at = QCursor::pos();
+  const bool wanted = HoverOverlayWanted(at.x(), at.y(), TRect{m.left(), m.top(), m.left() + m.width(), m.top() + m.height()},
+                                         ControlPanelHeight(), CaptionHeight(), !noCaption);
+  if (wanted == overlayShown_)
+    return;
+  overlayShown_ = wanted;
+  // The panels come and go with the pointer; the picture keeps the whole screen behind them.
+  cpanel_->setVisible(wanted);
+  caption_->setVisible(wanted && !noCaption);
+  LayoutRegions();
+}
+
+void TfrMain::ApplyCommandLineView() {
+  if (ctx_.fullScreenSwitch && ctx_.fullScreenSwitch() && !fullScreen_)
+    ToggleFullScreen();
+  if (!ctx_.switchValue)
+    return;
+  int x = 0, y = 0;
+  if (ctx_.videoView && ParseRatioText(ctx_.switchValue("ZOOM"), true, x, y))
+    ctx_.videoView->SetZoom(x, y);
+  if (ParseRatioText(ctx_.switchValue("RATIO"), false, x, y))
+    ShowAspect(x, y);
+}
+
+void TfrMain::ShowAspect(int x, int y) {
+  if (!ctx_.videoView)
+    return;
+  ctx_.videoView->SetAspectRatio(x, y);
+  if (!ctx_.osd)
+    return;
+  if (x == 0 && y == 0)
+    ctx_.osd(Lang("OSD.AspectRatioAsIs"));
+  else if (x == 1 && y == 0)
+    ctx_.osd(Lang("OSD.AspectRatioByWidth"));
+  else if (x == 0 && y == 1)
+    ctx_.osd(Lang("OSD.AspectRatioByHeight"));
+  else if (x < 0 && y < 0)
+    ctx_.osd(Lang("OSD.AspectRatioFree"));
+  else if (x > 0 && y > 0)
+    ctx_.osd(Lang("OSD.AspectRatio") + Format(" %d:%d", x, y));
+}
+
+std::string TfrMain::TakeScreenShot() {
+  IPlaylistPlayer* player = ctx_.playlist ? ctx_.playlist->Player() : nullptr;
+  const std::string media = player ? player->OpenedFile() : std::string();
+  if (!ctx_.dsh || media.empty())
+    return {};
+  const int64_t at = Position();
+  const std::string base = ScreenShotBase(media);
+  const std::string folder = ScreenShotFolder(Pref(ctx_.prefs, "App.ScreenShotDir", ""), TSystemHelper::MyDocumentsDir(),
+                                              PrefInt("Video.CreateRelatedDirectoryName", 0) == 1, base);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  std::string file = folder + ScreenShotName(base, at);
+  QApplication::setOverrideCursor(Qt::WaitCursor); // the picture is decoded anew
+  const bool written = ctx_.dsh->Snapshot(media, file, at);
+  QApplication::restoreOverrideCursor();
+  if (!written) {
+    if (ctx_.osd)
+      ctx_.osd(Lang("OSD.ScreenShotFailed") + " " + base);
+    return {};
+  }
+  if (PrefInt("App.ScreenShotJPEG", 1) == 1)
+    file = ConvertShotToJpeg(file);
+  if (ctx_.osd)
+    ctx_.osd(Lang("OSD.ScreenShot") + " " + std::filesystem::path(file).filename().string());
+  return file;
+}
+
+bool TfrMain::SaveSkinShot(const std::string& path) {
+  const QImage shot = grab().toImage().convertToFormat(QImage::Format_RGB32);
+  // From 3 pixels inside the frame, halved: each output pixel the average of a 2 x 2 block.
+  const int w = (shot.width() - 6) / 2, h = (shot.height() - 6) / 2;
+  if (w <= 0 || h <= 0)
+    return false;
+  TBitmap32 half(w, h);
+  for (int y = 0; y < h; ++y) {
+    const auto* a = reinterpret_cast<const uint32_t*>(shot.constScanLine(3 + 2 * y));
+    const auto* b = reinterpret_cast<const uint32_t*>(shot.constScanLine(4 + 2 * y));
+    for (int x = 0; x < w; ++x) {
+      const uint32_t p[4] = {a[3 + 2 * x], a[4 + 2 * x], b[3 + 2 * x], b[4 + 2 * x]};
+      uint32_t out = 0xFF000000u;
+      for (int shift : {16, 8, 0}) {
+        uint32_t sum = 0;
+        for (uint32_t q : p)
+          sum += (q >> shift) & 0xFF;
+        out |= (sum / 4) << shift;
+      }
+      half.Row(y)[x] = out;
+    }
+  }
+  try {
+    WriteFileAtomic(path, WriteBmp(half));
+  } catch (const std::exception& e) {
+    Log(std::string("!TfrMain.SaveSkinShot: ") + e.what());
+    return false;
+  }
+  return true;
+}
+
+void TfrMain::ShowZoom(int dx, int dy) {
+  if (!ctx_.videoView)
+    return;
+  ctx_.videoView->ChangeZoom(dx, dy);
+  if (ctx_.osd && ctx_.models)
+    ctx_.osd(Format("%d%% x %d%%", ctx_.models->GetInt("App.VideoProps.ZoomX"), ctx_.models->GetInt("App.VideoProps.ZoomY")));
 }
 
 void TfrMain::SetStayOnTop(bool on) {
@@ -1519,6 +1645,11 @@ bool TfrMain::WindowKey(QKeyEvent* e, const std::string& name) {
     }
     return true;
   }
+  // Ctrl+Alt+Shift+F12: a picture of the window for the skin's author (the key goes on to the
+  // command table as well).
+  if (e->key() == Qt::Key_F12 && mods == (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier) &&
+      SaveSkinShot(TSystemHelper::MyDocumentsDir() + "Zelvar_skinshot.bmp"))
+    Alert("Skin's been shooted", this);
   const int command = ctx_.keyCommand ? ctx_.keyCommand(name) : 0;
   // The first key after a stop: play, play/pause and pause run three times in all (so that a
   // press always ends playing); a command that opens a dialog, with nothing to play, once.
@@ -1616,8 +1747,12 @@ void TfrMain::VideoMouseMove(QMouseEvent* e) {
   switch (dragMode_) {
   case TDragMode::MovePicture:
   case TDragMode::ZoomPicture:
-    if (ctx_.dragPicture && !step.isNull())
-      ctx_.dragPicture(dragMode_, step.x(), dragMode_ == TDragMode::ZoomPicture ? -step.y() : step.y());
+    if (ctx_.videoView && !step.isNull()) {
+      if (dragMode_ == TDragMode::MovePicture)
+        ctx_.videoView->MoveOffset(step.x(), step.y());
+      else
+        ctx_.videoView->ChangeZoom(step.x(), -step.y());
+    }
     break;
   case TDragMode::MoveWindow:
     if (!fullScreen_) {

@@ -20,6 +20,7 @@
 
 class QSystemTrayIcon;
 class QTimer;
+class QTime;
 class QMouseEvent;
 class QWheelEvent;
 class QKeyEvent;
@@ -43,6 +44,7 @@ class TTimeBar;
 class TPosBar;
 class TCPULoad;
 class TZVCaption;
+class IVideoView;
 
 // What the main window works with once the core has created the services.
 struct TMainContext {
@@ -73,8 +75,12 @@ struct TMainContext {
   std::function<int(const std::string&)> keyCommand;
   // The ending mark and the duration it was taken on (command 158), 100 ns units.
   std::function<std::pair<int64_t, int64_t>()> endingMark;
-  // Dragging the picture (offsets) and its zoom with the mouse: dx, dy in pixels.
-  std::function<void(TDragMode, int dx, int dy)> dragPicture;
+  // The picture's aspect ratio, zoom and offset (null until the picture controls provide them).
+  IVideoView* videoView = nullptr;
+  // The processor-load meter's latest reading in percent (unset: no meter).
+  std::function<int()> cpuReading;
+  // The value of a switch on the program's own command line ("/ZOOM", "/RATIO"), empty when absent.
+  std::function<std::string(const std::string&)> switchValue;
   // The popup menu at a screen point.
   std::function<void(QPoint)> openMenu;
   // "Zelvar 4.4", the tray icon's tool tip after the program's name.
@@ -224,8 +230,24 @@ public:
 
   TVideoPanel* Panel() const { return panel_; }
   QString PositionText() const;
-  // One step of the 200 ms timer: time display, seek bar, postponed playback.
-  void OnTimer();
+  // One step of the 200 ms timer at the time of day `now`: position and seek bar, the ending
+  // skip, the pointer, the clock, postponed playback, the load meter and the full-screen overlay.
+  void Tick(const QTime& now);
+  // The view the program's own command line asks for: /FULLSCREEN, /ZOOM n or x:y, /RATIO x:y.
+  void ApplyCommandLineView();
+  // The aspect ratio and the zoom, with their on-screen messages.
+  void ShowAspect(int x, int y);
+  void ShowZoom(int dx, int dy);
+  // The picture of the open file at the playing position into the screen-shot folder (BMP, or
+  // JPEG with App.ScreenShotJPEG); the path written, empty when none was.
+  std::string TakeScreenShot();
+  // The screen-shot control is enabled: a local file with a picture is open.
+  bool ScreenShotEnabled() const { return shotEnabled_; }
+  // The window at half size, each pixel the average of a 2 x 2 block, as a BMP file.
+  bool SaveSkinShot(const std::string& path);
+  // The full-screen overlay of the control panel is shown (Mouse.HoverCPanel).
+  bool OverlayShown() const { return overlayShown_; }
+  int MeterShown() const { return meterShown_; }
 
   // The pointer over the video area (for tests: whether it is hidden now).
   bool PointerHidden() const { return pointerHidden_; }
@@ -279,6 +301,7 @@ private:
   int PrefInt(const char* key, int def) const;
   bool FullScreenSettled() const;
   void OnSettling();
+  void UpdateOverlay();
   void PostCommand(int code);
 
   TMainContext ctx_;
@@ -294,6 +317,9 @@ private:
   QRect videoRect_; // the video area's screen rectangle before full screen
   int64_t duration_ = 0;
   int64_t jumpOrigin_ = 0;
+  bool overlayShown_ = false;
+  bool shotEnabled_ = false;
+  int meterShown_ = 50; // the load meter moves a third of the way to each reading
   TPlayState playState_ = TPlayState::Stopped;
 
   TBaseSkin base_;

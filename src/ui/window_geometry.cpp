@@ -232,4 +232,10 @@ void RunFullScreenCommand(IFullScreenWindow& w, TFullScreenFlags& f, const TFull
   }
 }
 
+bool HoverOverlayWanted(int x, int y, TRect monitor, int panelHeight, int captionHeight, bool topZone) {
+  if (x < monitor.left || x >= monitor.right)
+    return false;
+  return y >= monitor.bottom - panelHeight || (topZone && y < monitor.top + captionHeight);
+}
+
 } // namespace zv

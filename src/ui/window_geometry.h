@@ -114,4 +114,9 @@ public:
 // The full-screen command: in or out, then the control panel by the remembering mode.
 void RunFullScreenCommand(IFullScreenWindow& window, TFullScreenFlags& flags, const TFullScreenPrefs& prefs);
 
+// Full screen with Mouse.HoverCPanel: the pointer within the control panel's height of the
+// monitor's bottom edge, or (with `topZone`) within the caption's height of its top edge, wants the
+// panels over the picture.
+bool HoverOverlayWanted(int x, int y, TRect monitor, int panelHeight, int captionHeight, bool topZone);
+
 } // namespace zv

@@ -1,6 +1,7 @@
 #include "ui/window_input.h"
 
 #include "commands/command_codes.h"
+#include "core/text_util.h"
 
 #include <algorithm>
 #include <climits>
@@ -185,6 +186,34 @@ int64_t StepBackTarget(int64_t p, int64_t frameTime) {
   if (fps < 0.0001)
     fps = 20;
   return ClampSeek(p - std::llround(1.25 * 10'000'000.0 / fps), 0);
+}
+
+bool ParseRatioText(const std::string& text, bool single, int& x, int& y) {
+  const auto number = [](std::string_view in, int& v) {
+    const std::string t(Trim(in));
+    if (t.empty() || (t.size() > 1 && t[0] == '+'))
+      return false;
+    try {
+      size_t used = 0;
+      v = std::stoi(t, &used);
+      return used == t.size();
+    } catch (const std::exception&) {
+      return false;
+    }
+  };
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos) {
+    if (!single || !number(text, x))
+      return false;
+    y = x;
+    return true;
+  }
+  int a = 0, b = 0;
+  if (!number(std::string_view(text).substr(0, colon), a) || !number(std::string_view(text).substr(colon + 1), b))
+    return false;
+  x = a;
+  y = b;
+  return true;
 }
 
 } // namespace zv

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace zv {
@@ -109,5 +110,9 @@ int64_t RelativeSeekTarget(int64_t p, int seconds, bool forward, const std::func
 // One step back: 1.25 frame durations before p (a frame duration of 0 or less counts as 20 frames
 // per second).
 int64_t StepBackTarget(int64_t p, int64_t frameTime);
+
+// "x:y" with blanks around either number, or (with `single`) one number n for n:n; false when a
+// part is not a number.
+bool ParseRatioText(const std::string& text, bool single, int& x, int& y);
 
 } // namespace zv

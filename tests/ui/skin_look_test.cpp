@@ -24,6 +24,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
+#include <QTime>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
@@ -380,7 +381,7 @@ TEST(SkinLook, StayOnTopFollowsItsButtonAndTheFullScreenPreference) {
   EXPECT_FALSE(onTop());
   // "/FULLSCREEN": the postponed playback ends in full screen, which stays on top by default.
   window.RequestPostponedPlay();
-  window.OnTimer();
+  window.Tick(QTime::currentTime());
   EXPECT_TRUE(window.FullScreen());
   EXPECT_TRUE(onTop());
   prefs.SetString("Video.StayOnTopInFullScreenMode", "0");

@@ -132,4 +132,10 @@ struct TStreamNotice {
 // The engine's published name of an event code, or "EC:0x%.8X".
 std::string EventName(int32_t code);
 
+// A decoded picture: 0xAARRGGBB pixels, rows top down.
+struct TFrame {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+};
+
 } // namespace eng

@@ -154,6 +154,10 @@ public:
   // Loads a plug-in file of filters; its classes can be created afterwards. False when the file
   // is no plug-in of this engine.
   virtual bool LoadPlugin(const std::string& path) { return false; }
+  // The picture of a media file at a position, decoded anew apart from any graph (so nothing drawn
+  // over the playing picture is in it), at the stream's own size. False when the file has no
+  // picture there or the decoding takes longer than `timeoutMs`.
+  virtual bool GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) { return false; }
 };
 
 namespace classes {

@@ -3,6 +3,7 @@
 #include "filters/avi_source.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_graph.h"
+#include "playback/engine/gst_snapshot.h"
 
 #include <cstdlib>
 #include <gst/gst.h>
@@ -104,6 +105,10 @@ std::string TGstEngine::FilterFriendlyName(const TGuid& classId) {
       return k.friendly;
   std::shared_ptr<IFilter> f = CreateFilter(classId);
   return f ? static_cast<TGstFilter*>(f.get())->DefaultName() : std::string();
+}
+
+bool TGstEngine::GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) {
+  return GrabFrameWithGst(file, position, frame, timeoutMs);
 }
 
 bool TGstEngine::LoadPlugin(const std::string& path) {
