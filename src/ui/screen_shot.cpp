@@ -23,7 +23,7 @@ std::string ScreenShotBase(const std::string& media) {
     while (!name.empty() && name.back() == '/')
       name.pop_back();
   }
-  const size_t slash = name.find_last_of("/\\");
+  const size_t slash = name.rfind('/');
   if (slash != std::string::npos)
     name = name.substr(slash + 1);
   const size_t dot = name.rfind('.');

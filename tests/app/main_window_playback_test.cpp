@@ -502,3 +502,23 @@ TEST(Executor, HelpOpensThePageOfTheLanguageOrTheEnglishOneOrSaysItIsMissing) {
   EXPECT_EQ(alerts.size(), 1u);
   SetLanguageManager(nullptr);
 }
+
+TEST_F(MainWindow, TheScreenShotCommandWritesAJpegOfThePlayingFilm) {
+  zvtest::TempDir dir;
+  prefs.SetString("App.ScreenShotDir", dir.str());
+  prefs.SetBool("Video.CreateRelatedDirectoryName", true);
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 10'000'000; }));
+  ASSERT_TRUE(window->ScreenShotEnabled());
+  executor->ExecCommand(301);
+  std::vector<fs::path> shots;
+  for (const auto& e : fs::directory_iterator(dir.path() / "Zelvar Demo"))
+    shots.push_back(e.path());
+  ASSERT_EQ(shots.size(), 1u);
+  EXPECT_TRUE(std::regex_match(shots[0].filename().string(), std::regex(R"(Zelvar Demo\.0-00-0\d\.\d{3}\.jpg)")))
+      << shots[0];
+  EXPECT_EQ(QImage(QString::fromStdString(shots[0].string())).size(), QSize(640, 360));
+  ASSERT_FALSE(osd.empty());
+  EXPECT_EQ(osd.back(), "Screenshot saved: " + shots[0].filename().string());
+}
