@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "commands/command_center.h"
 #include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "core/app_paths.h"
@@ -28,6 +29,7 @@
 #include "ui/builtin_bars.h"
 #include "ui/command_event.h"
 #include "ui/plain_text.h"
+#include "ui/popup_menu.h"
 #include "ui/screen_shot.h"
 #include "ui/play_grid.h"
 #include "ui/video_panel.h"
@@ -37,6 +39,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
@@ -208,6 +211,13 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   panel_ = new TVideoPanel(inner_);
   panel_->SetPicture(DefaultLogo());
   panel_->installEventFilter(this);
+  menu_ = new TFullPopupMenu(this, base_);
+  menu_->facts = [this] { return MenuFacts(); };
+  menu_->texts.commandName = [](int code) { return TCommandCenter::CommandName(code); };
+  menu_->texts.key = [this](int code) { return ctx_.commandKey ? ctx_.commandKey(code) : std::string(); };
+  menu_->texts.lang = [this](const std::string& key) { return Lang(key); };
+  menu_->texts.checked = [this](int code) { return MenuChecked(code); };
+  menu_->post = [this](int code) { PostCommand(code); };
   cpanel_ = new QWidget(inner_);
   cpanel_->setObjectName("ControlPanel");
   cpanel_->setAutoFillBackground(true);
@@ -556,6 +566,7 @@ bool TfrMain::ApplyPackageSkin(const std::string& path) {
   skinLogo_ = ToQImage(builder_->GetBitmap("Logo.Splash"));
   menuBackground_ = ToQImage(builder_->GetBitmap("Menu.BG"));
   menuPictures_ = ToQImage(builder_->GetBitmap("Menu.Pics"));
+  menu_->SetSkinPictures(menuBackground_, menuPictures_);
   TOptiArea cpBg;
   if (builder_->Resource().GetArea("CP.bg", cpBg) && cpBg.Bitmap)
     splitterColour_ = QColor::fromRgb(cpBg.Bitmap->Pixel(cpBg.Left + 1, cpBg.Top + 2));
@@ -584,6 +595,7 @@ void TfrMain::RemovePackageSkin() {
   skinLogo_ = QImage();
   menuBackground_ = QImage();
   menuPictures_ = QImage();
+  menu_->SetSkinPictures(menuBackground_, menuPictures_);
   for (QWidget* w : {stdBar_, advBar_, static_cast<QWidget*>(seek_)})
     w->show();
   if (hadLogo && !panel_->VideoShown())
@@ -940,7 +952,7 @@ void TfrMain::UpdateTrayIcon() {
       if (why == QSystemTrayIcon::Trigger)
         ToggleMinimised();
       else if (why == QSystemTrayIcon::Context)
-        RestoreWindow(); // the popup menu opens over the window once it is back
+        OpenMenu(QCursor::pos(), false, true);
     });
   }
   tray_->setToolTip(PlainToolTip("Zelvar " + (ctx_.versionText ? ctx_.versionText() : std::string())));
@@ -1676,6 +1688,68 @@ int TfrMain::PrefInt(const char* key, int def) const {
 // ---------------------------------------------------------------------------------------------
 // The mouse on the video area
 
+void TfrMain::OpenMenu(QPoint at, bool overPlaylist, bool fromTray) {
+  menuOpen_ = true;
+  UpdatePointer();
+  menu_->Open(at, PlaylistFormWanted(overPlaylist, fromTray));
+}
+
+void TfrMain::contextMenuEvent(QContextMenuEvent* e) {
+  // The control panel, the caption and the playlist panel open the menu; the video area has its
+  // own setting (Mouse.Right).
+  QWidget* under = childAt(mapFromGlobal(e->globalPos()));
+  if (!under || under == panel_ || panel_->isAncestorOf(under)) {
+    e->ignore();
+    return;
+  }
+  OpenMenu(e->globalPos(), under == plistPanel_ || plistPanel_->isAncestorOf(under), false);
+  e->accept();
+}
+
+TMenuFacts TfrMain::MenuFacts() const {
+  TMenuFacts f;
+  f.fileOpen = FileOpen();
+  f.video = f.fileOpen && ctx_.dsh && ctx_.dsh->HasVideo();
+  f.dvd = f.fileOpen && ctx_.dsh && ctx_.dsh->isDVD;
+  if (ctx_.playlist) {
+    f.entries = ctx_.playlist->Count();
+    f.current = ctx_.playlist->CurrentIndex();
+  }
+  f.selected = grid_ ? grid_->Logic().FocusEntry() : f.current;
+  f.playlistPanelShown = PlaylistPanelShown();
+  f.playlistExternal = ctx_.prefs && ctx_.prefs->GetBool("Playlist.External");
+  if (ctx_.drives)
+    f.drives = ctx_.drives();
+  return f;
+}
+
+bool TfrMain::MenuChecked(int code) const {
+  switch (code) {
+  case cmdShowSubtitles: return false; // the subtitle panel comes with the subtitles
+  case cmdHibernateWhenDone: return ctx_.playlist && ctx_.playlist->hibernateWhenDone;
+  case cmdPowerOffWhenDone: return ctx_.playlist && ctx_.playlist->powerOffWhenDone;
+  default: break;
+  }
+  if (code >= cmdAspectAsIs && code <= cmdAspectFree) {
+    if (!ctx_.videoView)
+      return false;
+    int x = 0, y = 0;
+    ctx_.videoView->AspectRatio(x, y);
+    const bool wide = x == 16 && y == 9, tv = x == 4 && y == 3;
+    switch (code) {
+    case cmdAspectAsIs: return x == 0 && y == 0;
+    case cmdAspect16x9: return wide;
+    case cmdAspect4x3: return tv;
+    case cmdAspectByWidth: return x == 1 && y == 0;
+    case cmdAspectByHeight: return x == 0 && y == 1;
+    case cmdAspectFree: return x < 0 && y < 0;
+    default: return x > 0 && y > 0 && !wide && !tv; // the custom ratio
+    }
+  }
+  const THoverButton* b = Button(code);
+  return b && b->Checked();
+}
+
 bool TfrMain::eventFilter(QObject* watched, QEvent* e) {
   if (watched == panel_) {
     switch (e->type()) {
@@ -1688,6 +1762,7 @@ bool TfrMain::eventFilter(QObject* watched, QEvent* e) {
         doubleClicked_ = true;
       return true;
     case QEvent::MouseMove: VideoMouseMove(static_cast<QMouseEvent*>(e)); return true;
+    case QEvent::ContextMenu: return true; // the right button's own setting decides there
     default: break;
     }
   }
@@ -1729,10 +1804,8 @@ void TfrMain::VideoMouseRelease(QMouseEvent* e) {
     pointer_.Restart(PrefInt("Mouse.TimeOut", 2));
     if (int command = DoubleClickCommand(PrefInt("Mouse.LeftDbl", 0)))
       ExecCommand(command);
-  } else if (e->button() == Qt::RightButton && RightRelease(PrefInt("Mouse.Right", 0)).menu && ctx_.openMenu) {
-    menuOpen_ = true;
-    UpdatePointer();
-    ctx_.openMenu(e->globalPosition().toPoint());
+  } else if (e->button() == Qt::RightButton && RightRelease(PrefInt("Mouse.Right", 0)).menu) {
+    OpenMenu(e->globalPosition().toPoint(), false, false);
   }
 }
 

@@ -6,6 +6,7 @@
 #include "skin/opti_controls.h"
 #include "ui/base_skin.h"
 #include "ui/brand_border.h"
+#include "ui/popup_menu_logic.h"
 #include "ui/window_geometry.h"
 #include "ui/window_input.h"
 
@@ -45,6 +46,7 @@ class TPosBar;
 class TCPULoad;
 class TZVCaption;
 class IVideoView;
+class TFullPopupMenu;
 
 // What the main window works with once the core has created the services.
 struct TMainContext {
@@ -81,8 +83,11 @@ struct TMainContext {
   std::function<int()> cpuReading;
   // The value of a switch on the program's own command line ("/ZOOM", "/RATIO"), empty when absent.
   std::function<std::string(const std::string&)> switchValue;
-  // The popup menu at a screen point.
-  std::function<void(QPoint)> openMenu;
+  // The key bound to a command code, empty when none.
+  std::function<std::string(int)> commandKey;
+  // The captions of the mounted optical and removable volumes, in the order their menu items
+  // post 53, 54, ...
+  std::function<std::vector<std::string>()> drives;
   // "Zelvar 4.4", the tray icon's tool tip after the program's name.
   std::function<std::string()> versionText;
 };
@@ -245,6 +250,11 @@ public:
   bool ScreenShotEnabled() const { return shotEnabled_; }
   // The window at half size, each pixel the average of a 2 x 2 block, as a BMP file.
   bool SaveSkinShot(const std::string& path);
+  // The popup menu at a screen point: the playlist form when opened over the playlist panel,
+  // never from the tray.
+  void OpenMenu(QPoint at, bool overPlaylist, bool fromTray);
+  TFullPopupMenu* Menu() const { return menu_; }
+  bool MenuOpen() const { return menuOpen_; }
   // The full-screen overlay of the control panel is shown (Mouse.HoverCPanel).
   bool OverlayShown() const { return overlayShown_; }
   int MeterShown() const { return meterShown_; }
@@ -262,6 +272,7 @@ protected:
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
   friend class TWindowFrame;
@@ -302,6 +313,8 @@ private:
   bool FullScreenSettled() const;
   void OnSettling();
   void UpdateOverlay();
+  TMenuFacts MenuFacts() const;
+  bool MenuChecked(int code) const;
   void PostCommand(int code);
 
   TMainContext ctx_;
@@ -319,6 +332,7 @@ private:
   int64_t jumpOrigin_ = 0;
   bool overlayShown_ = false;
   bool shotEnabled_ = false;
+  TFullPopupMenu* menu_ = nullptr;
   int meterShown_ = 50; // the load meter moves a third of the way to each reading
   TPlayState playState_ = TPlayState::Stopped;
 

@@ -13,6 +13,7 @@
 #include "ui/about_window.h"
 #include "ui/builtin_bars.h"
 #include "ui/main_window.h"
+#include "ui/popup_menu.h"
 #include "ui/video_panel.h"
 #include "ui/zv_caption.h"
 
@@ -24,6 +25,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
+#include <QCursor>
+#include <QMenu>
 #include <QTime>
 #include <QTimer>
 #include <QWheelEvent>
@@ -465,8 +468,9 @@ TEST(SkinLook, TheVideoAreaRunsTheMouseAndWheelSettings) {
   TMainContext ctx;
   ctx.prefs = &prefs;
   std::vector<QPoint> menus;
-  ctx.openMenu = [&](QPoint at) { menus.push_back(at); };
+
   window.SetContext(ctx);
+  QObject::connect(window.Menu(), &QMenu::aboutToShow, [&] { menus.push_back(QCursor::pos()); });
   window.resize(500, 400);
   window.show();
   std::vector<int> commands;
@@ -505,6 +509,7 @@ TEST(SkinLook, TheVideoAreaRunsTheMouseAndWheelSettings) {
     prefs.SetString(c.key, c.value);
     commands.clear();
     c.act();
+    window.Menu()->hide();
     EXPECT_EQ(commands, c.expected) << c.key << "=" << c.value;
   }
   EXPECT_EQ(menus.size(), 1u) << "Mouse.Right 1 opens the menu on the release";
