@@ -18,6 +18,7 @@
 #include "platform/display_modes.h"
 #include "platform/download.h"
 #include "platform/screen_saver.h"
+#include "platform/volumes.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
@@ -549,6 +550,15 @@ void TCore::LoadModules() {
     ctx.tick = &tickNotifier_;
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
     ctx.switchValue = [this](const std::string& name) { return params_.GetValue(name); };
+    ctx.commandKey = [this](int code) { return commands_ ? commands_->GetKey(code) : std::string(); };
+    // The drive menu's volumes are kept as listed, so that item i scans the volume it showed.
+    ctx.drives = [this] {
+      menuVolumes_ = RemovableVolumes();
+      std::vector<std::string> captions;
+      for (const TVolume& v : menuVolumes_)
+        captions.push_back(VolumeCaption(v));
+      return captions;
+    };
     if (prefs_->GetBool("Plugins.CPUUsage.Enabled")) {
       cpu_ = std::make_unique<TCPU>();
       ctx.cpuReading = [this] { return cpu_ ? cpu_->Reading() : 0; };
@@ -631,6 +641,14 @@ void TCore::LoadModules() {
     t.helpFolder = ExeDir() + "Help/";
     t.audioExtensions = FileTypes().ExtensionList("A");
     t.alert = [this](const std::string& text) { Alert(text); };
+    t.volumes = [this] {
+      if (menuVolumes_.empty())
+        menuVolumes_ = RemovableVolumes();
+      std::vector<std::string> roots;
+      for (const TVolume& v : menuVolumes_)
+        roots.push_back(v.mountPoint);
+      return roots;
+    };
     t.showAbout = [this] {
       if (main_)
         main_->ShowAbout(version_->Format("{P} {MAJ}.{MIN}{RI} (build {B})"));

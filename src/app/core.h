@@ -9,6 +9,7 @@
 #include "core/version_info.h"
 #include "mediainfo/media_info.h"
 #include "platform/single_instance.h"
+#include "platform/volumes.h"
 #include "playlist/playlist.h"
 #include "prefs/file_types.h"
 #include "prefs/media_store.h"
@@ -146,6 +147,7 @@ private:
   std::unique_ptr<TQtDispatcher> dispatcher_;
   std::unique_ptr<TScreenSaverGuard> screenSaver_;
   std::unique_ptr<TCPU> cpu_; // the load meter, while Plugins.CPUUsage.Enabled
+  std::vector<TVolume> menuVolumes_; // the drive menu's volumes as last listed
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;

@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <map>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -175,6 +176,7 @@ bool TCommandExecutor::Execute(int code) {
       Log("TCommandExecutor: no file manager showed " + file);
     break;
   case cmdDeleteFromDisk: DeleteFromDisk(); break;
+  case cmdScanDriveFirst ... cmdScanDriveLast: ScanDrive(code - cmdScanDriveFirst); break;
   case cmdHelp: Help(); break;
   case cmdAbout:
     if (t_.showAbout)
@@ -324,10 +326,10 @@ bool TCommandExecutor::Execute(int code) {
   return true;
 }
 
-std::string TCommandExecutor::ChosenFile() const {
+int TCommandExecutor::ChosenEntry() const {
   TPlayList* list = t_.playlist;
   if (!list || list->Count() == 0)
-    return {};
+    return -1;
   int entry = list->CurrentIndex();
   if (t_.window && t_.window->PlaylistPanelShown()) {
     entry = -1;
@@ -335,27 +337,62 @@ std::string TCommandExecutor::ChosenFile() const {
       if (list->Items(i).Selected)
         entry = i;
   }
-  return entry >= 0 && entry < list->Count() ? list->Items(entry).FileName : std::string();
+  return entry >= 0 && entry < list->Count() ? entry : -1;
+}
+
+std::string TCommandExecutor::ChosenFile() const {
+  const int entry = ChosenEntry();
+  return entry >= 0 ? t_.playlist->Items(entry).FileName : std::string();
 }
 
 void TCommandExecutor::DeleteFromDisk() {
   TPlayList* list = t_.playlist;
-  std::string file = ChosenFile();
-  if (file.empty() || !list)
+  const int entry = ChosenEntry();
+  if (entry < 0)
     return;
+  const std::string file = list->Items(entry).FileName;
   std::error_code ec;
   if (!fs::exists(file, ec))
     Log("ZVC_PLAYLIST_DELETE_FILE: \"" + file + "\" is not exist!");
-  int current = list->CurrentIndex();
-  bool isCurrent = current >= 0 && list->Items(current).FileName == file;
+  const bool isCurrent = entry == list->CurrentIndex();
   // The player lets go of its file first.
   if (isCurrent)
     Execute(cmdUnload);
-  if (t_.moveToTrash && t_.moveToTrash(file)) {
-    if (TPlayGrid* grid = t_.window ? t_.window->Grid() : nullptr)
-      grid->RemoveSelected();
-  } else if (isCurrent && t_.window) {
-    t_.window->ExecCommand(cmdPlaySelected); // plays again what could not be deleted
+  // The entry whose file was chosen goes, whatever else is selected; one that could not be
+  // deleted plays again.
+  if (t_.moveToTrash && t_.moveToTrash(file))
+    list->Delete(entry);
+  else if (isCurrent)
+    list->Play();
+}
+
+static const char* const kScanned[] = {
+    ".asf", ".avi", ".dat", ".divx", ".ogm", ".m1v", ".m2v", ".mkv", ".mov", ".mpe", ".mpeg", ".mpg", ".flv", ".qt",
+    ".rm",  ".rv",  ".rmvb", ".vob", ".wm",  ".wmv", ".aif", ".aifc", ".aiff", ".aac", ".ape", ".ac3", ".au", ".flac",
+    ".ogg", ".kar", ".mid", ".mka", ".mp1", ".mp2", ".mp3", ".mpa", ".mpc", ".ra", ".ram", ".snd", ".wav", ".wma"};
+
+void TCommandExecutor::ScanDrive(int index) {
+  TPlayList* list = t_.playlist;
+  const std::vector<std::string> roots = t_.volumes ? t_.volumes() : std::vector<std::string>();
+  if (!list || index < 0 || index >= static_cast<int>(roots.size()))
+    return;
+  // The media files at the top of the volume, by name.
+  std::vector<std::string> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(roots[static_cast<size_t>(index)], ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string ext = LowerCase(it->path().extension().string());
+    if (it->is_regular_file(ec) && std::find(std::begin(kScanned), std::end(kScanned), ext) != std::end(kScanned))
+      found.push_back(it->path().string());
+  }
+  if (found.empty())
+    return;
+  std::sort(found.begin(), found.end());
+  const bool wasEmpty = list->Count() == 0;
+  list->AddList(found);
+  // A list that held nothing before plays what the scan found.
+  if (wasEmpty && list->Count() > 0) {
+    list->SetCurrent(0);
+    list->Play();
   }
 }
 

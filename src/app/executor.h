@@ -56,6 +56,8 @@ public:
     std::string audioExtensions;
     std::function<void(const std::string& text)> alert;
     std::function<void()> showAbout;
+    // The mount points of the drive menu's volumes, in the order of its items.
+    std::function<std::vector<std::string>()> volumes;
     std::string helpFolder;   // the help pages, with a trailing slash
     std::string reportFolder; // the report templates, trailing "/"
     std::string version;      // "%ZVVersion%"
@@ -82,7 +84,12 @@ public:
   // The file commands 266 and 267 act on: the grid's selected entry while the playlist panel is
   // shown, else the current entry. Empty when there is none.
   std::string ChosenFile() const;
+  int ChosenEntry() const;
+  // Moves the chosen entry's file to the trash and drops the entry; the player lets it go first.
   void DeleteFromDisk();
+  // Adds the media files at the top of the volume at `index` of the drive menu's list; plays
+  // them when the playlist was empty.
+  void ScanDrive(int index);
   // The help page in the language of the user interface, else the English one.
   void Help();
   // A sound file played along with the open file (command 404).

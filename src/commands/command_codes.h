@@ -9,6 +9,8 @@ enum TCommandCode : int {
   cmdOpenFiles = 50,
   cmdFileInfo = 51,
   cmdFileOSDInfo = 52,
+  cmdScanDriveFirst = 53, // 53 … 78: the drive menu's volumes, not in the table
+  cmdScanDriveLast = 78,
   cmdSelectedFileInfo = 79, // the playlist's selected entry, not in the table
   // Playback
   cmdUnload = 100,
