@@ -129,7 +129,6 @@ void TFullPopupMenu::Fill(QMenu* menu, const std::vector<TMenuItem>& items) {
       QMenu* sub = menu->addMenu(Picture(item), QString::fromStdString(item.caption));
       sub->setStyle(style_);
       sub->setEnabled(item.enabled);
-      submenus_.push_back(sub);
       Fill(sub, item.items);
     } else {
       QAction* a = menu->addAction(Picture(item), QString::fromStdString(item.caption));
@@ -148,9 +147,9 @@ void TFullPopupMenu::Fill(QMenu* menu, const std::vector<TMenuItem>& items) {
 
 const std::vector<TMenuItem>& TFullPopupMenu::Build(bool playlistForm) {
   clear();
-  for (QMenu* sub : submenus_)
+  // The submenus of the last opening go with theirs.
+  for (QMenu* sub : findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
     delete sub;
-  submenus_.clear();
   const TMenuFacts f = facts ? facts() : TMenuFacts{};
   tree_ = playlistForm ? BuildPlaylistMenu(f, texts) : BuildFullMenu(f, texts);
   Fill(this, tree_);

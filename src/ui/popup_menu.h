@@ -37,7 +37,6 @@ private:
   const TBaseSkin& base_;
   QImage background_, pictures_;
   std::vector<TMenuItem> tree_;
-  std::vector<QMenu*> submenus_;
   class TStyle;
   TStyle* style_;
 };

@@ -1,6 +1,7 @@
 // The main window, the command executor, the playlist and the player over the real engine, in one
 // process on the offscreen platform: what a user sees and does while the demo clip plays.
 #include "app/executor.h"
+#include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "map_prefs.h"
 #include "mediainfo/gst_media_detector.h"
@@ -521,4 +522,48 @@ TEST_F(MainWindow, TheScreenShotCommandWritesAJpegOfThePlayingFilm) {
   EXPECT_EQ(QImage(QString::fromStdString(shots[0].string())).size(), QSize(640, 360));
   ASSERT_FALSE(osd.empty());
   EXPECT_EQ(osd.back(), "Screenshot saved: " + shots[0].filename().string());
+}
+
+TEST_F(MainWindow, ADriveScanPlaysWhatItFindsAndDeletingTakesTheChosenEntry) {
+  zvtest::TempDir disc, stick;
+  fs::copy_file(Demo(), disc.file("a film.MKV"));
+  zvtest::WriteFile(disc.file("b song.mp3"), "ID3");
+  zvtest::WriteFile(disc.file("notes.txt"), "not media");
+  fs::create_directory(disc.file("extra"));
+  zvtest::WriteFile(disc.file("extra/deeper.avi"), "RIFF");
+  zvtest::WriteFile(stick.file("c.wav"), "RIFF");
+  std::vector<std::string> trashed;
+  TCommandExecutor::TTargets t;
+  t.prefs = &prefs;
+  t.window = window.get();
+  t.playlist = list.get();
+  t.dsh = dsh.get();
+  t.volumes = [&] { return std::vector<std::string>{disc.str(), stick.str()}; };
+  t.moveToTrash = [&](const std::string& f) {
+    trashed.push_back(f);
+    return true;
+  };
+  TCommandExecutor scan(t);
+  scan.ExecCommand(55); // no third volume
+  EXPECT_EQ(list->Count(), 0);
+  // The top of the volume, by name; the empty list plays its first entry.
+  scan.ExecCommand(53);
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(list->Items(0).FileName, disc.file("a film.MKV"));
+  EXPECT_EQ(list->Items(1).FileName, disc.file("b song.mp3"));
+  EXPECT_EQ(list->CurrentIndex(), 0);
+  EXPECT_TRUE(window->FileOpen());
+  scan.ExecCommand(54); // a list with entries only grows
+  EXPECT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->CurrentIndex(), 0);
+
+  // With the playlist panel shown the first selected entry is the chosen one: it alone goes.
+  window->ShowPlaylistPanel(true);
+  for (int i = 0; i < list->Count(); ++i)
+    list->Items(i).Selected = i >= 1;
+  scan.ExecCommand(cmdDeleteFromDisk);
+  EXPECT_EQ(trashed, std::vector<std::string>{disc.file("b song.mp3")});
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(list->Items(1).FileName, stick.file("c.wav"));
+  EXPECT_TRUE(window->FileOpen()) << "the playing entry was not the chosen one";
 }
