@@ -546,7 +546,7 @@ void TCore::LoadModules() {
       if (executor_)
         executor_->OpenFiles();
     };
-    ctx.dropFiles = [this](const std::vector<std::string>& files) { DropFiles(files); };
+    ctx.dropFiles = [this](const std::vector<std::string>& files, bool into) { DropFiles(files, into); };
     ctx.tick = &tickNotifier_;
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
     ctx.switchValue = [this](const std::string& name) { return params_.GetValue(name); };
@@ -793,12 +793,16 @@ void TCore::CreatePlaylist() {
     playlist_->endActionOverride = 1;
 }
 
-void TCore::DropFiles(const std::vector<std::string>& files) {
+void TCore::DropFiles(const std::vector<std::string>& files, bool intoPlaylist) {
   if (!playlist_)
     return;
   if (playlist_->Adding()) {
-    // The list is being filled: the drop replaces it once that has ended.
-    QTimer::singleShot(50, this, [this, files] { DropFiles(files); });
+    // The list is being filled: the drop follows once that has ended.
+    QTimer::singleShot(50, this, [this, files, intoPlaylist] { DropFiles(files, intoPlaylist); });
+    return;
+  }
+  if (intoPlaylist) {
+    playlist_->AddList(files);
     return;
   }
   playlist_->Clear();

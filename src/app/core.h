@@ -124,7 +124,7 @@ private:
   void CheckUpdates();
   void CreateEngineControl();
   void CreatePlaylist();
-  void DropFiles(const std::vector<std::string>& files);
+  void DropFiles(const std::vector<std::string>& files, bool intoPlaylist);
   friend class TCorePlaylistHost;
 
   std::vector<std::string> argv_;

@@ -1897,8 +1897,10 @@ void TfrMain::dropEvent(QDropEvent* e) {
   if (files.empty())
     return;
   e->acceptProposedAction();
+  const QPoint at = e->position().toPoint();
+  const bool intoPlaylist = PlaylistPanelShown() && QRect(plistPanel_->mapTo(this, QPoint(0, 0)), plistPanel_->size()).contains(at);
   if (ctx_.dropFiles)
-    ctx_.dropFiles(files);
+    ctx_.dropFiles(files, intoPlaylist);
 }
 
 } // namespace zv

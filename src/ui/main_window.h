@@ -61,8 +61,9 @@ struct TMainContext {
   std::function<std::string()> versionTitle;
   // The open-file dialog of the application logic.
   std::function<void()> openFiles;
-  // Files dropped on the window.
-  std::function<void(const std::vector<std::string>&)> dropFiles;
+  // Files dropped on the window: into the playlist when dropped on the shown playlist panel,
+  // else instead of it.
+  std::function<void(const std::vector<std::string>&, bool intoPlaylist)> dropFiles;
   // "/FULLSCREEN" on the program's own command line.
   std::function<bool()> fullScreenSwitch;
   // A button's tool tip: the command's name and its key.

@@ -287,11 +287,15 @@ TEST_F(MainWindow, CommandsThatChangeTheListWaitForAnAdditionToEnd) {
 
 TEST_F(MainWindow, DroppedFilesGoToTheDropHandlerInOrder) {
   std::vector<std::string> dropped;
+  bool into = true;
   TMainContext ctx;
   ctx.prefs = &prefs;
   ctx.playlist = list.get();
   ctx.dsh = dsh.get();
-  ctx.dropFiles = [&](const std::vector<std::string>& files) { dropped = files; };
+  ctx.dropFiles = [&](const std::vector<std::string>& files, bool intoPlaylist) {
+    dropped = files;
+    into = intoPlaylist;
+  };
   window->SetContext(ctx);
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile("/media/b film.mkv"), QUrl::fromLocalFile("/media/a.avi"),
@@ -303,6 +307,17 @@ TEST_F(MainWindow, DroppedFilesGoToTheDropHandlerInOrder) {
   QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &drop);
   EXPECT_EQ(dropped, (std::vector<std::string>{"/media/b film.mkv", "/media/a.avi", "http://radio.example/live"}));
+  EXPECT_FALSE(into) << "on the picture: instead of the list";
+  // On the shown playlist panel: into the list.
+  window->ShowPlaylistPanel(true);
+  QWidget* panel = window->findChild<QWidget*>("PlaylistPanel");
+  QCoreApplication::processEvents();
+  const QPoint onPanel = panel->mapTo(window.get(), QPoint(panel->width() / 2, panel->height() / 2));
+  QDragEnterEvent enterList(onPanel, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &enterList);
+  QDropEvent dropOnList(QPointF(onPanel), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &dropOnList);
+  EXPECT_TRUE(into);
 }
 
 TEST_F(MainWindow, PlaylistWindowCommandsAndTheStateItFollows) {
