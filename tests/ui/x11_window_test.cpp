@@ -6,6 +6,7 @@
 #include "platform/screen_saver.h"
 #include "qt_test_util.h"
 #include "ui/main_window.h"
+#include "ui/popup_menu.h"
 #include "ui/video_panel.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,39 @@ struct X11Window : ::testing::Test {
     window->show();
     ASSERT_TRUE(
         zvtest::PumpUntil([&] { return window->isVisible() && WmState(*window).find("xprop") == std::string::npos; }));
-    zvtest::PumpFor(std::chrono::milliseconds(200)); // the window manager has placed it
+    // The window manager has mapped it. One that has just started may drop the first request:
+    // the window asks again.
+    const auto viewable = [&] {
+      QProcess info;
+      info.start("xwininfo", {"-id", QString::number(window->winId())});
+      info.waitForFinished(2000);
+      return info.readAllStandardOutput().contains("IsViewable");
+    };
+    bool mapped = false;
+    for (int i = 0; i < 5 && !mapped; ++i) {
+      mapped = zvtest::PumpUntil(viewable, std::chrono::seconds(2));
+      if (!mapped) {
+        window->hide();
+        zvtest::PumpFor(std::chrono::milliseconds(100));
+        window->show();
+      }
+    }
+    ASSERT_TRUE(mapped) << "the window manager never mapped the window";
+    zvtest::PumpFor(std::chrono::milliseconds(200)); // and placed it
+  }
+  // Moves the pointer onto the picture until the window has seen it arrive there (the window
+  // manager may still be placing the window).
+  bool PointAtPicture() {
+    for (int i = 0; i < 10; ++i) {
+      // From outside the window, so that it sees the pointer enter.
+      QProcess::execute("xdotool", {"mousemove", "0", "0"});
+      zvtest::PumpFor(std::chrono::milliseconds(50));
+      const QPoint at = window->Panel()->mapToGlobal(window->Panel()->rect().center());
+      QProcess::execute("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y())});
+      if (zvtest::PumpUntil([&] { return window->Panel()->underMouse(); }, std::chrono::seconds(1)))
+        return true;
+    }
+    return false;
   }
 };
 
@@ -104,9 +137,8 @@ TEST_F(X11Window, ADoubleClickOnThePictureEntersFullScreenAndTheWheelReachesTheW
     if (code == 202)
       window->ToggleFullScreen();
   };
-  const QPoint at = window->Panel()->mapTo(window.get(), window->Panel()->rect().center());
-  QProcess::execute("xdotool", {"mousemove", "--window", QString::number(window->winId()), QString::number(at.x()),
-                                QString::number(at.y()), "click", "--repeat", "2", "--delay", "80", "1"});
+  ASSERT_TRUE(PointAtPicture());
+  QProcess::execute("xdotool", {"click", "--repeat", "2", "--delay", "80", "1"});
   EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", true)) << WmState(*window);
   // Button 5 is the wheel turned down: the default function lowers the volume.
   QProcess::execute("xdotool", {"click", "5"});
@@ -114,6 +146,29 @@ TEST_F(X11Window, ADoubleClickOnThePictureEntersFullScreenAndTheWheelReachesTheW
                                 std::chrono::seconds(5)));
   window->ToggleFullScreen();
   EXPECT_TRUE(WaitForState(*window, "_NET_WM_STATE_FULLSCREEN", false));
+}
+
+TEST_F(X11Window, TheRightButtonTogglesThePanelOrOpensTheMenuWhoseItemRunsAfterItCloses) {
+  std::vector<int> commands;
+  window->executeCommand = [&](int code) { commands.push_back(code); };
+  ASSERT_TRUE(PointAtPicture());
+  const auto rightClick = [&] { QProcess::execute("xdotool", {"click", "3"}); };
+  // Mouse.Right 0, the default: the control panel's command on the press, no menu.
+  rightClick();
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return commands == std::vector<int>{200}; }, std::chrono::seconds(5)))
+      << commands.size() << " " << (commands.empty() ? 0 : commands[0]);
+  EXPECT_FALSE(window->Menu()->isVisible());
+  // Mouse.Right 1: the menu on the release; the keyboard picks its first item (Open), which runs
+  // once the menu has gone.
+  prefs.SetString("Mouse.Right", "1");
+  commands.clear();
+  rightClick();
+  ASSERT_TRUE(zvtest::PumpUntil([&] { return window->Menu()->isVisible(); }, std::chrono::seconds(5)));
+  EXPECT_TRUE(commands.empty());
+  QProcess::execute("xdotool", {"key", "Down", "Return"});
+  EXPECT_TRUE(zvtest::PumpUntil([&] { return !commands.empty(); }, std::chrono::seconds(5)));
+  EXPECT_FALSE(window->Menu()->isVisible());
+  EXPECT_EQ(commands, std::vector<int>{50});
 }
 
 TEST_F(X11Window, DisplayModesComeFromRandrAndAMissingSizeKeepsTheCurrentOne) {
