@@ -2,7 +2,7 @@
 # Screenshots of the looks under Xvfb with openbox, for the README and for checking the art by eye:
 # the default look playing the demo clip, the plain built-in look, the skin folder Ember, a button
 # hovered and pressed, the idle window with its logo, the playlist panel open while playing, and
-# full screen. Usage: tools/screenshots.sh <build folder> <output folder>
+# full screen, the popup menu. Usage: tools/screenshots.sh <build folder> <output folder>
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -71,7 +71,34 @@ scene() {
   wait "$pid" 2>/dev/null || true
 }
 
+# menu <name> <skin>: the popup menu opened on the control panel, its Window submenu open; the
+# whole screen.
+menu() {
+  local name=$1 skin=$2
+  "$build/bin/zelvar" "/SKIN=$skin" "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
+  local pid=$!
+  local win=
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name "Zelvar" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  sleep 2
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  xdotool mousemove $((X + 120)) $((Y + HEIGHT - 12)) click 3
+  sleep 0.7
+  # Down past Open, Play/Pause, Next, File, Playback and Seek to Window, then into it.
+  xdotool key Down Down Down Down Down Down Right
+  sleep 0.7
+  import -window root +repage -define png:exclude-chunks=date,time "$out/$name.png"
+  xdotool key Escape Escape
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
 media=$build/test-media
+menu menu " <TQ-41> "
+menu menu_plain " <XP.Blue> "
 scene idle "" zelvar-player
 scene playlist "p" zelvar "$build/bin/Demo/Zelvar Demo.mkv" "$media/vorbis.ogg" "$media/xing.mp3" "$media/theora_vorbis.mkv"
 scene fullscreen "Return" zelvar "$build/bin/Demo/Zelvar Demo.mkv"

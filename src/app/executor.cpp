@@ -16,10 +16,10 @@
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <map>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace zv {
 namespace fs = std::filesystem;
@@ -366,10 +366,11 @@ void TCommandExecutor::DeleteFromDisk() {
     list->Play();
 }
 
-static const char* const kScanned[] = {
-    ".asf", ".avi", ".dat", ".divx", ".ogm", ".m1v", ".m2v", ".mkv", ".mov", ".mpe", ".mpeg", ".mpg", ".flv", ".qt",
-    ".rm",  ".rv",  ".rmvb", ".vob", ".wm",  ".wmv", ".aif", ".aifc", ".aiff", ".aac", ".ape", ".ac3", ".au", ".flac",
-    ".ogg", ".kar", ".mid", ".mka", ".mp1", ".mp2", ".mp3", ".mpa", ".mpc", ".ra", ".ram", ".snd", ".wav", ".wma"};
+static const char* const kScanned[] = {".asf",  ".avi",  ".dat", ".divx", ".ogm",  ".m1v", ".m2v", ".mkv",  ".mov",
+                                       ".mpe",  ".mpeg", ".mpg", ".flv",  ".qt",   ".rm",  ".rv",  ".rmvb", ".vob",
+                                       ".wm",   ".wmv",  ".aif", ".aifc", ".aiff", ".aac", ".ape", ".ac3",  ".au",
+                                       ".flac", ".ogg",  ".kar", ".mid",  ".mka",  ".mp1", ".mp2", ".mp3",  ".mpa",
+                                       ".mpc",  ".ra",   ".ram", ".snd",  ".wav",  ".wma"};
 
 void TCommandExecutor::ScanDrive(int index) {
   TPlayList* list = t_.playlist;

@@ -38,7 +38,8 @@ void SortByMountPoint(std::vector<TVolume>& v) {
 }
 
 // A property that came as a nested D-Bus value is read out of its argument.
-template <typename T> T Demarshal(const QVariant& v) {
+template <typename T>
+T Demarshal(const QVariant& v) {
   if (v.canConvert<QDBusArgument>())
     return qdbus_cast<T>(v.value<QDBusArgument>());
   return v.value<T>();

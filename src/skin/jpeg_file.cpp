@@ -48,7 +48,8 @@ bool Compress(const unsigned char* rgb, int width, int height, int quality, unsi
   jpeg_set_quality(&c, quality, TRUE);
   jpeg_start_compress(&c, TRUE);
   while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<unsigned char*>(rgb) + static_cast<size_t>(c.next_scanline) * static_cast<size_t>(width) * 3;
+    JSAMPROW row =
+        const_cast<unsigned char*>(rgb) + static_cast<size_t>(c.next_scanline) * static_cast<size_t>(width) * 3;
     jpeg_write_scanlines(&c, &row, 1);
   }
   jpeg_finish_compress(&c);

@@ -29,9 +29,9 @@
 #include "ui/builtin_bars.h"
 #include "ui/command_event.h"
 #include "ui/plain_text.h"
+#include "ui/play_grid.h"
 #include "ui/popup_menu.h"
 #include "ui/screen_shot.h"
-#include "ui/play_grid.h"
 #include "ui/video_panel.h"
 #include "ui/video_view.h"
 #include "ui/window_geometry.h"
@@ -1456,8 +1456,9 @@ void TfrMain::UpdateOverlay() {
   const QRect m = sc->geometry();
   const bool noCaption = ctx_.prefs && ctx_.prefs->GetBool("FrontEnd.NeverFullScrCaption");
   const QPoint at = QCursor::pos();
-  const bool wanted = HoverOverlayWanted(at.x(), at.y(), TRect{m.left(), m.top(), m.left() + m.width(), m.top() + m.height()},
-                                         ControlPanelHeight(), CaptionHeight(), !noCaption);
+  const bool wanted =
+      HoverOverlayWanted(at.x(), at.y(), TRect{m.left(), m.top(), m.left() + m.width(), m.top() + m.height()},
+                         ControlPanelHeight(), CaptionHeight(), !noCaption);
   if (wanted == overlayShown_)
     return;
   overlayShown_ = wanted;
@@ -1504,8 +1505,9 @@ std::string TfrMain::TakeScreenShot() {
     return {};
   const int64_t at = Position();
   const std::string base = ScreenShotBase(media);
-  const std::string folder = ScreenShotFolder(Pref(ctx_.prefs, "App.ScreenShotDir", ""), TSystemHelper::MyDocumentsDir(),
-                                              PrefInt("Video.CreateRelatedDirectoryName", 0) == 1, base);
+  const std::string folder =
+      ScreenShotFolder(Pref(ctx_.prefs, "App.ScreenShotDir", ""), TSystemHelper::MyDocumentsDir(),
+                       PrefInt("Video.CreateRelatedDirectoryName", 0) == 1, base);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   std::string file = folder + ScreenShotName(base, at);
@@ -1560,7 +1562,8 @@ void TfrMain::ShowZoom(int dx, int dy) {
     return;
   ctx_.videoView->ChangeZoom(dx, dy);
   if (ctx_.osd && ctx_.models)
-    ctx_.osd(Format("%d%% x %d%%", ctx_.models->GetInt("App.VideoProps.ZoomX"), ctx_.models->GetInt("App.VideoProps.ZoomY")));
+    ctx_.osd(Format("%d%% x %d%%", ctx_.models->GetInt("App.VideoProps.ZoomX"),
+                    ctx_.models->GetInt("App.VideoProps.ZoomY")));
 }
 
 void TfrMain::SetStayOnTop(bool on) {
@@ -1898,7 +1901,8 @@ void TfrMain::dropEvent(QDropEvent* e) {
     return;
   e->acceptProposedAction();
   const QPoint at = e->position().toPoint();
-  const bool intoPlaylist = PlaylistPanelShown() && QRect(plistPanel_->mapTo(this, QPoint(0, 0)), plistPanel_->size()).contains(at);
+  const bool intoPlaylist =
+      PlaylistPanelShown() && QRect(plistPanel_->mapTo(this, QPoint(0, 0)), plistPanel_->size()).contains(at);
   if (ctx_.dropFiles)
     ctx_.dropFiles(files, intoPlaylist);
 }

@@ -23,6 +23,13 @@ public:
       QProxyStyle::drawControl(element, option, p, w);
       return;
     }
+    // The menu paints all its items with one painter: nothing set here reaches the next item.
+    p->save();
+    DrawItem(item, p);
+    p->restore();
+  }
+
+  void DrawItem(const QStyleOptionMenuItem* item, QPainter* p) const {
     const QRect r = item->rect;
     p->fillRect(r, At(777, 113));
     const QRect icons(r.left(), r.top(), 20, r.height());
@@ -34,6 +41,7 @@ public:
     if ((item->state & State_Selected) && enabled && item->menuItemType != QStyleOptionMenuItem::Separator) {
       p->fillRect(r, At(776, 120));
       p->setPen(At(775, 119));
+      p->setBrush(Qt::NoBrush);
       p->drawRect(r.adjusted(0, 0, -1, -1));
       text = At(777, 121);
     }
@@ -59,6 +67,19 @@ public:
       p->setPen(Qt::NoPen);
       p->drawPolygon(arrow);
     }
+  }
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
+                     const QWidget* w) const override {
+    if (element == PE_FrameMenu || element == PE_PanelMenu) {
+      // A one-pixel frame a step lighter than the separators around the item background.
+      p->fillRect(option->rect, At(777, 113));
+      p->setPen(At(775, 113).lighter(135));
+      p->setBrush(Qt::NoBrush);
+      p->drawRect(option->rect.adjusted(0, 0, -1, -1));
+      return;
+    }
+    QProxyStyle::drawPrimitive(element, option, p, w);
   }
 
   QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,

@@ -65,11 +65,16 @@ public:
     return items;
   }
   std::vector<TMenuItem> Window() const {
-    return {Command(cmdControlPanel), Command(cmdPlaylist, !f_.playlistExternal), Command(cmdAdvancedPlaylist),
+    return {Command(cmdControlPanel),
+            Command(cmdPlaylist, !f_.playlistExternal),
+            Command(cmdAdvancedPlaylist),
             Separator(),
-            Command(cmdFullScreen), Command(cmdOriginalSize),
+            Command(cmdFullScreen),
+            Command(cmdOriginalSize),
             Separator(),
-            Command(cmdStayOnTop), Command(cmdMinimize), Command(cmdMaximize)};
+            Command(cmdStayOnTop),
+            Command(cmdMinimize),
+            Command(cmdMaximize)};
   }
   std::vector<TMenuItem> Video() const {
     const bool on = f_.fileOpen && f_.video;
@@ -88,7 +93,8 @@ public:
     return {Command(cmdLoadSubtitles, f_.fileOpen), Command(cmdShowSubtitles, f_.fileOpen)};
   }
   std::vector<TMenuItem> Sound() const {
-    std::vector<TMenuItem> items = {Command(cmdSoundSettings, f_.fileOpen), Command(cmdVolumeUp), Command(cmdVolumeDown), Command(cmdMute)};
+    std::vector<TMenuItem> items = {Command(cmdSoundSettings, f_.fileOpen), Command(cmdVolumeUp),
+                                    Command(cmdVolumeDown), Command(cmdMute)};
     if (f_.audioProps)
       items.push_back(Command(cmdNextAudioStream, f_.audioStreams > 0));
     items.push_back(Separator());
@@ -96,32 +102,56 @@ public:
     return items;
   }
   std::vector<TMenuItem> Dvd() const {
-    return {Command(cmdPlayDVD), Command(cmdOpenDVDFolder), Separator(), Command(cmdDVDMenu),
-            Category("DVD.Titles", -1, -1, -1, {}), Category("DVD.Audio", -1, -1, -1, {})};
+    return {Command(cmdPlayDVD),
+            Command(cmdOpenDVDFolder),
+            Separator(),
+            Command(cmdDVDMenu),
+            Category("DVD.Titles", -1, -1, -1, {}),
+            Category("DVD.Audio", -1, -1, -1, {})};
   }
   std::vector<TMenuItem> Application() const {
-    return {Command(cmdPreferences), Command(cmdHelp), Command(cmdAbout), Command(cmdExit), Separator(),
-            Command(cmdHibernate), Command(cmdPowerOff),
+    return {Command(cmdPreferences),
+            Command(cmdHelp),
+            Command(cmdAbout),
+            Command(cmdExit),
+            Separator(),
+            Command(cmdHibernate),
+            Command(cmdPowerOff),
             Category("Config.OnPLEnd", -1, -1, -1, {Command(cmdHibernateWhenDone), Command(cmdPowerOffWhenDone)})};
   }
 
   // The playlist menu's last part; 0 a separator.
-  static constexpr int kTail[] = {cmdSort, cmdReport, 0, cmdShuffle, cmdRepeat, cmdBookmarks, cmdSearchOnDisk, 0, cmdDeleteFromDisk};
+  static constexpr int kTail[] = {cmdSort,      cmdReport,       0, cmdShuffle,       cmdRepeat,
+                                  cmdBookmarks, cmdSearchOnDisk, 0, cmdDeleteFromDisk};
 
   std::vector<TMenuItem> Playlist() const {
     if (f_.entries <= 0) {
-      std::vector<TMenuItem> items = {Command(cmdSelectedFileInfo, false), Separator(), Command(cmdPlaySelected, false),
-                                      Command(cmdAddFiles), Command(cmdAddFolder), Command(cmdRemove, false),
-                                      Command(cmdClear, false), Separator(), Command(cmdMoveDown, false),
-                                      Command(cmdMoveUp, false), Separator()};
+      std::vector<TMenuItem> items = {Command(cmdSelectedFileInfo, false),
+                                      Separator(),
+                                      Command(cmdPlaySelected, false),
+                                      Command(cmdAddFiles),
+                                      Command(cmdAddFolder),
+                                      Command(cmdRemove, false),
+                                      Command(cmdClear, false),
+                                      Separator(),
+                                      Command(cmdMoveDown, false),
+                                      Command(cmdMoveUp, false),
+                                      Separator()};
       for (int code : kTail)
         items.push_back(code == 0 ? Separator() : Command(code, false));
       return items;
     }
-    std::vector<TMenuItem> items = {Command(cmdSelectedFileInfo), Separator(), Command(cmdPlaySelected),
-                                    Command(cmdAddFiles), Command(cmdAddFolder), Command(cmdRemove),
-                                    Command(cmdClear), Separator(), Command(cmdMoveUp, f_.selected > 0),
-                                    Command(cmdMoveDown, f_.selected < f_.entries - 1), Separator()};
+    std::vector<TMenuItem> items = {Command(cmdSelectedFileInfo),
+                                    Separator(),
+                                    Command(cmdPlaySelected),
+                                    Command(cmdAddFiles),
+                                    Command(cmdAddFolder),
+                                    Command(cmdRemove),
+                                    Command(cmdClear),
+                                    Separator(),
+                                    Command(cmdMoveUp, f_.selected > 0),
+                                    Command(cmdMoveDown, f_.selected < f_.entries - 1),
+                                    Separator()};
     for (int code : kTail)
       items.push_back(code == 0 ? Separator() : Command(code));
     return items;

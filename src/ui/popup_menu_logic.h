@@ -9,7 +9,7 @@ namespace zv {
 // The popup menu as a tree, rebuilt each time it opens from the state of the moment: what the
 // widget shows and what a test reads.
 struct TMenuItem {
-  int code = -1; // the command an item posts; -1 for a submenu, a separator or a plain caption
+  int code = -1;       // the command an item posts; -1 for a submenu, a separator or a plain caption
   std::string caption; // a command's name, a tab, a blank and its key; "-" for a separator
   bool enabled = true, checked = false;
   int pictureX = -1, pictureY = -1; // a 16 x 16 area of the base image, -1 for none

@@ -26,17 +26,17 @@ TEST(CPUMeter, ReadsTheAggregateLineBetweenReadings) {
     const char* line;
     int usage;
   } steps[] = {
-      {"cpu  100 0 100 800 0 0 0 0 0 0\n", 20},    // since boot: 200 busy of 1000
-      {"cpu  150 0 100 850 0 0 0 0 0 0\n", 50},    // 50 busy of 100
-      {"cpu  150 0 100 850 0 0 0 0 0 0\n", 0},     // no time passed
-      {"cpu  150 0 100 900 50 0 0 0 0 0\n", 0},    // iowait counts as idle
-      {"cpu  160 5 105 930 50 3 1 6 0 0\n", 50},  // irq, softirq and steal are busy: 30 of 60
-      {"cpu  161 0 0 921 0 0 0 0\n", 0},          // counters went backwards: no load
-      {"cpu  162 0 0 922 0 0 0 1\n", 67},         // 2 of 3: 66.7 rounds to 67
-      {"cpu  163 0 0 929 0 0 0 1\n", 12},         // 1 of 8: 12.5, a half, to even
-      {"cpu  166 0 0 934 0 0 0 1\n", 38},         // 3 of 8: 37.5 to even
-      {"", 38},                                   // no aggregate line: the last result again
-      {"cpu  1 2\n", 38},                         // too short a line: likewise
+      {"cpu  100 0 100 800 0 0 0 0 0 0\n", 20},  // since boot: 200 busy of 1000
+      {"cpu  150 0 100 850 0 0 0 0 0 0\n", 50},  // 50 busy of 100
+      {"cpu  150 0 100 850 0 0 0 0 0 0\n", 0},   // no time passed
+      {"cpu  150 0 100 900 50 0 0 0 0 0\n", 0},  // iowait counts as idle
+      {"cpu  160 5 105 930 50 3 1 6 0 0\n", 50}, // irq, softirq and steal are busy: 30 of 60
+      {"cpu  161 0 0 921 0 0 0 0\n", 0},         // counters went backwards: no load
+      {"cpu  162 0 0 922 0 0 0 1\n", 67},        // 2 of 3: 66.7 rounds to 67
+      {"cpu  163 0 0 929 0 0 0 1\n", 12},        // 1 of 8: 12.5, a half, to even
+      {"cpu  166 0 0 934 0 0 0 1\n", 38},        // 3 of 8: 37.5 to even
+      {"", 38},                                  // no aggregate line: the last result again
+      {"cpu  1 2\n", 38},                        // too short a line: likewise
   };
   for (const auto& s : steps) {
     WriteStat(stat, s.line);

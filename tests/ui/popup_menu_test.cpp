@@ -75,14 +75,14 @@ TEST(PopupMenu, StructureAndEnablementFollowTheState) {
     int code;
     bool none, audio, video, dvd;
   } rows[] = {
-      {cmdPlayPause, false, true, true, true},   {cmdNext, false, false, true, true},
-      {cmdFileInfo, false, true, true, true},    {cmdUnload, false, true, true, true},
-      {cmdFrameStep, false, true, true, true},   {cmdVideoSettings, false, false, true, true},
-      {cmdScreenShot, false, false, true, false}, {cmdAspect16x9, false, false, true, true},
+      {cmdPlayPause, false, true, true, true},     {cmdNext, false, false, true, true},
+      {cmdFileInfo, false, true, true, true},      {cmdUnload, false, true, true, true},
+      {cmdFrameStep, false, true, true, true},     {cmdVideoSettings, false, false, true, true},
+      {cmdScreenShot, false, false, true, false},  {cmdAspect16x9, false, false, true, true},
       {cmdLoadSubtitles, false, true, true, true}, {cmdAdditionalSound, false, true, true, true},
-      {cmdMoveUp, false, false, false, false},   {cmdMoveDown, false, true, true, true},
-      {cmdRemove, false, true, true, true},      {cmdAddFiles, true, true, true, true},
-      {cmdPlaylist, true, true, true, true},     {cmdExit, true, true, true, true},
+      {cmdMoveUp, false, false, false, false},     {cmdMoveDown, false, true, true, true},
+      {cmdRemove, false, true, true, true},        {cmdAddFiles, true, true, true, true},
+      {cmdPlaylist, true, true, true, true},       {cmdExit, true, true, true, true},
   };
   const std::vector<TMenuItem> menus[] = {full, BuildFullMenu(audio, texts.Make()), BuildFullMenu(video, texts.Make()),
                                           BuildFullMenu(dvd, texts.Make())};
@@ -109,8 +109,8 @@ TEST(PopupMenu, PlaylistFormDrivesChecksAndKeys) {
   TMenuFacts empty;
   // With an empty playlist Move Down comes before Move Up, both greyed.
   const auto list = BuildPlaylistMenu(empty, texts.Make());
-  EXPECT_EQ(Codes(list), (std::vector<int>{79, 0, 252, 253, 254, 255, 256, 0, 259, 258, 0, 261, 262, 0, 260, 263, 264,
-                                           266, 0, 267}));
+  EXPECT_EQ(Codes(list), (std::vector<int>{79, 0,   252, 253, 254, 255, 256, 0,   259, 258,
+                                           0,  261, 262, 0,   260, 263, 264, 266, 0,   267}));
   TMenuFacts some;
   some.entries = 4;
   some.selected = 3;

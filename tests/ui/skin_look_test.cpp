@@ -22,11 +22,11 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QLabel>
-#include <QTest>
-#include <QCursor>
 #include <QMenu>
+#include <QTest>
 #include <QTime>
 #include <QTimer>
 #include <QWheelEvent>

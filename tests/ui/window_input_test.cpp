@@ -159,19 +159,21 @@ TEST(WindowInput, RelativeSeeksLandOnKeyFramesInsideTheFile) {
     int seconds;
     int64_t duration, target;
   } seeks[] = {
-      {12 * s, 10, 130 * s, 24 * s + 10},     // +10 s: 22 s is nearest to 24 s
-      {25 * s, -10, 130 * s, 12 * s + 10},    // back to the key frame before 15 s
-      {12 * s, 1, 130 * s, 18 * s},           // +1 … +5.5 s all land on 12 s: unadjusted +6 s
-      {118 * s, 10, 120 * s, 120 * s},        // never past the end
-      {3 * s, -10, 130 * s, 10},              // to the first key frame
-      {13 * s, 300, 0, 313 * s},              // unknown length: no upper bound
-      {0, 10, 130 * s, -1},                   // position 0 does not seek
+      {12 * s, 10, 130 * s, 24 * s + 10},  // +10 s: 22 s is nearest to 24 s
+      {25 * s, -10, 130 * s, 12 * s + 10}, // back to the key frame before 15 s
+      {12 * s, 1, 130 * s, 18 * s},        // +1 … +5.5 s all land on 12 s: unadjusted +6 s
+      {118 * s, 10, 120 * s, 120 * s},     // never past the end
+      {3 * s, -10, 130 * s, 10},           // to the first key frame
+      {13 * s, 300, 0, 313 * s},           // unknown length: no upper bound
+      {0, 10, 130 * s, -1},                // position 0 does not seek
   };
   for (const auto& c : seeks)
     EXPECT_EQ(RelativeSeekTarget(c.p, c.seconds, c.seconds >= 0, adjust, c.duration), c.target)
         << c.p / s << " " << c.seconds;
   // Without key frames (Seek.KeyFrameSeek off) a seek stops at the start.
-  EXPECT_EQ(RelativeSeekTarget(3 * s, -10, false, [](int64_t t) { return t; }, 130 * s), 0);
+  EXPECT_EQ(RelativeSeekTarget(
+                3 * s, -10, false, [](int64_t t) { return t; }, 130 * s),
+            0);
 
   // Step back: 1.25 frames, 20 frames per second for an unknown frame duration, never below 0.
   EXPECT_EQ(StepBackTarget(10 * s, 400'000), 10 * s - 500'000);

@@ -392,6 +392,26 @@ QImage DrawBaseBitmap() {
     p.setPen(Qt::NoPen);
     p.fillPath(d, Rgb(0xE8A317));
   });
+  // Popup menu (dark, as the default look): its check mark at (803, 41) and the category pictures
+  // in two columns from (786, 58), 16 x 16 on the key, antialiased against the icon column.
+  const QColor menuBg = Rgb(0x26282C), menuColumn = Rgb(0x34373C), menuText = Rgb(0xE8EAED);
+  KeyedPiece(img, QRect(803, 41, 16, 16), menuColumn, c.key, [&](QPainter& p, QRect) {
+    QPainterPath tick;
+    tick.moveTo(3.5, 8.5);
+    tick.lineTo(6.8, 11.8);
+    tick.lineTo(12.8, 4.5);
+    p.setPen(QPen(Rgb(0x3D8BFD), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(tick);
+  });
+  const struct {
+    int x, y;
+    TIcon icon;
+  } categories[] = {{786, 58, TIcon::Eject},       {786, 75, TIcon::Play},     {786, 92, TIcon::SpeedPlay},
+                    {786, 109, TIcon::FullScreen}, {803, 58, TIcon::Playlist}, {803, 75, TIcon::VideoProps},
+                    {803, 92, TIcon::Speaker},     {803, 109, TIcon::Prefs}};
+  for (const auto& cat : categories)
+    KeyedPiece(img, QRect(cat.x, cat.y, 16, 16), menuColumn, c.key,
+               [&](QPainter& p, QRect) { DrawIcon(p, cat.icon, QRectF(1, 1, 14, 14), menuText); });
   // The colours the program reads from its base bitmap.
   {
     QPainter p(&img);
@@ -408,6 +428,13 @@ QImage DrawBaseBitmap() {
   put(762, 117, c.secondary);     // seek scale and upper line
   put(763, 118, c.field);         // seek lower line
   put(771, 121, c.key);           // transparent key of the pieces
+  put(777, 113, menuBg);          // menu: item background
+  put(775, 113, menuColumn);      // icon column and separators
+  put(778, 114, menuText);        // item text
+  put(778, 118, Rgb(0x6F747B));   // disabled item text
+  put(775, 119, Rgb(0x3D8BFD));   // highlight frame
+  put(776, 120, Rgb(0x2B4C7E));   // highlight fill
+  put(777, 121, Rgb(0xFFFFFF));   // highlighted item text
   return img;
 }
 
@@ -882,9 +909,12 @@ std::vector<std::pair<std::string, std::string>> DrawPackageMembers(const TSkinP
     QPainter p(&img);
     p.fillRect(QRect(a.at, QSize(a.w, a.h)), c.raised);
     p.setRenderHint(QPainter::Antialiasing);
-    const TIcon icons[] = {TIcon::Eject, TIcon::Play, TIcon::Playlist, TIcon::Prefs, TIcon::Close};
-    for (int i = 0; i < 5; ++i)
-      DrawIcon(p, icons[i], QRectF(a.at.x() + 1, a.at.y() + 1 + 16 * i, 14, 14), c.text);
+    // One 16 x 16 cell per menu category, five to a column, 17 pixels apart: file, playback, seek,
+    // window, playlist, then video, subtitles, sound, disc, application.
+    const TIcon icons[] = {TIcon::Eject,      TIcon::Play,      TIcon::SpeedPlay, TIcon::FullScreen, TIcon::Playlist,
+                           TIcon::VideoProps, TIcon::Subtitles, TIcon::Speaker,   TIcon::Original,   TIcon::Prefs};
+    for (int i = 0; i < 10; ++i)
+      DrawIcon(p, icons[i], QRectF(a.at.x() + 17 * (i / 5) + 1, a.at.y() + 17 * (i % 5) + 1, 14, 14), c.text);
   }
   // About window: logo, name and two link buttons.
   {

@@ -26,7 +26,8 @@ void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
   GstCaps* caps = gst_pad_get_current_caps(pad);
   if (!caps)
     caps = gst_pad_query_caps(pad, nullptr);
-  const gchar* name = caps && gst_caps_get_size(caps) > 0 ? gst_structure_get_name(gst_caps_get_structure(caps, 0)) : "";
+  const gchar* name =
+      caps && gst_caps_get_size(caps) > 0 ? gst_structure_get_name(gst_caps_get_structure(caps, 0)) : "";
   const bool video = g_str_has_prefix(name, "video/");
   if (caps)
     gst_caps_unref(caps);
@@ -49,8 +50,8 @@ void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
 void OnNoMorePads(GstElement*, gpointer data) {
   auto* g = static_cast<TGrab*>(data);
   if (!g->linked)
-    gst_element_post_message(g->pipeline, gst_message_new_application(GST_OBJECT(g->pipeline),
-                                                                       gst_structure_new_empty("no-picture")));
+    gst_element_post_message(
+        g->pipeline, gst_message_new_application(GST_OBJECT(g->pipeline), gst_structure_new_empty("no-picture")));
 }
 
 // Waits until the pipeline has prerolled (true), or an error, the end or the deadline (false).
@@ -61,9 +62,10 @@ bool WaitPrerolled(GstElement* pipeline, Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()).count();
     if (left <= 0)
       break;
-    GstMessage* msg = gst_bus_timed_pop_filtered(
-        bus, static_cast<GstClockTime>(left),
-        static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_EOS | GST_MESSAGE_APPLICATION));
+    GstMessage* msg =
+        gst_bus_timed_pop_filtered(bus, static_cast<GstClockTime>(left),
+                                   static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR |
+                                                               GST_MESSAGE_EOS | GST_MESSAGE_APPLICATION));
     if (!msg)
       break;
     if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ASYNC_DONE)
@@ -127,8 +129,9 @@ bool GrabFrameWithGst(const std::string& file, int64_t position, TFrame& frame, 
         WaitPrerolled(g.pipeline, deadline) && g.linked) {
       const auto at = static_cast<gint64>(std::max<int64_t>(position, 0)) * 100;
       bool there = at == 0;
-      if (!there && gst_element_seek_simple(g.pipeline, GST_FORMAT_TIME,
-                                            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), at))
+      if (!there &&
+          gst_element_seek_simple(g.pipeline, GST_FORMAT_TIME,
+                                  static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), at))
         there = WaitPrerolled(g.pipeline, deadline);
       if (there) {
         GstSample* sample = nullptr;
