@@ -550,6 +550,10 @@ void TCore::LoadModules() {
     ctx.tick = &tickNotifier_;
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
     ctx.switchValue = [this](const std::string& name) { return params_.GetValue(name); };
+    ctx.monitorPower = [this](bool on) {
+      if (system_)
+        system_->MonitorPower(on);
+    };
     ctx.commandKey = [this](int code) { return commands_ ? commands_->GetKey(code) : std::string(); };
     // The drive menu's volumes are kept as listed, so that item i scans the volume it showed.
     ctx.drives = [this] {

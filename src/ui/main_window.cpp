@@ -1660,11 +1660,14 @@ bool TfrMain::WindowKey(QKeyEvent* e, const std::string& name) {
     }
     return true;
   }
-  // Ctrl+Alt+Shift+F12: a picture of the window for the skin's author (the key goes on to the
-  // command table as well).
-  if (e->key() == Qt::Key_F12 && mods == (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier) &&
-      SaveSkinShot(TSystemHelper::MyDocumentsDir() + "Zelvar_skinshot.bmp"))
-    Alert("Skin's been shooted", this);
+  // Ctrl+Alt+Shift with F1 and F2 switch the monitor off and on; with F12 a picture of the window
+  // for the skin's author. The keys go on to the command table as well.
+  if (mods == (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) {
+    if ((e->key() == Qt::Key_F1 || e->key() == Qt::Key_F2) && ctx_.monitorPower)
+      ctx_.monitorPower(e->key() == Qt::Key_F2);
+    if (e->key() == Qt::Key_F12 && SaveSkinShot(TSystemHelper::MyDocumentsDir() + "Zelvar_skinshot.bmp"))
+      Alert("Skin's been shooted", this);
+  }
   const int command = ctx_.keyCommand ? ctx_.keyCommand(name) : 0;
   // The first key after a stop: play, play/pause and pause run three times in all (so that a
   // press always ends playing); a command that opens a dialog, with nothing to play, once.

@@ -84,6 +84,8 @@ struct TMainContext {
   std::function<int()> cpuReading;
   // The value of a switch on the program's own command line ("/ZOOM", "/RATIO"), empty when absent.
   std::function<std::string(const std::string&)> switchValue;
+  // Switches the monitor off or on (Ctrl+Alt+Shift+F1, F2).
+  std::function<void(bool on)> monitorPower;
   // The key bound to a command code, empty when none.
   std::function<std::string(int)> commandKey;
   // The captions of the mounted optical and removable volumes, in the order their menu items
