@@ -2,7 +2,10 @@
 #include "../engine/media_helpers.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
+#include "map_prefs.h"
+#include "skin/bitmap32.h"
 #include "test_util.h"
+#include "ui/main_window.h"
 #include "ui/screen_shot.h"
 
 #include <gtest/gtest.h>
@@ -97,4 +100,36 @@ TEST(ScreenShot, TheFilmsPictureBecomesABottomUpBmpAndThenAJpeg) {
   EXPECT_TRUE(fs::exists(broken));
   EXPECT_FALSE(dsh.Snapshot(zvtest::Media("cbr.mp3"), dir.file("sound.bmp"), 0));
   EXPECT_FALSE(fs::exists(dir.file("sound.bmp")));
+}
+
+TEST(ScreenShot, TheSkinShotIsTheWindowAtHalfSizeInsideItsFrame) {
+  zvtest::MapPrefs prefs;
+  TfrMain window;
+  TMainContext ctx;
+  ctx.prefs = &prefs;
+  window.SetContext(ctx);
+  window.resize(400, 300);
+  window.show();
+  zvtest::TempDir dir;
+  ASSERT_TRUE(window.SaveSkinShot(dir.file("skin.bmp")));
+  const QImage grab = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  std::optional<TBitmap32> shot = ReadBmp(zvtest::ReadFile(dir.file("skin.bmp")));
+  ASSERT_TRUE(shot.has_value());
+  ASSERT_EQ(shot->Width(), (grab.width() - 6) / 2);
+  ASSERT_EQ(shot->Height(), (grab.height() - 6) / 2);
+  // Each pixel is its 2 x 2 block's average, channel by channel.
+  for (QPoint at : {QPoint(0, 0), QPoint(shot->Width() / 2, shot->Height() - 1), QPoint(shot->Width() - 1, 10)}) {
+    int sum[3] = {};
+    for (int dy = 0; dy < 2; ++dy)
+      for (int dx = 0; dx < 2; ++dx) {
+        const QColor c = grab.pixelColor(3 + 2 * at.x() + dx, 3 + 2 * at.y() + dy);
+        sum[0] += c.red();
+        sum[1] += c.green();
+        sum[2] += c.blue();
+      }
+    const uint32_t p = shot->Pixel(at.x(), at.y());
+    EXPECT_EQ(static_cast<int>((p >> 16) & 0xFF), sum[0] / 4) << at.x() << "," << at.y();
+    EXPECT_EQ(static_cast<int>((p >> 8) & 0xFF), sum[1] / 4);
+    EXPECT_EQ(static_cast<int>(p & 0xFF), sum[2] / 4);
+  }
 }
