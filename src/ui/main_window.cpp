@@ -360,7 +360,14 @@ void TfrMain::LayoutRegions() {
     if (grid_)
       grid_->setGeometry(0, 0, pw, std::max(plistPanel_->height() - bh, 0));
   }
-  panel_->setGeometry(0, top, videoWidth, std::max(bottom - top, 0));
+  // The full-screen overlay lays the panels over the picture, which keeps the whole screen.
+  if (overlayShown_ && fullScreen_) {
+    panel_->setGeometry(0, 0, videoWidth, H);
+    caption_->raise();
+    cpanel_->raise();
+  } else {
+    panel_->setGeometry(0, top, videoWidth, std::max(bottom - top, 0));
+  }
   const int ch = cpanel_->height();
   stdBar_->setGeometry(0, 0, W, kBarHeight);
   advBar_->setGeometry(0, ch - kBarHeight, W, kBarHeight);
@@ -1462,7 +1469,7 @@ void TfrMain::UpdateOverlay() {
   if (wanted == overlayShown_)
     return;
   overlayShown_ = wanted;
-  // The panels come and go with the pointer; the picture keeps the whole screen behind them.
+  // The panels come and go with the pointer over the picture.
   cpanel_->setVisible(wanted);
   caption_->setVisible(wanted && !noCaption);
   LayoutRegions();
@@ -1769,6 +1776,11 @@ bool TfrMain::eventFilter(QObject* watched, QEvent* e) {
       return true;
     case QEvent::MouseMove: VideoMouseMove(static_cast<QMouseEvent*>(e)); return true;
     case QEvent::ContextMenu: return true; // the right button's own setting decides there
+    case QEvent::Resize:
+      // The picture fits itself to the new area; OSD.ShowSize tells its size.
+      if (FileOpen() && ctx_.osd && PrefInt("OSD.ShowSize", 0) == 1)
+        ctx_.osd(Format("%dx%d", panel_->width(), panel_->height()));
+      break;
     default: break;
     }
   }
