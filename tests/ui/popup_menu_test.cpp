@@ -3,6 +3,9 @@
 
 #include "commands/command_codes.h"
 #include "map_prefs.h"
+#include "skin/bitmap32.h"
+#include "test_util.h"
+#include "ui/base_skin.h"
 #include "ui/main_window.h"
 #include "ui/popup_menu.h"
 
@@ -11,6 +14,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <map>
+#include <set>
 
 using namespace zv;
 
@@ -174,4 +178,21 @@ TEST(PopupMenu, TheWindowsMenuPostsAChosenItemOnceAfterItCloses) {
   window.OpenMenu(window.mapToGlobal(QPoint(40, 40)), false, false);
   menu->hide();
   EXPECT_EQ(static_cast<int>(menu->findChildren<QMenu*>().size()), children);
+}
+
+TEST(PopupMenu, ABaseBitmapTooSmallForThePicturesGivesAPlainMenu) {
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("tiny.bmp"), WriteBmp(TBitmap32(12, 9, 0xFF336699u)));
+  TBaseSkin base;
+  ASSERT_TRUE(base.LoadFile(dir.file("tiny.bmp")));
+  TFullPopupMenu menu(nullptr, base);
+  Texts texts;
+  texts.checked = {cmdStayOnTop};
+  menu.texts = texts.Make();
+  const auto& tree = menu.Build(false);
+  EXPECT_EQ(tree.size(), 16u);
+  // Every picture read outside the bitmap is black, never memory beyond it.
+  const QImage icon = menu.actions()[5]->icon().pixmap(16, 16).toImage();
+  ASSERT_FALSE(icon.isNull());
+  EXPECT_EQ(QColor(icon.pixel(8, 8)).rgb() & 0xFFFFFF, 0u);
 }
