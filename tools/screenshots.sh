@@ -46,6 +46,17 @@ shot() {
   xdotool mousemove 0 0
 }
 
+# visible_window: the id of the program's visible window once it is shown (empty after 10 s).
+visible_window() {
+  local win=
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name "Zelvar" 2>/dev/null | head -1 || true)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  echo "$win"
+}
+
 # scene <name> <keys> <program> [files...]: the default look three seconds in, after the keys; the
 # whole screen when the window covers it.
 scene() {
@@ -53,12 +64,8 @@ scene() {
   shift 3
   "$build/bin/$program" "/SKIN= <TQ-41> " "$@" >/dev/null 2>&1 &
   local pid=$!
-  local win=
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name "Zelvar" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
+  local win
+  win=$(visible_window)
   sleep 2
   for k in $keys; do
     xdotool key --window "$win" "$k"
@@ -77,12 +84,8 @@ menu() {
   local name=$1 skin=$2
   "$build/bin/zelvar" "/SKIN=$skin" "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
   local pid=$!
-  local win=
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name "Zelvar" 2>/dev/null | head -1 || true)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
+  local win
+  win=$(visible_window)
   sleep 2
   eval "$(xdotool getwindowgeometry --shell "$win")"
   xdotool mousemove $((X + 120)) $((Y + HEIGHT - 12)) click 3
