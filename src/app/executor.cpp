@@ -130,6 +130,13 @@ bool TCommandExecutor::Execute(int code) {
     if (player)
       player->SeekTo(0);
     break;
+  case cmdSeekLastPosition:
+    // Playing first, then where the file was left last time.
+    if (!open || (w && w->PlayState() != TfrMain::TPlayState::Playing))
+      Execute(cmdPlay);
+    if (IPlaylistPlayer* now = list ? list->Player() : nullptr)
+      now->SeekToLastPosition();
+    break;
   case cmdSetBookmark:
     if (list)
       list->AddBookmarkAtPlayPosition();

@@ -618,6 +618,16 @@ void TPlayer::SaveMediaSettings() {
   }
 }
 
+bool TPlayer::SeekToLastPosition() {
+  TXMLNode* entry = hash_.empty() || !host_.settings ? nullptr : host_.settings->FindEntry(hash_);
+  const std::string pos = entry ? entry->GetAttr("PlayPos") : std::string();
+  const auto p = StrToInt64Strict(pos);
+  if (pos.empty() || !p || *p < 0)
+    return false;
+  SeekTo(*p);
+  return true;
+}
+
 void TPlayer::ApplyMediaSettings() {
   if (hash_.empty() || !host_.settings)
     return;

@@ -149,6 +149,7 @@ public:
   TMediaInfo* MediaInfo() override;
   std::vector<std::string> PlayedParts() const override { return parts_; }
   std::string OpenedFile() const override { return Opened() ? fileName_ : std::string(); }
+  bool SeekToLastPosition() override;
   // Whether the codec summary of the open file names DivX.
   static bool DivXFlag();
 

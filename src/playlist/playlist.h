@@ -70,6 +70,9 @@ public:
   virtual std::vector<std::string> PlayedParts() const { return {}; }
   // The media the player has open (a file's path or a stream's address), empty when none.
   virtual std::string OpenedFile() const { return {}; }
+  // Seeks to where the open file was left last time (its per-file settings); false when nothing
+  // was kept.
+  virtual bool SeekToLastPosition() { return false; }
 };
 
 class TPlayList;

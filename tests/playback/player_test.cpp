@@ -277,6 +277,17 @@ TEST_F(Player, SettingsOfAFileAreSavedOnCloseAndAppliedOnOpen) {
   EXPECT_EQ(entry->FindAttr("BCS"), nullptr);
   EXPECT_EQ(entry->FindAttr("Zoom"), nullptr);
   EXPECT_EQ(entry->FindAttr("AR"), nullptr);
+
+  // Command 159 asks for the kept position whatever OnOpen.SeekLastPos says; a file without one
+  // stays where it is.
+  prefs.SetBool("OnOpen.SeekLastPos", false);
+  entry->SetAttr("PlayPos", "55500000");
+  auto p = Make();
+  p->PlayFile(file);
+  EXPECT_TRUE(p->SeekToLastPosition());
+  EXPECT_EQ(engine.lastGraph->SetPositionsCalls().back(), 55'500'000);
+  settings->FindEntry(hash)->SetAttr("PlayPos", "soon");
+  EXPECT_FALSE(p->SeekToLastPosition());
 }
 
 TEST_F(Player, CompletionPausesRewindsAndTellsTheOwner) {

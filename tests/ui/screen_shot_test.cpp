@@ -1,8 +1,8 @@
 // Screen shots of a generated film: decoded anew by the engine, written as BMP, turned into JPEG.
 #include "../engine/media_helpers.h"
+#include "map_prefs.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
-#include "map_prefs.h"
 #include "skin/bitmap32.h"
 #include "test_util.h"
 #include "ui/main_window.h"

@@ -251,10 +251,10 @@ TEST(WindowGeometry, TheFullScreenOverlayIsWantedNearTheMonitorsEdges) {
     int x, y;
     bool topZone, wanted;
   } cases[] = {
-      {1500, 1079, true, true},  {1500, 1030, true, true},   // within the panel's 50 pixels of the bottom
-      {1500, 1029, true, false}, {1500, 5, true, true},      // the middle; the caption's 20 at the top
-      {1500, 5, false, false},                               // FrontEnd.NeverFullScrCaption: no top zone
-      {1000, 1079, true, false}, {2944, 1079, true, false},  // beside the monitor
+      {1500, 1079, true, true},  {1500, 1030, true, true},  // within the panel's 50 pixels of the bottom
+      {1500, 1029, true, false}, {1500, 5, true, true},     // the middle; the caption's 20 at the top
+      {1500, 5, false, false},                              // FrontEnd.NeverFullScrCaption: no top zone
+      {1000, 1079, true, false}, {2944, 1079, true, false}, // beside the monitor
   };
   for (const auto& c : cases)
     EXPECT_EQ(HoverOverlayWanted(c.x, c.y, second, 50, 20, c.topZone), c.wanted) << c.x << "," << c.y;
