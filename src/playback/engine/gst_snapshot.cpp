@@ -1,11 +1,16 @@
 #include "playback/engine/gst_snapshot.h"
 
+#include "core/tsan_annotations.h"
+
 #include <gst/gst.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace eng {
 
@@ -13,16 +18,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// What the decoder's signals work on. The decoder may still signal from one of its threads while the
+// grab is being torn down, so each handler holds a share of it and does nothing once it is done.
 struct TGrab {
+  std::mutex lock;
+  bool done = false;
   GstElement* pipeline = nullptr;
   GstElement* convert = nullptr;
   GstElement* sink = nullptr;
   std::atomic<bool> linked{false};
 };
+using TGrabShare = std::shared_ptr<TGrab>;
+
+void ReleaseShare(gpointer data, GClosure*) { delete static_cast<TGrabShare*>(data); }
 
 // The decoder's first video stream goes to the conversion, everything else to a sink of its own.
 void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
-  auto* g = static_cast<TGrab*>(data);
+  ZV_TSAN_ACQUIRE(data); // handed over through the library's threads
+  TGrab* g = static_cast<TGrabShare*>(data)->get();
+  std::lock_guard<std::mutex> hold(g->lock);
+  if (g->done)
+    return;
   GstCaps* caps = gst_pad_get_current_caps(pad);
   if (!caps)
     caps = gst_pad_query_caps(pad, nullptr);
@@ -48,8 +64,10 @@ void OnPadAdded(GstElement*, GstPad* pad, gpointer data) {
 
 // Every stream is there and none was a picture: the wait ends at once.
 void OnNoMorePads(GstElement*, gpointer data) {
-  auto* g = static_cast<TGrab*>(data);
-  if (!g->linked)
+  ZV_TSAN_ACQUIRE(data);
+  TGrab* g = static_cast<TGrabShare*>(data)->get();
+  std::lock_guard<std::mutex> hold(g->lock);
+  if (!g->done && !g->linked)
     gst_element_post_message(
         g->pipeline, gst_message_new_application(GST_OBJECT(g->pipeline), gst_structure_new_empty("no-picture")));
 }
@@ -108,7 +126,8 @@ bool GrabFrameWithGst(const std::string& file, int64_t position, TFrame& frame, 
   gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
   if (!uri)
     return false;
-  TGrab g;
+  auto share = std::make_shared<TGrab>();
+  TGrab& g = *share;
   g.pipeline = gst_pipeline_new("snapshot");
   GstElement* decode = gst_element_factory_make("uridecodebin", nullptr);
   g.convert = gst_element_factory_make("videoconvert", nullptr);
@@ -123,8 +142,16 @@ bool GrabFrameWithGst(const std::string& file, int64_t position, TFrame& frame, 
     g_object_set(g.sink, "sync", FALSE, "enable-last-sample", TRUE, nullptr);
     gst_bin_add_many(GST_BIN(g.pipeline), decode, g.convert, filter, g.sink, nullptr);
     gst_element_link_many(g.convert, filter, g.sink, nullptr);
-    g_signal_connect(decode, "pad-added", G_CALLBACK(OnPadAdded), &g);
-    g_signal_connect(decode, "no-more-pads", G_CALLBACK(OnNoMorePads), &g);
+    auto* padShare = new TGrabShare(share);
+    auto* endShare = new TGrabShare(share);
+    ZV_TSAN_RELEASE(padShare);
+    ZV_TSAN_RELEASE(endShare);
+    const gulong padAdded =
+        g_signal_connect_data(decode, "pad-added", G_CALLBACK(OnPadAdded), padShare, ReleaseShare, GConnectFlags(0));
+    const gulong noMorePads = g_signal_connect_data(decode, "no-more-pads", G_CALLBACK(OnNoMorePads), endShare,
+                                                    ReleaseShare, GConnectFlags(0));
+    // The fields are set: the decoder's threads see them through the lock.
+    { std::lock_guard<std::mutex> hold(g.lock); }
     if (gst_element_set_state(g.pipeline, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
         WaitPrerolled(g.pipeline, deadline) && g.linked) {
       const auto at = static_cast<gint64>(std::max<int64_t>(position, 0)) * 100;
@@ -141,6 +168,12 @@ bool GrabFrameWithGst(const std::string& file, int64_t position, TFrame& frame, 
           gst_sample_unref(sample);
       }
     }
+    {
+      std::lock_guard<std::mutex> hold(g.lock);
+      g.done = true;
+    }
+    g_signal_handler_disconnect(decode, padAdded);
+    g_signal_handler_disconnect(decode, noMorePads);
     gst_element_set_state(g.pipeline, GST_STATE_NULL);
   } else {
     for (GstElement* e : {decode, g.convert, filter, g.sink})
