@@ -26,6 +26,7 @@
 #include "prefs/media_store.h"
 #include "prefs/prefs_setup.h"
 #include "prefs/store_folder.h"
+#include "subtitles/subtitle_model.h"
 #include "ui/about_window.h"
 #include "ui/alert.h"
 #include "ui/codec_dialog.h"
@@ -67,6 +68,27 @@ std::string CurrentDir() {
 
 // The playlist's view of the program: players over the engine control, commands, the user
 // interface and the preferences' file-type table.
+// The subsystems a player works with, as far as they exist.
+class TCorePlayerServices : public IPlayerServices {
+public:
+  explicit TCorePlayerServices(TCore& core) : core_(core) {}
+  void UnloadSubtitles() override {
+    if (core_.subs_)
+      core_.subs_->UnloadAll();
+  }
+  void SetSubtitleFrameRate(double fps) override {
+    if (core_.subs_)
+      core_.subs_->SetFPS(fps);
+  }
+  void SearchSubtitles(const std::string& file) override {
+    if (core_.subs_)
+      core_.subs_->AutoSearch(file);
+  }
+
+private:
+  TCore& core_;
+};
+
 class TCorePlaylistHost : public IPlaylistHost {
 public:
   explicit TCorePlaylistHost(TCore& core) : core_(core) {}
@@ -92,6 +114,7 @@ public:
       return x ? std::pair<int64_t, int64_t>{x->OpeningMark(), x->MarkedDuration()} : std::pair<int64_t, int64_t>{0, 0};
     };
     h.exeDir = core_.ExeDir();
+    h.services = core_.services_.get();
     h.mediaInfo = core_.MediaInfoContext();
     std::error_code ec;
     h.tempDir = fs::temp_directory_path(ec).string() + "/";
@@ -683,6 +706,16 @@ void TCore::LoadModules() {
         advPList_->CopyMainState();
     };
     t.version = version_ ? version_->Format("{MAJ}.{MIN}{RI}.{B}") : std::string();
+    // The subtitles, with the dialog the other file commands use.
+    {
+      TSubtitleHost sh;
+      sh.models = models_.get();
+      sh.prefs = prefs_.get();
+      sh.chooseFile = t.chooseFile;
+      subs_ = std::make_unique<TSubtitlesModel>(std::move(sh));
+      services_ = std::make_unique<TCorePlayerServices>(*this);
+      t.subtitles = subs_.get();
+    }
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
     LinkModels();
   }
@@ -890,6 +923,8 @@ void TCore::FreeModules() {
   }
   UnlinkModels();
   executor_.reset();
+  // The subtitle positions go back into the preferences.
+  subs_.reset();
   playlist_.reset();
   playlistHost_.reset();
   Log("Core.FreeModules:FreeGeneralPlugins");

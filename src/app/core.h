@@ -38,6 +38,8 @@ class TQtCommandPoster;
 class TQtDispatcher;
 class TScreenSaverGuard;
 class TCPU;
+class TSubtitlesModel;
+class IPlayerServices;
 class IDisplayModes;
 class TDirectShowHelper;
 class TCommandExecutor;
@@ -126,6 +128,7 @@ private:
   void CreatePlaylist();
   void DropFiles(const std::vector<std::string>& files, bool intoPlaylist);
   friend class TCorePlaylistHost;
+  friend class TCorePlayerServices;
 
   std::vector<std::string> argv_;
   int exitCode_ = 0;
@@ -146,8 +149,10 @@ private:
   std::unique_ptr<eng::IEngine> engine_;
   std::unique_ptr<TQtDispatcher> dispatcher_;
   std::unique_ptr<TScreenSaverGuard> screenSaver_;
-  std::unique_ptr<TCPU> cpu_; // the load meter, while Plugins.CPUUsage.Enabled
+  std::unique_ptr<TCPU> cpu_;        // the load meter, while Plugins.CPUUsage.Enabled
   std::vector<TVolume> menuVolumes_; // the drive menu's volumes as last listed
+  std::unique_ptr<TSubtitlesModel> subs_;
+  std::unique_ptr<IPlayerServices> services_; // the other subsystems as the player sees them
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;

@@ -10,6 +10,7 @@
 #include "playback/direct_show_helper.h"
 #include "playlist/playlist.h"
 #include "skin/language_manager.h"
+#include "subtitles/subtitle_model.h"
 #include "ui/main_window.h"
 #include "ui/play_grid.h"
 
@@ -211,6 +212,15 @@ bool TCommandExecutor::Execute(int code) {
     if (w)
       w->ToggleStayOnTop();
     break;
+  case cmdLoadSubtitles:
+    if (t_.subtitles)
+      t_.subtitles->Load0();
+    break;
+  case cmdShowSubtitles: ToggleSubtitles(); break;
+  case cmdSubtitleUp: MoveSubtitles(1); break;
+  case cmdSubtitleDown: MoveSubtitles(-1); break;
+  case cmdSubtitleShiftUp: ShiftSubtitles(-1); break;
+  case cmdSubtitleShiftDown: ShiftSubtitles(1); break;
   case cmdScreenShot:
     if (w && w->ScreenShotEnabled())
       w->TakeScreenShot();
@@ -378,6 +388,44 @@ static const char* const kScanned[] = {".asf",  ".avi",  ".dat", ".divx", ".ogm"
                                        ".wm",   ".wmv",  ".aif", ".aifc", ".aiff", ".aac", ".ape", ".ac3",  ".au",
                                        ".flac", ".ogg",  ".kar", ".mid",  ".mka",  ".mp1", ".mp2", ".mp3",  ".mpa",
                                        ".mpc",  ".ra",   ".ram", ".snd",  ".wav",  ".wma"};
+
+void TCommandExecutor::ToggleSubtitles() {
+  TSubtitlesModel* subs = t_.subtitles;
+  if (!subs)
+    return;
+  // Shown: hidden. Nothing loaded: the dialog for stream 0, shown if it loaded. Otherwise shown.
+  if (subs->Stream0().IsLoaded() && subs->Stream0().IsEnabled()) {
+    subs->HideAll();
+  } else if (subs->NoneLoaded()) {
+    subs->Load0();
+    if (!subs->NoneLoaded())
+      subs->ShowAll();
+  } else {
+    subs->ShowAll();
+  }
+}
+
+void TCommandExecutor::MoveSubtitles(int step) {
+  if (!t_.models || t_.models->GetInt("App.Subs.Enabled0") <= 0)
+    return;
+  const int v = t_.models->GetInt("App.Subs.VPos0");
+  if ((step > 0 && v >= 100) || (step < 0 && v <= 0))
+    return;
+  t_.models->SetInt("App.Subs.VPos0", v + step);
+  if (t_.osd)
+    t_.osd(Lang("OSD.SubtitleUpDown") + ": " + std::to_string(v + step));
+}
+
+void TCommandExecutor::ShiftSubtitles(int step) {
+  if (!t_.models || t_.models->GetInt("App.Subs.Enabled0") <= 0)
+    return;
+  if (shiftSteps_ + step < -10 || shiftSteps_ + step > 10)
+    return;
+  shiftSteps_ += step;
+  t_.models->SetInt("App.Subs.Shift0", shiftSteps_ * 10);
+  if (t_.osd)
+    t_.osd(Lang("OSD.SubtitleShift") + ": " + std::to_string(shiftSteps_));
+}
 
 void TCommandExecutor::ScanDrive(int index) {
   TPlayList* list = t_.playlist;

@@ -15,6 +15,7 @@ class TPlayList;
 class TDirectShowHelper;
 class TModelManager;
 class IMediaDetector;
+class TSubtitlesModel;
 
 // Performs numbered commands: it picks the operation of whoever owns the object the command is
 // about (main window, playlist, player, engine control) and keeps the little state of its own.
@@ -56,6 +57,8 @@ public:
     std::string audioExtensions;
     std::function<void(const std::string& text)> alert;
     std::function<void()> showAbout;
+    // The two subtitle streams (commands 350 to 356).
+    TSubtitlesModel* subtitles = nullptr;
     // The mount points of the drive menu's volumes, in the order of its items.
     std::function<std::vector<std::string>()> volumes;
     std::string helpFolder;   // the help pages, with a trailing slash
@@ -90,6 +93,10 @@ public:
   // Adds the media files at the top of the volume at `index` of the drive menu's list; plays
   // them when the playlist was empty.
   void ScanDrive(int index);
+  // Subtitle commands: stream 0 up or down by a percent, earlier or later by a second.
+  void MoveSubtitles(int step);
+  void ShiftSubtitles(int step);
+  void ToggleSubtitles();
   // The help page in the language of the user interface, else the English one.
   void Help();
   // A sound file played along with the open file (command 404).
@@ -116,6 +123,7 @@ private:
   int64_t openingMark_ = 0;
   int64_t endingMark_ = 0;
   int64_t markedDuration_ = 0;
+  int shiftSteps_ = 0; // the subtitle shift in whole seconds, kept until the program ends
 };
 
 } // namespace zv
