@@ -35,6 +35,8 @@
 #include "ui/info_dialog.h"
 #include "ui/jump_window.h"
 #include "ui/main_window.h"
+#include "ui/osd_manager.h"
+#include "ui/osd_panel.h"
 #include "ui/play_grid.h"
 #include "ui/playlist_window.h"
 #include "ui/qt_dispatcher.h"
@@ -506,8 +508,9 @@ void TCore::RequestExit() {
 void TCore::Alert(const std::string& text) { zv::Alert(text, main_, false); }
 
 void TCore::ShowOSD(const std::string& text) {
-  // The on-screen display takes these texts when it exists.
   Log("Core.ShowOSD(" + text + ")");
+  if (osd_)
+    osd_->ShowInfo(text);
 }
 
 void TCore::LogError(int32_t code, const std::string& text) {
@@ -715,6 +718,8 @@ void TCore::LoadModules() {
       subs_ = std::make_unique<TSubtitlesModel>(std::move(sh));
       services_ = std::make_unique<TCorePlayerServices>(*this);
       t.subtitles = subs_.get();
+      osd_ = std::make_unique<TOSDManager>(prefs_.get(), main_, subs_.get(),
+                                           [this] { return main_ ? main_->Position() : int64_t{0}; });
     }
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
     LinkModels();
@@ -880,7 +885,9 @@ void TCore::CheckUpdates() {
 
 void TCore::OnTick() {
   PlayParam();
-  // The OSD countdown and subtitles run here once the OSD exists.
+  // The message's countdown and the subtitles' texts.
+  if (osd_)
+    osd_->Tick();
   tickNotifier_.Notify();
 }
 
@@ -923,7 +930,10 @@ void TCore::FreeModules() {
   }
   UnlinkModels();
   executor_.reset();
-  // The subtitle positions go back into the preferences.
+  // The subtitle positions go back into the preferences; the size of the subtitles' font too.
+  osd_.reset();
+  if (main_)
+    prefs_->SetInt("Subtitles.Size", static_cast<int32_t>(std::lround(main_->OsdPanel(1)->TextFont().pointSizeF())));
   subs_.reset();
   playlist_.reset();
   playlistHost_.reset();

@@ -39,6 +39,7 @@ class TQtDispatcher;
 class TScreenSaverGuard;
 class TCPU;
 class TSubtitlesModel;
+class TOSDManager;
 class IPlayerServices;
 class IDisplayModes;
 class TDirectShowHelper;
@@ -152,6 +153,7 @@ private:
   std::unique_ptr<TCPU> cpu_;        // the load meter, while Plugins.CPUUsage.Enabled
   std::vector<TVolume> menuVolumes_; // the drive menu's volumes as last listed
   std::unique_ptr<TSubtitlesModel> subs_;
+  std::unique_ptr<TOSDManager> osd_;
   std::unique_ptr<IPlayerServices> services_; // the other subsystems as the player sees them
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;

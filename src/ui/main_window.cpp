@@ -28,6 +28,7 @@
 #include "ui/alert.h"
 #include "ui/builtin_bars.h"
 #include "ui/command_event.h"
+#include "ui/osd_panel.h"
 #include "ui/plain_text.h"
 #include "ui/play_grid.h"
 #include "ui/popup_menu.h"
@@ -211,6 +212,10 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   panel_ = new TVideoPanel(inner_);
   panel_->SetPicture(DefaultLogo());
   panel_->installEventFilter(this);
+  for (TOSDPanel*& osd : osd_) {
+    osd = new TOSDPanel(panel_);
+    osd->samplePicture = [this] { return PictureCentreColour(); };
+  }
   menu_ = new TFullPopupMenu(this, base_);
   menu_->facts = [this] { return MenuFacts(); };
   menu_->texts.commandName = [](int code) { return TCommandCenter::CommandName(code); };
@@ -247,6 +252,11 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
 void TfrMain::WatchStateModels(bool on) {
   if (!ctx_.models)
     return;
+  // The subtitle panels follow the streams' positions.
+  if (on)
+    ctx_.models->Subscribe("App.Subs.Pos", THandlerKey::Tagged(this, 2), [this] { LayoutOsd(); });
+  else
+    ctx_.models->Unsubscribe("App.Subs.Pos", THandlerKey::Tagged(this, 2));
   for (const char* name : {"App.SuperPlay", "Audio.Mute", "Window.PlayList", "App.StayOnTop", "PList.Repeat"}) {
     if (on)
       ctx_.models->Subscribe(name, THandlerKey::Tagged(this, 1), [this] { UpdateButtons(); });
@@ -382,6 +392,7 @@ void TfrMain::LayoutRegions() {
     ctlRoot_->Control()->setGeometry(cpanel_->rect());
   if (plistRoot_ && plistRoot_->Control())
     plistRoot_->Control()->setGeometry(plistBottom_->rect());
+  LayoutOsd();
   frame_->update();
 }
 
@@ -456,6 +467,7 @@ void TfrMain::SetContext(TMainContext context) {
   fullScreenFlags_.rememberedPanels =
       Pref(ctx_.prefs, "FrontEnd.RememberPanelsState", "0") == "1" && !cpanel_->isHidden();
   EnableControls(false);
+  ApplyFonts();
 }
 
 void TfrMain::RefreshHints() {
@@ -1719,6 +1731,85 @@ void TfrMain::contextMenuEvent(QContextMenuEvent* e) {
   e->accept();
 }
 
+namespace {
+// Colours stored as 0x00BBGGRR.
+QColor StoredColour(int32_t v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+QFont StoredFont(IPrefs* prefs, const char* family, const char* familyDef, const char* size, int sizeDef,
+                 const char* bold, const char* boldDef) {
+  QFont f(QString::fromStdString(Pref(prefs, family, familyDef)));
+  f.setPointSize(std::max(StrToIntDef(Pref(prefs, size, std::to_string(sizeDef)), sizeDef), 1));
+  f.setBold(Pref(prefs, bold, boldDef) == "1");
+  return f;
+}
+} // namespace
+
+void TfrMain::ApplyFonts() {
+  IPrefs* p = ctx_.prefs;
+  osd_[0]->SetFontAndColour(
+      StoredFont(p, "OSD.Info.Font.Family", "Arial Narrow", "OSD.Info.Font.Size", 16, "OSD.Info.Font.Bold", "1"),
+      StoredColour(StrToIntDef(Pref(p, "OSD.Info.Font.Color", "14539042"), 14539042)));
+  const QFont subs = StoredFont(p, "Subtitles.Font", "Tahoma", "Subtitles.Size", 16, "Subtitles.Bold", "0");
+  const QColor subsColour = StoredColour(StrToIntDef(Pref(p, "Subtitles.Color", "65535"), 65535));
+  const bool solid = Pref(p, "OSD.BG.IsColor", "0") == "1";
+  const QColor bg = StoredColour(StrToIntDef(Pref(p, "OSD.BG.Color", "0"), 0));
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0)
+      osd_[i]->SetFontAndColour(subs, subsColour);
+    osd_[i]->SetBackground(solid, bg);
+  }
+  osd_[0]->SetAlignment(InfoAlignment(StrToIntDef(Pref(p, "OSD.Info.Pos", "1"), 1)));
+  LayoutOsd();
+}
+
+void TfrMain::SetOsdText(int which, const std::string& text) {
+  if (which < 0 || which > 2)
+    return;
+  const char* charset = which == 0 ? "OSD.Info.Font.Charset" : "Subtitles.Charset";
+  osd_[which]->SetText(OsdText(text, StrToIntDef(Pref(ctx_.prefs, charset, "1"), 1)));
+}
+
+void TfrMain::LayoutOsd() {
+  if (!osd_[0])
+    return;
+  const int w = panel_->width(), h = panel_->height();
+  const bool overlay = fullScreen_ && overlayShown_;
+  // The picture's free part: below the caption and above the control panel when they lie over it.
+  int top = 0, bottom = h;
+  if (overlay) {
+    if (!caption_->isHidden())
+      top = caption_->mapTo(panel_, QPoint(0, caption_->height())).y();
+    if (!cpanel_->isHidden())
+      bottom = cpanel_->mapTo(panel_, QPoint(0, 0)).y();
+  }
+  TOSDPanel* info = osd_[0];
+  info->Place(0, w, OsdBottomAnchored(info->Alignment()) ? bottom - 1 : top + 1);
+  for (int i = 1; i < 3; ++i) {
+    const std::string model = "App.Subs.VPos" + std::to_string(i - 1);
+    const int vpos =
+        ctx_.models && ctx_.models->GetModel(model)
+            ? ctx_.models->GetInt(model)
+            : StrToIntDef(Pref(ctx_.prefs, i == 1 ? "Subtitles.Pos1" : "Subtitles.Pos2", i == 1 ? "5" : "75"), 5);
+    TOsdAnchor a = SubtitleAnchor(std::clamp(vpos, 0, 100), h);
+    osd_[i]->SetAlignment(a.alignment);
+    // In the overlay the text stays clear of the panels over the picture.
+    if (overlay)
+      a.y = a.alignment == 1 ? std::min(a.y, bottom) : std::max(a.y, top);
+    osd_[i]->Place(0, w, a.y);
+  }
+}
+
+QColor TfrMain::PictureCentreColour() const {
+  // A 10 x 10 block under the window's centre: its four inner corners alike make a flat colour.
+  QWidget* video = panel_->Video();
+  const QPoint centre = video->mapFrom(this, QPoint(width() / 2, height() / 2));
+  const QImage block = video->grab(QRect(centre - QPoint(5, 5), QSize(10, 10))).toImage();
+  if (block.width() < 9 || block.height() < 9)
+    return Qt::black;
+  const QRgb c = block.pixel(1, 1);
+  return block.pixel(1, 8) == c && block.pixel(8, 1) == c && block.pixel(8, 8) == c ? QColor(c) : QColor(Qt::black);
+}
+
 TMenuFacts TfrMain::MenuFacts() const {
   TMenuFacts f;
   f.fileOpen = FileOpen();
@@ -1777,6 +1868,7 @@ bool TfrMain::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::MouseMove: VideoMouseMove(static_cast<QMouseEvent*>(e)); return true;
     case QEvent::ContextMenu: return true; // the right button's own setting decides there
     case QEvent::Resize:
+      LayoutOsd();
       // The picture fits itself to the new area; OSD.ShowSize tells its size.
       if (FileOpen() && ctx_.osd && PrefInt("OSD.ShowSize", 0) == 1)
         ctx_.osd(Format("%dx%d", panel_->width(), panel_->height()));

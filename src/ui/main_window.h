@@ -6,6 +6,7 @@
 #include "skin/opti_controls.h"
 #include "ui/base_skin.h"
 #include "ui/brand_border.h"
+#include "ui/osd_manager.h"
 #include "ui/popup_menu_logic.h"
 #include "ui/window_geometry.h"
 #include "ui/window_input.h"
@@ -47,6 +48,7 @@ class TCPULoad;
 class TZVCaption;
 class IVideoView;
 class TFullPopupMenu;
+class TOSDPanel;
 
 // What the main window works with once the core has created the services.
 struct TMainContext {
@@ -98,7 +100,7 @@ struct TMainContext {
 // The main window: the caption bar, the movie panel and the control panel inside a drawn
 // border. The control panel shows either the built-in bars drawn from the base bitmap or the
 // controls of a package skin. Numbered commands posted to it are handed to the command executor.
-class TfrMain : public QMainWindow, public IPlayerWindow, public ISkinHost {
+class TfrMain : public QMainWindow, public IPlayerWindow, public ISkinHost, public IOsdView {
 public:
   explicit TfrMain(QWidget* parent = nullptr);
   ~TfrMain() override;
@@ -219,7 +221,9 @@ public:
   void ShowFileInfo() override;
   bool Minimised() const override { return isMinimized(); }
   void ForceForeground() override;
-  void ApplyFonts() override {}
+  // The on-screen texts' fonts, colours, background and the information panel's place, from the
+  // preferences.
+  void ApplyFonts() override;
   void ExecCommand(int code) override;
 
   // What the skin controls read (ISkinHost).
@@ -258,6 +262,14 @@ public:
   void OpenMenu(QPoint at, bool overPlaylist, bool fromTray);
   TFullPopupMenu* Menu() const { return menu_; }
   bool MenuOpen() const { return menuOpen_; }
+  // The on-screen display's panels over the video area (IOsdView): 0 the information message, 1
+  // and 2 the subtitle streams.
+  void SetOsdText(int which, const std::string& text) override;
+  void SetSubtitleIndicator(bool loaded) override { subtitlesLoaded_ = loaded; }
+  bool SubtitleIndicator() const { return subtitlesLoaded_; }
+  TOSDPanel* OsdPanel(int which) const { return osd_[which]; }
+  // Places the three panels by their alignments, the subtitle positions and the overlay.
+  void LayoutOsd();
   // The full-screen overlay of the control panel is shown (Mouse.HoverCPanel).
   bool OverlayShown() const { return overlayShown_; }
   int MeterShown() const { return meterShown_; }
@@ -317,6 +329,7 @@ private:
   void OnSettling();
   void UpdateOverlay();
   TMenuFacts MenuFacts() const;
+  QColor PictureCentreColour() const;
   bool MenuChecked(int code) const;
   void PostCommand(int code);
 
@@ -336,6 +349,8 @@ private:
   bool overlayShown_ = false;
   bool shotEnabled_ = false;
   TFullPopupMenu* menu_ = nullptr;
+  TOSDPanel* osd_[3] = {};
+  bool subtitlesLoaded_ = false;
   int meterShown_ = 50; // the load meter moves a third of the way to each reading
   TPlayState playState_ = TPlayState::Stopped;
 
