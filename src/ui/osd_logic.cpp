@@ -76,27 +76,8 @@ TOsdAnchor SubtitleAnchor(int vpos, int videoHeight) {
   return p >= 50 ? TOsdAnchor{1, p * videoHeight / 100} : TOsdAnchor{0, p * videoHeight / 100};
 }
 
-int CharsetCodePage(int charset) {
-  switch (charset) {
-  case 128: return 932;
-  case 129: return 949;
-  case 134: return 936;
-  case 136: return 950;
-  case 161: return 1253;
-  case 162: return 1254;
-  case 163: return 1258;
-  case 177: return 1255;
-  case 178: return 1256;
-  case 186: return 1257;
-  case 204: return 1251;
-  case 222: return 874;
-  case 238: return 1250;
-  default: return 1252;
-  }
-}
-
 std::string OsdText(std::string_view bytes, int charset) {
-  return IsValidUtf8(bytes) ? std::string(bytes) : CodePageToUtf8(bytes, CharsetCodePage(charset));
+  return IsValidUtf8(bytes) ? std::string(bytes) : CodePageToUtf8(bytes, CodePageOfCharset(charset));
 }
 
 } // namespace zv

@@ -42,10 +42,8 @@ struct TOsdAnchor {
 };
 TOsdAnchor SubtitleAnchor(int vpos, int videoHeight);
 
-// The code page of a font's character-set number (204 → 1251, 238 → 1250, 0 and 1 → 1252, …).
-int CharsetCodePage(int charset);
 // Text of a subtitle file or a message for the screen: as it is when it is valid UTF-8, else
-// decoded with the code page of `charset`.
+// decoded with the code page of the font's character-set number `charset` (204 → 1251, …).
 std::string OsdText(std::string_view bytes, int charset);
 
 } // namespace zv
