@@ -35,6 +35,7 @@
 #include "ui/screen_shot.h"
 #include "ui/video_panel.h"
 #include "ui/video_view.h"
+#include "ui/video_widget.h"
 #include "ui/window_geometry.h"
 #include "ui/zv_caption.h"
 
@@ -1800,14 +1801,20 @@ void TfrMain::LayoutOsd() {
 }
 
 QColor TfrMain::PictureCentreColour() const {
-  // A 10 x 10 block under the window's centre: its four inner corners alike make a flat colour.
-  QWidget* video = panel_->Video();
-  const QPoint centre = video->mapFrom(this, QPoint(width() / 2, height() / 2));
-  const QImage block = video->grab(QRect(centre - QPoint(5, 5), QSize(10, 10))).toImage();
-  if (block.width() < 9 || block.height() < 9)
+  // A 10 x 10 block of the picture under the window's centre: its four inner corners alike make a
+  // flat colour. Read from the frame itself, so that nothing is laid out or painted for it.
+  const TVideoWidget* video = panel_->Video();
+  const QImage frame = panel_->VideoShown() ? video->CurrentImage() : QImage();
+  if (frame.isNull() || video->width() <= 0 || video->height() <= 0)
     return Qt::black;
-  const QRgb c = block.pixel(1, 1);
-  return block.pixel(1, 8) == c && block.pixel(8, 1) == c && block.pixel(8, 8) == c ? QColor(c) : QColor(Qt::black);
+  const QPoint c = video->mapFrom(this, QPoint(width() / 2, height() / 2));
+  const int x = c.x() * frame.width() / video->width() - 5, y = c.y() * frame.height() / video->height() - 5;
+  if (!frame.rect().contains(QRect(x, y, 10, 10)))
+    return Qt::black;
+  const QRgb p = frame.pixel(x + 1, y + 1);
+  return frame.pixel(x + 1, y + 8) == p && frame.pixel(x + 8, y + 1) == p && frame.pixel(x + 8, y + 8) == p
+             ? QColor(p)
+             : QColor(Qt::black);
 }
 
 TMenuFacts TfrMain::MenuFacts() const {
