@@ -204,12 +204,22 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests))
     return RUN_ALL_TESTS();
-  // An X server and a window manager of this process's own, stopped when it ends.
-  const QString display = QString(":%1").arg(200 + getpid() % 300);
+  // An X server and a window manager of this process's own, stopped when it ends. The server
+  // picks a free display itself and tells its number, so tests running side by side never share
+  // or race for one.
   QProcess xvfb, openbox;
-  xvfb.start("Xvfb", {display, "-screen", "0", "1024x700x24", "-nolisten", "tcp"});
+  xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x700x24", "-nolisten", "tcp"});
   if (!xvfb.waitForStarted(5000)) {
     std::fprintf(stderr, "Xvfb is not installed\n");
+    return 1;
+  }
+  QString number;
+  for (int i = 0; i < 100 && !number.endsWith('\n'); ++i)
+    if (xvfb.waitForReadyRead(100))
+      number += QString::fromUtf8(xvfb.readAllStandardOutput());
+  const QString display = ":" + number.trimmed();
+  if (number.trimmed().isEmpty()) {
+    std::fprintf(stderr, "Xvfb did not say which display it took\n");
     return 1;
   }
   qputenv("DISPLAY", display.toUtf8());
