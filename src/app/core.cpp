@@ -2,6 +2,7 @@
 
 #include "app/executor.h"
 #include "app/info_report.h"
+#include "app/player_services.h"
 #include "commands/command_codes.h"
 #include "core/app_paths.h"
 #include "core/atomic_file.h"
@@ -70,27 +71,6 @@ std::string CurrentDir() {
 
 // The playlist's view of the program: players over the engine control, commands, the user
 // interface and the preferences' file-type table.
-// The subsystems a player works with, as far as they exist.
-class TCorePlayerServices : public IPlayerServices {
-public:
-  explicit TCorePlayerServices(TCore& core) : core_(core) {}
-  void UnloadSubtitles() override {
-    if (core_.subs_)
-      core_.subs_->UnloadAll();
-  }
-  void SetSubtitleFrameRate(double fps) override {
-    if (core_.subs_)
-      core_.subs_->SetFPS(fps);
-  }
-  void SearchSubtitles(const std::string& file) override {
-    if (core_.subs_)
-      core_.subs_->AutoSearch(file);
-  }
-
-private:
-  TCore& core_;
-};
-
 class TCorePlaylistHost : public IPlaylistHost {
 public:
   explicit TCorePlaylistHost(TCore& core) : core_(core) {}
@@ -716,7 +696,7 @@ void TCore::LoadModules() {
       sh.prefs = prefs_.get();
       sh.chooseFile = t.chooseFile;
       subs_ = std::make_unique<TSubtitlesModel>(std::move(sh));
-      services_ = std::make_unique<TCorePlayerServices>(*this);
+      services_ = std::make_unique<TPlayerServices>([this] { return subs_.get(); });
       t.subtitles = subs_.get();
       osd_ = std::make_unique<TOSDManager>(prefs_.get(), main_, subs_.get(),
                                            [this] { return main_ ? main_->Position() : int64_t{0}; });

@@ -129,7 +129,6 @@ private:
   void CreatePlaylist();
   void DropFiles(const std::vector<std::string>& files, bool intoPlaylist);
   friend class TCorePlaylistHost;
-  friend class TCorePlayerServices;
 
   std::vector<std::string> argv_;
   int exitCode_ = 0;

@@ -1,6 +1,7 @@
 // The main window, the command executor, the playlist and the player over the real engine, in one
 // process on the offscreen platform: what a user sees and does while the demo clip plays.
 #include "app/executor.h"
+#include "app/player_services.h"
 #include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "map_prefs.h"
@@ -12,6 +13,8 @@
 #include "test_util.h"
 #include "ui/builtin_bars.h"
 #include "ui/main_window.h"
+#include "ui/osd_manager.h"
+#include "ui/osd_panel.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/video_panel.h"
 
@@ -42,6 +45,7 @@ struct Host : IPlaylistHost {
   TfrMain* window = nullptr;
   IPrefs* prefs = nullptr;
   TCommandExecutor* executor = nullptr;
+  IPlayerServices* services = nullptr;
   std::vector<int> posted;
   std::vector<std::string> alerts;
   TGstMediaDetector detector;
@@ -52,6 +56,7 @@ struct Host : IPlaylistHost {
     h.alert = [this](const std::string& t) { alerts.push_back(t); };
     h.playlistTitle = [&list] { return list.CurrentTitle(); };
     h.mediaInfo.detector = &detector;
+    h.services = services;
     auto p = std::make_unique<TPlayer>(*dsh, h);
     p->onCompleted = [&list] { list.PlayerCompleted(); };
     return p;
@@ -581,4 +586,62 @@ TEST_F(MainWindow, ADriveScanPlaysWhatItFindsAndDeletingTakesTheChosenEntry) {
   ASSERT_EQ(list->Count(), 2);
   EXPECT_EQ(list->Items(1).FileName, stick.file("c.wav"));
   EXPECT_TRUE(window->FileOpen()) << "the playing entry was not the chosen one";
+}
+
+TEST_F(MainWindow, SubtitlesFoundBesideTheFilmShowAtTheirTimesAndTheShiftKeysMoveThem) {
+  zvtest::TempDir dir;
+  const std::string film = dir.file("film.mkv");
+  fs::copy_file(Demo(), film);
+  // A SubRip file with a byte-order mark and an ASS file made here; the ASS one takes stream 0.
+  zvtest::WriteFile(dir.file("film.srt"), "\xEF\xBB\xBF"
+                                          "1\r\n00:00:00,000 --> 00:00:20,000\r\nFrom SubRip\r\n\r\n");
+  zvtest::WriteFile(dir.file("film.ass"), "[Script Info]\n[Events]\n"
+                                          "Dialogue: 0,0:00:00.00,0:00:03.00,Default,,0,0,0,,{\\b1}Early\\Nline\n"
+                                          "Dialogue: 0,0:00:03.00,0:00:20.00,Default,,0,0,0,,Later line\n");
+  prefs.SetBool("Subtitles.AutoLoad", true);
+  TSubtitleHost sh;
+  sh.models = &models;
+  sh.prefs = &prefs;
+  TSubtitlesModel subs(sh);
+  TPlayerServices services([&] { return &subs; });
+  host.services = &services;
+  TOSDManager osd(&prefs, window.get(), &subs, [&] { return window->Position(); });
+  TCommandExecutor::TTargets t;
+  t.prefs = &prefs;
+  t.models = &models;
+  t.subtitles = &subs;
+  TCommandExecutor keys(t);
+
+  list->AddFile(film);
+  list->Play();
+  ASSERT_TRUE(window->FileOpen());
+  EXPECT_EQ(subs.Stream0().Title(), "film.ass");
+  EXPECT_EQ(subs.Stream1().Title(), "film.srt");
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 5'000'000; }));
+  osd.Tick();
+  EXPECT_EQ(window->OsdPanel(1)->Text(), "Early\r\nline");
+  EXPECT_EQ(window->OsdPanel(2)->Text(), "From SubRip\r\n");
+  EXPECT_TRUE(window->OsdPanel(1)->isVisible());
+  EXPECT_EQ(window->OsdPanel(1)->LineCount(), 2);
+  // The lines are on the picture: yellow letters inside the panel's place over the video area.
+  ASSERT_TRUE(PumpUntil([&] { return window->Panel()->Video()->FramesPainted() > 3; }));
+  const QImage shot = window->Panel()->grab().toImage();
+  const QRect place = window->OsdPanel(1)->geometry();
+  int yellow = 0;
+  for (int y = place.top(); y <= place.bottom(); ++y)
+    for (int x = place.left(); x <= place.right(); ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      yellow += c.red() > 200 && c.green() > 200 && c.blue() < 60;
+    }
+  EXPECT_GT(yellow, 30);
+  // Later: the next line; four steps of the shift (4 s later) bring the early one back.
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 45'000'000; }));
+  osd.Tick();
+  EXPECT_EQ(window->OsdPanel(1)->Text(), "Later line");
+  for (int i = 0; i < 4; ++i)
+    keys.ExecCommand(cmdSubtitleShiftDown);
+  osd.Tick();
+  EXPECT_EQ(window->OsdPanel(1)->Text(), "Early\r\nline");
+  list->Stop();
+  host.services = nullptr;
 }
