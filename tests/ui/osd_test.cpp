@@ -2,6 +2,7 @@
 // and the panel drawn offscreen.
 #include "ui/osd_logic.h"
 #include "ui/osd_manager.h"
+#include "ui/osd_painter.h"
 #include "ui/osd_panel.h"
 
 #include "commands/model_manager.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QImage>
 
 using namespace zv;
@@ -175,4 +177,36 @@ TEST(OsdPanel, TheWindowPlacesItsPanelsOverThePicture) {
   EXPECT_EQ(sub->width(), video->width());
   window.SetOsdText(1, "");
   EXPECT_FALSE(sub->isVisible());
+}
+
+TEST(OsdPainter, LettersOnTheKeyColourWithoutFringesAndTheStyleCarriesOn) {
+  TOSDPainter painter;
+  QFont font("DejaVu Sans");
+  font.setPixelSize(18);
+  font.setBold(true); // only tags set the style here
+  const QImage text = painter.RenderText("Hi <i>there\r\nsecond", font, QColor(255, 255, 0), 320, 1);
+  EXPECT_EQ(text.width(), 320);
+  EXPECT_GE(text.height(), 2 * (QFontMetrics(font).height() + 4));
+  int letters = 0, other = 0;
+  for (int y = 0; y < text.height(); ++y)
+    for (int x = 0; x < text.width(); ++x) {
+      const QRgb p = text.pixel(x, y);
+      letters += p == qRgb(255, 255, 0);
+      other += p != TOSDPainter::kKey && p != qRgb(255, 255, 0);
+    }
+  EXPECT_GT(letters, 100);
+  EXPECT_EQ(other, 0) << "every pixel is the key or the letters' colour";
+  // The italic opened in that text is still on for the next one, until it is closed.
+  EXPECT_EQ(painter.Style() & kOsdItalic, kOsdItalic);
+  painter.RenderText("</I>plain", font, Qt::white, 320, 1);
+  EXPECT_EQ(painter.Style(), 0);
+  // Alignment 2 puts the line 5 pixels in from the left.
+  const QImage left = painter.RenderText("x", font, Qt::white, 320, 2);
+  int first = left.width();
+  for (int y = 0; y < left.height(); ++y)
+    for (int x = 0; x < left.width(); ++x)
+      if (left.pixel(x, y) != TOSDPainter::kKey)
+        first = std::min(first, x);
+  EXPECT_GE(first, 5);
+  EXPECT_LT(first, 20);
 }
