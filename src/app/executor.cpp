@@ -12,6 +12,7 @@
 #include "skin/language_manager.h"
 #include "subtitles/subtitle_model.h"
 #include "ui/main_window.h"
+#include "ui/osd_panel.h"
 #include "ui/play_grid.h"
 
 #include <QGuiApplication>
@@ -393,8 +394,11 @@ void TCommandExecutor::ToggleSubtitles() {
   TSubtitlesModel* subs = t_.subtitles;
   if (!subs)
     return;
-  // Shown: hidden. Nothing loaded: the dialog for stream 0, shown if it loaded. Otherwise shown.
-  if (subs->Stream0().IsLoaded() && subs->Stream0().IsEnabled()) {
+  // The first stream's panel on the screen (its text is due now): hidden. Nothing loaded: the
+  // dialog for stream 0, shown if it loaded. Otherwise shown.
+  const bool panelShown =
+      t_.window ? t_.window->OsdPanel(1)->isVisible() : subs->Stream0().IsLoaded() && subs->Stream0().IsEnabled();
+  if (panelShown) {
     subs->HideAll();
   } else if (subs->NoneLoaded()) {
     subs->Load0();

@@ -1836,7 +1836,7 @@ TMenuFacts TfrMain::MenuFacts() const {
 
 bool TfrMain::MenuChecked(int code) const {
   switch (code) {
-  case cmdShowSubtitles: return false; // the subtitle panel comes with the subtitles
+  case cmdShowSubtitles: return osd_[1] && osd_[1]->isVisible(); // the first stream's panel
   case cmdHibernateWhenDone: return ctx_.playlist && ctx_.playlist->hibernateWhenDone;
   case cmdPowerOffWhenDone: return ctx_.playlist && ctx_.playlist->powerOffWhenDone;
   default: break;
