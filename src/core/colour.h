@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/prefs_access.h"
+
 namespace zv {
 
 // Colours in preferences and skins are 0x00BBGGRR: red in the low byte.
@@ -36,5 +38,13 @@ constexpr uint32_t ArgbToColor(uint32_t argb) {
 // A colour as the preferences write it: a name such as "clNavy" or a number (decimal, "$" or
 // "0x" hexadecimal), 0x00BBGGRR. False, with `color` untouched, for anything else.
 bool TextToColor(std::string_view text, uint32_t& color);
+
+// The colour a preference holds (TextToColor), or `fallback` when it holds none.
+inline uint32_t PrefColour(IPrefs* prefs, std::string_view key, uint32_t fallback) {
+  uint32_t c = fallback;
+  if (prefs)
+    TextToColor(prefs->GetString(key), c);
+  return c;
+}
 
 } // namespace zv

@@ -329,13 +329,7 @@ bool TDirectShowHelper::Snapshot(const std::string& media, const std::string& bi
   }
   TBitmap32 bitmap(frame.width, frame.height);
   std::copy(frame.pixels.begin(), frame.pixels.end(), bitmap.Row(0));
-  try {
-    WriteFileAtomic(bitmapFile, WriteBmp(bitmap));
-  } catch (const std::exception& e) {
-    Log(std::string("!") + e.what());
-    return false;
-  }
-  return true;
+  return WriteBmpFile(bitmapFile, bitmap);
 }
 
 void TDirectShowHelper::CheckForAV() {

@@ -1,6 +1,8 @@
 #include "skin/bitmap32.h"
 
+#include "core/atomic_file.h"
 #include "core/byte_order.h"
+#include "core/session_log.h"
 
 #include <algorithm>
 #include <bit>
@@ -193,6 +195,16 @@ std::string WriteBmp(const TBitmap32& b) {
     }
   }
   return out;
+}
+
+bool WriteBmpFile(const std::string& path, const TBitmap32& bitmap) {
+  try {
+    WriteFileAtomic(path, WriteBmp(bitmap));
+    return true;
+  } catch (const std::exception& e) {
+    Log(std::string("!WriteBmpFile: ") + e.what());
+    return false;
+  }
 }
 
 } // namespace zv

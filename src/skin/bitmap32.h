@@ -56,5 +56,7 @@ private:
 std::optional<TBitmap32> ReadBmp(std::string_view bytes);
 // A 24-bit bottom-up BMP: the same bytes for the same picture.
 std::string WriteBmp(const TBitmap32& bitmap);
+// That BMP written to a file whole or not at all; false, logged, when it cannot be written.
+bool WriteBmpFile(const std::string& path, const TBitmap32& bitmap);
 
 } // namespace zv

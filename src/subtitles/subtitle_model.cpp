@@ -272,20 +272,13 @@ void TSubtitlesModel::TryNamesakes(const std::string& path) {
   }
 }
 
-void TSubtitlesModel::ShowAll() {
+void TSubtitlesModel::SetAllEnabled(int value) {
   if (!host_.models)
     return;
+  // A stream that is not loaded has no such model and stays as it is.
   for (const char* name : {"App.Subs.Enabled0", "App.Subs.Enabled1"})
     if (auto* m = dynamic_cast<TSInt32Model*>(host_.models->GetModel(name)))
-      m->Set(1);
-}
-
-void TSubtitlesModel::HideAll() {
-  if (!host_.models)
-    return;
-  for (const char* name : {"App.Subs.Enabled0", "App.Subs.Enabled1"})
-    if (auto* m = dynamic_cast<TSInt32Model*>(host_.models->GetModel(name)))
-      m->Set(0);
+      m->Set(value);
 }
 
 } // namespace zv

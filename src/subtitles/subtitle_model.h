@@ -99,11 +99,12 @@ public:
   void Load1();
   // The subtitle folder tree first (Subtitles.UseFolder), then the film's namesakes.
   void AutoSearch(const std::string& media);
-  void ShowAll();
-  void HideAll();
+  void ShowAll() { SetAllEnabled(1); }
+  void HideAll() { SetAllEnabled(0); }
 
 private:
   void LoadChosen(TSubStreamModel& stream);
+  void SetAllEnabled(int value);
   void SearchDir(const std::string& path, int depth);
   void TryNamesakes(const std::string& path);
   TSubtitleHost host_;

@@ -1568,13 +1568,7 @@ bool TfrMain::SaveSkinShot(const std::string& path) {
       half.Row(y)[x] = out;
     }
   }
-  try {
-    WriteFileAtomic(path, WriteBmp(half));
-  } catch (const std::exception& e) {
-    Log(std::string("!TfrMain.SaveSkinShot: ") + e.what());
-    return false;
-  }
-  return true;
+  return WriteBmpFile(path, half);
 }
 
 void TfrMain::ShowZoom(int dx, int dy) {
@@ -1733,8 +1727,10 @@ void TfrMain::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 namespace {
-// Colours stored as 0x00BBGGRR.
-QColor StoredColour(int32_t v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+// A colour of the preferences (0x00BBGGRR) as Qt takes it.
+QColor StoredColour(IPrefs* prefs, const char* key, uint32_t fallback) {
+  return QColor::fromRgb(ColorToArgb(PrefColour(prefs, key, fallback)));
+}
 
 QFont StoredFont(IPrefs* prefs, const char* family, const char* familyDef, const char* size, int sizeDef,
                  const char* bold, const char* boldDef) {
@@ -1749,11 +1745,11 @@ void TfrMain::ApplyFonts() {
   IPrefs* p = ctx_.prefs;
   osd_[0]->SetFontAndColour(
       StoredFont(p, "OSD.Info.Font.Family", "Arial Narrow", "OSD.Info.Font.Size", 16, "OSD.Info.Font.Bold", "1"),
-      StoredColour(StrToIntDef(Pref(p, "OSD.Info.Font.Color", "14539042"), 14539042)));
+      StoredColour(p, "OSD.Info.Font.Color", 14539042));
   const QFont subs = StoredFont(p, "Subtitles.Font", "Tahoma", "Subtitles.Size", 16, "Subtitles.Bold", "0");
-  const QColor subsColour = StoredColour(StrToIntDef(Pref(p, "Subtitles.Color", "65535"), 65535));
+  const QColor subsColour = StoredColour(p, "Subtitles.Color", 65535);
   const bool solid = Pref(p, "OSD.BG.IsColor", "0") == "1";
-  const QColor bg = StoredColour(StrToIntDef(Pref(p, "OSD.BG.Color", "0"), 0));
+  const QColor bg = StoredColour(p, "OSD.BG.Color", 0);
   for (int i = 0; i < 3; ++i) {
     if (i > 0)
       osd_[i]->SetFontAndColour(subs, subsColour);
@@ -1767,7 +1763,8 @@ void TfrMain::SetOsdText(int which, const std::string& text) {
   if (which < 0 || which > 2)
     return;
   const char* charset = which == 0 ? "OSD.Info.Font.Charset" : "Subtitles.Charset";
-  osd_[which]->SetText(OsdText(text, StrToIntDef(Pref(ctx_.prefs, charset, "1"), 1)));
+  // Text of files and streams: decoded, bounded like all outside text, and painted as characters.
+  osd_[which]->SetText(OutsideText(OsdText(text, StrToIntDef(Pref(ctx_.prefs, charset, "1"), 1))).toStdString());
 }
 
 void TfrMain::LayoutOsd() {

@@ -34,11 +34,6 @@ TGridButtons ButtonsOf(const QMouseEvent* e) {
   return k;
 }
 
-uint32_t PrefColour(IPrefs& prefs, const char* key, uint32_t fallback) {
-  uint32_t c = fallback;
-  TextToColor(prefs.GetString(key), c);
-  return c;
-}
 } // namespace
 
 TPlayGrid::TPlayGrid(QWidget* parent, TPlayList& list, TModelManager* models)
@@ -103,8 +98,8 @@ void TPlayGrid::ApplyColours(IPrefs& prefs, const TBaseSkin& base, const TBitmap
     playing_ = base.QtColour(762, 104);
     selection_ = panelBg && !panelBg->Empty() ? QColor::fromRgb(panelBg->Pixel(1, 20)) : base.QtColour(773, 107);
   } else {
-    selection_ = FromColor(PrefColour(prefs, "PlayList.SelectionColor", 0xFF0000));
-    background_ = FromColor(PrefColour(prefs, "PlayList.BackgroundColor", 0x000000));
+    selection_ = FromColor(PrefColour(&prefs, "PlayList.SelectionColor", 0xFF0000));
+    background_ = FromColor(PrefColour(&prefs, "PlayList.BackgroundColor", 0x000000));
     text_ = FromColor(static_cast<uint32_t>(StrToIntDef(Pref(&prefs, "PlayList.Font.Color", "16776960"), 16776960)));
     playing_ = QColor(255, 255, 255);
   }

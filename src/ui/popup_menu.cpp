@@ -2,6 +2,7 @@
 
 #include "skin/opti_controls.h"
 #include "ui/base_skin.h"
+#include "ui/plain_text.h"
 
 #include <QPainter>
 #include <QProxyStyle>
@@ -57,8 +58,10 @@ public:
     p->setPen(text);
     p->setFont(item->font);
     const int ascentTop = r.top() + 3;
-    p->drawText(QRect(r.left() + 22, ascentTop, r.width() - 22, r.height() - 3), Qt::AlignLeft | Qt::AlignTop, name);
-    p->drawText(QRect(r.left(), ascentTop, r.width() - 5, r.height() - 3), Qt::AlignRight | Qt::AlignTop, key);
+    p->drawText(QRect(r.left() + 22, ascentTop, r.width() - 22, r.height() - 3),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextHideMnemonic, name);
+    p->drawText(QRect(r.left(), ascentTop, r.width() - 5, r.height() - 3),
+                Qt::AlignRight | Qt::AlignTop | Qt::TextHideMnemonic, key);
     if (item->menuItemType == QStyleOptionMenuItem::SubMenu) {
       // The arrow of a submenu in the text colour.
       const int cx = r.right() - 6, cy = r.center().y();
@@ -91,7 +94,7 @@ public:
       return QSize(size.width(), 3);
     const QFontMetrics fm(item->font);
     QString caption = item->text;
-    caption.replace('\t', ' ');
+    caption.replace('\t', ' ').replace("&&", "&"); // drawn without shortcut marks
     return QSize(fm.horizontalAdvance(caption) + 42, fm.height() + 7);
   }
 
@@ -147,12 +150,12 @@ void TFullPopupMenu::Fill(QMenu* menu, const std::vector<TMenuItem>& items) {
     if (item.Separator()) {
       menu->addSeparator();
     } else if (item.Submenu() || !item.items.empty()) {
-      QMenu* sub = menu->addMenu(Picture(item), QString::fromStdString(item.caption));
+      QMenu* sub = menu->addMenu(Picture(item), PlainMenuText(item.caption));
       sub->setStyle(style_);
       sub->setEnabled(item.enabled);
       Fill(sub, item.items);
     } else {
-      QAction* a = menu->addAction(Picture(item), QString::fromStdString(item.caption));
+      QAction* a = menu->addAction(Picture(item), PlainMenuText(item.caption));
       a->setEnabled(item.enabled);
       a->setData(item.code);
       if (item.code >= 0) {

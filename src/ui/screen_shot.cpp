@@ -2,14 +2,13 @@
 
 #include "core/atomic_file.h"
 #include "core/session_log.h"
+#include "core/stream.h"
 #include "core/system_helper.h"
 #include "core/text_util.h"
 #include "skin/bitmap32.h"
 #include "skin/jpeg_file.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace zv {
 
@@ -56,10 +55,12 @@ std::string ScreenShotFolder(const std::string& dirPref, const std::string& docu
 }
 
 std::string ConvertShotToJpeg(const std::string& bmpFile) {
-  std::ifstream in(bmpFile, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  std::optional<TBitmap32> picture = ReadBmp(bytes.str());
+  std::optional<TBitmap32> picture;
+  try {
+    picture = ReadBmp(ReadWholeFile(bmpFile));
+  } catch (const std::exception&) {
+    picture.reset(); // unreadable: reported below like a file that is no picture
+  }
   if (!picture) {
     Log("!ScreenShot: " + bmpFile + " is no picture to convert");
     return bmpFile;
