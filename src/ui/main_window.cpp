@@ -1762,9 +1762,18 @@ void TfrMain::ApplyFonts() {
 void TfrMain::SetOsdText(int which, const std::string& text) {
   if (which < 0 || which > 2)
     return;
-  const char* charset = which == 0 ? "OSD.Info.Font.Charset" : "Subtitles.Charset";
   // Text of files and streams: decoded, bounded like all outside text, and painted as characters.
-  osd_[which]->SetText(OutsideText(OsdText(text, StrToIntDef(Pref(ctx_.prefs, charset, "1"), 1))).toStdString());
+  osd_[which]->SetText(OutsideText(OsdText(text, OsdFace(which).charset)).toStdString());
+}
+
+TOsdFace TfrMain::OsdFace(int which) const {
+  TOsdFace face;
+  which = std::clamp(which, 0, 2);
+  face.font = osd_[which]->TextFont();
+  face.colour = osd_[which]->TextColour();
+  face.charset = StrToIntDef(Pref(ctx_.prefs, which == 0 ? "OSD.Info.Font.Charset" : "Subtitles.Charset", "1"), 1);
+  face.alignment = osd_[0]->Alignment();
+  return face;
 }
 
 void TfrMain::LayoutOsd() {

@@ -265,6 +265,7 @@ public:
   // The on-screen display's panels over the video area (IOsdView): 0 the information message, 1
   // and 2 the subtitle streams.
   void SetOsdText(int which, const std::string& text) override;
+  TOsdFace OsdFace(int which) const override;
   void SetSubtitleIndicator(bool loaded) override { subtitlesLoaded_ = loaded; }
   bool SubtitleIndicator() const { return subtitlesLoaded_; }
   TOSDPanel* OsdPanel(int which) const { return osd_[which]; }

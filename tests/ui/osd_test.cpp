@@ -54,6 +54,15 @@ struct View : IOsdView {
   bool indicator = false;
   void SetOsdText(int which, const std::string& text) override { shown.emplace_back(which, text); }
   void SetSubtitleIndicator(bool loaded) override { indicator = loaded; }
+  TOsdFace OsdFace(int) const override {
+    TOsdFace f;
+    f.font = QFont("DejaVu Sans");
+    f.font.setPixelSize(18);
+    f.colour = Qt::white;
+    f.alignment = alignment;
+    return f;
+  }
+  int alignment = 0;
 };
 } // namespace
 
@@ -209,4 +218,72 @@ TEST(OsdPainter, LettersOnTheKeyColourWithoutFringesAndTheStyleCarriesOn) {
         first = std::min(first, x);
   EXPECT_GE(first, 5);
   EXPECT_LT(first, 20);
+}
+
+TEST(OsdManager, WithTheVideoProcessorTheTextsGoIntoThePictureAndLeaveItAfter) {
+  zvtest::MapPrefs prefs;
+  prefs.SetBool("OSD.WithVideo", true);
+  View view;
+  view.alignment = InfoAlignment(0); // top-left
+  TModelManager models;
+  zvtest::TempDir dir;
+  zvtest::WriteFile(dir.file("a.srt"), "1\n00:00:01,000 --> 00:00:09,000\nSub\n\n");
+  TSubtitleHost host;
+  host.models = &models;
+  host.prefs = &prefs;
+  TSubtitlesModel subs(host);
+  subs.Stream0().Load(dir.file("a.srt"));
+  auto overlay = std::make_shared<TYVOSD>();
+  std::shared_ptr<TYVOSD> processor = overlay;
+  TOSDManager osd(&prefs, &view, &subs, [] { return int64_t{20'000'000}; });
+  osd.SetVideoOut({[&] { return processor; },
+                   [](int& w, int& h) {
+                     w = 320;
+                     h = 240;
+                     return true;
+                   }});
+  osd.ShowInfo("Hello");
+  osd.Tick();
+  ASSERT_TRUE(osd.VideoMode());
+  std::vector<TYVOSD::TItem> items = overlay->Items();
+  ASSERT_EQ(items.size(), 2u) << "information, then stream 0";
+  EXPECT_EQ(items[0].x, 1);
+  EXPECT_EQ(items[0].y, 0);
+  EXPECT_EQ(items[0].image->width, 320);
+  // VPos 5 of 240 lines: the bottom edge 12 lines above the picture's bottom.
+  EXPECT_EQ(items[1].y + items[1].image->height, 228);
+  for (const auto& [which, text] : view.shown)
+    EXPECT_EQ(text, "") << which << ": the panels stay hidden";
+  // Blended, the letters are there, and the information panel's top-left alignment puts the
+  // subtitle on the left too.
+  std::vector<uint8_t> frame(320 * 240 * 2, 0);
+  overlay->Blend(frame.data(), frame.size(), 320, 240);
+  int first = 320, lit = 0;
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x)
+      if (frame[(y * 320 + x) * 2] != 0) {
+        ++lit;
+        first = std::min(first, x);
+      }
+  EXPECT_GT(lit, 50);
+  EXPECT_LT(first, 30);
+
+  // OSD.WithVideo off: the list is emptied and the panels show the texts again.
+  prefs.SetBool("OSD.WithVideo", false);
+  view.shown.clear();
+  osd.Tick();
+  EXPECT_FALSE(osd.VideoMode());
+  EXPECT_TRUE(overlay->Items().empty());
+  EXPECT_NE(std::find(view.shown.begin(), view.shown.end(), std::make_pair(0, std::string("Hello"))), view.shown.end());
+  // Back on, then the processor leaves with its graph: the panels take over without a new text.
+  prefs.SetBool("OSD.WithVideo", true);
+  osd.Tick();
+  EXPECT_EQ(overlay->Items().size(), 2u);
+  processor.reset();
+  overlay.reset();
+  view.shown.clear();
+  osd.Tick();
+  EXPECT_FALSE(osd.VideoMode());
+  EXPECT_NE(std::find(view.shown.begin(), view.shown.end(), std::make_pair(1, std::string("Sub\r\n"))),
+            view.shown.end());
 }
