@@ -2,7 +2,7 @@
 # Screenshots of the looks under Xvfb with openbox, for the README and for checking the art by eye:
 # the default look playing the demo clip, the plain built-in look, the skin folder Ember, a button
 # hovered and pressed, the idle window with its logo, the playlist panel open while playing, and
-# full screen, the popup menu. Usage: tools/screenshots.sh <build folder> <output folder>
+# full screen, the popup menu, subtitles with their settings. Usage: tools/screenshots.sh <build folder> <output folder>
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -99,7 +99,33 @@ menu() {
   wait "$pid" 2>/dev/null || true
 }
 
+# subtitles <name> <dialog name>: the demo clip with a subtitle file loaded through Alt+S and its
+# file dialog; then the subtitle settings (Shift+S) over the window, the whole screen.
+subtitles() {
+  local name=$1 dialog=$2
+  local srt=$home/demo-subtitles.srt
+  printf '1\r\n00:00:00,000 --> 00:10:00,000\r\nSubtitles found by <i>Zelvar</i>\r\nsecond line, shifted with Ctrl+. and Ctrl+,\r\n\r\n' >"$srt"
+  "$build/bin/zelvar" "/SKIN= <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
+  local pid=$!
+  local win
+  win=$(visible_window)
+  sleep 2
+  xdotool key --window "$win" alt+s
+  sleep 1.5
+  xdotool type --delay 20 "$srt"
+  xdotool key Return
+  sleep 1.5
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -define png:exclude-chunks=date,time "$out/$name.png"
+  xdotool key --window "$win" shift+s
+  sleep 1.5
+  import -window root +repage -define png:exclude-chunks=date,time "$out/$dialog.png"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
 media=$build/test-media
+subtitles subtitles subtitle_dialog
 menu menu " <TQ-41> "
 menu menu_plain " <XP.Blue> "
 scene idle "" zelvar-player

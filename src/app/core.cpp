@@ -41,6 +41,7 @@
 #include "ui/play_grid.h"
 #include "ui/playlist_window.h"
 #include "ui/qt_dispatcher.h"
+#include "ui/subtitle_dialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -684,6 +685,22 @@ void TCore::LoadModules() {
       jump->raise();
       jump->activateWindow();
     };
+    t.showSubtitleDialog = [this] {
+      if (!subDialog_) {
+        TSubtitleDialogHost host;
+        host.models = models_.get();
+        host.prefs = prefs_.get();
+        host.applyFont = [this](int stream, const QFont& font, QColor colour) {
+          if (main_)
+            main_->SetSubtitleFace(stream, font, colour);
+        };
+        subDialog_ = new TfrSubtitles(std::move(host), main_);
+        subDialog_->setAttribute(Qt::WA_DeleteOnClose);
+      }
+      subDialog_->show();
+      subDialog_->raise();
+      subDialog_->activateWindow();
+    };
     t.playlistWindowFollow = [this] {
       if (advPList_)
         advPList_->CopyMainState();
@@ -865,6 +882,9 @@ void TCore::CheckUpdates() {
 
 void TCore::OnTick() {
   PlayParam();
+  // The subtitle dialog's load buttons work while a film is open.
+  if (subs_)
+    subs_->SetLoadEnabled(dsh_ && dsh_->Graph() && dsh_->HasVideo());
   // The message's countdown and the subtitles' texts.
   if (osd_)
     osd_->Tick();
@@ -898,6 +918,7 @@ void TCore::FreeModules() {
   // The playlist windows go before the playlist; the separate one stores its place first.
   advPList_.reset();
   delete jump_.data();
+  delete subDialog_.data(); // its controls are bound to the subtitle models
   if (main_)
     main_->ReleasePlaylist();
   Log("Core.FreeModules:PlayList.Save");

@@ -218,6 +218,10 @@ bool TCommandExecutor::Execute(int code) {
       t_.subtitles->Load0();
     break;
   case cmdShowSubtitles: ToggleSubtitles(); break;
+  case cmdSubtitleSettings:
+    if (t_.showSubtitleDialog)
+      t_.showSubtitleDialog();
+    break;
   case cmdSubtitleUp: MoveSubtitles(1); break;
   case cmdSubtitleDown: MoveSubtitles(-1); break;
   case cmdSubtitleShiftUp: ShiftSubtitles(-1); break;

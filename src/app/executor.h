@@ -43,6 +43,8 @@ public:
     std::function<void()> playlistWindowFollow;
     // Opens the jump-to-file window.
     std::function<void()> showJumpToFile;
+    // The subtitle settings dialog (command 352), brought to the front when it is open.
+    std::function<void()> showSubtitleDialog;
     // Shows an information report in its window.
     std::function<void(const std::string& report)> showInfo;
     // Opens a written document with the desktop's application for it.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 namespace zv {
@@ -53,6 +54,23 @@ std::optional<double> DecimalPref(const std::string& text) {
   if (ec != std::errc() || ptr != end || !std::isfinite(v))
     return std::nullopt;
   return v;
+}
+
+std::string ShiftEditText(int tenths) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%2.1f", tenths / 10.0);
+  std::string text(Trim(buf));
+  return text.starts_with('-') ? text : "+" + text;
+}
+
+std::optional<int> ShiftFromEditText(const std::string& text) {
+  std::string t(Trim(text));
+  if (t.starts_with('+'))
+    t.erase(0, 1);
+  const std::optional<double> seconds = DecimalPref(t);
+  if (!seconds)
+    return std::nullopt;
+  return static_cast<int>(std::clamp(std::trunc(*seconds * 10), -2147483648.0, 2147483647.0));
 }
 
 TSubStreamModel::TSubStreamModel(int index, int vpos, TSubtitleHost& host)
@@ -167,6 +185,16 @@ TSubtitlesModel::~TSubtitlesModel() {
   }
   streams_[1].reset();
   streams_[0].reset();
+}
+
+void TSubtitlesModel::SetLoadEnabled(bool enabled) {
+  if (!host_.models)
+    return;
+  for (const char* name : {"App.Subs.Load0", "App.Subs.Load1"})
+    if (auto* load = dynamic_cast<TCommandModel*>(host_.models->GetModel(name)); load && load->IsEnabled() != enabled) {
+      load->SetDisabled(!enabled);
+      load->Notify();
+    }
 }
 
 void TSubtitlesModel::SetFPS(double fps) {

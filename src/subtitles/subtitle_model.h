@@ -36,6 +36,12 @@ struct TSubtitleHost {
 // "25,00" or "25.00": decimal preferences in either notation; none when the text is no number.
 std::optional<double> DecimalPref(const std::string& text);
 
+// The subtitle dialog's shift edit: the shift in tenths of a second shown as seconds with one
+// decimal, "+" before all but negative values; and what a typed text sets it to, trunc(seconds ×
+// 10), or none when the text is no number.
+std::string ShiftEditText(int tenths);
+std::optional<int> ShiftFromEditText(const std::string& text);
+
 // One of the two subtitle streams: the loaded file, its models "App.Subs.Enabled<i>", "VPos<i>",
 // "Shift<i>" (only while loaded) and "Title<i>" (always), and the subtitle time of a media position.
 class TSubStreamModel {
@@ -101,6 +107,8 @@ public:
   void AutoSearch(const std::string& media);
   void ShowAll() { SetAllEnabled(1); }
   void HideAll() { SetAllEnabled(0); }
+  // The dialog's load buttons work only while a file with video is open; their controls follow.
+  void SetLoadEnabled(bool enabled);
 
 private:
   void LoadChosen(TSubStreamModel& stream);

@@ -1726,28 +1726,13 @@ void TfrMain::contextMenuEvent(QContextMenuEvent* e) {
   e->accept();
 }
 
-namespace {
-// A colour of the preferences (0x00BBGGRR) as Qt takes it.
-QColor StoredColour(IPrefs* prefs, const char* key, uint32_t fallback) {
-  return QColor::fromRgb(ColorToArgb(PrefColour(prefs, key, fallback)));
-}
-
-QFont StoredFont(IPrefs* prefs, const char* family, const char* familyDef, const char* size, int sizeDef,
-                 const char* bold, const char* boldDef) {
-  QFont f(QString::fromStdString(Pref(prefs, family, familyDef)));
-  f.setPointSize(std::max(StrToIntDef(Pref(prefs, size, std::to_string(sizeDef)), sizeDef), 1));
-  f.setBold(Pref(prefs, bold, boldDef) == "1");
-  return f;
-}
-} // namespace
-
 void TfrMain::ApplyFonts() {
   IPrefs* p = ctx_.prefs;
   osd_[0]->SetFontAndColour(
       StoredFont(p, "OSD.Info.Font.Family", "Arial Narrow", "OSD.Info.Font.Size", 16, "OSD.Info.Font.Bold", "1"),
       StoredColour(p, "OSD.Info.Font.Color", 14539042));
-  const QFont subs = StoredFont(p, "Subtitles.Font", "Tahoma", "Subtitles.Size", 16, "Subtitles.Bold", "0");
-  const QColor subsColour = StoredColour(p, "Subtitles.Color", 65535);
+  const QFont subs = SubtitlePrefFont(p);
+  const QColor subsColour = SubtitlePrefColour(p);
   const bool solid = Pref(p, "OSD.BG.IsColor", "0") == "1";
   const QColor bg = StoredColour(p, "OSD.BG.Color", 0);
   for (int i = 0; i < 3; ++i) {
@@ -1764,6 +1749,13 @@ void TfrMain::SetOsdText(int which, const std::string& text) {
     return;
   // Text of files and streams: decoded, bounded like all outside text, and painted as characters.
   osd_[which]->SetText(OutsideText(OsdText(text, OsdFace(which).charset)).toStdString());
+}
+
+void TfrMain::SetSubtitleFace(int stream, const QFont& font, QColor colour) {
+  if (stream < 0 || stream > 1)
+    return;
+  osd_[stream + 1]->SetFontAndColour(font, colour);
+  LayoutOsd();
 }
 
 TOsdFace TfrMain::OsdFace(int which) const {

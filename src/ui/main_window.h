@@ -266,6 +266,8 @@ public:
   // and 2 the subtitle streams.
   void SetOsdText(int which, const std::string& text) override;
   TOsdFace OsdFace(int which) const override;
+  // A font chosen in the subtitle dialog for stream 0 or 1, until the fonts are next read.
+  void SetSubtitleFace(int stream, const QFont& font, QColor colour);
   void SetSubtitleIndicator(bool loaded) override { subtitlesLoaded_ = loaded; }
   bool SubtitleIndicator() const { return subtitlesLoaded_; }
   TOSDPanel* OsdPanel(int which) const { return osd_[which]; }

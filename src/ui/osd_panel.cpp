@@ -1,10 +1,32 @@
 #include "ui/osd_panel.h"
 
+#include "core/colour.h"
+#include "core/prefs_access.h"
+#include "core/text_util.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace zv {
+
+QColor StoredColour(IPrefs* prefs, const char* key, uint32_t fallback) {
+  return QColor::fromRgb(ColorToArgb(PrefColour(prefs, key, fallback)));
+}
+
+QFont StoredFont(IPrefs* prefs, const char* family, const char* familyDef, const char* size, int sizeDef,
+                 const char* bold, const char* boldDef) {
+  QFont f(QString::fromStdString(Pref(prefs, family, familyDef)));
+  f.setPointSize(std::max(StrToIntDef(Pref(prefs, size, std::to_string(sizeDef)), sizeDef), 1));
+  f.setBold(Pref(prefs, bold, boldDef) == "1");
+  return f;
+}
+
+QFont SubtitlePrefFont(IPrefs* prefs) {
+  return StoredFont(prefs, "Subtitles.Font", "Tahoma", "Subtitles.Size", 16, "Subtitles.Bold", "0");
+}
+
+QColor SubtitlePrefColour(IPrefs* prefs) { return StoredColour(prefs, "Subtitles.Color", 65535); }
 
 TOSDPanel::TOSDPanel(QWidget* videoArea) : QWidget(videoArea) {
   setObjectName("OSDPanel");

@@ -12,6 +12,16 @@
 
 namespace zv {
 
+class IPrefs;
+
+// Fonts and colours of the preferences (colours stored 0x00BBGGRR) as Qt takes them.
+QColor StoredColour(IPrefs* prefs, const char* key, uint32_t fallback);
+QFont StoredFont(IPrefs* prefs, const char* family, const char* familyDef, const char* size, int sizeDef,
+                 const char* bold, const char* boldDef);
+// The subtitle panels' font and colour (Subtitles.Font, .Size, .Bold, .Color).
+QFont SubtitlePrefFont(IPrefs* prefs);
+QColor SubtitlePrefColour(IPrefs* prefs);
+
 // One text of the on-screen display over the video area: its lines, each with an outline on a
 // background that imitates the picture (or a solid colour), the panel shaped to rounded
 // rectangles around the lines. Layout, size and shape are worked out when the text, the font or
