@@ -933,8 +933,9 @@ void TCore::FreeModules() {
   executor_.reset();
   // The subtitle positions go back into the preferences; the size of the subtitles' font too.
   osd_.reset();
-  if (main_)
-    prefs_->SetInt("Subtitles.Size", static_cast<int32_t>(std::lround(main_->OsdPanel(1)->TextFont().pointSizeF())));
+  // (A font sized in pixels has no point size to keep.)
+  if (const double points = main_ ? main_->OsdPanel(1)->TextFont().pointSizeF() : 0; points > 0)
+    prefs_->SetInt("Subtitles.Size", static_cast<int32_t>(std::lround(points)));
   subs_.reset();
   playlist_.reset();
   playlistHost_.reset();

@@ -642,6 +642,21 @@ TEST_F(MainWindow, SubtitlesFoundBesideTheFilmShowAtTheirTimesAndTheShiftKeysMov
     keys.ExecCommand(cmdSubtitleShiftDown);
   osd.Tick();
   EXPECT_EQ(window->OsdPanel(1)->Text(), "Early\r\nline");
+
+  // A MicroDVD file beside the next film, its frames counted at the film's 25 per second; the
+  // streams of the first film go when it does.
+  const std::string second = dir.file("second.mkv");
+  fs::copy_file(Demo(), second);
+  zvtest::WriteFile(dir.file("second.sub"), "{0}{40}First\r\n{40}{500}Second|line\r\n");
+  list->AddFile(second);
+  list->PlayIndex(1);
+  ASSERT_TRUE(window->FileOpen());
+  EXPECT_EQ(subs.Stream0().Title(), "second.sub");
+  EXPECT_FALSE(subs.Stream1().IsLoaded());
+  ASSERT_TRUE(PumpUntil([&] { return Position() > 20'000'000; }));
+  osd.Tick();
+  EXPECT_EQ(window->OsdPanel(1)->Text(), "Second\r\nline");
+  EXPECT_FALSE(window->OsdPanel(2)->isVisible());
   list->Stop();
   host.services = nullptr;
 }
