@@ -7,6 +7,7 @@
 
 #include "commands/model_manager.h"
 #include "map_prefs.h"
+#include "subtitle_rig.h"
 #include "subtitles/subtitle_model.h"
 #include "test_util.h"
 #include "ui/main_window.h"
@@ -94,18 +95,14 @@ TEST(OsdManager, MessagesCountDownAndSubtitlesFollowThePosition) {
   EXPECT_EQ(none.InfoTicks(), 0);
 
   // Subtitles: the text due at the engine's position, on every tick.
-  TModelManager models;
-  zvtest::TempDir dir;
-  zvtest::WriteFile(dir.file("a.srt"), "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n");
-  TSubtitleHost host;
-  host.models = &models;
-  host.prefs = &prefs;
-  TSubtitlesModel subs(host);
+  zvtest::SubtitleRig rig(&prefs);
+  TSubtitlesModel& subs = *rig.subs;
+  const std::string srt = rig.File("a.srt", "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n");
   int64_t position = 0;
   TOSDManager osd(&prefs, &view, &subs, [&] { return position; });
   osd.Tick();
   EXPECT_FALSE(view.indicator);
-  subs.Stream1().Load(dir.file("a.srt"));
+  subs.Stream1().Load(srt);
   position = 15'000'000;
   osd.Tick();
   EXPECT_TRUE(view.indicator);
@@ -225,14 +222,9 @@ TEST(OsdManager, WithTheVideoProcessorTheTextsGoIntoThePictureAndLeaveItAfter) {
   prefs.SetBool("OSD.WithVideo", true);
   View view;
   view.alignment = InfoAlignment(0); // top-left
-  TModelManager models;
-  zvtest::TempDir dir;
-  zvtest::WriteFile(dir.file("a.srt"), "1\n00:00:01,000 --> 00:00:09,000\nSub\n\n");
-  TSubtitleHost host;
-  host.models = &models;
-  host.prefs = &prefs;
-  TSubtitlesModel subs(host);
-  subs.Stream0().Load(dir.file("a.srt"));
+  zvtest::SubtitleRig rig(&prefs);
+  TSubtitlesModel& subs = *rig.subs;
+  subs.Stream0().Load(rig.File("a.srt", "1\n00:00:01,000 --> 00:00:09,000\nSub\n\n"));
   auto overlay = std::make_shared<TYVOSD>();
   std::shared_ptr<TYVOSD> processor = overlay;
   TOSDManager osd(&prefs, &view, &subs, [] { return int64_t{20'000'000}; });

@@ -4,6 +4,7 @@
 
 #include "commands/model_manager.h"
 #include "map_prefs.h"
+#include "subtitle_rig.h"
 #include "subtitles/subtitle_model.h"
 #include "test_util.h"
 
@@ -34,14 +35,10 @@ TEST(SubtitleShiftText, ShownAndTyped) {
 TEST(SubtitleDialog, GroupsFollowTheStreamsModels) {
   zvtest::MapPrefs prefs;
   prefs.SetString("Subtitles.Font", "DejaVu Sans");
-  TModelManager models;
-  zvtest::TempDir dir;
-  zvtest::WriteFile(dir.file("film.srt"), "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n");
-  TSubtitleHost sh;
-  sh.models = &models;
-  sh.prefs = &prefs;
-  TSubtitlesModel subs(sh);
-  subs.Stream0().Load(dir.file("film.srt"));
+  zvtest::SubtitleRig rig(&prefs);
+  TModelManager& models = rig.models;
+  TSubtitlesModel& subs = *rig.subs;
+  subs.Stream0().Load(rig.File("film.srt", "1\n00:00:01,000 --> 00:00:02,000\nOne\n\n"));
 
   std::vector<std::pair<int, QColor>> applied;
   TSubtitleDialogHost host;
