@@ -935,7 +935,7 @@ void TCore::FreeModules() {
   osd_.reset();
   // (A font sized in pixels has no point size to keep.)
   if (const double points = main_ ? main_->OsdPanel(1)->TextFont().pointSizeF() : 0; points > 0)
-    prefs_->SetInt("Subtitles.Size", static_cast<int32_t>(std::lround(points)));
+    prefs_->SetInt("Subtitles.Size", static_cast<int32_t>(RoundHalfEven(points)));
   subs_.reset();
   playlist_.reset();
   playlistHost_.reset();

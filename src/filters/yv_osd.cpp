@@ -1,24 +1,24 @@
 #include "filters/yv_osd.h"
 
+#include "core/text_util.h"
 #include <algorithm>
 #include <cmath>
 
 namespace zv {
 
 namespace {
-// Nearest, halves to even (the default rounding mode).
-uint8_t RoundedByte(double v) { return static_cast<uint8_t>(std::clamp(std::nearbyint(v), 0.0, 255.0)); }
+uint8_t RoundedByte(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 255)); }
 } // namespace
 
 TYVImageCreator::TYVImageCreator() : t1_(65536), t2_(65536), t3_(65536) {
   for (int i = 0; i < 65536; ++i)
-    t1_[i] = RoundedByte(std::nearbyint(i * 219.0 / 65535.0) + 16);
+    t1_[i] = RoundedByte(RoundHalfEven(i * 219.0 / 65535.0) + 16);
   for (int j = 0; j < 256; ++j)
     for (int k = 0; k < 256; ++k) {
       const double cr = (j / 255.0 - (0.299 * j + 0.701 * k) / 255.0) * 0.713 + 0.5;
       const double cb = (j / 255.0 - (0.114 * j + 0.886 * k) / 255.0) * 0.564 + 0.5;
-      t2_[j * 256 + k] = RoundedByte(std::nearbyint(cr * 225) + 16);
-      t3_[j * 256 + k] = RoundedByte(std::nearbyint(cb * 225) + 16);
+      t2_[j * 256 + k] = RoundedByte(RoundHalfEven(cr * 225) + 16);
+      t3_[j * 256 + k] = RoundedByte(RoundHalfEven(cb * 225) + 16);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/cpu_meter.h"
 
 #include "core/session_log.h"
+#include "core/text_util.h"
 
 #include <cmath>
 #include <fstream>
@@ -43,9 +44,8 @@ int TCPUMeter::Usage() {
   total_ = total;
   if (backwards || dTotal == 0 || dIdle > dTotal)
     return last_ = 0;
-  // The default rounding of the floating-point environment: to nearest, halves to even.
   const double busy = (1.0 - static_cast<double>(dIdle) / static_cast<double>(dTotal)) * 100.0;
-  return last_ = static_cast<int>(std::nearbyint(busy));
+  return last_ = static_cast<int>(RoundHalfEven(busy));
 }
 
 TCPUThread::TCPUThread(std::string statPath, std::chrono::milliseconds period)

@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/session_log.h"
+#include "core/text_util.h"
 #include "platform/display.h"
 
 #include <cmath>
@@ -59,7 +60,7 @@ using TReply = std::unique_ptr<T, TFree>;
 int RefreshOf(const xcb_randr_mode_info_t& m) {
   if (m.htotal == 0 || m.vtotal == 0)
     return 0;
-  return static_cast<int>(std::lround(static_cast<double>(m.dot_clock) / (m.htotal * static_cast<double>(m.vtotal))));
+  return static_cast<int>(RoundHalfEven(static_cast<double>(m.dot_clock) / (m.htotal * static_cast<double>(m.vtotal))));
 }
 
 // The primary output (or the first connected one) with its CRTC, the screen's modes and depth.

@@ -140,7 +140,7 @@ int64_t TSubStreamModel::MapTime(int64_t position) const {
       fps = DecimalPref(Pref(host_.prefs, "Subtitles.MicroDVDFPS", "25,00")).value_or(25.0);
     if (!(fps >= 0.0001) || !std::isfinite(fps))
       fps = 25.0;
-    p = std::nearbyint(p / 25.0 * fps);
+    p = static_cast<double>(RoundHalfEven(p / 25.0 * fps));
   }
   // The stored offset, or the stream's own shift (tenths of a second) when it has one; an offset
   // that is no number leaves both out.
@@ -150,7 +150,7 @@ int64_t TSubStreamModel::MapTime(int64_t position) const {
     if (shift_)
       offset = shift_->Get() / 10.0;
   }
-  return static_cast<int64_t>(p) - static_cast<int64_t>(std::nearbyint(offset * 1e7));
+  return static_cast<int64_t>(p) - RoundHalfEven(offset * 1e7);
 }
 
 std::string TSubStreamModel::GetText(int64_t position) {

@@ -1359,7 +1359,7 @@ void TfrMain::ApplyVolume() {
     return;
   int v = volume_->Value();
   // The engine takes hundredths of a decibel below full volume.
-  long level = (muted_ || v <= 0) ? -10000 : static_cast<long>(std::lround(2000.0 * std::log10(v / 100.0)));
+  long level = (muted_ || v <= 0) ? -10000 : static_cast<long>(RoundHalfEven(2000.0 * std::log10(v / 100.0)));
   ctx_.dsh->Graph()->SetVolume(level);
 }
 

@@ -185,7 +185,7 @@ int64_t StepBackTarget(int64_t p, int64_t frameTime) {
   double fps = frameTime > 0 ? 10'000'000.0 / static_cast<double>(frameTime) : 0;
   if (fps < 0.0001)
     fps = 20;
-  return ClampSeek(p - std::llround(1.25 * 10'000'000.0 / fps), 0);
+  return ClampSeek(p - RoundHalfEven(1.25 * 10'000'000.0 / fps), 0);
 }
 
 bool ParseRatioText(const std::string& text, bool single, int& x, int& y) {
