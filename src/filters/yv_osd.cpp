@@ -67,11 +67,11 @@ std::vector<TYVOSD::TItem> TYVOSD::Items() const {
   return items_;
 }
 
-void TYVOSD::Blend(uint8_t* frame, size_t size, int width, int height) const {
-  if (!frame || width <= 0 || height <= 0)
+void TYVOSD::Blend(uint8_t* frame, size_t size, int width, int height, size_t stride) const {
+  if (!frame || width <= 0 || height <= 0 || stride < static_cast<size_t>(width) * 2)
     return;
   // Rows the buffer does not hold are not drawn.
-  height = static_cast<int>(std::min<size_t>(height, size / (static_cast<size_t>(width) * 2)));
+  height = static_cast<int>(std::min<size_t>(height, size / stride));
   std::lock_guard<std::mutex> hold(lock_);
   for (const TItem& item : items_) {
     const TYVImage* image = item.image.get();
@@ -86,7 +86,7 @@ void TYVOSD::Blend(uint8_t* frame, size_t size, int width, int height) const {
                   y1 = std::min<int64_t>(image->height, int64_t{height} - item.y);
     for (int64_t row = y0; row < y1; ++row) {
       const uint8_t* src = data.data() + (row * image->width + x0) * 2;
-      uint8_t* dst = frame + ((item.y + row) * width + item.x + x0) * 2;
+      uint8_t* dst = frame + (item.y + row) * static_cast<int64_t>(stride) + (item.x + x0) * 2;
       for (int64_t i = 0; i < (x1 - x0) * 2; i += 2)
         if (src[i] != 0) {
           dst[i] = src[i];

@@ -48,8 +48,9 @@ public:
   void Replace(std::vector<TItem> items);
   std::vector<TItem> Items() const;
   // Copies the opaque pixels of every picture, in list order, onto a `width` × `height` YUY2
-  // frame of `size` bytes; what falls outside the frame on any side is left out.
-  void Blend(uint8_t* frame, size_t size, int width, int height) const;
+  // frame of `size` bytes with rows `stride` bytes apart; what falls outside the frame on any side
+  // is left out.
+  void Blend(uint8_t* frame, size_t size, int width, int height, size_t stride) const;
 
 private:
   mutable std::mutex lock_;

@@ -83,7 +83,7 @@ TEST(YVOSD, BlendPicksTheAlignmentAndClipsOnEverySide) {
     TYVOSD osd;
     osd.Replace({{c.x, c.y, img}});
     std::vector<uint8_t> f = GreyFrame(w, h);
-    osd.Blend(f.data(), f.size(), w, h);
+    osd.Blend(f.data(), f.size(), w, h, w * 2);
     int changed = 0;
     for (int py = 0; py < h; ++py)
       for (int pxi = 0; pxi < w; ++pxi) {
@@ -113,13 +113,13 @@ TEST(YVOSD, ShortBufferListOrderAndReplacementWhileBlending) {
   // A buffer one row short: the missing row is not written.
   std::vector<uint8_t> f = GreyFrame(2, 2);
   f.resize(4);
-  osd.Blend(f.data(), f.size(), 2, 2);
+  osd.Blend(f.data(), f.size(), 2, 2, 4);
   EXPECT_EQ(f[0], Creator().Luma(76 * 255)); // the later picture wins
   // Replacing while another thread blends never frees a picture under it.
   std::thread blender([&] {
     std::vector<uint8_t> g = GreyFrame(64, 64);
     for (int i = 0; i < 2000; ++i)
-      osd.Blend(g.data(), g.size(), 64, 64);
+      osd.Blend(g.data(), g.size(), 64, 64, 128);
   });
   for (int i = 0; i < 2000; ++i)
     osd.Replace({{i % 3, i % 5, Creator().CreateImage(white, 2, 2, 2, std::nullopt)}});

@@ -249,7 +249,7 @@ TEST(OsdManager, WithTheVideoProcessorTheTextsGoIntoThePictureAndLeaveItAfter) {
   // Blended, the letters are there, and the information panel's top-left alignment puts the
   // subtitle on the left too.
   std::vector<uint8_t> frame(320 * 240 * 2, 0);
-  overlay->Blend(frame.data(), frame.size(), 320, 240);
+  overlay->Blend(frame.data(), frame.size(), 320, 240, 640);
   int first = 320, lit = 0;
   for (int y = 0; y < 240; ++y)
     for (int x = 0; x < 320; ++x)

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "filters/yv_osd.h"
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace zv {
+
+// The picture settings of the video processor: written by the user-interface thread at any time,
+// read once per frame by the streaming thread. Brightness, contrast and saturation run from -100
+// to 100 (0 leaves the picture as it is); effect 0 is none, 1 to 8 a convolution kernel.
+struct TVideoProcSettings {
+  std::atomic<int32_t> brightness{0}, contrast{0}, saturation{0};
+  std::atomic<bool> flip{false};
+  std::atomic<int32_t> effect{0};
+  // Set once the processor has transformed a frame.
+  std::atomic<bool> active{false};
+  // The on-screen display's pictures, blended into every frame.
+  const std::shared_ptr<TYVOSD> osd = std::make_shared<TYVOSD>();
+};
+
+// One frame's worth of the settings, read once and brought into range.
+struct TVideoProcValues {
+  int brightness = 0, contrast = 0, saturation = 0, effect = 0;
+  bool flip = false;
+};
+TVideoProcValues ReadSettings(const TVideoProcSettings& settings);
+
+// The level tables of brightness and contrast (luma) and saturation (chroma).
+struct TLevelTables {
+  std::array<uint8_t, 256> luma{}, chroma{};
+  bool lumaUsed = false, chromaUsed = false;
+};
+TLevelTables BuildLevelTables(int brightness, int contrast, int saturation);
+
+// The 3 × 3 kernel of an effect (1 to 8), row by row, and its divisor.
+struct TEffectKernel {
+  std::array<int, 9> weights;
+  int divisor;
+};
+const TEffectKernel& EffectKernel(int effect);
+
+// The processor's work on one YUY2 frame (two bytes a pixel, Y U Y V for each pair): the effect on
+// the luma, the level tables, the flip, then the on-screen display's pictures. Rows are `stride`
+// bytes apart; the input and output frames have the same size.
+class TVideoProcess {
+public:
+  void Process(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, int width, int height,
+               const TVideoProcValues& values, const TYVOSD* osd);
+
+private:
+  void ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, const TEffectKernel& k);
+  std::vector<uint8_t> effect_; // the frame after the effect, rows width × 2 bytes
+  int effectWidth_ = 0, effectHeight_ = 0;
+  std::vector<uint16_t> pairs_; // luma and chroma of one pixel through the level tables at once
+};
+
+} // namespace zv
