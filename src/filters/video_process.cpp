@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zv {
 
@@ -19,6 +22,27 @@ TVideoProcValues ReadSettings(const TVideoProcSettings& s) {
 }
 
 namespace {
+// A row copied past the cache: a frame is written once and read by the next element, so its
+// lines would only push out what is in use (a whole-frame copy of the C library does the same).
+void CopyRowPastCache(uint8_t* d, const uint8_t* s, size_t n) {
+#if defined(__SSE2__)
+  const size_t head = std::min(n, (16 - reinterpret_cast<uintptr_t>(d) % 16) % 16);
+  std::memcpy(d, s, head);
+  size_t i = head;
+  for (; i + 16 <= n; i += 16)
+    _mm_stream_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+  std::memcpy(d + i, s + i, n - i);
+#else
+  std::memcpy(d, s, n);
+#endif
+}
+
+void EndCopiesPastCache() {
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
+}
+
 uint8_t Byte(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 255)); }
 } // namespace
 
@@ -49,39 +73,81 @@ TLevelTables BuildLevelTables(int b, int c, int s) {
   return t;
 }
 
+namespace {
+
+constexpr std::array<std::array<int, 9>, 8> kWeights = {{
+    {0, 0, 0, 0, 1, 0, 0, 0, 0},
+    {1, 1, 1, 1, 5, 1, 1, 1, 1},
+    {5, 5, 5, 5, 44, 5, 5, 5, 5},
+    {1, 1, 1, 1, 0, 1, 1, 1, 1},
+    {-2, -2, -2, -2, 32, -2, -2, -2, -2},
+    {0, -1, 0, -1, 10, -1, 0, -1, 0},
+    {-1, -1, -1, -1, 8, -1, -1, -1, -1},
+    {-1, -1, -1, -1, 9, -1, -1, -1, -1},
+}};
+
+constexpr int Divisor(const std::array<int, 9>& w) {
+  int sum = 0;
+  for (int v : w)
+    sum += v;
+  return sum == 0 ? 1 : sum;
+}
+
+// One kernel over the inner pixels of a luma plane; the weights and the divisor are constants
+// here, so the compiler turns the division into multiplications and the row into vector code.
+template <int E>
+void Convolve(const uint8_t* plane, int width, int height, uint8_t* out, size_t outStride, int16_t* row) {
+  constexpr std::array<int, 9> w = kWeights[E - 1];
+  constexpr int d = Divisor(w);
+  for (int r = 1; r + 1 < height; ++r) {
+    const uint8_t* a = plane + static_cast<size_t>(r - 1) * width;
+    const uint8_t* m = a + width;
+    const uint8_t* z = m + width;
+    for (int c = 1; c + 1 < width; ++c) {
+      const int sum = w[0] * a[c - 1] + w[1] * a[c] + w[2] * a[c + 1] + w[3] * m[c - 1] + w[4] * m[c] +
+                      w[5] * m[c + 1] + w[6] * z[c - 1] + w[7] * z[c] + w[8] * z[c + 1];
+      row[c] = static_cast<int16_t>(std::clamp(sum / d, 0, 255));
+    }
+    uint8_t* dst = out + r * outStride;
+    for (int c = 1; c + 1 < width; ++c)
+      dst[c * 2] = static_cast<uint8_t>(row[c]);
+  }
+}
+
+using TConvolve = void (*)(const uint8_t*, int, int, uint8_t*, size_t, int16_t*);
+constexpr TConvolve kConvolve[8] = {Convolve<1>, Convolve<2>, Convolve<3>, Convolve<4>,
+                                    Convolve<5>, Convolve<6>, Convolve<7>, Convolve<8>};
+
+} // namespace
+
 const TEffectKernel& EffectKernel(int effect) {
-  static const TEffectKernel kKernels[8] = {
-      {{0, 0, 0, 0, 1, 0, 0, 0, 0}, 1},           {{1, 1, 1, 1, 5, 1, 1, 1, 1}, 13},
-      {{5, 5, 5, 5, 44, 5, 5, 5, 5}, 84},         {{1, 1, 1, 1, 0, 1, 1, 1, 1}, 8},
-      {{-2, -2, -2, -2, 32, -2, -2, -2, -2}, 16}, {{0, -1, 0, -1, 10, -1, 0, -1, 0}, 6},
-      {{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1},   {{-1, -1, -1, -1, 9, -1, -1, -1, -1}, 1},
-  };
+  static const std::array<TEffectKernel, 8> kKernels = [] {
+    std::array<TEffectKernel, 8> k{};
+    for (size_t i = 0; i < 8; ++i)
+      k[i] = {kWeights[i], Divisor(kWeights[i])};
+    return k;
+  }();
   return kKernels[std::clamp(effect, 1, 8) - 1];
 }
 
-void TVideoProcess::ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, const TEffectKernel& k) {
+void TVideoProcess::ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, int effect) {
   const size_t row = static_cast<size_t>((width + 1) / 2) * 4;
   if (width != effectWidth_ || height != effectHeight_) {
-    // A new frame size (the stream changed mid-way) gets a buffer of its own size.
+    // A new frame size (the stream changed mid-way) gets buffers of its own size.
     effect_.assign(row * static_cast<size_t>(height), 0);
+    plane_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    row_.assign(static_cast<size_t>(width), 0);
     effectWidth_ = width;
     effectHeight_ = height;
   }
-  for (int r = 0; r < height; ++r)
-    std::memcpy(effect_.data() + r * row, in + r * inStride, row);
-  const auto& w = k.weights;
-  for (int r = 1; r + 1 < height; ++r) {
-    const uint8_t* a = in + (r - 1) * inStride;
-    const uint8_t* m = in + r * inStride;
-    const uint8_t* z = in + (r + 1) * inStride;
-    uint8_t* dst = effect_.data() + r * row;
-    for (int c = 1; c + 1 < width; ++c) {
-      const int x = c * 2;
-      const int sum = w[0] * a[x - 2] + w[1] * a[x] + w[2] * a[x + 2] + w[3] * m[x - 2] + w[4] * m[x] +
-                      w[5] * m[x + 2] + w[6] * z[x - 2] + w[7] * z[x] + w[8] * z[x + 2];
-      dst[x] = static_cast<uint8_t>(std::clamp(sum / k.divisor, 0, 255));
-    }
+  for (int r = 0; r < height; ++r) {
+    const uint8_t* src = in + r * inStride;
+    std::memcpy(effect_.data() + r * row, src, row);
+    uint8_t* luma = plane_.data() + static_cast<size_t>(r) * width;
+    for (int c = 0; c < width; ++c)
+      luma[c] = src[c * 2];
   }
+  kConvolve[std::clamp(effect, 1, 8) - 1](plane_.data(), width, height, effect_.data(), row, row_.data());
 }
 
 void TVideoProcess::Process(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, int width, int height,
@@ -89,10 +155,11 @@ void TVideoProcess::Process(const uint8_t* in, size_t inStride, uint8_t* out, si
   if (!in || !out || width <= 0 || height <= 0)
     return;
   const size_t pairs = std::min({static_cast<size_t>((width + 1) / 2), inStride / 4, outStride / 4});
+  const int rows = height;
   const uint8_t* src = in;
   size_t srcStride = inStride;
   if (v.effect != 0) {
-    ApplyEffect(in, inStride, static_cast<int>(std::min<size_t>(width, pairs * 2)), height, EffectKernel(v.effect));
+    ApplyEffect(in, inStride, static_cast<int>(std::min<size_t>(width, pairs * 2)), height, v.effect);
     src = effect_.data();
     srcStride = static_cast<size_t>((effectWidth_ + 1) / 2) * 4;
   }
@@ -105,21 +172,30 @@ void TVideoProcess::Process(const uint8_t* in, size_t inStride, uint8_t* out, si
       for (int y = 0; y < 256; ++y)
         pairs_[c * 256 + y] = static_cast<uint16_t>(t.luma[y] | t.chroma[c] << 8);
   }
+  if (!mapped && !v.flip && srcStride == outStride) {
+    std::memcpy(out, src, outStride * static_cast<size_t>(height - 1) + pairs * 4);
+    height = 0; // nothing left for the rows below
+  }
   for (int r = 0; r < height; ++r) {
     const uint8_t* s = src + r * srcStride;
     uint8_t* d = out + (v.flip ? height - 1 - r : r) * outStride;
     if (!mapped) {
-      std::memcpy(d, s, pairs * 4);
+      CopyRowPastCache(d, s, pairs * 4);
       continue;
     }
-    for (size_t i = 0; i < pairs * 4; i += 2) {
-      const uint16_t o = pairs_[s[i] | s[i + 1] << 8];
-      d[i] = static_cast<uint8_t>(o);
-      d[i + 1] = static_cast<uint8_t>(o >> 8);
+    const uint16_t* table = pairs_.data();
+    for (size_t i = 0; i < pairs * 4; i += 4) {
+      uint32_t px;
+      std::memcpy(&px, s + i, 4);
+      // Y0 U in the low half, Y1 V in the high half (little-endian bytes in memory order).
+      const uint32_t o = table[px & 0xFFFF] | static_cast<uint32_t>(table[px >> 16]) << 16;
+      std::memcpy(d + i, &o, 4);
     }
   }
+  if (!mapped)
+    EndCopiesPastCache();
   if (osd)
-    osd->Blend(out, outStride * static_cast<size_t>(height), width, height, outStride);
+    osd->Blend(out, outStride * static_cast<size_t>(rows), width, rows, outStride);
 }
 
 } // namespace zv

@@ -54,8 +54,10 @@ public:
                const TVideoProcValues& values, const TYVOSD* osd);
 
 private:
-  void ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, const TEffectKernel& k);
-  std::vector<uint8_t> effect_; // the frame after the effect, rows width × 2 bytes
+  void ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, int effect);
+  std::vector<uint8_t> effect_; // the frame after the effect, rows of whole pixel pairs
+  std::vector<uint8_t> plane_;  // the input's luma alone
+  std::vector<int16_t> row_;
   int effectWidth_ = 0, effectHeight_ = 0;
   std::vector<uint16_t> pairs_; // luma and chroma of one pixel through the level tables at once
 };
