@@ -3,6 +3,7 @@
 #include "core/atomic_file.h"
 #include "core/error.h"
 #include "core/format.h"
+#include "core/prefs_access.h"
 #include "core/session_log.h"
 #include "core/system_helper.h"
 #include "core/text_util.h"
@@ -130,7 +131,14 @@ void TDirectShowHelper::AddForcedFilters() {
   IPrefs* prefs = host_.prefs;
   if (!graph_)
     return;
-  // The own video processor joins here when Video.VideoProcessor is on.
+  // The picture controls and the OSD in the picture need the own video processor; without it the
+  // picture plays as it is, so a processor that cannot be made is only logged.
+  if (!isDVD && Pref(prefs, "Video.VideoProcessor", "1") == "1") {
+    if (std::shared_ptr<IFilter> proc = engine_.CreateFilter(classes::VideoProcessor))
+      CheckResult(graph_->AddFilter(proc, "Video Processor"), "Graph.AddFilter(VideoProcessor)");
+    else
+      Log("!TDirectShowHelper.CreateBuilder: no video processor");
+  }
   if (prefs) {
     std::string list = prefs->GetString("Modules.DirectShow.ForceFilters");
     for (const std::string& item : SplitString(list, ',')) {

@@ -1,4 +1,5 @@
 #include "core/format.h"
+#include "filters/video_process.h"
 #include "filters/video_sink.h"
 #include "media_helpers.h"
 #include "playback/engine/gst_engine.h"
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <set>
+#include <thread>
 
 using namespace eng;
 using zvtest::Media;
@@ -321,4 +323,41 @@ TEST_F(Engine, VolumeAndBalanceReachTheRenderer) {
   auto video = engine.CreateGraph();
   ASSERT_EQ(video->RenderFile(Media("mpeg4_mp3.avi")), S_OK);
   EXPECT_EQ(video->SetVolume(0), S_OK);
+}
+
+TEST_F(Engine, TheVideoProcessorInTheGraphTakesThePicturesAndBlendsTheOverlay) {
+  auto g = engine.CreateGraph();
+  std::shared_ptr<IFilter> proc = engine.CreateFilter(classes::VideoProcessor);
+  ASSERT_TRUE(proc);
+  EXPECT_EQ(engine.FilterFriendlyName(classes::VideoProcessor), "Video Processor");
+  ASSERT_EQ(g->AddFilter(proc, "Video Processor"), S_OK);
+  std::shared_ptr<zv::TVideoProcSettings> settings = proc->ProcessorSettings();
+  ASSERT_TRUE(settings);
+  // Black everywhere but a white block of the on-screen display.
+  settings->brightness = -100;
+  settings->saturation = -100;
+  const zv::TYVImageCreator creator;
+  const std::vector<uint32_t> white(40 * 20, 0xFFFFFF);
+  settings->osd->Replace({{1, 10, creator.CreateImage(white.data(), 40, 20, 40, std::nullopt)}});
+  ASSERT_EQ(g->RenderFile(Media("mpeg4_mp3.avi")), S_OK);
+  ASSERT_EQ(proc->Pins().size(), 2u);
+  for (IPin* pin : proc->Pins())
+    EXPECT_TRUE(pin->ConnectedTo()) << pin->Name() << ": the pictures go through the processor";
+  CountingOutput out;
+  g->SetVideoOutput(&out);
+  EXPECT_FALSE(settings->active);
+  ASSERT_EQ(g->Run(), S_OK);
+  const auto until = std::chrono::steady_clock::now() + 10s;
+  while (out.frames.load() < 5 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(20ms);
+  ASSERT_GE(out.frames.load(), 5);
+  EXPECT_TRUE(settings->active);
+  const std::vector<uint32_t> px = out.Draw(320, 240);
+  ASSERT_EQ(px.size(), 320u * 240u);
+  auto level = [&](int x, int y) { return px[static_cast<size_t>(y * 320 + x)] & 0xFF; };
+  EXPECT_LT(level(160, 120), 20u) << "the picture is black";
+  EXPECT_LT(level(300, 60), 20u);
+  EXPECT_GT(level(20, 20), 230u) << "the overlay is on top";
+  g->Stop();
+  g->SetVideoOutput(nullptr);
 }

@@ -69,6 +69,7 @@ const TGuid DivXDecoder = *TGuid::Parse("{78766964-0000-0010-8000-00AA00389B71}"
 const TGuid XviDDecoder = *TGuid::Parse("{64697678-0000-0010-8000-00AA00389B71}");
 const TGuid AdvancedAVISource = *TGuid::Parse("{84646D40-24DF-11D7-B33C-525405F661BB}");
 const TGuid MultiAVISource = *TGuid::Parse("{90622615-AB78-4926-9014-5D9D8EF5DE45}");
+const TGuid VideoProcessor = *TGuid::Parse("{B695DE60-57F8-11D7-B33C-525405F661BB}");
 } // namespace classes
 
 TGuid ClassOfFactory(const std::string& factoryName) {
@@ -80,6 +81,8 @@ TGuid ClassOfFactory(const std::string& factoryName) {
     return classes::AdvancedAVISource;
   if (factoryName == "zvmultiavisrc")
     return classes::MultiAVISource;
+  if (factoryName == "zvvideoproc")
+    return classes::VideoProcessor;
   return TGuid::FromName("gst:" + factoryName);
 }
 

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace zv {
+struct TVideoProcSettings;
+}
+
 namespace eng {
 
 class IFilter;
@@ -49,6 +53,8 @@ public:
   // A source of several files played as one (the parts of a split film); E_NOINTERFACE otherwise.
   virtual HRESULT LoadFiles(const std::vector<std::string>& names) { return E_NOINTERFACE; }
   virtual IStreamSelect* StreamSelect() { return nullptr; }
+  // The settings record of the program's video processor; none for every other filter.
+  virtual std::shared_ptr<zv::TVideoProcSettings> ProcessorSettings() { return nullptr; }
 };
 
 // Receives the pictures of a video renderer. Frames arrive on a streaming thread; the receiver
@@ -172,6 +178,7 @@ extern const TGuid DivXDecoder;         // {78766964-0000-0010-8000-00AA00389B71
 extern const TGuid XviDDecoder;         // {64697678-0000-0010-8000-00AA00389B71}
 extern const TGuid AdvancedAVISource;   // {84646D40-24DF-11D7-B33C-525405F661BB}
 extern const TGuid MultiAVISource;      // {90622615-AB78-4926-9014-5D9D8EF5DE45}
+extern const TGuid VideoProcessor;      // {B695DE60-57F8-11D7-B33C-525405F661BB}
 } // namespace classes
 
 // The class identifier of a GStreamer element factory: a known class where the program's rules

@@ -233,6 +233,8 @@ std::shared_ptr<IFilter> TFakeEngine::CreateFilter(const TGuid& classId) {
   if (it == knownClasses.end())
     return nullptr;
   auto f = std::make_shared<TFakeFilter>(classId, it->second);
+  if (classId == classes::VideoProcessor)
+    f->processor = std::make_shared<zv::TVideoProcSettings>();
   f->AddPin("In", TPinDirection::Input);
   f->AddPin("Out", TPinDirection::Output);
   log.push_back("CreateFilter(" + it->second + ")");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filters/video_process.h"
 #include "playback/engine/engine.h"
 
 #include <deque>
@@ -43,12 +44,15 @@ public:
   TGuid ClassId() const override { return class_; }
   std::vector<IPin*> Pins() override;
   HRESULT LoadFile(const std::string& name) override;
+  std::shared_ptr<zv::TVideoProcSettings> ProcessorSettings() override { return processor; }
   TFakePin* AddPin(std::string name, TPinDirection dir, std::vector<TMediaType> types = {});
 
   std::string name_;
   std::string defaultName_;
   std::string loaded;
   bool isFileSource = false;
+  // Made for the video processor's class.
+  std::shared_ptr<zv::TVideoProcSettings> processor;
 
 private:
   TGuid class_;

@@ -1,6 +1,7 @@
 #include "playback/engine/gst_engine.h"
 
 #include "filters/avi_source.h"
+#include "filters/video_processor.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_graph.h"
 #include "playback/engine/gst_snapshot.h"
@@ -32,6 +33,8 @@ const TKnownClass kKnown[] = {
     {&classes::XviDDecoder, "XviD Decoder", "avdec_mpeg4"},
     {&classes::AdvancedAVISource, "Advanced AVI File Source", "zvavisrc"},
     {&classes::MultiAVISource, "Multi AVI File Source", "zvmultiavisrc"},
+    // With the conversion to its format in front of it.
+    {&classes::VideoProcessor, "Video Processor", "processor"},
 };
 
 std::string EnvOr(const char* name, const char* def) {
@@ -51,6 +54,7 @@ TGstEngine::TGstEngine() {
     gst_init(nullptr, nullptr);
     zv::RegisterVideoSink();
     zv::RegisterAviSources();
+    zv::RegisterVideoProcessor();
   });
 }
 
@@ -62,11 +66,13 @@ std::shared_ptr<IFilter> TGstEngine::CreateFilter(const TGuid& classId) {
       continue;
     std::string make = k.make;
     GstElement* e = nullptr;
-    if (make == "video" || make == "audio") {
+    if (make == "video" || make == "audio" || make == "processor") {
       std::string desc = make == "video" ? "queue name=zvhold ! videoconvert ! " + VideoSinkDescription()
-                                         : "queue name=zvhold ! audioconvert ! audioresample ! volume name=zvvolume ! "
-                                           "audiopanorama method=simple name=zvbalance ! audioconvert ! " +
-                                               AudioSinkDescription();
+                         : make == "processor"
+                             ? std::string("videoconvert ! zvvideoproc")
+                             : "queue name=zvhold ! audioconvert ! audioresample ! volume name=zvvolume ! "
+                               "audiopanorama method=simple name=zvbalance ! audioconvert ! " +
+                                   AudioSinkDescription();
       GError* err = nullptr;
       e = gst_parse_bin_from_description(desc.c_str(), TRUE, &err);
       if (err) {

@@ -5,6 +5,7 @@
 #include "core/text_util.h"
 #include "core/tsan_annotations.h"
 #include "filters/avi_source.h"
+#include "filters/video_processor.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/engine/gst_media_type.h"
@@ -248,6 +249,8 @@ std::vector<IPin*> TGstFilter::Pins() {
     pins.push_back(PinOf(p));
   return pins;
 }
+
+std::shared_ptr<zv::TVideoProcSettings> TGstFilter::ProcessorSettings() { return zv::ZvVideoProcSettings(element_); }
 
 std::string TGstFilter::ImplementationFile() const {
   GstElementFactory* f = gst_element_get_factory(element_);
@@ -641,8 +644,29 @@ HRESULT TGstGraph::AttachRenderer(GstPad* pad, GstCaps* caps) {
   if (held)
     HoldRenderer(r->Element());
   gst_bin_add(GST_BIN(pipeline_), r->Element());
+  // Pictures go through the video processor the graph holds, when it has one free.
+  std::shared_ptr<TGstFilter> processor =
+      gst_structure_has_name(gst_caps_get_structure(caps, 0), "video/x-raw") ? FreeProcessor() : nullptr;
   GstPad* sink = gst_element_get_static_pad(r->Element(), "sink");
-  GstPadLinkReturn link = gst_pad_link(pad, sink);
+  GstPadLinkReturn link;
+  if (processor) {
+    GstPad* in = gst_element_get_static_pad(processor->Element(), "sink");
+    GstPad* out = gst_element_get_static_pad(processor->Element(), "src");
+    link = in && out ? gst_pad_link(pad, in) : GST_PAD_LINK_REFUSED;
+    if (link == GST_PAD_LINK_OK) {
+      link = gst_pad_link(out, sink);
+      if (link != GST_PAD_LINK_OK)
+        gst_pad_unlink(pad, in);
+    }
+    if (in)
+      gst_object_unref(in);
+    if (out)
+      gst_object_unref(out);
+    Trace("Render through " + processor->Name() + (link == GST_PAD_LINK_OK ? "" : ": refused"));
+  }
+  // Without a processor, or when it refused the pictures, the renderer takes them directly.
+  if (!processor || link != GST_PAD_LINK_OK)
+    link = gst_pad_link(pad, sink);
   gst_object_unref(sink);
   if (link != GST_PAD_LINK_OK) {
     gst_bin_remove(GST_BIN(pipeline_), r->Element());
@@ -653,6 +677,21 @@ HRESULT TGstGraph::AttachRenderer(GstPad* pad, GstCaps* caps) {
   ApplyVideoOutput();
   gst_element_sync_state_with_parent(r->Element());
   return S_OK;
+}
+
+std::shared_ptr<TGstFilter> TGstGraph::FreeProcessor() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  for (const auto& f : filters_) {
+    if (f->ClassId() != classes::VideoProcessor)
+      continue;
+    GstPad* in = gst_element_get_static_pad(f->Element(), "sink");
+    const bool free = in && !gst_pad_is_linked(in);
+    if (in)
+      gst_object_unref(in);
+    if (free)
+      return f;
+  }
+  return nullptr;
 }
 
 void TGstGraph::OnPadAdded(GstElement* element, GstPad* pad, gpointer self) {

@@ -57,6 +57,7 @@ public:
   std::string ImplementationFile() const override;
   HRESULT LoadFile(const std::string& name) override;
   HRESULT LoadFiles(const std::vector<std::string>& names) override;
+  std::shared_ptr<zv::TVideoProcSettings> ProcessorSettings() override;
 
   GstElement* Element() const { return element_; }
   TGstGraph* Graph() const { return graph_; }
@@ -144,6 +145,8 @@ private:
   // Builds a renderer for raw caps and links the pad to it; keeps its data until the first
   // pause or run. Returns a failure code when no renderer could be made.
   HRESULT AttachRenderer(GstPad* pad, GstCaps* caps);
+  // A video processor the graph holds whose input is still free, or none.
+  std::shared_ptr<TGstFilter> FreeProcessor();
   std::shared_ptr<TGstFilter> MakeRenderer(GstCaps* caps, HRESULT& hr);
   // Links the pad to a free input of a filter already in the graph that takes its caps and renders
   // that filter's outputs; VFW_E_CANNOT_RENDER when no such filter takes the stream.

@@ -1,0 +1,92 @@
+#include "filters/video_processor.h"
+
+#include <algorithm>
+#include <gst/video/gstvideofilter.h>
+#include <gst/video/video.h>
+#include <mutex>
+
+namespace zv {
+namespace {
+
+struct TProcState {
+  const std::shared_ptr<TVideoProcSettings> settings = std::make_shared<TVideoProcSettings>();
+  TVideoProcess process; // used by the streaming thread only
+};
+
+struct ZvVideoProc {
+  GstVideoFilter parent;
+  TProcState* state; // C++ state lives outside the GObject instance
+};
+
+struct ZvVideoProcClass {
+  GstVideoFilterClass parent_class;
+};
+
+G_DEFINE_TYPE(ZvVideoProc, zv_video_proc, GST_TYPE_VIDEO_FILTER)
+
+GstStaticPadTemplate g_sinkTemplate =
+    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(GST_VIDEO_CAPS_MAKE("YUY2")));
+GstStaticPadTemplate g_srcTemplate =
+    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(GST_VIDEO_CAPS_MAKE("YUY2")));
+
+TProcState& State(gpointer self) { return *reinterpret_cast<ZvVideoProc*>(self)->state; }
+
+GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* in, GstVideoFrame* out) {
+  TProcState& s = State(filter);
+  const int width = std::min(GST_VIDEO_FRAME_WIDTH(in), GST_VIDEO_FRAME_WIDTH(out));
+  const int height = std::min(GST_VIDEO_FRAME_HEIGHT(in), GST_VIDEO_FRAME_HEIGHT(out));
+  s.process.Process(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(in, 0)),
+                    static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(in, 0)),
+                    static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(out, 0)),
+                    static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(out, 0)), width, height, ReadSettings(*s.settings),
+                    s.settings->osd.get());
+  s.settings->active.store(true, std::memory_order_relaxed);
+  return GST_FLOW_OK;
+}
+
+void Finalize(GObject* object) {
+  delete reinterpret_cast<ZvVideoProc*>(object)->state;
+  G_OBJECT_CLASS(zv_video_proc_parent_class)->finalize(object);
+}
+
+void zv_video_proc_class_init(ZvVideoProcClass* klass) {
+  G_OBJECT_CLASS(klass)->finalize = Finalize;
+  GstElementClass* element = GST_ELEMENT_CLASS(klass);
+  gst_element_class_set_static_metadata(element, "Video Processor", "Filter/Effect/Video",
+                                        "Picture controls, effects and the on-screen display of Zelvar", "Zelvar");
+  gst_element_class_add_static_pad_template(element, &g_sinkTemplate);
+  gst_element_class_add_static_pad_template(element, &g_srcTemplate);
+  GST_VIDEO_FILTER_CLASS(klass)->transform_frame = TransformFrame;
+}
+
+void zv_video_proc_init(ZvVideoProc* self) { self->state = new TProcState(); }
+
+} // namespace
+
+void RegisterVideoProcessor() {
+  static std::once_flag once;
+  std::call_once(once, [] { gst_element_register(nullptr, "zvvideoproc", GST_RANK_NONE, zv_video_proc_get_type()); });
+}
+
+std::shared_ptr<TVideoProcSettings> ZvVideoProcSettings(GstElement* element) {
+  if (!element)
+    return nullptr;
+  if (G_TYPE_CHECK_INSTANCE_TYPE(element, zv_video_proc_get_type()))
+    return State(element).settings;
+  if (!GST_IS_BIN(element))
+    return nullptr;
+  std::shared_ptr<TVideoProcSettings> found;
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(element));
+  GValue item = G_VALUE_INIT;
+  while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    auto* child = GST_ELEMENT(g_value_get_object(&item));
+    if (G_TYPE_CHECK_INSTANCE_TYPE(child, zv_video_proc_get_type()))
+      found = State(child).settings;
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return found;
+}
+
+} // namespace zv
