@@ -717,6 +717,7 @@ void TCore::LoadModules() {
       t.subtitles = subs_.get();
       osd_ = std::make_unique<TOSDManager>(prefs_.get(), main_, subs_.get(),
                                            [this] { return main_ ? main_->Position() : int64_t{0}; });
+      osd_->SetVideoOut(VideoOutOf(dsh_.get()));
     }
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
     LinkModels();

@@ -217,6 +217,23 @@ bool TCommandExecutor::Execute(int code) {
     if (t_.subtitles)
       t_.subtitles->Load0();
     break;
+  case cmdBrightnessUp:
+  case cmdBrightnessDown:
+  case cmdContrastUp:
+  case cmdContrastDown:
+  case cmdSaturationUp:
+  case cmdSaturationDown:
+    if (t_.dsh) {
+      // Up and down alternate, brightness first.
+      const int step = (code - cmdBrightnessUp) % 2 == 0 ? 1 : -1;
+      const int which = (code - cmdBrightnessUp) / 2;
+      t_.dsh->AdjustBCS(which == 0 ? step : 0, which == 1 ? step : 0, which == 2 ? step : 0);
+    }
+    break;
+  case cmdColorReset:
+    if (t_.dsh)
+      t_.dsh->SetBCS(50, 50, 50);
+    break;
   case cmdShowSubtitles: ToggleSubtitles(); break;
   case cmdSubtitleSettings:
     if (t_.showSubtitleDialog)

@@ -547,6 +547,68 @@ IFilter* TDirectShowHelper::FindVideoDecoder() {
   return found;
 }
 
+IFilter* TDirectShowHelper::FindVideoProcessor() {
+  if (!graph_)
+    return nullptr;
+  for (IFilter* f : graph_->EnumFilters())
+    if (f->ProcessorSettings())
+      return f;
+  return nullptr;
+}
+
+std::shared_ptr<TVideoProcSettings> TDirectShowHelper::VideoProcessorSettings() {
+  IFilter* f = FindVideoProcessor();
+  return f ? f->ProcessorSettings() : nullptr;
+}
+
+// The decoders this engine plays through offer no colour controls of their own, so the video
+// processor is the only kind.
+std::string TDirectShowHelper::ColourControlKind() {
+  const std::shared_ptr<TVideoProcSettings> s = VideoProcessorSettings();
+  return s && s->active.load() ? "VideoProc" : std::string();
+}
+
+TDirectShowHelper::TBCS TDirectShowHelper::GetBCS() {
+  TBCS v;
+  const std::shared_ptr<TVideoProcSettings> s = ColourControlKind().empty() ? nullptr : VideoProcessorSettings();
+  if (!s) {
+    if (host_.showOSD)
+      host_.showOSD(Lang("OSD.NoVideoInterface"));
+    return v;
+  }
+  const auto scale = [](int32_t x) { return (std::clamp(x, -100, 100) + 100) / 2; };
+  v.brightness = scale(s->brightness.load());
+  v.contrast = scale(s->contrast.load());
+  v.saturation = scale(s->saturation.load());
+  return v;
+}
+
+void TDirectShowHelper::SetBCS(int brightness, int contrast, int saturation) {
+  const TBCS before = GetBCS();
+  const std::shared_ptr<TVideoProcSettings> s = ColourControlKind().empty() ? nullptr : VideoProcessorSettings();
+  if (!s) {
+    if (host_.showOSD)
+      host_.showOSD(Lang("OSD.NoVideoInterface"));
+    return;
+  }
+  // Values past the scale's ends stay at its ends.
+  const auto unscale = [](int v) { return std::clamp(v, 0, 100) * 2 - 100; };
+  s->brightness = unscale(brightness);
+  s->contrast = unscale(contrast);
+  s->saturation = unscale(saturation);
+  const TBCS after = GetBCS();
+  const std::pair<const char*, int TBCS::*> controls[] = {
+      {"OSD.Brightness", &TBCS::brightness}, {"OSD.Contrast", &TBCS::contrast}, {"OSD.Saturation", &TBCS::saturation}};
+  for (const auto& [key, field] : controls)
+    if (after.*field != before.*field && host_.showOSD)
+      host_.showOSD(Lang(key) + " " + std::to_string(after.*field) + "%");
+}
+
+void TDirectShowHelper::AdjustBCS(int dBrightness, int dContrast, int dSaturation) {
+  const TBCS v = GetBCS();
+  SetBCS(v.brightness + dBrightness, v.contrast + dContrast, v.saturation + dSaturation);
+}
+
 IFilter* TDirectShowHelper::FindAudioRenderer(int n) {
   if (!graph_)
     return nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/prefs_access.h"
 #include "core/ui_dispatcher.h"
+#include "filters/video_process.h"
 #include "mediainfo/media_info.h"
 #include "playback/engine/engine.h"
 
@@ -90,6 +91,22 @@ public:
   eng::IFilter* FindFilterByClass(const eng::TGuid& cls);
   eng::IFilter* FindFilterByClassIndex(const eng::TGuid& cls, int n);
   eng::IFilter* FindVideoDecoder();
+  // The program's video processor in the graph, and its settings record (none without one).
+  eng::IFilter* FindVideoProcessor();
+  std::shared_ptr<TVideoProcSettings> VideoProcessorSettings();
+
+  // The picture's colour controls, on a scale of 0 to 100 with 50 neutral. The kind is
+  // "VideoProc" once the video processor has transformed a picture, empty while nothing in the
+  // graph controls colour; then reading and setting show "OSD.NoVideoInterface" on the screen.
+  struct TBCS {
+    int brightness = 50, contrast = 50, saturation = 50;
+    friend bool operator==(const TBCS&, const TBCS&) = default;
+  };
+  std::string ColourControlKind();
+  TBCS GetBCS();
+  // Shows the new value of each control that changed.
+  void SetBCS(int brightness, int contrast, int saturation);
+  void AdjustBCS(int dBrightness, int dContrast, int dSaturation);
   eng::IFilter* FindAudioRenderer(int n);
   int CountAudioRenderers();
   static eng::IFilter* UpstreamFilter(eng::IFilter* filter);

@@ -2,6 +2,7 @@
 
 #include "core/prefs_access.h"
 #include "core/text_util.h"
+#include "playback/direct_show_helper.h"
 #include "subtitles/subtitle_model.h"
 #include "ui/osd_logic.h"
 #include "ui/plain_text.h"
@@ -9,6 +10,22 @@
 #include <algorithm>
 
 namespace zv {
+
+TOsdVideoOut VideoOutOf(TDirectShowHelper* dsh) {
+  TOsdVideoOut out;
+  out.overlay = [dsh]() -> std::shared_ptr<TYVOSD> {
+    const std::shared_ptr<TVideoProcSettings> s = dsh ? dsh->VideoProcessorSettings() : nullptr;
+    return s ? s->osd : nullptr;
+  };
+  out.size = [dsh](int& width, int& height) {
+    if (!dsh || !dsh->Graph() || !dsh->HasVideo())
+      return false;
+    width = dsh->VideoWidth();
+    height = dsh->VideoHeight();
+    return true;
+  };
+  return out;
+}
 
 TOSDManager::TOSDManager(IPrefs* prefs, IOsdView* view, TSubtitlesModel* subtitles, std::function<int64_t()> position)
     : prefs_(prefs), view_(view), subtitles_(subtitles), position_(std::move(position)) {}

@@ -13,6 +13,7 @@
 namespace zv {
 
 class IPrefs;
+class TDirectShowHelper;
 class TSubtitlesModel;
 
 // How a text of the on-screen display is drawn: its panel's font and colour, the character set
@@ -43,6 +44,9 @@ struct TOsdVideoOut {
   std::function<std::shared_ptr<TYVOSD>()> overlay;
   std::function<bool(int& width, int& height)> size;
 };
+
+// The video processor of the engine control's graph, and its picture's size.
+TOsdVideoOut VideoOutOf(TDirectShowHelper* dsh);
 
 // The three texts of the on-screen display: messages counted down on the core's 100 ms tick, and
 // the subtitle texts asked of the subtitle model on every tick. With OSD.WithVideo and a video

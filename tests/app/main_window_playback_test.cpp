@@ -660,3 +660,42 @@ TEST_F(MainWindow, SubtitlesFoundBesideTheFilmShowAtTheirTimesAndTheShiftKeysMov
   list->Stop();
   host.services = nullptr;
 }
+
+TEST_F(MainWindow, WithVideoTheMessageIsBlendedIntoThePictureAndLeavesItAfter) {
+  prefs.SetBool("OSD.WithVideo", true);
+  TOSDManager osd(&prefs, window.get(), nullptr, nullptr);
+  osd.SetVideoOut(VideoOutOf(dsh.get()));
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(window->FileOpen());
+  ASSERT_TRUE(PumpUntil([&] { return window->Panel()->Video()->FramesPainted() > 3; }));
+  // The information font's colour, 0x00BBGGRR 14539042, in the top band of the picture.
+  const auto lettersOnTop = [&] {
+    const QImage shot = window->Panel()->grab().toImage();
+    const QRect picture = window->Panel()->Video()->geometry();
+    int n = 0;
+    for (int y = picture.top(); y < picture.top() + 40; ++y)
+      for (int x = picture.left(); x <= picture.right(); ++x) {
+        const QColor c = shot.pixelColor(x, y);
+        n += std::abs(c.red() - 0x22) < 40 && std::abs(c.green() - 0xD8) < 40 && std::abs(c.blue() - 0xDD) < 40;
+      }
+    return n;
+  };
+  const int before = lettersOnTop();
+  osd.ShowInfo("In the picture");
+  osd.Tick();
+  ASSERT_TRUE(osd.VideoMode());
+  EXPECT_TRUE(dsh->VideoProcessorSettings()->active);
+  EXPECT_EQ(dsh->VideoProcessorSettings()->osd->Items().size(), 1u);
+  EXPECT_FALSE(window->OsdPanel(0)->isVisible()) << "no panel over the picture";
+  const uint64_t painted = window->Panel()->Video()->FramesPainted();
+  ASSERT_TRUE(PumpUntil([&] { return window->Panel()->Video()->FramesPainted() > painted + 3; }));
+  EXPECT_GT(lettersOnTop(), before + 40);
+  // Back to the panels: the picture is clean again and the panel shows the text.
+  prefs.SetBool("OSD.WithVideo", false);
+  osd.Tick();
+  EXPECT_FALSE(osd.VideoMode());
+  EXPECT_TRUE(dsh->VideoProcessorSettings()->osd->Items().empty());
+  EXPECT_TRUE(window->OsdPanel(0)->isVisible());
+  list->Stop();
+}

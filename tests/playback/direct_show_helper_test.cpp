@@ -263,3 +263,45 @@ TEST_F(Control, FrameStepFallsBackToASeekOfOneFrame) {
   EXPECT_TRUE(Logged("Step(1)"));
   EXPECT_TRUE(Logged("SetPositions(10400000,1,0)"));
 }
+
+TEST_F(Control, TheVideoProcessorJoinsTheGraphAndCarriesTheColourControls) {
+  engine.knownClasses[eng::classes::VideoProcessor] = "Video Processor";
+  prefs.SetBool("Video.VideoProcessor", false);
+  dsh->CreateBuilder();
+  EXPECT_EQ(dsh->FindVideoProcessor(), nullptr);
+  prefs.SetBool("Video.VideoProcessor", true);
+  dsh->CreateBuilder();
+  ASSERT_NE(dsh->FindVideoProcessor(), nullptr);
+  EXPECT_EQ(dsh->FindVideoProcessor()->Name(), "Video Processor");
+  std::shared_ptr<TVideoProcSettings> s = dsh->VideoProcessorSettings();
+  ASSERT_TRUE(s);
+
+  // Before the processor has seen a picture nothing controls the colour.
+  EXPECT_EQ(dsh->ColourControlKind(), "");
+  EXPECT_EQ(dsh->GetBCS(), (TDirectShowHelper::TBCS{50, 50, 50}));
+  dsh->SetBCS(60, 50, 50);
+  EXPECT_EQ(s->brightness.load(), 0);
+  EXPECT_EQ(osd, (std::vector<std::string>{Lang("OSD.NoVideoInterface"), Lang("OSD.NoVideoInterface"),
+                                           Lang("OSD.NoVideoInterface")}));
+  osd.clear();
+
+  s->active = true;
+  EXPECT_EQ(dsh->ColourControlKind(), "VideoProc");
+  dsh->SetBCS(75, 40, 50); // processor's scale: v × 2 − 100
+  EXPECT_EQ(s->brightness.load(), 50);
+  EXPECT_EQ(s->contrast.load(), -20);
+  EXPECT_EQ(s->saturation.load(), 0);
+  EXPECT_EQ(osd, (std::vector<std::string>{"Brightness 75%", "Contrast 40%"}));
+  osd.clear();
+  dsh->SetBCS(75, 40, 50);
+  EXPECT_TRUE(osd.empty()) << "nothing changed, nothing shown";
+  // The ends of the scale hold; the odd processor values read back truncated.
+  dsh->AdjustBCS(40, -50, 1);
+  EXPECT_EQ(dsh->GetBCS(), (TDirectShowHelper::TBCS{100, 0, 51}));
+  s->brightness = -3;
+  EXPECT_EQ(dsh->GetBCS().brightness, 48);
+  // With a DVD playing the processor stays out.
+  dsh->isDVD = true;
+  dsh->CreateBuilder();
+  EXPECT_EQ(dsh->FindVideoProcessor(), nullptr);
+}

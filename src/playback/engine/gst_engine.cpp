@@ -33,7 +33,7 @@ const TKnownClass kKnown[] = {
     {&classes::XviDDecoder, "XviD Decoder", "avdec_mpeg4"},
     {&classes::AdvancedAVISource, "Advanced AVI File Source", "zvavisrc"},
     {&classes::MultiAVISource, "Multi AVI File Source", "zvmultiavisrc"},
-    // With the conversion to its format in front of it.
+    // With its branch's queue and the conversion to its format in front of it.
     {&classes::VideoProcessor, "Video Processor", "processor"},
 };
 
@@ -69,7 +69,7 @@ std::shared_ptr<IFilter> TGstEngine::CreateFilter(const TGuid& classId) {
     if (make == "video" || make == "audio" || make == "processor") {
       std::string desc = make == "video" ? "queue name=zvhold ! videoconvert ! " + VideoSinkDescription()
                          : make == "processor"
-                             ? std::string("videoconvert ! zvvideoproc")
+                             ? std::string("queue ! videoconvert ! zvvideoproc")
                              : "queue name=zvhold ! audioconvert ! audioresample ! volume name=zvvolume ! "
                                "audiopanorama method=simple name=zvbalance ! audioconvert ! " +
                                    AudioSinkDescription();

@@ -663,6 +663,13 @@ HRESULT TGstGraph::AttachRenderer(GstPad* pad, GstCaps* caps) {
     if (out)
       gst_object_unref(out);
     Trace("Render through " + processor->Name() + (link == GST_PAD_LINK_OK ? "" : ": refused"));
+    // The branch's queue is in front of the processor now. The renderer's own queue keeps a
+    // single picture, so what the processor draws in (texts, colours) is on the screen at once
+    // rather than a second of queued pictures later.
+    if (GstElement* q = link == GST_PAD_LINK_OK ? gst_bin_get_by_name(GST_BIN(r->Element()), "zvhold") : nullptr) {
+      g_object_set(q, "max-size-buffers", 1u, "max-size-time", guint64{0}, "max-size-bytes", 0u, nullptr);
+      gst_object_unref(q);
+    }
   }
   // Without a processor, or when it refused the pictures, the renderer takes them directly.
   if (!processor || link != GST_PAD_LINK_OK)
