@@ -713,7 +713,12 @@ void TCore::LoadModules() {
       sh.prefs = prefs_.get();
       sh.chooseFile = t.chooseFile;
       subs_ = std::make_unique<TSubtitlesModel>(std::move(sh));
-      services_ = std::make_unique<TPlayerServices>([this] { return subs_.get(); });
+      TPlayerServicesHost ph;
+      ph.subtitles = [this] { return subs_.get(); };
+      ph.dsh = dsh_.get();
+      ph.models = models_.get();
+      ph.window = main_;
+      services_ = std::make_unique<TPlayerServices>(std::move(ph));
       t.subtitles = subs_.get();
       osd_ = std::make_unique<TOSDManager>(prefs_.get(), main_, subs_.get(),
                                            [this] { return main_ ? main_->Position() : int64_t{0}; });
@@ -940,6 +945,7 @@ void TCore::FreeModules() {
   subs_.reset();
   playlist_.reset();
   playlistHost_.reset();
+  services_.reset(); // after the players, before the window it hands the picture geometry to
   Log("Core.FreeModules:FreeGeneralPlugins");
   Log("Core.Destroy:Center.FreeNIL");
   commands_.reset();

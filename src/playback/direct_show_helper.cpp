@@ -562,10 +562,15 @@ std::shared_ptr<TVideoProcSettings> TDirectShowHelper::VideoProcessorSettings() 
 }
 
 // The decoders this engine plays through offer no colour controls of their own, so the video
-// processor is the only kind.
+// processor is the only kind: once it has transformed a picture, or as soon as pictures are on
+// their way to it (a film's stored colours are applied before its first picture has passed).
 std::string TDirectShowHelper::ColourControlKind() {
-  const std::shared_ptr<TVideoProcSettings> s = VideoProcessorSettings();
-  return s && s->active.load() ? "VideoProc" : std::string();
+  IFilter* f = FindVideoProcessor();
+  const std::shared_ptr<TVideoProcSettings> s = f ? f->ProcessorSettings() : nullptr;
+  if (!s)
+    return {};
+  IPin* in = FirstPin(f, TPinDirection::Input);
+  return s->active.load() || (in && in->ConnectedTo()) ? "VideoProc" : std::string();
 }
 
 TDirectShowHelper::TBCS TDirectShowHelper::GetBCS() {

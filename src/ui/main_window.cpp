@@ -19,6 +19,7 @@
 #include "platform/key_translation.h"
 #include "platform/screen_saver.h"
 #include "playback/direct_show_helper.h"
+#include "playback/video_props.h"
 #include "playlist/playlist.h"
 #include "prefs/xml_prefs.h"
 #include "skin/language_manager.h"
@@ -34,7 +35,6 @@
 #include "ui/popup_menu.h"
 #include "ui/screen_shot.h"
 #include "ui/video_panel.h"
-#include "ui/video_view.h"
 #include "ui/video_widget.h"
 #include "ui/window_geometry.h"
 #include "ui/zv_caption.h"
@@ -267,6 +267,7 @@ void TfrMain::WatchStateModels(bool on) {
 }
 
 TfrMain::~TfrMain() {
+  SetVideoProps(nullptr);
   WatchStateModels(false);
   delete grid_; // it leaves the registry's "PlayList" while both exist
   // Skin controls unsubscribe from the registry and the tick while both still exist: they go
@@ -1494,16 +1495,16 @@ void TfrMain::ApplyCommandLineView() {
   if (!ctx_.switchValue)
     return;
   int x = 0, y = 0;
-  if (ctx_.videoView && ParseRatioText(ctx_.switchValue("ZOOM"), true, x, y))
-    ctx_.videoView->SetZoom(x, y);
+  if (props_ && ParseRatioText(ctx_.switchValue("ZOOM"), true, x, y))
+    props_->SetZoom(x, y);
   if (ParseRatioText(ctx_.switchValue("RATIO"), false, x, y))
     ShowAspect(x, y);
 }
 
 void TfrMain::ShowAspect(int x, int y) {
-  if (!ctx_.videoView)
+  if (!props_)
     return;
-  ctx_.videoView->SetAspectRatio(x, y);
+  props_->SetAspectRatio(x, y);
   if (!ctx_.osd)
     return;
   if (x == 0 && y == 0)
@@ -1571,10 +1572,31 @@ bool TfrMain::SaveSkinShot(const std::string& path) {
   return WriteBmpFile(path, half);
 }
 
-void TfrMain::ShowZoom(int dx, int dy) {
-  if (!ctx_.videoView)
+void TfrMain::SetVideoProps(TVideoPropsModel* props) {
+  const THandlerKey key = THandlerKey::Tagged(this, 0x5650);
+  if (props_ && ctx_.models)
+    ctx_.models->Unsubscribe("App.VideoProps.Geometry", key);
+  props_ = props;
+  if (props_ && ctx_.models)
+    ctx_.models->Subscribe("App.VideoProps.Geometry", key, [this] { PlaceVideo(); });
+  if (!props_)
+    panel_->Video()->SetPictureRect(std::nullopt);
+  PlaceVideo();
+}
+
+void TfrMain::PlaceVideo() {
+  if (!props_)
     return;
-  ctx_.videoView->ChangeZoom(dx, dy);
+  // Without a picture or an area the picture stays where it was.
+  const TVideoBounds b = props_->VideoBounds(panel_->width(), panel_->height());
+  if (!b.Empty())
+    panel_->Video()->SetPictureRect(QRect(QPoint(b.left, b.top), QPoint(b.right - 1, b.bottom - 1)));
+}
+
+void TfrMain::ShowZoom(int dx, int dy) {
+  if (!props_)
+    return;
+  props_->AdjustZoom(dx, dy);
   if (ctx_.osd && ctx_.models)
     ctx_.osd(Format("%d%% x %d%%", ctx_.models->GetInt("App.VideoProps.ZoomX"),
                     ctx_.models->GetInt("App.VideoProps.ZoomY")));
@@ -1840,10 +1862,10 @@ bool TfrMain::MenuChecked(int code) const {
   default: break;
   }
   if (code >= cmdAspectAsIs && code <= cmdAspectFree) {
-    if (!ctx_.videoView)
+    if (!props_)
       return false;
     int x = 0, y = 0;
-    ctx_.videoView->AspectRatio(x, y);
+    props_->AspectRatio(x, y);
     const bool wide = x == 16 && y == 9, tv = x == 4 && y == 3;
     switch (code) {
     case cmdAspectAsIs: return x == 0 && y == 0;
@@ -1874,6 +1896,7 @@ bool TfrMain::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::ContextMenu: return true; // the right button's own setting decides there
     case QEvent::Resize:
       LayoutOsd();
+      PlaceVideo();
       // The picture fits itself to the new area; OSD.ShowSize tells its size.
       if (FileOpen() && ctx_.osd && PrefInt("OSD.ShowSize", 0) == 1)
         ctx_.osd(Format("%dx%d", panel_->width(), panel_->height()));
@@ -1935,11 +1958,11 @@ void TfrMain::VideoMouseMove(QMouseEvent* e) {
   switch (dragMode_) {
   case TDragMode::MovePicture:
   case TDragMode::ZoomPicture:
-    if (ctx_.videoView && !step.isNull()) {
+    if (props_ && !step.isNull()) {
       if (dragMode_ == TDragMode::MovePicture)
-        ctx_.videoView->MoveOffset(step.x(), step.y());
+        props_->MoveOffset(step.x(), step.y());
       else
-        ctx_.videoView->ChangeZoom(step.x(), -step.y());
+        props_->AdjustZoom(step.x(), -step.y());
     }
     break;
   case TDragMode::MoveWindow:

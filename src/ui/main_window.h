@@ -46,7 +46,7 @@ class TTimeBar;
 class TPosBar;
 class TCPULoad;
 class TZVCaption;
-class IVideoView;
+class TVideoPropsModel;
 class TFullPopupMenu;
 class TOSDPanel;
 
@@ -80,8 +80,6 @@ struct TMainContext {
   std::function<int(const std::string&)> keyCommand;
   // The ending mark and the duration it was taken on (command 158), 100 ns units.
   std::function<std::pair<int64_t, int64_t>()> endingMark;
-  // The picture's aspect ratio, zoom and offset (null until the picture controls provide them).
-  IVideoView* videoView = nullptr;
   // The processor-load meter's latest reading in percent (unset: no meter).
   std::function<int()> cpuReading;
   // The value of a switch on the program's own command line ("/ZOOM", "/RATIO"), empty when absent.
@@ -250,6 +248,11 @@ public:
   // The aspect ratio and the zoom, with their on-screen messages.
   void ShowAspect(int x, int y);
   void ShowZoom(int dx, int dy);
+  // The geometry of the open file's picture (none without video); the picture is placed by it
+  // whenever it or the video area changes.
+  void SetVideoProps(TVideoPropsModel* props);
+  TVideoPropsModel* VideoProps() const { return props_; }
+  void PlaceVideo();
   // The picture of the open file at the playing position into the screen-shot folder (BMP, or
   // JPEG with App.ScreenShotJPEG); the path written, empty when none was.
   std::string TakeScreenShot();
@@ -353,6 +356,7 @@ private:
   bool shotEnabled_ = false;
   TFullPopupMenu* menu_ = nullptr;
   TOSDPanel* osd_[3] = {};
+  TVideoPropsModel* props_ = nullptr;
   bool subtitlesLoaded_ = false;
   int meterShown_ = 50; // the load meter moves a third of the way to each reading
   TPlayState playState_ = TPlayState::Stopped;

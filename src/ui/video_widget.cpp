@@ -67,6 +67,24 @@ QSize TVideoWidget::FrameSize() const {
   return frame_.Empty() ? QSize() : QSize(frame_.width, frame_.height);
 }
 
+QSize TVideoWidget::DisplaySize() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (frame_.Empty())
+    return {};
+  const int parN = frame_.parN > 0 && frame_.parD > 0 ? frame_.parN : 1;
+  const int parD = frame_.parN > 0 && frame_.parD > 0 ? frame_.parD : 1;
+  return QSize(
+      static_cast<int>(std::clamp<int64_t>(RoundHalfEven(static_cast<double>(frame_.width) * parN / parD), 1, 1 << 20)),
+      frame_.height);
+}
+
+void TVideoWidget::SetPictureRect(std::optional<QRect> rect) {
+  if (rect == placed_)
+    return;
+  placed_ = rect;
+  update();
+}
+
 QRect FitPicture(QSize area, int width, int height, int parN, int parD) {
   if (area.isEmpty() || width <= 0 || height <= 0)
     return {};
@@ -112,7 +130,7 @@ void TVideoWidget::paintEvent(QPaintEvent* e) {
     std::lock_guard<std::mutex> guard(lock_);
     f = frame_; // shares the picture; it stays mapped while painted
   }
-  QRect picture = f.Empty() ? QRect() : FitPicture(size(), f.width, f.height, f.parN, f.parD);
+  QRect picture = f.Empty() ? QRect() : placed_ ? *placed_ : FitPicture(size(), f.width, f.height, f.parN, f.parD);
   if (picture.isEmpty()) {
     p.fillRect(rect(), Qt::black);
     return;
@@ -121,6 +139,22 @@ void TVideoWidget::paintEvent(QPaintEvent* e) {
   p.setClipRegion(QRegion(rect()).subtracted(picture));
   p.fillRect(rect(), Qt::black);
   p.setClipping(false);
+  if (!rect().contains(picture)) {
+    // Zoomed past the widget: the picture at its own size, scaled where it is drawn, so only
+    // the part inside the widget is worked on.
+    if (f.data) {
+      p.drawImage(picture, QImage(f.data, f.width, f.height, f.stride, QImage::Format_RGB32));
+    } else {
+      if (scratch_.size() != QSize(f.width, f.height))
+        scratch_ = QImage(f.width, f.height, QImage::Format_RGB32);
+      if (!f.draw(scratch_.bits(), static_cast<int>(scratch_.bytesPerLine()), f.width, f.height))
+        return;
+      p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(picture, scratch_);
+    }
+    painted_.fetch_add(1);
+    return;
+  }
   if (f.draw) {
     int stride = 0;
     if (uchar* target = DirectTarget(p, e, rect(), stride)) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 namespace zv {
 
@@ -27,6 +28,12 @@ public:
   // A copy of the picture shown now (empty without one), at its own size.
   QImage CurrentImage() const;
   QSize FrameSize() const;
+  // The picture's size with its pixel shape applied (wider pixels widen it); empty without one.
+  QSize DisplaySize() const;
+  // Where the picture goes, as the video properties place it (it may reach past the widget);
+  // without a place it is fitted into the widget with its shape kept.
+  void SetPictureRect(std::optional<QRect> rect);
+  std::optional<QRect> PictureRect() const { return placed_; }
   uint64_t FramesPainted() const { return painted_.load(); }
 
 protected:
@@ -39,6 +46,7 @@ private:
   mutable std::mutex lock_;
   eng::TVideoFrame frame_;
   QImage scratch_; // the converted picture when it cannot be written into the window's buffer
+  std::optional<QRect> placed_;
   std::atomic<bool> repaintPending_{false};
   std::atomic<uint64_t> painted_{0};
 };

@@ -603,7 +603,9 @@ TEST_F(MainWindow, SubtitlesFoundBesideTheFilmShowAtTheirTimesAndTheShiftKeysMov
   sh.models = &models;
   sh.prefs = &prefs;
   TSubtitlesModel subs(sh);
-  TPlayerServices services([&] { return &subs; });
+  TPlayerServicesHost ph;
+  ph.subtitles = [&] { return &subs; };
+  TPlayerServices services(ph);
   host.services = &services;
   TOSDManager osd(&prefs, window.get(), &subs, [&] { return window->Position(); });
   TCommandExecutor::TTargets t;
