@@ -42,11 +42,13 @@
 #include "ui/playlist_window.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/subtitle_dialog.h"
+#include "ui/video_props_dialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSessionManager>
 #include <QTimer>
 #include <QUrl>
@@ -696,10 +698,35 @@ void TCore::LoadModules() {
         };
         subDialog_ = new TfrSubtitles(std::move(host), main_);
         subDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        if (main_) {
+          // Beside the main window: on its right when that fits on its screen, else on its left.
+          subDialog_->adjustSize();
+          const QRect frame = main_->frameGeometry();
+          const QRect screen = main_->screen() ? main_->screen()->availableGeometry() : frame;
+          const int w = subDialog_->frameGeometry().width();
+          const int x =
+              frame.right() + 1 + w <= screen.right() ? frame.right() + 1 : std::max(screen.left(), frame.left() - w);
+          subDialog_->move(
+              x, std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() - subDialog_->height())));
+        }
       }
       subDialog_->show();
       subDialog_->raise();
       subDialog_->activateWindow();
+    };
+    t.showVideoProps = [this] {
+      if (!videoDialog_) {
+        TVideoPropsHost host;
+        host.models = models_.get();
+        host.prefs = prefs_.get();
+        host.dsh = dsh_.get();
+        host.window = main_;
+        host.osd = [this](const std::string& text) { ShowOSD(text); };
+        videoDialog_ = new TfrVideoProps(std::move(host), main_);
+      }
+      videoDialog_->show();
+      videoDialog_->raise();
+      videoDialog_->activateWindow();
     };
     t.playlistWindowFollow = [this] {
       if (advPList_)
@@ -925,6 +952,7 @@ void TCore::FreeModules() {
   advPList_.reset();
   delete jump_.data();
   delete subDialog_.data(); // its controls are bound to the subtitle models
+  delete videoDialog_.data();
   if (main_)
     main_->ReleasePlaylist();
   Log("Core.FreeModules:PlayList.Save");

@@ -48,6 +48,7 @@ class TCorePlaylistHost;
 class TfrAdvPList;
 class TfrJumpToFile;
 class TfrSubtitles;
+class TfrVideoProps;
 
 // The program's core: created first and freed last. It splits the command line, hands it to a
 // running instance or serves later starts, loads and writes the preferences, chooses the language,
@@ -163,6 +164,7 @@ private:
   std::unique_ptr<TfrAdvPList> advPList_;
   QPointer<TfrJumpToFile> jump_;
   QPointer<TfrSubtitles> subDialog_;
+  QPointer<TfrVideoProps> videoDialog_;
   std::unique_ptr<TQtCommandPoster> poster_;
   std::unique_ptr<TCommandCenter> commands_;
   std::unique_ptr<TDownloader> downloader_;

@@ -217,6 +217,10 @@ bool TCommandExecutor::Execute(int code) {
     if (t_.subtitles)
       t_.subtitles->Load0();
     break;
+  case cmdVideoSettings:
+    if (t_.showVideoProps)
+      t_.showVideoProps();
+    break;
   case cmdBrightnessUp:
   case cmdBrightnessDown:
   case cmdContrastUp:
@@ -261,12 +265,12 @@ bool TCommandExecutor::Execute(int code) {
       w->ShowAspect(x, y);
     }
     break;
-  case cmdAspectCustom: {
-    int x = 0, y = 0;
-    if (w && ParseRatioText(Pref(prefs, "Video.AspectRatioCustom", "47:20"), false, x, y))
+  case cmdAspectCustom:
+    if (w) {
+      const auto [x, y] = CustomAspectRatio(Pref(prefs, "Video.AspectRatioCustom", "47:20"));
       w->ShowAspect(x, y);
+    }
     break;
-  }
   case cmdZoomIn:
   case cmdZoomOut:
     if (w)

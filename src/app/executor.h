@@ -45,6 +45,8 @@ public:
     std::function<void()> showJumpToFile;
     // The subtitle settings dialog (command 352), brought to the front when it is open.
     std::function<void()> showSubtitleDialog;
+    // The video settings (command 300), made once and brought to the front.
+    std::function<void()> showVideoProps;
     // Shows an information report in its window.
     std::function<void(const std::string& report)> showInfo;
     // Opens a written document with the desktop's application for it.

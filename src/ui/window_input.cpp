@@ -188,6 +188,17 @@ int64_t StepBackTarget(int64_t p, int64_t frameTime) {
   return ClampSeek(p - RoundHalfEven(1.25 * 10'000'000.0 / fps), 0);
 }
 
+std::pair<int, int> CustomAspectRatio(const std::string& text) {
+  const size_t colon = text.find(':');
+  const auto number = [](std::string_view part) {
+    const std::optional<int32_t> v = StrToIntStrict(Trim(part));
+    return v ? std::clamp(*v, 1, 10'000) : 1;
+  };
+  if (colon == std::string::npos)
+    return {number(text), 1};
+  return {number(std::string_view(text).substr(0, colon)), number(std::string_view(text).substr(colon + 1, 255))};
+}
+
 bool ParseRatioText(const std::string& text, bool single, int& x, int& y) {
   const auto number = [](std::string_view in, int& v) {
     const std::string t(Trim(in));

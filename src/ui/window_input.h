@@ -114,5 +114,8 @@ int64_t StepBackTarget(int64_t p, int64_t frameTime);
 // "x:y" with blanks around either number, or (with `single`) one number n for n:n; false when a
 // part is not a number.
 bool ParseRatioText(const std::string& text, bool single, int& x, int& y);
+// The custom aspect ratio (Video.AspectRatioCustom, "47:20"): the whole numbers before the first
+// colon and after it, each 1 when it is no number, within 1 … 10 000.
+std::pair<int, int> CustomAspectRatio(const std::string& text);
 
 } // namespace zv

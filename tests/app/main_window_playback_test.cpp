@@ -9,6 +9,8 @@
 #include "platform/screen_saver.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
+#include "playback/video_props.h"
+#include "prefs/media_store.h"
 #include "skin/language_manager.h"
 #include "test_util.h"
 #include "ui/builtin_bars.h"
@@ -17,17 +19,21 @@
 #include "ui/osd_panel.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/video_panel.h"
+#include "ui/video_props_dialog.h"
 
 #include "qt_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
 #include <deque>
@@ -46,6 +52,8 @@ struct Host : IPlaylistHost {
   IPrefs* prefs = nullptr;
   TCommandExecutor* executor = nullptr;
   IPlayerServices* services = nullptr;
+  TMediaSettings* settings = nullptr;
+  TMediaCache* cache = nullptr;
   std::vector<int> posted;
   std::vector<std::string> alerts;
   TGstMediaDetector detector;
@@ -57,6 +65,8 @@ struct Host : IPlaylistHost {
     h.playlistTitle = [&list] { return list.CurrentTitle(); };
     h.mediaInfo.detector = &detector;
     h.services = services;
+    h.settings = settings;
+    h.cache = cache;
     auto p = std::make_unique<TPlayer>(*dsh, h);
     p->onCompleted = [&list] { list.PlayerCompleted(); };
     return p;
@@ -700,4 +710,103 @@ TEST_F(MainWindow, WithVideoTheMessageIsBlendedIntoThePictureAndLeavesItAfter) {
   EXPECT_TRUE(dsh->VideoProcessorSettings()->osd->Items().empty());
   EXPECT_TRUE(window->OsdPanel(0)->isVisible());
   list->Stop();
+}
+
+TEST_F(MainWindow, PictureControlsChangeThePictureAndComeBackWithTheFile) {
+  zvtest::TempDir dir;
+  TMediaSettings settings([&] { return dir.str() + "/"; });
+  TMediaCache cache([&] { return dir.str() + "/"; });
+  host.settings = &settings;
+  host.cache = &cache;
+  TPlayerServicesHost ph;
+  ph.dsh = dsh.get();
+  ph.models = &models;
+  ph.window = window.get();
+  TPlayerServices services(ph);
+  host.services = &services;
+  list->AddFile(Demo());
+  list->Play();
+  ASSERT_TRUE(window->FileOpen());
+  ASSERT_TRUE(window->VideoProps());
+  ASSERT_TRUE(PumpUntil([&] { return window->Panel()->Video()->FramesPainted() > 3; }));
+  executor->ExecCommand(cmdPause);
+  ASSERT_TRUE(PumpUntil([&] { return window->PlayState() == TfrMain::TPlayState::Paused; }));
+  const int64_t at = dsh->GetPosition();
+  // The same picture again after each change: a seek to where it is, paused.
+  const auto pictureAfter = [&](const std::function<void()>& change) {
+    change();
+    dsh->SeekTo(at);
+    // The paused graph shows the picture at the position once the seek has gone through.
+    zvtest::PumpFor(std::chrono::milliseconds(400));
+    return window->Panel()->Video()->CurrentImage();
+  };
+  const QImage original = pictureAfter([] {});
+  // Contrast +50 on the processor's scale: each grey pixel's luma through the stretch table
+  // (coloured ones would clip in the conversion to RGB).
+  const QImage stretched = pictureAfter([&] { dsh->SetBCS(50, 75, 50); });
+  ASSERT_EQ(stretched.size(), original.size());
+  EXPECT_EQ(dsh->VideoProcessorSettings()->contrast.load(), 50);
+  const TLevelTables t = BuildLevelTables(0, 50, 0);
+  const auto luma = [](QRgb c) { return 16 + (65.481 * qRed(c) + 128.553 * qGreen(c) + 24.966 * qBlue(c)) / 255; };
+  int near = 0, samples = 0;
+  for (int y = 5; y < original.height(); y += 7)
+    for (int x = 3; x < original.width(); x += 5) {
+      const QRgb o = original.pixel(x, y);
+      // Mid greys only: black and white stay where they are.
+      if (std::abs(qRed(o) - qGreen(o)) > 12 || std::abs(qGreen(o) - qBlue(o)) > 12 || luma(o) < 50 || luma(o) > 200)
+        continue;
+      ++samples;
+      const double want = t.luma[std::clamp(static_cast<int>(RoundHalfEven(luma(original.pixel(x, y)))), 0, 255)];
+      near += std::abs(std::clamp(luma(stretched.pixel(x, y)), 16.0, 235.0) - std::clamp(want, 16.0, 235.0)) <= 10;
+    }
+  EXPECT_GT(samples, 150);
+  EXPECT_GT(near, samples * 9 / 10) << near << " of " << samples;
+
+  // The dialog follows and drives the same controls.
+  TVideoPropsHost vh;
+  vh.models = &models;
+  vh.prefs = &prefs;
+  vh.dsh = dsh.get();
+  vh.window = window.get();
+  TfrVideoProps dialog(vh);
+  dialog.show();
+  EXPECT_EQ(dialog.Colour(1)->value(), 75);
+  EXPECT_TRUE(dialog.Flip()->isEnabled());
+  dialog.Colour(0)->setValue(60);
+  EXPECT_EQ(dsh->VideoProcessorSettings()->brightness.load(), 20);
+  dialog.Flip()->setChecked(true);
+  dialog.Effect()->setValue(0);
+  EXPECT_TRUE(dsh->VideoProcessorSettings()->flip.load());
+  EXPECT_EQ(dsh->VideoProcessorSettings()->effect.load(), 4);
+  dialog.Aspect(2)->click();
+  int ax = 0, ay = 0;
+  window->VideoProps()->AspectRatio(ax, ay);
+  EXPECT_EQ(std::make_pair(ax, ay), std::make_pair(16, 9));
+  dialog.Zoom(0)->setValue(150);
+  EXPECT_EQ(window->VideoProps()->ZoomY(), 150) << "the axes are linked";
+  EXPECT_EQ(dialog.ZoomGroup()->title(), " Zoom: 150% x 150% ");
+  const QRect placed = window->Panel()->Video()->PictureRect().value_or(QRect());
+  EXPECT_GT(placed.width(), window->Panel()->width()) << "zoomed past the area";
+  int green = 0;
+  for (int y = 0; y < dialog.Miniature().height(); ++y)
+    for (int x = 0; x < dialog.Miniature().width(); ++x)
+      green += dialog.Miniature().pixel(x, y) == qRgb(0, 255, 0);
+  EXPECT_GT(green, 20) << "the picture's visible part in the miniature";
+  dialog.hide();
+
+  // Closed and opened again: the film's colours, zoom and aspect come back with it.
+  list->Stop();
+  dsh->FreeGraph();
+  list->Play();
+  ASSERT_TRUE(window->FileOpen());
+  ASSERT_TRUE(window->VideoProps());
+  EXPECT_EQ(dsh->VideoProcessorSettings()->contrast.load(), 50);
+  EXPECT_EQ(dsh->VideoProcessorSettings()->brightness.load(), 20);
+  EXPECT_EQ(window->VideoProps()->ZoomX(), 150);
+  window->VideoProps()->AspectRatio(ax, ay);
+  EXPECT_EQ(std::make_pair(ax, ay), std::make_pair(16, 9));
+  list->Stop();
+  host.services = nullptr;
+  host.settings = nullptr;
+  host.cache = nullptr;
 }
