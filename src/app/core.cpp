@@ -33,6 +33,7 @@
 #include "ui/codec_dialog.h"
 #include "ui/command_event.h"
 #include "ui/file_filters.h"
+#include "ui/filter_properties.h"
 #include "ui/info_dialog.h"
 #include "ui/jump_window.h"
 #include "ui/main_window.h"
@@ -849,6 +850,12 @@ void TCore::CreateEngineControl() {
       main_->SetCaptionText(t);
   };
   host.playlistTitle = [this] { return playlist_ ? playlist_->CurrentTitle() : std::string(); };
+  host.alert = [this](const std::string& t) { Alert(t); };
+  host.showProperties = [this](std::function<eng::IFilter*()> find) {
+    auto* dialog = new TfrFilterProperties(std::move(find), main_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+  };
   dsh_ = std::make_unique<TDirectShowHelper>(*engine_, host);
 }
 

@@ -71,7 +71,8 @@ void TPlayerServices::CreateVideoModel() {
     h = shown.isEmpty() ? dsh->VideoHeight() : shown.height();
     return w > 0 && h > 0;
   };
-  props_ = std::make_unique<TVideoPropsModel>(*host_.models, displaySize);
+  props_ = std::make_unique<TVideoPropsModel>(*host_.models, displaySize,
+                                              [dsh] { dsh->ShowFilterProperties(dsh->FindVideoDecoder()); });
   if (window)
     window->SetVideoProps(props_.get());
 }

@@ -31,6 +31,33 @@ GstStaticPadTemplate g_srcTemplate =
 
 TProcState& State(gpointer self) { return *reinterpret_cast<ZvVideoProc*>(self)->state; }
 
+// The settings record as properties, so that the element's settings dialog shows them.
+enum { PropZero, PropBrightness, PropContrast, PropSaturation, PropFlip, PropEffect };
+
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+  TVideoProcSettings& s = *State(object).settings;
+  switch (id) {
+  case PropBrightness: s.brightness = g_value_get_int(value); break;
+  case PropContrast: s.contrast = g_value_get_int(value); break;
+  case PropSaturation: s.saturation = g_value_get_int(value); break;
+  case PropFlip: s.flip = g_value_get_boolean(value); break;
+  case PropEffect: s.effect = g_value_get_int(value); break;
+  default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+  }
+}
+
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+  const TVideoProcSettings& s = *State(object).settings;
+  switch (id) {
+  case PropBrightness: g_value_set_int(value, s.brightness.load()); break;
+  case PropContrast: g_value_set_int(value, s.contrast.load()); break;
+  case PropSaturation: g_value_set_int(value, s.saturation.load()); break;
+  case PropFlip: g_value_set_boolean(value, s.flip.load()); break;
+  case PropEffect: g_value_set_int(value, s.effect.load()); break;
+  default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+  }
+}
+
 GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* in, GstVideoFrame* out) {
   TProcState& s = State(filter);
   const int width = std::min(GST_VIDEO_FRAME_WIDTH(in), GST_VIDEO_FRAME_WIDTH(out));
@@ -50,7 +77,22 @@ void Finalize(GObject* object) {
 }
 
 void zv_video_proc_class_init(ZvVideoProcClass* klass) {
-  G_OBJECT_CLASS(klass)->finalize = Finalize;
+  GObjectClass* object = G_OBJECT_CLASS(klass);
+  object->finalize = Finalize;
+  object->set_property = SetProperty;
+  object->get_property = GetProperty;
+  const auto flags = static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS);
+  g_object_class_install_property(object, PropBrightness,
+                                  g_param_spec_int("brightness", "Brightness", "Luma offset", -100, 100, 0, flags));
+  g_object_class_install_property(object, PropContrast,
+                                  g_param_spec_int("contrast", "Contrast", "Luma stretch", -100, 100, 0, flags));
+  g_object_class_install_property(object, PropSaturation,
+                                  g_param_spec_int("saturation", "Saturation", "Chroma scale", -100, 100, 0, flags));
+  g_object_class_install_property(object, PropFlip,
+                                  g_param_spec_boolean("flip", "Vertical flip", "Upside down", FALSE, flags));
+  g_object_class_install_property(
+      object, PropEffect,
+      g_param_spec_int("effect", "Effect", "0 none, 1 to 8 a blur or sharpening kernel", 0, 8, 0, flags));
   GstElementClass* element = GST_ELEMENT_CLASS(klass);
   gst_element_class_set_static_metadata(element, "Video Processor", "Filter/Effect/Video",
                                         "Picture controls, effects and the on-screen display of Zelvar", "Zelvar");

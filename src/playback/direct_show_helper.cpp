@@ -95,6 +95,7 @@ void TDirectShowHelper::CreateBuilder() {
   TLogScope scope("TDirectShowHelper.CreateBuilder");
   // The DVD graph joins here with DVD playback.
   graph_ = engine_.CreateGraph();
+  ++graphSerial_;
   CheckResult(graph_ ? S_OK : E_FAIL, "CoCreateInstance(FilterGraph)");
   CheckResult(graph_->QueryInterface(TInterface::MediaControl), "Graph.QueryInterface(IMediaControl)");
   hasControl_ = true;
@@ -554,6 +555,31 @@ IFilter* TDirectShowHelper::FindVideoProcessor() {
     if (f->ProcessorSettings())
       return f;
   return nullptr;
+}
+
+bool TDirectShowHelper::HasPropertyPages(IFilter* filter) { return filter && !filter->Properties().empty(); }
+
+void TDirectShowHelper::ShowFilterProperties(IFilter* filter) {
+  if (!filter)
+    return;
+  if (!HasPropertyPages(filter)) {
+    if (host_.alert)
+      host_.alert(Lang("Error.NoProps"));
+    return;
+  }
+  if (!host_.showProperties)
+    return;
+  // The dialog finds the filter again by name in the same graph, each time it changes something.
+  const uint64_t serial = graphSerial_;
+  const std::string name = filter->Name();
+  host_.showProperties([this, serial, name]() -> IFilter* {
+    if (serial != graphSerial_ || !graph_)
+      return nullptr;
+    for (IFilter* f : graph_->EnumFilters())
+      if (f->Name() == name)
+        return f;
+    return nullptr;
+  });
 }
 
 std::shared_ptr<TVideoProcSettings> TDirectShowHelper::VideoProcessorSettings() {

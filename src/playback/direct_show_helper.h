@@ -24,6 +24,10 @@ struct TEngineHost {
   // The main window's caption text, and the playlist's title of the current entry.
   std::function<void(const std::string&)> setCaption;
   std::function<std::string()> playlistTitle;
+  std::function<void(const std::string&)> alert;
+  // Opens the settings dialog of a filter of the current graph, reached through the finder (none
+  // once the graph is gone).
+  std::function<void(std::function<eng::IFilter*()> find)> showProperties;
 };
 
 // The one object through which the program drives the engine: it creates and frees the graph of
@@ -93,6 +97,12 @@ public:
   eng::IFilter* FindVideoDecoder();
   // The program's video processor in the graph, and its settings record (none without one).
   eng::IFilter* FindVideoProcessor();
+  // A filter's settings: whether it has any, and its dialog (the alert "Error.NoProps" when it has
+  // none). Nothing for no filter.
+  static bool HasPropertyPages(eng::IFilter* filter);
+  void ShowFilterProperties(eng::IFilter* filter);
+  // Counts the graphs made, so that what was found in one is not taken for a filter of the next.
+  uint64_t GraphSerial() const { return graphSerial_; }
   std::shared_ptr<TVideoProcSettings> VideoProcessorSettings();
 
   // The picture's colour controls, on a scale of 0 to 100 with 50 neutral. The kind is
@@ -123,6 +133,7 @@ public:
   std::vector<int64_t>& KeyFrames() { return keyFrames_; }
   const std::vector<int64_t>& KeyFrames() const { return keyFrames_; }
   bool isDVD = false;
+  uint64_t graphSerial_ = 0;
   // The user has been told that there is no sound output device (once a session).
   bool toldNoSoundDevice = false;
   bool IsURL() const { return isURL_; }

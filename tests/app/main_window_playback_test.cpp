@@ -762,6 +762,10 @@ TEST_F(MainWindow, PictureControlsChangeThePictureAndComeBackWithTheFile) {
   EXPECT_GT(samples, 150);
   EXPECT_GT(near, samples * 9 / 10) << near << " of " << samples;
 
+  // The decoder has settings of its own, and the processor its page.
+  EXPECT_TRUE(TDirectShowHelper::HasPropertyPages(dsh->FindVideoDecoder()));
+  EXPECT_TRUE(TDirectShowHelper::HasPropertyPages(dsh->FindVideoProcessor()));
+
   // The dialog follows and drives the same controls.
   TVideoPropsHost vh;
   vh.models = &models;

@@ -38,6 +38,17 @@ public:
   virtual HRESULT Enable(int index) = 0;
 };
 
+// One setting of a filter as its settings dialog shows it; the value is text: "1" or "0", a
+// number, the number of a choice, or the text itself.
+struct TFilterProperty {
+  enum class TKind { Bool, Int, Double, Choice, Text };
+  std::string name, label, description;
+  TKind kind = TKind::Text;
+  double min = 0, max = 0;
+  std::vector<std::pair<int, std::string>> choices;
+  std::string value;
+};
+
 class IFilter {
 public:
   virtual ~IFilter() = default;
@@ -53,6 +64,9 @@ public:
   // A source of several files played as one (the parts of a split film); E_NOINTERFACE otherwise.
   virtual HRESULT LoadFiles(const std::vector<std::string>& names) { return E_NOINTERFACE; }
   virtual IStreamSelect* StreamSelect() { return nullptr; }
+  // The settings a user may change while the filter runs; none when it has no settings.
+  virtual std::vector<TFilterProperty> Properties() { return {}; }
+  virtual HRESULT SetProperty(const std::string& name, const std::string& value) { return E_NOTIMPL; }
   // The settings record of the program's video processor; none for every other filter.
   virtual std::shared_ptr<zv::TVideoProcSettings> ProcessorSettings() { return nullptr; }
 };

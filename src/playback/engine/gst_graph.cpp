@@ -252,6 +252,154 @@ std::vector<IPin*> TGstFilter::Pins() {
 
 std::shared_ptr<zv::TVideoProcSettings> TGstFilter::ProcessorSettings() { return zv::ZvVideoProcSettings(element_); }
 
+namespace {
+
+// Properties a settings dialog can offer: read and written while running, of a plain kind.
+bool Offered(const GParamSpec* p) {
+  if ((p->flags & G_PARAM_READWRITE) != G_PARAM_READWRITE || (p->flags & G_PARAM_CONSTRUCT_ONLY))
+    return false;
+  if (g_str_equal(p->name, "name") || g_str_equal(p->name, "parent") || g_str_equal(p->name, "qos"))
+    return false;
+  const GType t = G_PARAM_SPEC_VALUE_TYPE(p);
+  return t == G_TYPE_BOOLEAN || t == G_TYPE_INT || t == G_TYPE_UINT || t == G_TYPE_INT64 || t == G_TYPE_UINT64 ||
+         t == G_TYPE_FLOAT || t == G_TYPE_DOUBLE || t == G_TYPE_STRING || G_TYPE_IS_ENUM(t);
+}
+
+std::vector<GParamSpec*> OfferedSpecs(GObject* object) {
+  guint n = 0;
+  GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(object), &n);
+  std::vector<GParamSpec*> offered;
+  for (guint i = 0; i < n; ++i)
+    if (Offered(specs[i]))
+      offered.push_back(specs[i]);
+  g_free(specs);
+  return offered;
+}
+
+// The plumbing the program puts around the elements that do the work.
+bool IsPlumbing(GstElement* e) {
+  GstElementFactory* f = gst_element_get_factory(e);
+  const char* name = f ? gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f)) : "";
+  for (const char* plumbing : {"queue", "videoconvert", "audioconvert", "audioresample", "capsfilter"})
+    if (g_str_equal(name, plumbing))
+      return true;
+  return false;
+}
+
+// A bin shows the settings of its working element that has the most (a decoder, the processor).
+GstElement* SettingsElement(GstElement* element) {
+  if (!GST_IS_BIN(element))
+    return element;
+  GstElement* best = nullptr;
+  size_t most = 0;
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(element));
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    auto* child = GST_ELEMENT(g_value_get_object(&item));
+    if (!GST_IS_BIN(child) && !IsPlumbing(child)) {
+      const size_t n = OfferedSpecs(G_OBJECT(child)).size();
+      if (n > most) {
+        most = n;
+        best = child;
+      }
+    }
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return best; // the bin holds a reference to it for as long as the filter lives
+}
+
+} // namespace
+
+std::vector<TFilterProperty> TGstFilter::Properties() {
+  GstElement* e = SettingsElement(element_);
+  std::vector<TFilterProperty> out;
+  if (!e)
+    return out;
+  for (GParamSpec* p : OfferedSpecs(G_OBJECT(e))) {
+    TFilterProperty f;
+    f.name = p->name;
+    f.label = g_param_spec_get_nick(p) ? g_param_spec_get_nick(p) : p->name;
+    f.description = g_param_spec_get_blurb(p) ? g_param_spec_get_blurb(p) : "";
+    GValue v = G_VALUE_INIT;
+    g_value_init(&v, G_PARAM_SPEC_VALUE_TYPE(p));
+    g_object_get_property(G_OBJECT(e), p->name, &v);
+    const GType t = G_PARAM_SPEC_VALUE_TYPE(p);
+    if (t == G_TYPE_BOOLEAN) {
+      f.kind = TFilterProperty::TKind::Bool;
+      f.value = g_value_get_boolean(&v) ? "1" : "0";
+    } else if (G_TYPE_IS_ENUM(t)) {
+      f.kind = TFilterProperty::TKind::Choice;
+      GEnumClass* ec = G_PARAM_SPEC_ENUM(p)->enum_class;
+      for (guint i = 0; i < ec->n_values; ++i)
+        f.choices.emplace_back(ec->values[i].value, ec->values[i].value_nick);
+      f.value = std::to_string(g_value_get_enum(&v));
+    } else if (t == G_TYPE_STRING) {
+      f.value = g_value_get_string(&v) ? g_value_get_string(&v) : "";
+    } else if (t == G_TYPE_FLOAT || t == G_TYPE_DOUBLE) {
+      f.kind = TFilterProperty::TKind::Double;
+      f.min = t == G_TYPE_FLOAT ? G_PARAM_SPEC_FLOAT(p)->minimum : G_PARAM_SPEC_DOUBLE(p)->minimum;
+      f.max = t == G_TYPE_FLOAT ? G_PARAM_SPEC_FLOAT(p)->maximum : G_PARAM_SPEC_DOUBLE(p)->maximum;
+      f.value = zv::Format("%g", t == G_TYPE_FLOAT ? g_value_get_float(&v) : g_value_get_double(&v));
+    } else {
+      f.kind = TFilterProperty::TKind::Int;
+      if (t == G_TYPE_INT) {
+        f.min = G_PARAM_SPEC_INT(p)->minimum, f.max = G_PARAM_SPEC_INT(p)->maximum;
+        f.value = std::to_string(g_value_get_int(&v));
+      } else if (t == G_TYPE_UINT) {
+        f.min = G_PARAM_SPEC_UINT(p)->minimum, f.max = G_PARAM_SPEC_UINT(p)->maximum;
+        f.value = std::to_string(g_value_get_uint(&v));
+      } else if (t == G_TYPE_INT64) {
+        f.min = static_cast<double>(G_PARAM_SPEC_INT64(p)->minimum),
+        f.max = static_cast<double>(G_PARAM_SPEC_INT64(p)->maximum);
+        f.value = std::to_string(g_value_get_int64(&v));
+      } else {
+        f.min = static_cast<double>(G_PARAM_SPEC_UINT64(p)->minimum),
+        f.max = static_cast<double>(G_PARAM_SPEC_UINT64(p)->maximum);
+        f.value = std::to_string(g_value_get_uint64(&v));
+      }
+    }
+    g_value_unset(&v);
+    out.push_back(std::move(f));
+  }
+  return out;
+}
+
+HRESULT TGstFilter::SetProperty(const std::string& name, const std::string& value) {
+  GstElement* e = SettingsElement(element_);
+  GParamSpec* p = e ? g_object_class_find_property(G_OBJECT_GET_CLASS(e), name.c_str()) : nullptr;
+  if (!p || !Offered(p))
+    return E_INVALIDARG;
+  const GType t = G_PARAM_SPEC_VALUE_TYPE(p);
+  GValue v = G_VALUE_INIT;
+  g_value_init(&v, t);
+  const std::optional<double> number = zv::ParseDecimal(value);
+  bool ok = true;
+  if (t == G_TYPE_STRING) {
+    g_value_set_string(&v, value.c_str());
+  } else if (!number) {
+    ok = false;
+  } else if (t == G_TYPE_BOOLEAN) {
+    g_value_set_boolean(&v, *number != 0);
+  } else if (G_TYPE_IS_ENUM(t)) {
+    ok = g_enum_get_value(G_PARAM_SPEC_ENUM(p)->enum_class, static_cast<int>(*number)) != nullptr;
+    if (ok)
+      g_value_set_enum(&v, static_cast<int>(*number));
+  } else {
+    // Out-of-range numbers are refused by the property itself (g_param_value_validate).
+    GValue d = G_VALUE_INIT;
+    g_value_init(&d, G_TYPE_DOUBLE);
+    g_value_set_double(&d, *number);
+    ok = g_value_type_transformable(G_TYPE_DOUBLE, t) && g_value_transform(&d, &v) && !g_param_value_validate(p, &v);
+    g_value_unset(&d);
+  }
+  if (ok)
+    g_object_set_property(G_OBJECT(e), name.c_str(), &v);
+  g_value_unset(&v);
+  return ok ? S_OK : E_INVALIDARG;
+}
+
 std::string TGstFilter::ImplementationFile() const {
   GstElementFactory* f = gst_element_get_factory(element_);
   if (!f)

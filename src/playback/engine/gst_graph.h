@@ -58,6 +58,10 @@ public:
   HRESULT LoadFile(const std::string& name) override;
   HRESULT LoadFiles(const std::vector<std::string>& names) override;
   std::shared_ptr<zv::TVideoProcSettings> ProcessorSettings() override;
+  // The element's readable and writable properties of plain kinds (a bin's: those of its element
+  // that has the most).
+  std::vector<TFilterProperty> Properties() override;
+  HRESULT SetProperty(const std::string& name, const std::string& value) override;
 
   GstElement* Element() const { return element_; }
   TGstGraph* Graph() const { return graph_; }
