@@ -30,6 +30,14 @@ struct TEngineHost {
   std::function<void(std::function<eng::IFilter*()> find)> showProperties;
 };
 
+// The description of a filter class the filter graph dialog shows: friendly name, merit,
+// implementing file and its maker ("?" for what the engine does not know).
+class TFilterCommander : public eng::TFilterDescription {
+public:
+  TFilterCommander(eng::IEngine& engine, const eng::TGuid& classId)
+      : TFilterDescription(engine.DescribeFilter(classId)) {}
+};
+
 // The one object through which the program drives the engine: it creates and frees the graph of
 // the current file, renders files into it, runs, pauses, stops and seeks it, reports position and
 // duration, brings engine events to the user-interface thread and turns result codes into errors.

@@ -361,3 +361,18 @@ TEST_F(Engine, TheVideoProcessorInTheGraphTakesThePicturesAndBlendsTheOverlay) {
   g->Stop();
   g->SetVideoOutput(nullptr);
 }
+
+TEST_F(Engine, FilterClassesAreDescribedFromTheirFactories) {
+  const TFilterDescription avi = engine.DescribeFilter(classes::AviSplitter);
+  EXPECT_EQ(avi.friendlyName, "Avi demuxer");
+  EXPECT_EQ(avi.merit, 0x800000u) << "a primary element is preferred";
+  EXPECT_NE(avi.file.find("libgstavi"), std::string::npos) << avi.file;
+  EXPECT_NE(avi.company.find("GStreamer"), std::string::npos) << avi.company;
+  const TFilterDescription own = engine.DescribeFilter(classes::VideoProcessor);
+  EXPECT_EQ(own.friendlyName, "Video Processor");
+  EXPECT_EQ(own.merit, 0x200000u) << "never picked automatically";
+  EXPECT_EQ(own.file, "(built in)");
+  const TFilterDescription unknown = engine.DescribeFilter(TGuid::FromName("no such class"));
+  EXPECT_EQ(unknown.friendlyName, "?");
+  EXPECT_EQ(unknown.file, "?");
+}

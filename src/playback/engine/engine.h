@@ -160,6 +160,16 @@ public:
   virtual std::string GraphDescription() { return {}; }
 };
 
+// What the engine knows of a filter class: its name, how readily automatic building picks it
+// (merit, in the engine's terms 0x200000 "do not use" to 0x800000 "preferred"), the file that
+// implements it and who makes that file.
+struct TFilterDescription {
+  std::string friendlyName = "?";
+  uint32_t merit = 0;
+  std::string file = "?";
+  std::string company = "?";
+};
+
 // Creates graphs and filters.
 class IEngine {
 public:
@@ -171,6 +181,7 @@ public:
   virtual std::string ErrorText(HRESULT code) = 0;
   // The registered name of a filter class, empty when unknown.
   virtual std::string FilterFriendlyName(const TGuid& classId) = 0;
+  virtual TFilterDescription DescribeFilter(const TGuid& classId) { return {}; }
   // Loads a plug-in file of filters; its classes can be created afterwards. False when the file
   // is no plug-in of this engine.
   virtual bool LoadPlugin(const std::string& path) { return false; }

@@ -148,6 +148,12 @@ public:
   std::shared_ptr<IFilter> CreateFilter(const TGuid& classId) override;
   std::string ErrorText(HRESULT code) override { return StandardErrorText(code); }
   std::string FilterFriendlyName(const TGuid& classId) override;
+  TFilterDescription DescribeFilter(const TGuid& classId) override {
+    TFilterDescription d;
+    if (std::string name = FilterFriendlyName(classId); !name.empty())
+      d.friendlyName = name;
+    return d;
+  }
   // Plug-in files that load: each makes its classes known.
   bool LoadPlugin(const std::string& path) override;
   std::map<std::string, std::map<std::string, std::string>> plugins; // path -> class text -> name

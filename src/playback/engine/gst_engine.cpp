@@ -113,6 +113,53 @@ std::string TGstEngine::FilterFriendlyName(const TGuid& classId) {
   return f ? static_cast<TGstFilter*>(f.get())->DefaultName() : std::string();
 }
 
+TFilterDescription TGstEngine::DescribeFilter(const TGuid& classId) {
+  TFilterDescription d;
+  // The factory of the class: a known class's own, or the one whose name the class comes from.
+  std::string factoryName;
+  for (const TKnownClass& k : kKnown)
+    if (*k.cls == classId)
+      factoryName = k.make;
+  if (factoryName == "video")
+    factoryName = VideoSinkDescription();
+  else if (factoryName == "audio")
+    factoryName = AudioSinkDescription();
+  else if (factoryName == "processor")
+    factoryName = "zvvideoproc";
+  GstElementFactory* factory = factoryName.empty() ? nullptr : gst_element_factory_find(factoryName.c_str());
+  if (!factory) {
+    GList* all = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_ANY, GST_RANK_NONE);
+    for (GList* l = all; l && !factory; l = l->next)
+      if (TGuid::FromName(std::string("gst:") + gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(l->data))) == classId)
+        factory = GST_ELEMENT_FACTORY(gst_object_ref(l->data));
+    gst_plugin_feature_list_free(all);
+  }
+  if (!factory)
+    return d;
+  if (const char* name = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME))
+    d.friendlyName = name;
+  // Ranks in the steps of the engine's merits.
+  const guint rank = gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory));
+  d.merit = rank >= GST_RANK_PRIMARY     ? 0x800000
+            : rank >= GST_RANK_SECONDARY ? 0x600000
+            : rank >= GST_RANK_MARGINAL  ? 0x400000
+                                         : 0x200000;
+  if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
+    if (const char* file = gst_plugin_get_filename(plugin))
+      d.file = file;
+    else
+      d.file = "(built in)";
+    if (const char* package = gst_plugin_get_package(plugin))
+      d.company = package;
+    gst_object_unref(plugin);
+  } else {
+    d.file = "(built in)";
+    d.company = "Zelvar";
+  }
+  gst_object_unref(factory);
+  return d;
+}
+
 bool TGstEngine::GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) {
   return GrabFrameWithGst(file, position, frame, timeoutMs);
 }

@@ -15,6 +15,7 @@ public:
   std::shared_ptr<IFilter> CreateFilter(const TGuid& classId) override;
   std::string ErrorText(HRESULT code) override { return StandardErrorText(code); }
   std::string FilterFriendlyName(const TGuid& classId) override;
+  TFilterDescription DescribeFilter(const TGuid& classId) override;
   bool LoadPlugin(const std::string& path) override;
   bool GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) override;
 };
