@@ -5,6 +5,8 @@
 //   seek <file> <mode>  ten seeks while paused ("key" or "accurate"), prints the mean latency in ms
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
+#include "prefs/xml_prefs.h"
+#include "prefs/xml_tree.h"
 #include "ui/qt_dispatcher.h"
 #include "ui/video_widget.h"
 
@@ -13,6 +15,7 @@
 #include <QTimer>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/resource.h>
 
@@ -46,7 +49,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   eng::TGstEngine engine;
   zv::TQtDispatcher dispatcher;
+  // ZV_BENCH_PROCESSOR=0 leaves the video processor out of the graph (it is in by default).
+  zv::TXMLTree doc;
+  doc.LoadFromString("<ZV/>");
+  zv::TXMLPrefs prefs(doc.Root());
+  const char* processor = std::getenv("ZV_BENCH_PROCESSOR");
+  prefs.SetBool("Video.VideoProcessor", !processor || std::string(processor) != "0");
   zv::TEngineHost host;
+  host.prefs = &prefs;
   host.dispatcher = &dispatcher;
   zv::TDirectShowHelper dsh(engine, host);
   CountingWidget w;

@@ -172,13 +172,31 @@ void TVideoProcess::Process(const uint8_t* in, size_t inStride, uint8_t* out, si
       for (int y = 0; y < 256; ++y)
         pairs_[c * 256 + y] = static_cast<uint16_t>(t.luma[y] | t.chroma[c] << 8);
   }
-  if (!mapped && !v.flip && srcStride == outStride) {
+  bool flip = v.flip;
+  if (src == out) {
+    // In place without an effect: the flip swaps rows, the tables work on each row where it is,
+    // and neutral settings leave the frame untouched.
+    if (flip) {
+      row_.resize(std::max(row_.size(), pairs * 2));
+      auto* tmp = reinterpret_cast<uint8_t*>(row_.data());
+      for (int r = 0; r < height / 2; ++r) {
+        uint8_t* a = out + r * outStride;
+        uint8_t* b = out + (height - 1 - r) * outStride;
+        std::memcpy(tmp, a, pairs * 4);
+        std::memcpy(a, b, pairs * 4);
+        std::memcpy(b, tmp, pairs * 4);
+      }
+      flip = false;
+    }
+    if (!mapped)
+      height = 0;
+  } else if (!mapped && !flip && srcStride == outStride) {
     std::memcpy(out, src, outStride * static_cast<size_t>(height - 1) + pairs * 4);
     height = 0; // nothing left for the rows below
   }
   for (int r = 0; r < height; ++r) {
     const uint8_t* s = src + r * srcStride;
-    uint8_t* d = out + (v.flip ? height - 1 - r : r) * outStride;
+    uint8_t* d = out + (flip ? height - 1 - r : r) * outStride;
     if (!mapped) {
       CopyRowPastCache(d, s, pairs * 4);
       continue;
@@ -192,7 +210,7 @@ void TVideoProcess::Process(const uint8_t* in, size_t inStride, uint8_t* out, si
       std::memcpy(d + i, &o, 4);
     }
   }
-  if (!mapped)
+  if (!mapped && height > 0)
     EndCopiesPastCache();
   if (osd)
     osd->Blend(out, outStride * static_cast<size_t>(rows), width, rows, outStride);

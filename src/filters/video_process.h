@@ -47,7 +47,8 @@ const TEffectKernel& EffectKernel(int effect);
 
 // The processor's work on one YUY2 frame (two bytes a pixel, Y U Y V for each pair): the effect on
 // the luma, the level tables, the flip, then the on-screen display's pictures. Rows are `stride`
-// bytes apart; the input and output frames have the same size.
+// bytes apart; the input and output frames have the same size. The output may be the input
+// itself (then neutral settings cost nothing).
 class TVideoProcess {
 public:
   void Process(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, int width, int height,

@@ -58,15 +58,13 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
   }
 }
 
-GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* in, GstVideoFrame* out) {
+// In place: neutral settings without texts leave the picture as it came.
+GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
   TProcState& s = State(filter);
-  const int width = std::min(GST_VIDEO_FRAME_WIDTH(in), GST_VIDEO_FRAME_WIDTH(out));
-  const int height = std::min(GST_VIDEO_FRAME_HEIGHT(in), GST_VIDEO_FRAME_HEIGHT(out));
-  s.process.Process(static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(in, 0)),
-                    static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(in, 0)),
-                    static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(out, 0)),
-                    static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(out, 0)), width, height, ReadSettings(*s.settings),
-                    s.settings->osd.get());
+  auto* data = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, 0));
+  const auto stride = static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, 0));
+  s.process.Process(data, stride, data, stride, GST_VIDEO_FRAME_WIDTH(frame), GST_VIDEO_FRAME_HEIGHT(frame),
+                    ReadSettings(*s.settings), s.settings->osd.get());
   s.settings->active.store(true, std::memory_order_relaxed);
   return GST_FLOW_OK;
 }
@@ -98,7 +96,7 @@ void zv_video_proc_class_init(ZvVideoProcClass* klass) {
                                         "Picture controls, effects and the on-screen display of Zelvar", "Zelvar");
   gst_element_class_add_static_pad_template(element, &g_sinkTemplate);
   gst_element_class_add_static_pad_template(element, &g_srcTemplate);
-  GST_VIDEO_FILTER_CLASS(klass)->transform_frame = TransformFrame;
+  GST_VIDEO_FILTER_CLASS(klass)->transform_frame_ip = TransformFrameIp;
 }
 
 void zv_video_proc_init(ZvVideoProc* self) { self->state = new TProcState(); }

@@ -6,7 +6,7 @@
 
 namespace zv {
 
-// "zvvideosink": a video sink that hands pictures (BGRx or planar YUV with a routine that converts
+// "zvvideosink": a video sink that hands pictures (BGRx, or YUV with a routine that converts
 // them into BGRx where they are drawn), without copying them, to an IVideoOutput
 // (the video widget). It draws nothing itself, so the program can paint the picture, the OSD and
 // screen grabs in one place on any display, offscreen included.

@@ -120,6 +120,18 @@ TEST(VideoProcess, FramesNeutralEffectsFlipAndStrides) {
       EXPECT_EQ(out.Luma(x, y), luma) << x << "," << y;
     EXPECT_EQ(out.Row(3)[7], 100) << "chroma untouched";
   }
+  // In place (the output is the input) every combination gives the same picture as out of place.
+  for (const auto& [b, c, s, e, f] : std::vector<std::tuple<int, int, int, int, bool>>{
+           {0, 0, 0, 0, true}, {0, 50, 0, 0, false}, {10, 0, -40, 0, true}, {0, 0, 0, 2, true}, {0, 0, 0, 0, false}}) {
+    TVideoProcValues v;
+    v.brightness = b, v.contrast = c, v.saturation = s, v.effect = e, v.flip = f;
+    Frame in = Pattern(9, 5, 20);
+    Frame out(9, 5, 20);
+    proc.Process(in.bytes.data(), in.stride, out.bytes.data(), out.stride, 9, 5, v, nullptr);
+    proc.Process(in.bytes.data(), in.stride, in.bytes.data(), in.stride, 9, 5, v, nullptr);
+    for (int r = 0; r < 5; ++r)
+      EXPECT_EQ(std::memcmp(in.Row(r), out.Row(r), 20), 0) << b << c << s << e << f << " row " << r;
+  }
   // Brightness, contrast and saturation go through the tables; the OSD comes last, on top.
   {
     Frame in(4, 2, 8, 128);

@@ -69,7 +69,7 @@ std::shared_ptr<IFilter> TGstEngine::CreateFilter(const TGuid& classId) {
     if (make == "video" || make == "audio" || make == "processor") {
       std::string desc = make == "video" ? "queue name=zvhold ! videoconvert ! " + VideoSinkDescription()
                          : make == "processor"
-                             ? std::string("queue ! videoconvert ! zvvideoproc")
+                             ? std::string("queue ! videoconvert chroma-mode=none dither=none ! zvvideoproc")
                              : "queue name=zvhold ! audioconvert ! audioresample ! volume name=zvvolume ! "
                                "audiopanorama method=simple name=zvbalance ! audioconvert ! " +
                                    AudioSinkDescription();
