@@ -95,7 +95,7 @@ constexpr int Divisor(const std::array<int, 9>& w) {
 
 // One kernel over the inner pixels of a luma plane; the weights and the divisor are constants
 // here, so the compiler turns the division into multiplications and the row into vector code.
-template <int E>
+template <int E, int Step>
 void Convolve(const uint8_t* plane, int width, int height, uint8_t* out, size_t outStride, int16_t* row) {
   constexpr std::array<int, 9> w = kWeights[E - 1];
   constexpr int d = Divisor(w);
@@ -110,13 +110,36 @@ void Convolve(const uint8_t* plane, int width, int height, uint8_t* out, size_t 
     }
     uint8_t* dst = out + r * outStride;
     for (int c = 1; c + 1 < width; ++c)
-      dst[c * 2] = static_cast<uint8_t>(row[c]);
+      dst[c * Step] = static_cast<uint8_t>(row[c]);
   }
 }
 
 using TConvolve = void (*)(const uint8_t*, int, int, uint8_t*, size_t, int16_t*);
-constexpr TConvolve kConvolve[8] = {Convolve<1>, Convolve<2>, Convolve<3>, Convolve<4>,
-                                    Convolve<5>, Convolve<6>, Convolve<7>, Convolve<8>};
+// For luma every second byte (YUY2) and for a luma plane.
+constexpr TConvolve kConvolve[8] = {Convolve<1, 2>, Convolve<2, 2>, Convolve<3, 2>, Convolve<4, 2>,
+                                    Convolve<5, 2>, Convolve<6, 2>, Convolve<7, 2>, Convolve<8, 2>};
+constexpr TConvolve kConvolvePlane[8] = {Convolve<1, 1>, Convolve<2, 1>, Convolve<3, 1>, Convolve<4, 1>,
+                                         Convolve<5, 1>, Convolve<6, 1>, Convolve<7, 1>, Convolve<8, 1>};
+
+// A table on every byte of a plane's rows, in place.
+void MapPlane(uint8_t* plane, size_t stride, int width, int height, const std::array<uint8_t, 256>& table) {
+  for (int r = 0; r < height; ++r) {
+    uint8_t* p = plane + r * stride;
+    for (int c = 0; c < width; ++c)
+      p[c] = table[p[c]];
+  }
+}
+
+void FlipPlane(uint8_t* plane, size_t stride, int width, int height, std::vector<uint8_t>& tmp) {
+  tmp.resize(static_cast<size_t>(width));
+  for (int r = 0; r < height / 2; ++r) {
+    uint8_t* a = plane + r * stride;
+    uint8_t* b = plane + (height - 1 - r) * stride;
+    std::memcpy(tmp.data(), a, static_cast<size_t>(width));
+    std::memcpy(a, b, static_cast<size_t>(width));
+    std::memcpy(b, tmp.data(), static_cast<size_t>(width));
+  }
+}
 
 } // namespace
 
@@ -132,8 +155,8 @@ const TEffectKernel& EffectKernel(int effect) {
 
 void TVideoProcess::ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, int effect) {
   const size_t row = static_cast<size_t>((width + 1) / 2) * 4;
-  if (width != effectWidth_ || height != effectHeight_) {
-    // A new frame size (the stream changed mid-way) gets buffers of its own size.
+  if (width != effectWidth_ || height != effectHeight_ || effect_.size() != row * static_cast<size_t>(height)) {
+    // A new frame size or format (the stream changed mid-way) gets buffers of its own size.
     effect_.assign(row * static_cast<size_t>(height), 0);
     plane_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     row_.assign(static_cast<size_t>(width), 0);
@@ -148,6 +171,41 @@ void TVideoProcess::ApplyEffect(const uint8_t* in, size_t inStride, int width, i
       luma[c] = src[c * 2];
   }
   kConvolve[std::clamp(effect, 1, 8) - 1](plane_.data(), width, height, effect_.data(), row, row_.data());
+}
+
+void TVideoProcess::ProcessPlanar(uint8_t* y, size_t yStride, uint8_t* u, size_t uStride, uint8_t* v, size_t vStride,
+                                  int width, int height, const TVideoProcValues& values, const TYVOSD* osd) {
+  if (!y || !u || !v || width <= 0 || height <= 0 || yStride < static_cast<size_t>(width))
+    return;
+  const int cw = (width + 1) / 2, ch = (height + 1) / 2;
+  if (uStride < static_cast<size_t>(cw) || vStride < static_cast<size_t>(cw))
+    return;
+  if (values.effect != 0) {
+    if (width != effectWidth_ || height != effectHeight_ || plane_.size() != static_cast<size_t>(width) * height) {
+      plane_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+      row_.assign(static_cast<size_t>(width), 0);
+      effect_.clear(); // the YUY2 buffer is made again should such frames come
+      effectWidth_ = width;
+      effectHeight_ = height;
+    }
+    for (int r = 0; r < height; ++r)
+      std::memcpy(plane_.data() + static_cast<size_t>(r) * width, y + r * yStride, static_cast<size_t>(width));
+    kConvolvePlane[std::clamp(values.effect, 1, 8) - 1](plane_.data(), width, height, y, yStride, row_.data());
+  }
+  const TLevelTables t = BuildLevelTables(values.brightness, values.contrast, values.saturation);
+  if (t.lumaUsed)
+    MapPlane(y, yStride, width, height, t.luma);
+  if (t.chromaUsed) {
+    MapPlane(u, uStride, cw, ch, t.chroma);
+    MapPlane(v, vStride, cw, ch, t.chroma);
+  }
+  if (values.flip) {
+    FlipPlane(y, yStride, width, height, flipRow_);
+    FlipPlane(u, uStride, cw, ch, flipRow_);
+    FlipPlane(v, vStride, cw, ch, flipRow_);
+  }
+  if (osd)
+    osd->BlendPlanar(y, yStride, u, uStride, v, vStride, width, height);
 }
 
 void TVideoProcess::Process(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, int width, int height,

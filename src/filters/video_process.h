@@ -54,11 +54,17 @@ public:
   void Process(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, int width, int height,
                const TVideoProcValues& values, const TYVOSD* osd);
 
+  // The same work in place on a planar 4:2:0 frame (I420, as most decoders give it): the luma
+  // plane and the two chroma planes of half the width and height, each with its own stride.
+  void ProcessPlanar(uint8_t* y, size_t yStride, uint8_t* u, size_t uStride, uint8_t* v, size_t vStride, int width,
+                     int height, const TVideoProcValues& values, const TYVOSD* osd);
+
 private:
   void ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, int effect);
   std::vector<uint8_t> effect_; // the frame after the effect, rows of whole pixel pairs
   std::vector<uint8_t> plane_;  // the input's luma alone
   std::vector<int16_t> row_;
+  std::vector<uint8_t> flipRow_;
   int effectWidth_ = 0, effectHeight_ = 0;
   std::vector<uint16_t> pairs_; // luma and chroma of one pixel through the level tables at once
 };

@@ -24,10 +24,10 @@ struct ZvVideoProcClass {
 
 G_DEFINE_TYPE(ZvVideoProc, zv_video_proc, GST_TYPE_VIDEO_FILTER)
 
-GstStaticPadTemplate g_sinkTemplate =
-    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(GST_VIDEO_CAPS_MAKE("YUY2")));
+GstStaticPadTemplate g_sinkTemplate = GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS,
+                                                              GST_STATIC_CAPS(GST_VIDEO_CAPS_MAKE("{ I420, YUY2 }")));
 GstStaticPadTemplate g_srcTemplate =
-    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(GST_VIDEO_CAPS_MAKE("YUY2")));
+    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(GST_VIDEO_CAPS_MAKE("{ I420, YUY2 }")));
 
 TProcState& State(gpointer self) { return *reinterpret_cast<ZvVideoProc*>(self)->state; }
 
@@ -61,10 +61,15 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
 // In place: neutral settings without texts leave the picture as it came.
 GstFlowReturn TransformFrameIp(GstVideoFilter* filter, GstVideoFrame* frame) {
   TProcState& s = State(filter);
-  auto* data = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, 0));
-  const auto stride = static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, 0));
-  s.process.Process(data, stride, data, stride, GST_VIDEO_FRAME_WIDTH(frame), GST_VIDEO_FRAME_HEIGHT(frame),
-                    ReadSettings(*s.settings), s.settings->osd.get());
+  const auto plane = [frame](int i) { return static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, i)); };
+  const auto stride = [frame](int i) { return static_cast<size_t>(GST_VIDEO_FRAME_PLANE_STRIDE(frame, i)); };
+  const int w = GST_VIDEO_FRAME_WIDTH(frame), h = GST_VIDEO_FRAME_HEIGHT(frame);
+  // Planar pictures as the decoder gives them, without a conversion to YUY2 and back.
+  if (GST_VIDEO_FRAME_FORMAT(frame) == GST_VIDEO_FORMAT_I420)
+    s.process.ProcessPlanar(plane(0), stride(0), plane(1), stride(1), plane(2), stride(2), w, h,
+                            ReadSettings(*s.settings), s.settings->osd.get());
+  else
+    s.process.Process(plane(0), stride(0), plane(0), stride(0), w, h, ReadSettings(*s.settings), s.settings->osd.get());
   s.settings->active.store(true, std::memory_order_relaxed);
   return GST_FLOW_OK;
 }

@@ -7,7 +7,8 @@
 
 namespace zv {
 
-// "zvvideoproc": the program's picture processor on YUY2 video. Each frame gets the effect, the
+// "zvvideoproc": the program's picture processor on YUY2 video, and on I420 as most decoders give
+// it (the same work on the planes, so no conversion is needed). Each frame gets the effect, the
 // brightness, contrast and saturation, the flip and the on-screen display's pictures of its
 // settings record, which the rest of the program changes while it plays.
 void RegisterVideoProcessor();

@@ -105,8 +105,9 @@ struct ZvVideoSinkClass {
 
 G_DEFINE_TYPE(ZvVideoSink, zv_video_sink, GST_TYPE_VIDEO_SINK)
 
-GstStaticPadTemplate g_sinkTemplate = GST_STATIC_PAD_TEMPLATE(
-    "sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS("video/x-raw, format=(string){ I420, YV12, NV12, YUY2, BGRx }"));
+GstStaticPadTemplate g_sinkTemplate =
+    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS,
+                            GST_STATIC_CAPS("video/x-raw, format=(string){ I420, YV12, NV12, YUY2, BGRx }"));
 
 TSinkState& State(gpointer self) { return *reinterpret_cast<ZvVideoSink*>(self)->state; }
 

@@ -96,4 +96,38 @@ void TYVOSD::Blend(uint8_t* frame, size_t size, int width, int height, size_t st
   }
 }
 
+void TYVOSD::BlendPlanar(uint8_t* y, size_t yStride, uint8_t* u, size_t uStride, uint8_t* v, size_t vStride, int width,
+                         int height) const {
+  if (!y || !u || !v || width <= 0 || height <= 0)
+    return;
+  std::lock_guard<std::mutex> hold(lock_);
+  for (const TItem& item : items_) {
+    const TYVImage* image = item.image.get();
+    if (!image || image->width <= 0)
+      continue;
+    const std::vector<uint8_t>& data = item.x % 2 == 0 ? image->evenAligned : image->oddAligned;
+    if (data.size() < static_cast<size_t>(image->width) * static_cast<size_t>(image->height) * 2)
+      continue;
+    const int64_t x0 = std::max<int64_t>(0, -int64_t{item.x}),
+                  x1 = std::min<int64_t>(image->width, int64_t{width} - item.x);
+    const int64_t y0 = std::max<int64_t>(0, -int64_t{item.y}),
+                  y1 = std::min<int64_t>(image->height, int64_t{height} - item.y);
+    for (int64_t row = y0; row < y1; ++row) {
+      const int64_t fy = item.y + row;
+      const uint8_t* src = data.data() + row * image->width * 2;
+      uint8_t* luma = y + fy * static_cast<int64_t>(yStride);
+      uint8_t* cb = fy % 2 == 0 ? u + fy / 2 * static_cast<int64_t>(uStride) : nullptr;
+      uint8_t* cr = fy % 2 == 0 ? v + fy / 2 * static_cast<int64_t>(vStride) : nullptr;
+      for (int64_t col = x0; col < x1; ++col) {
+        if (src[col * 2] == 0)
+          continue;
+        const int64_t fx = item.x + col;
+        luma[fx] = src[col * 2];
+        if (cb)
+          (fx % 2 == 0 ? cb : cr)[fx / 2] = src[col * 2 + 1];
+      }
+    }
+  }
+}
+
 } // namespace zv

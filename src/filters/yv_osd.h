@@ -51,6 +51,10 @@ public:
   // frame of `size` bytes with rows `stride` bytes apart; what falls outside the frame on any side
   // is left out.
   void Blend(uint8_t* frame, size_t size, int width, int height, size_t stride) const;
+  // The same onto a planar 4:2:0 frame: every opaque pixel's luma, and on even rows its chroma
+  // into the plane its column calls for (Cb on even columns, Cr on odd ones).
+  void BlendPlanar(uint8_t* y, size_t yStride, uint8_t* u, size_t uStride, uint8_t* v, size_t vStride, int width,
+                   int height) const;
 
 private:
   mutable std::mutex lock_;

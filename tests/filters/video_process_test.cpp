@@ -167,3 +167,42 @@ TEST(VideoProcess, AFrameSizeChangeMidStreamKeepsEveryWriteInside) {
     EXPECT_EQ(out.Luma(0, 0), t.luma[in.Luma(0, 0)]) << w << "x" << h;
   }
 }
+
+TEST(VideoProcess, PlanarFramesGetTheSameWorkAsYuy2) {
+  // A 4:2:0 picture written both ways: the chroma of each pair of rows the same.
+  const int w = 12, h = 8;
+  Frame packed(w, h, w * 2);
+  std::vector<uint8_t> y(w * h), u(w / 2 * h / 2), v(w / 2 * h / 2);
+  for (int r = 0; r < h; ++r)
+    for (int c = 0; c < w; ++c) {
+      const uint8_t luma = static_cast<uint8_t>(20 + (c * 41 + r * 23) % 200);
+      const uint8_t cb = static_cast<uint8_t>(60 + (c / 2 * 17 + r / 2 * 5) % 120);
+      const uint8_t cr = static_cast<uint8_t>(70 + (c / 2 * 11 + r / 2 * 13) % 110);
+      packed.Luma(c, r) = luma;
+      packed.Row(r)[c * 2 + 1] = c % 2 == 0 ? cb : cr;
+      y[r * w + c] = luma;
+      u[r / 2 * (w / 2) + c / 2] = cb;
+      v[r / 2 * (w / 2) + c / 2] = cr;
+    }
+  TYVOSD osd;
+  const TYVImageCreator creator;
+  const uint32_t px[6] = {0xFFFFFF, 0x040004, 0xFF0000, 0x00FF00, 0x0000FF, 0x808080};
+  osd.Replace(
+      {{3, 2, creator.CreateImage(px, 3, 2, 3, 0x040004)}, {-1, 6, creator.CreateImage(px, 3, 2, 3, 0x040004)}});
+  TVideoProcValues values;
+  values.brightness = 12;
+  values.contrast = -30;
+  values.saturation = 45;
+  values.effect = 6;
+  values.flip = true;
+  TVideoProcess a, b;
+  a.Process(packed.bytes.data(), packed.stride, packed.bytes.data(), packed.stride, w, h, values, &osd);
+  b.ProcessPlanar(y.data(), w, u.data(), w / 2, v.data(), w / 2, w, h, values, &osd);
+  for (int r = 0; r < h; ++r)
+    for (int c = 0; c < w; ++c) {
+      ASSERT_EQ(y[r * w + c], packed.Luma(c, r)) << c << "," << r;
+      if (r % 2 == 1) // the planes hold the chroma of each pair's first row
+        continue;
+      EXPECT_EQ((c % 2 == 0 ? u : v)[r / 2 * (w / 2) + c / 2], packed.Row(r)[c * 2 + 1]) << c << "," << r;
+    }
+}
