@@ -2,7 +2,7 @@
 # Screenshots of the looks under Xvfb with openbox, for the README and for checking the art by eye:
 # the default look playing the demo clip, the plain built-in look, the skin folder Ember, a button
 # hovered and pressed, the idle window with its logo, the playlist panel open while playing, and
-# full screen, the popup menu, subtitles with their settings. Usage: tools/screenshots.sh <build folder> <output folder>
+# full screen, the popup menu, subtitles with their settings, the video settings and an effect. Usage: tools/screenshots.sh <build folder> <output folder>
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -124,7 +124,50 @@ subtitles() {
   wait "$pid" 2>/dev/null || true
 }
 
+# whole <name> <keys>: the demo clip with a dialog opened by the keys; the whole screen.
+whole() {
+  local name=$1 keys=$2
+  "$build/bin/zelvar" "/SKIN= <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
+  local pid=$!
+  local win
+  win=$(visible_window)
+  sleep 2
+  for k in $keys; do xdotool key --window "$win" "$k"; sleep 0.5; done
+  sleep 1.5
+  import -window root +repage -define png:exclude-chunks=date,time "$out/$name.png"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# effect <name>: the video settings with the effect slider at its last position (edges), moved
+# below the picture; the whole screen.
+effect() {
+  local name=$1
+  "$build/bin/zelvar" "/SKIN= <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
+  local pid=$!
+  local win
+  win=$(visible_window)
+  sleep 2
+  xdotool key --window "$win" ctrl+v
+  sleep 1.5
+  local dlg
+  dlg=$(xdotool search --onlyvisible --name "Video settings" | head -1)
+  eval "$(xdotool getwindowgeometry --shell "$dlg")"
+  xdotool mousemove $((X + 380)) $((Y + 128)) click 1
+  sleep 0.3
+  xdotool key End
+  xdotool windowmove "$dlg" 0 440
+  sleep 1
+  import -window root +repage -define png:exclude-chunks=date,time "$out/$name.png"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
 media=$build/test-media
+# The demo clip's remembered picture settings (zoom, colours) would show in the shots.
+rm -f "$build/bin/ms.xml"
+whole video_settings "ctrl+v"
+effect effect
 subtitles subtitles subtitle_dialog
 menu menu " <TQ-41> "
 menu menu_plain " <XP.Blue> "

@@ -724,6 +724,17 @@ void TCore::LoadModules() {
         host.window = main_;
         host.osd = [this](const std::string& text) { ShowOSD(text); };
         videoDialog_ = new TfrVideoProps(std::move(host), main_);
+        if (main_) {
+          // Over the main window's middle, whole on its screen.
+          videoDialog_->adjustSize();
+          const QRect frame = main_->frameGeometry();
+          const QRect screen = main_->screen() ? main_->screen()->availableGeometry() : frame;
+          const QSize size = videoDialog_->frameGeometry().size();
+          videoDialog_->move(std::clamp(frame.center().x() - size.width() / 2, screen.left(),
+                                        std::max(screen.left(), screen.right() - size.width())),
+                             std::clamp(frame.center().y() - size.height() / 2, screen.top(),
+                                        std::max(screen.top(), screen.bottom() - size.height())));
+        }
       }
       videoDialog_->show();
       videoDialog_->raise();
