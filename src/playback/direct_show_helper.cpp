@@ -124,6 +124,16 @@ void TDirectShowHelper::CreateBuilder() {
   if (prefs && prefs->GetBool("Video.ForceOverlay"))
     Log("TDirectShowHelper.CreateBuilder: overlay mixing is done by the video widget on this platform");
   AddForcedFilters();
+  // The forced DivX decoder: a decoder plug-in put into the program's Filters folder takes the
+  // MPEG-4 streams. Without the file there is none.
+  const std::string divx = host_.exeDir ? host_.exeDir() + "Filters/divxdec.so" : std::string();
+  std::error_code ec;
+  if (!divx.empty() && std::filesystem::is_regular_file(divx, ec)) {
+    CheckResult(engine_.LoadPlugin(divx) ? S_OK : E_FAIL, "GetCO(CLSID_DivXDecoder)");
+    std::shared_ptr<IFilter> decoder = engine_.CreateFilter(classes::DivXDecoder);
+    CheckResult(decoder ? S_OK : E_FAIL, "ClassFactory.CreateInstance(BaseFilter)");
+    CheckResult(graph_->AddFilter(decoder, "Forced DivX Decoder"), "Graph.AddFilter(Forced DivX)");
+  }
   if (prefs)
     exposeGraph_ = prefs->GetBool("Modules.DirectShow.ExposeGraph");
 }

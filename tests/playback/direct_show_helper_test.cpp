@@ -305,3 +305,23 @@ TEST_F(Control, TheVideoProcessorJoinsTheGraphAndCarriesTheColourControls) {
   dsh->CreateBuilder();
   EXPECT_EQ(dsh->FindVideoProcessor(), nullptr);
 }
+
+TEST_F(Control, ADecoderPluginInTheFiltersFolderIsForcedIntoEveryGraph) {
+  dsh->CreateBuilder();
+  EXPECT_TRUE(Graph().EnumFilters().empty()) << "no file, no forced decoder";
+  const std::string lib = dir.file("Filters/divxdec.so");
+  std::filesystem::create_directories(dir.file("Filters"));
+  zvtest::WriteFile(lib, "plug-in");
+  engine.plugins[lib][eng::classes::DivXDecoder.ToString()] = "DivX Decoder";
+  dsh->CreateBuilder();
+  ASSERT_EQ(Graph().EnumFilters().size(), 1u);
+  EXPECT_EQ(Graph().EnumFilters()[0]->Name(), "Forced DivX Decoder");
+  // A file that is no plug-in stops the graph's making at the step that failed.
+  engine.plugins.clear();
+  try {
+    dsh->CreateBuilder();
+    ADD_FAILURE() << "no error";
+  } catch (const EZvError& e) {
+    EXPECT_NE(std::string(e.what()).find("GetCO(CLSID_DivXDecoder)"), std::string::npos) << e.what();
+  }
+}
