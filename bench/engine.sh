@@ -43,3 +43,13 @@ for mode in key accurate; do
   a=$(median < $work/zv_seek_$mode); b=$(median < $work/peer_seek_$mode)
   echo "zelvar $a  playbin $b  ratio $(echo "$a / $b" | bc -l | cut -c1-5)"
 done
+
+echo "== 10 s of playback with the video processor and without it (ZV_BENCH_PROCESSOR=0), median of 5"
+for i in 1 2 3 4 5; do
+  for p in 1 0; do
+    x0=$(xcpu); out=$(ZV_BENCH_PROCESSOR=$p "$zv" play "$file" 10); x1=$(xcpu)
+    echo "$out $x0 $x1" | awk '{printf "%.3f %d\n", $1 + ($4 - $3), $2}' >> $work/proc_$p
+  done
+done
+a=$(cut -d' ' -f1 $work/proc_1 | median); b=$(cut -d' ' -f1 $work/proc_0 | median)
+echo "with $a (frames: $(cut -d' ' -f2 $work/proc_1 | tr '\n' ' '))  without $b (frames: $(cut -d' ' -f2 $work/proc_0 | tr '\n' ' '))  ratio $(echo "$a / $b" | bc -l | cut -c1-5)"

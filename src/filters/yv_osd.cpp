@@ -67,13 +67,13 @@ std::vector<TYVOSD::TItem> TYVOSD::Items() const {
   return items_;
 }
 
-void TYVOSD::Blend(uint8_t* frame, size_t size, int width, int height, size_t stride) const {
-  if (!frame || width <= 0 || height <= 0 || stride < static_cast<size_t>(width) * 2)
-    return;
-  // Rows the buffer does not hold are not drawn.
-  height = static_cast<int>(std::min<size_t>(height, size / stride));
-  std::lock_guard<std::mutex> hold(lock_);
-  for (const TItem& item : items_) {
+namespace {
+// Each placed picture's rows that fall inside a width × height frame, as `row(item, data, frame
+// row, first column, end column)`: the picture's bytes of that row in the alignment its left edge
+// calls for, and the columns of the picture inside the frame.
+template <class Row>
+void EachVisibleRow(const std::vector<TYVOSD::TItem>& items, int width, int height, Row row) {
+  for (const TYVOSD::TItem& item : items) {
     const TYVImage* image = item.image.get();
     if (!image || image->width <= 0)
       continue;
@@ -84,16 +84,27 @@ void TYVOSD::Blend(uint8_t* frame, size_t size, int width, int height, size_t st
                   x1 = std::min<int64_t>(image->width, int64_t{width} - item.x);
     const int64_t y0 = std::max<int64_t>(0, -int64_t{item.y}),
                   y1 = std::min<int64_t>(image->height, int64_t{height} - item.y);
-    for (int64_t row = y0; row < y1; ++row) {
-      const uint8_t* src = data.data() + (row * image->width + x0) * 2;
-      uint8_t* dst = frame + (item.y + row) * static_cast<int64_t>(stride) + (item.x + x0) * 2;
-      for (int64_t i = 0; i < (x1 - x0) * 2; i += 2)
-        if (src[i] != 0) {
-          dst[i] = src[i];
-          dst[i + 1] = src[i + 1];
-        }
-    }
+    for (int64_t r = y0; r < y1; ++r)
+      row(item, data.data() + r * image->width * 2, item.y + r, x0, x1);
   }
+}
+} // namespace
+
+void TYVOSD::Blend(uint8_t* frame, size_t size, int width, int height, size_t stride) const {
+  if (!frame || width <= 0 || height <= 0 || stride < static_cast<size_t>(width) * 2)
+    return;
+  // Rows the buffer does not hold are not drawn.
+  height = static_cast<int>(std::min<size_t>(height, size / stride));
+  std::lock_guard<std::mutex> hold(lock_);
+  EachVisibleRow(items_, width, height, [&](const TItem& item, const uint8_t* src, int64_t fy, int64_t x0, int64_t x1) {
+    // From the first column inside the frame, so that no pointer reaches before it.
+    uint8_t* dst = frame + fy * static_cast<int64_t>(stride) + (item.x + x0) * 2;
+    for (int64_t c = x0; c < x1; ++c)
+      if (src[c * 2] != 0) {
+        dst[(c - x0) * 2] = src[c * 2];
+        dst[(c - x0) * 2 + 1] = src[c * 2 + 1];
+      }
+  });
 }
 
 void TYVOSD::BlendPlanar(uint8_t* y, size_t yStride, uint8_t* u, size_t uStride, uint8_t* v, size_t vStride, int width,
@@ -101,33 +112,19 @@ void TYVOSD::BlendPlanar(uint8_t* y, size_t yStride, uint8_t* u, size_t uStride,
   if (!y || !u || !v || width <= 0 || height <= 0)
     return;
   std::lock_guard<std::mutex> hold(lock_);
-  for (const TItem& item : items_) {
-    const TYVImage* image = item.image.get();
-    if (!image || image->width <= 0)
-      continue;
-    const std::vector<uint8_t>& data = item.x % 2 == 0 ? image->evenAligned : image->oddAligned;
-    if (data.size() < static_cast<size_t>(image->width) * static_cast<size_t>(image->height) * 2)
-      continue;
-    const int64_t x0 = std::max<int64_t>(0, -int64_t{item.x}),
-                  x1 = std::min<int64_t>(image->width, int64_t{width} - item.x);
-    const int64_t y0 = std::max<int64_t>(0, -int64_t{item.y}),
-                  y1 = std::min<int64_t>(image->height, int64_t{height} - item.y);
-    for (int64_t row = y0; row < y1; ++row) {
-      const int64_t fy = item.y + row;
-      const uint8_t* src = data.data() + row * image->width * 2;
-      uint8_t* luma = y + fy * static_cast<int64_t>(yStride);
-      uint8_t* cb = fy % 2 == 0 ? u + fy / 2 * static_cast<int64_t>(uStride) : nullptr;
-      uint8_t* cr = fy % 2 == 0 ? v + fy / 2 * static_cast<int64_t>(vStride) : nullptr;
-      for (int64_t col = x0; col < x1; ++col) {
-        if (src[col * 2] == 0)
-          continue;
-        const int64_t fx = item.x + col;
-        luma[fx] = src[col * 2];
-        if (cb)
-          (fx % 2 == 0 ? cb : cr)[fx / 2] = src[col * 2 + 1];
-      }
+  EachVisibleRow(items_, width, height, [&](const TItem& item, const uint8_t* src, int64_t fy, int64_t x0, int64_t x1) {
+    uint8_t* luma = y + fy * static_cast<int64_t>(yStride);
+    uint8_t* cb = fy % 2 == 0 ? u + fy / 2 * static_cast<int64_t>(uStride) : nullptr;
+    uint8_t* cr = fy % 2 == 0 ? v + fy / 2 * static_cast<int64_t>(vStride) : nullptr;
+    for (int64_t c = x0; c < x1; ++c) {
+      if (src[c * 2] == 0)
+        continue;
+      const int64_t fx = item.x + c;
+      luma[fx] = src[c * 2];
+      if (cb)
+        (fx % 2 == 0 ? cb : cr)[fx / 2] = src[c * 2 + 1];
     }
-  }
+  });
 }
 
 } // namespace zv
