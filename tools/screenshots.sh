@@ -46,127 +46,129 @@ shot() {
   xdotool mousemove 0 0
 }
 
-# visible_window: the id of the program's visible window once it is shown (empty after 10 s).
+# visible_window [name]: the id of the visible window of that name (the program's by default) once
+# it is shown (empty after 10 s).
 visible_window() {
-  local win=
+  local win= name=${1:-Zelvar}
   for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name "Zelvar" 2>/dev/null | head -1 || true)
+    win=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
     [ -n "$win" ] && break
     sleep 0.1
   done
   echo "$win"
 }
 
-# scene <name> <keys> <program> [files...]: the default look three seconds in, after the keys; the
-# whole screen when the window covers it.
-scene() {
-  local name=$1 keys=$2 program=$3
-  shift 3
-  "$build/bin/$program" "/SKIN= <TQ-41> " "$@" >/dev/null 2>&1 &
-  local pid=$!
-  local win
+# launch <program> <skin> [files...]: starts the program and waits for its window (pid, win).
+launch() {
+  local program=$1 skin=$2
+  shift 2
+  "$build/bin/$program" "/SKIN=$skin" "$@" >/dev/null 2>&1 &
+  pid=$!
   win=$(visible_window)
   sleep 2
-  for k in $keys; do
+}
+
+# grab <name> [window]: that window's rectangle of the screen, or the whole screen.
+grab() {
+  if [ -n "${2:-}" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$2")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -define png:exclude-chunks=date,time "$out/$1.png"
+  else
+    import -window root +repage -define png:exclude-chunks=date,time "$out/$1.png"
+  fi
+}
+
+finish() {
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# keys <key...>: each key to the program's window, half a second apart.
+keys() {
+  for k in "$@"; do
     xdotool key --window "$win" "$k"
     sleep 0.5
   done
+}
+
+# scene <name> <keys> <program> [files...]: the default look three seconds in, after the keys; the
+# whole screen when the window covers it.
+scene() {
+  local name=$1 list=$2 program=$3
+  shift 3
+  launch "$program" " <TQ-41> " "$@"
+  # shellcheck disable=SC2086 # the keys are a list
+  keys $list
   sleep 1.5
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -define png:exclude-chunks=date,time "$out/$name.png"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  grab "$name" "$win"
+  finish
 }
 
 # menu <name> <skin>: the popup menu opened on the control panel, its Window submenu open; the
 # whole screen.
 menu() {
-  local name=$1 skin=$2
-  "$build/bin/zelvar" "/SKIN=$skin" "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
-  local pid=$!
-  local win
-  win=$(visible_window)
-  sleep 2
+  launch zelvar "$2" "$build/bin/Demo/Zelvar Demo.mkv"
   eval "$(xdotool getwindowgeometry --shell "$win")"
   xdotool mousemove $((X + 120)) $((Y + HEIGHT - 12)) click 3
   sleep 0.7
   # Down past Open, Play/Pause, Next, File, Playback and Seek to Window, then into it.
   xdotool key Down Down Down Down Down Down Right
   sleep 0.7
-  import -window root +repage -define png:exclude-chunks=date,time "$out/$name.png"
+  grab "$1"
   xdotool key Escape Escape
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  finish
 }
 
 # subtitles <name> <dialog name>: the demo clip with a subtitle file loaded through Alt+S and its
 # file dialog; then the subtitle settings (Shift+S) over the window, the whole screen.
 subtitles() {
-  local name=$1 dialog=$2
   local srt=$home/demo-subtitles.srt
   printf '1\r\n00:00:00,000 --> 00:10:00,000\r\nSubtitles found by <i>Zelvar</i>\r\nsecond line, shifted with Ctrl+. and Ctrl+,\r\n\r\n' >"$srt"
-  "$build/bin/zelvar" "/SKIN= <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
-  local pid=$!
-  local win
-  win=$(visible_window)
-  sleep 2
-  xdotool key --window "$win" alt+s
-  sleep 1.5
-  xdotool type --delay 20 "$srt"
+  launch zelvar " <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv"
+  keys alt+s
+  # Typing only once the file dialog has the focus.
+  for _ in $(seq 50); do
+    [ "$(xdotool getactivewindow 2>/dev/null || true)" != "$win" ] && break
+    sleep 0.1
+  done
+  sleep 1
+  xdotool type --delay 40 "$srt"
   xdotool key Return
   sleep 1.5
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -define png:exclude-chunks=date,time "$out/$name.png"
-  xdotool key --window "$win" shift+s
-  sleep 1.5
-  import -window root +repage -define png:exclude-chunks=date,time "$out/$dialog.png"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  grab "$1" "$win"
+  keys shift+s
+  sleep 1
+  grab "$2"
+  finish
 }
 
-# whole <name> <keys>: the demo clip with a dialog opened by the keys; the whole screen.
-whole() {
-  local name=$1 keys=$2
-  "$build/bin/zelvar" "/SKIN= <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
-  local pid=$!
-  local win
-  win=$(visible_window)
-  sleep 2
-  for k in $keys; do xdotool key --window "$win" "$k"; sleep 0.5; done
-  sleep 1.5
-  import -window root +repage -define png:exclude-chunks=date,time "$out/$name.png"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
-
-# effect <name>: the video settings with the effect slider at its last position (edges), moved
-# below the picture; the whole screen.
+# effect <name>: the video settings (Ctrl+V) with the effect slider at its last position (edges),
+# moved below the picture; the whole screen.
 effect() {
-  local name=$1
-  "$build/bin/zelvar" "/SKIN= <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv" >/dev/null 2>&1 &
-  local pid=$!
-  local win
-  win=$(visible_window)
-  sleep 2
-  xdotool key --window "$win" ctrl+v
-  sleep 1.5
+  launch zelvar " <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv"
+  keys ctrl+v
+  sleep 1
   local dlg
-  dlg=$(xdotool search --onlyvisible --name "Video settings" | head -1)
+  dlg=$(visible_window "Video settings")
+  sleep 0.5 # placed by the window manager
   eval "$(xdotool getwindowgeometry --shell "$dlg")"
   xdotool mousemove $((X + 380)) $((Y + 128)) click 1
   sleep 0.3
   xdotool key End
   xdotool windowmove "$dlg" 0 440
   sleep 1
-  import -window root +repage -define png:exclude-chunks=date,time "$out/$name.png"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  grab "$1"
+  finish
 }
 
 media=$build/test-media
 # The demo clip's remembered picture settings (zoom, colours) would show in the shots.
 rm -f "$build/bin/ms.xml"
-whole video_settings "ctrl+v"
+launch zelvar " <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv"
+keys ctrl+v
+sleep 1.5
+grab video_settings
+finish
 effect effect
 subtitles subtitles subtitle_dialog
 menu menu " <TQ-41> "

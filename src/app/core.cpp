@@ -63,6 +63,23 @@ namespace zv {
 namespace fs = std::filesystem;
 
 namespace {
+
+// A dialog placed by the main window: beside it (on its right when that fits, else on its left)
+// or over its middle, and moved whole onto the main window's screen.
+void PlaceByMainWindow(QWidget* dialog, QWidget* main, bool beside) {
+  if (!main)
+    return;
+  dialog->adjustSize();
+  const QRect frame = main->frameGeometry();
+  const QRect screen = main->screen() ? main->screen()->availableGeometry() : frame;
+  const QSize size = dialog->frameGeometry().size();
+  QPoint at = frame.center() - QPoint(size.width() / 2, size.height() / 2);
+  if (beside)
+    at = QPoint(frame.right() + 1 + size.width() <= screen.right() ? frame.right() + 1 : frame.left() - size.width(),
+                frame.top());
+  dialog->move(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())),
+               std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
+}
 TCore* g_core = nullptr;
 
 std::string CurrentDir() {
@@ -699,17 +716,7 @@ void TCore::LoadModules() {
         };
         subDialog_ = new TfrSubtitles(std::move(host), main_);
         subDialog_->setAttribute(Qt::WA_DeleteOnClose);
-        if (main_) {
-          // Beside the main window: on its right when that fits on its screen, else on its left.
-          subDialog_->adjustSize();
-          const QRect frame = main_->frameGeometry();
-          const QRect screen = main_->screen() ? main_->screen()->availableGeometry() : frame;
-          const int w = subDialog_->frameGeometry().width();
-          const int x =
-              frame.right() + 1 + w <= screen.right() ? frame.right() + 1 : std::max(screen.left(), frame.left() - w);
-          subDialog_->move(
-              x, std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() - subDialog_->height())));
-        }
+        PlaceByMainWindow(subDialog_, main_, true);
       }
       subDialog_->show();
       subDialog_->raise();
@@ -724,17 +731,7 @@ void TCore::LoadModules() {
         host.window = main_;
         host.osd = [this](const std::string& text) { ShowOSD(text); };
         videoDialog_ = new TfrVideoProps(std::move(host), main_);
-        if (main_) {
-          // Over the main window's middle, whole on its screen.
-          videoDialog_->adjustSize();
-          const QRect frame = main_->frameGeometry();
-          const QRect screen = main_->screen() ? main_->screen()->availableGeometry() : frame;
-          const QSize size = videoDialog_->frameGeometry().size();
-          videoDialog_->move(std::clamp(frame.center().x() - size.width() / 2, screen.left(),
-                                        std::max(screen.left(), screen.right() - size.width())),
-                             std::clamp(frame.center().y() - size.height() / 2, screen.top(),
-                                        std::max(screen.top(), screen.bottom() - size.height())));
-        }
+        PlaceByMainWindow(videoDialog_, main_, false);
       }
       videoDialog_->show();
       videoDialog_->raise();

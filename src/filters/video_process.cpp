@@ -143,16 +143,6 @@ void FlipPlane(uint8_t* plane, size_t stride, int width, int height, std::vector
 
 } // namespace
 
-const TEffectKernel& EffectKernel(int effect) {
-  static const std::array<TEffectKernel, 8> kKernels = [] {
-    std::array<TEffectKernel, 8> k{};
-    for (size_t i = 0; i < 8; ++i)
-      k[i] = {kWeights[i], Divisor(kWeights[i])};
-    return k;
-  }();
-  return kKernels[std::clamp(effect, 1, 8) - 1];
-}
-
 void TVideoProcess::ApplyEffect(const uint8_t* in, size_t inStride, int width, int height, int effect) {
   const size_t row = static_cast<size_t>((width + 1) / 2) * 4;
   if (width != effectWidth_ || height != effectHeight_ || effect_.size() != row * static_cast<size_t>(height)) {
@@ -223,12 +213,15 @@ void TVideoProcess::Process(const uint8_t* in, size_t inStride, uint8_t* out, si
   }
   const TLevelTables t = BuildLevelTables(v.brightness, v.contrast, v.saturation);
   const bool mapped = t.lumaUsed || t.chromaUsed;
-  if (mapped) {
-    // One look-up for a pixel's two bytes: luma in the low byte, its chroma in the high one.
+  // One look-up for a pixel's two bytes: luma in the low byte, its chroma in the high one. Made
+  // again only when the settings changed since the last frame.
+  const int wanted[3] = {v.brightness, v.contrast, v.saturation};
+  if (mapped && (pairs_.empty() || !std::equal(wanted, wanted + 3, pairsFor_))) {
     pairs_.resize(65536);
     for (int c = 0; c < 256; ++c)
       for (int y = 0; y < 256; ++y)
         pairs_[c * 256 + y] = static_cast<uint16_t>(t.luma[y] | t.chroma[c] << 8);
+    std::copy(wanted, wanted + 3, pairsFor_);
   }
   bool flip = v.flip;
   if (src == out) {

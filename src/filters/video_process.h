@@ -38,13 +38,6 @@ struct TLevelTables {
 };
 TLevelTables BuildLevelTables(int brightness, int contrast, int saturation);
 
-// The 3 × 3 kernel of an effect (1 to 8), row by row, and its divisor.
-struct TEffectKernel {
-  std::array<int, 9> weights;
-  int divisor;
-};
-const TEffectKernel& EffectKernel(int effect);
-
 // The processor's work on one YUY2 frame (two bytes a pixel, Y U Y V for each pair): the effect on
 // the luma, the level tables, the flip, then the on-screen display's pictures. Rows are `stride`
 // bytes apart; the input and output frames have the same size. The output may be the input
@@ -67,6 +60,7 @@ private:
   std::vector<uint8_t> flipRow_;
   int effectWidth_ = 0, effectHeight_ = 0;
   std::vector<uint16_t> pairs_; // luma and chroma of one pixel through the level tables at once
+  int pairsFor_[3] = {0, 0, 0}; // the brightness, contrast and saturation pairs_ was made for
 };
 
 } // namespace zv

@@ -34,7 +34,7 @@ TProcState& State(gpointer self) { return *reinterpret_cast<ZvVideoProc*>(self)-
 // The settings record as properties, so that the element's settings dialog shows them.
 enum { PropZero, PropBrightness, PropContrast, PropSaturation, PropFlip, PropEffect };
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* param) {
   TVideoProcSettings& s = *State(object).settings;
   switch (id) {
   case PropBrightness: s.brightness = g_value_get_int(value); break;
@@ -42,11 +42,11 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
   case PropSaturation: s.saturation = g_value_get_int(value); break;
   case PropFlip: s.flip = g_value_get_boolean(value); break;
   case PropEffect: s.effect = g_value_get_int(value); break;
-  default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+  default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
   }
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
   const TVideoProcSettings& s = *State(object).settings;
   switch (id) {
   case PropBrightness: g_value_set_int(value, s.brightness.load()); break;
@@ -54,7 +54,7 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
   case PropSaturation: g_value_set_int(value, s.saturation.load()); break;
   case PropFlip: g_value_set_boolean(value, s.flip.load()); break;
   case PropEffect: g_value_set_int(value, s.effect.load()); break;
-  default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+  default: G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
   }
 }
 

@@ -600,33 +600,37 @@ std::shared_ptr<TVideoProcSettings> TDirectShowHelper::VideoProcessorSettings() 
 // The decoders this engine plays through offer no colour controls of their own, so the video
 // processor is the only kind: once it has transformed a picture, or as soon as pictures are on
 // their way to it (a film's stored colours are applied before its first picture has passed).
-std::string TDirectShowHelper::ColourControlKind() {
+std::shared_ptr<TVideoProcSettings> TDirectShowHelper::ColourControl() {
   IFilter* f = FindVideoProcessor();
-  const std::shared_ptr<TVideoProcSettings> s = f ? f->ProcessorSettings() : nullptr;
+  std::shared_ptr<TVideoProcSettings> s = f ? f->ProcessorSettings() : nullptr;
   if (!s)
-    return {};
+    return nullptr;
   IPin* in = FirstPin(f, TPinDirection::Input);
-  return s->active.load() || (in && in->ConnectedTo()) ? "VideoProc" : std::string();
+  return s->active.load() || (in && in->ConnectedTo()) ? s : nullptr;
 }
 
+std::string TDirectShowHelper::ColourControlKind() { return ColourControl() ? "VideoProc" : std::string(); }
+
+namespace {
+TDirectShowHelper::TBCS ReadBCS(const TVideoProcSettings& s) {
+  const auto scale = [](int32_t x) { return (std::clamp(x, -100, 100) + 100) / 2; };
+  return {scale(s.brightness.load()), scale(s.contrast.load()), scale(s.saturation.load())};
+}
+} // namespace
+
 TDirectShowHelper::TBCS TDirectShowHelper::GetBCS() {
-  TBCS v;
-  const std::shared_ptr<TVideoProcSettings> s = ColourControlKind().empty() ? nullptr : VideoProcessorSettings();
+  const std::shared_ptr<TVideoProcSettings> s = ColourControl();
   if (!s) {
     if (host_.showOSD)
       host_.showOSD(Lang("OSD.NoVideoInterface"));
-    return v;
+    return {};
   }
-  const auto scale = [](int32_t x) { return (std::clamp(x, -100, 100) + 100) / 2; };
-  v.brightness = scale(s->brightness.load());
-  v.contrast = scale(s->contrast.load());
-  v.saturation = scale(s->saturation.load());
-  return v;
+  return ReadBCS(*s);
 }
 
 void TDirectShowHelper::SetBCS(int brightness, int contrast, int saturation) {
   const TBCS before = GetBCS();
-  const std::shared_ptr<TVideoProcSettings> s = ColourControlKind().empty() ? nullptr : VideoProcessorSettings();
+  const std::shared_ptr<TVideoProcSettings> s = ColourControl();
   if (!s) {
     if (host_.showOSD)
       host_.showOSD(Lang("OSD.NoVideoInterface"));
@@ -637,7 +641,7 @@ void TDirectShowHelper::SetBCS(int brightness, int contrast, int saturation) {
   s->brightness = unscale(brightness);
   s->contrast = unscale(contrast);
   s->saturation = unscale(saturation);
-  const TBCS after = GetBCS();
+  const TBCS after = ReadBCS(*s);
   const std::pair<const char*, int TBCS::*> controls[] = {
       {"OSD.Brightness", &TBCS::brightness}, {"OSD.Contrast", &TBCS::contrast}, {"OSD.Saturation", &TBCS::saturation}};
   for (const auto& [key, field] : controls)

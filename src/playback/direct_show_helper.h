@@ -141,7 +141,6 @@ public:
   std::vector<int64_t>& KeyFrames() { return keyFrames_; }
   const std::vector<int64_t>& KeyFrames() const { return keyFrames_; }
   bool isDVD = false;
-  uint64_t graphSerial_ = 0;
   // The user has been told that there is no sound output device (once a session).
   bool toldNoSoundDevice = false;
   bool IsURL() const { return isURL_; }
@@ -160,6 +159,9 @@ public:
   void OnMetadata(const std::string& title, const std::string& url);
 
 private:
+  // The settings record while it controls the picture's colours (see ColourControlKind).
+  std::shared_ptr<TVideoProcSettings> ColourControl();
+  uint64_t graphSerial_ = 0;
   void WriteGraphFile();
   // The caption tells how far a stream being reached has filled its buffer.
   void ShowBuffering(int percent);

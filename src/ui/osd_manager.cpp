@@ -70,9 +70,9 @@ void TOSDManager::Set(int which, const std::string& text) {
   texts_[which] = text;
   if (FollowVideoMode())
     return;
-  int width = 0, height = 0;
-  const std::shared_ptr<TYVOSD> overlay = VideoOverlay(width, height);
-  Show(which, overlay, width, height);
+  // The mode is as it was: the list published last, at the size it was made for.
+  const std::shared_ptr<TYVOSD> overlay = videoMode_ ? published_.lock() : nullptr;
+  Show(which, overlay, videoWidth_, videoHeight_);
   if (overlay)
     Publish(overlay);
 }

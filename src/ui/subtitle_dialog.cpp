@@ -82,7 +82,9 @@ QGroupBox* TfrSubtitles::BuildGroup(int i) {
   for (const char* label : {"-10,0", "0", "+10,0"}) {
     if (ticks->count() > 0)
       ticks->addStretch();
-    ticks->addWidget(new QLabel(QString::fromLatin1(label), g.box));
+    auto* tick = new QLabel(g.box);
+    SetPlainText(tick, label);
+    ticks->addWidget(tick);
   }
 
   g.edit = new QLineEdit(g.box);
@@ -139,7 +141,7 @@ void TfrSubtitles::RefreshShift(int i) {
 void TfrSubtitles::ShowFace(int i) {
   TGroup& g = groups_[i];
   g.preview->setFont(g.font);
-  g.preview->setText(OutsideText(Pref(host_.prefs, "Subtitles.Text", "Zelvar forever")));
+  g.preview->setText(PlainMenuText(Pref(host_.prefs, "Subtitles.Text", "Zelvar forever")));
   g.preview->setStyleSheet(
       QStringLiteral("QPushButton#SubtitlePreview { color: %1; background: #202226; }").arg(g.colour.name()));
   QPixmap fill(18, 18);

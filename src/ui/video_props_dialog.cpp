@@ -143,11 +143,13 @@ TfrVideoProps::TfrVideoProps(TVideoPropsHost host, QWidget* parent)
       s->effect = EffectOfSliderPosition(position);
   });
   auto* effectLabels = new QVBoxLayout;
-  effectLabels->addWidget(new QLabel(QStringLiteral("Soft"), geometryGroup_));
-  effectLabels->addStretch();
-  effectLabels->addWidget(new QLabel(QStringLiteral("Normal"), geometryGroup_));
-  effectLabels->addStretch();
-  effectLabels->addWidget(new QLabel(QStringLiteral("Sharp"), geometryGroup_));
+  for (const char* text : {"Soft", "Normal", "Sharp"}) {
+    if (effectLabels->count() > 0)
+      effectLabels->addStretch();
+    auto* label = new QLabel(geometryGroup_);
+    SetPlainText(label, text);
+    effectLabels->addWidget(label);
+  }
   shape->addWidget(effect_, 0, 2, 7, 1);
   shape->addLayout(effectLabels, 0, 3, 7, 1);
   layout->addWidget(geometryGroup_);
@@ -233,8 +235,7 @@ void TfrVideoProps::RefreshColourAndAspect() {
   colour_[0]->setValue(v.brightness);
   colour_[1]->setValue(v.contrast);
   colour_[2]->setValue(v.saturation);
-  for (int i = 0; i < 3; ++i)
-    colour_[i]->setToolTip(QString::number(colour_[i]->value()) + "%");
+  ShowColourHints();
   TVideoPropsModel* props = host_.window ? host_.window->VideoProps() : nullptr;
   if (props) {
     const QSignalBlocker block(fixed_);
@@ -262,9 +263,13 @@ void TfrVideoProps::RefreshColourAndAspect() {
   refreshing_ = false;
 }
 
+void TfrVideoProps::ShowColourHints() {
+  for (QSlider* s : colour_)
+    s->setToolTip(PlainToolTip(std::to_string(s->value()) + "%"));
+}
+
 void TfrVideoProps::ColourMoved() {
-  for (int i = 0; i < 3; ++i)
-    colour_[i]->setToolTip(QString::number(colour_[i]->value()) + "%");
+  ShowColourHints();
   if (refreshing_ || !host_.dsh)
     return;
   host_.dsh->SetBCS(colour_[0]->value(), colour_[1]->value(), colour_[2]->value());
@@ -283,7 +288,7 @@ void TfrVideoProps::AspectClicked() {
     else if (aspect_[2]->isChecked())
       x = 16, y = 9;
     else if (aspect_[3]->isChecked())
-      std::tie(x, y) = CustomAspectRatio(aspect_[3]->text().toStdString());
+      std::tie(x, y) = CustomAspectRatio(Pref(host_.prefs, "Video.AspectRatioCustom", "47:20"));
   }
   props->SetAspectRatio(x, y);
   refreshing_ = false;

@@ -73,6 +73,7 @@ protected:
 private:
   void ApplyTexts();
   void ColourMoved();
+  void ShowColourHints();
   void AspectClicked();
   void DrawMiniature();
 
