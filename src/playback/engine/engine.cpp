@@ -70,6 +70,7 @@ const TGuid XviDDecoder = *TGuid::Parse("{64697678-0000-0010-8000-00AA00389B71}"
 const TGuid AdvancedAVISource = *TGuid::Parse("{84646D40-24DF-11D7-B33C-525405F661BB}");
 const TGuid MultiAVISource = *TGuid::Parse("{90622615-AB78-4926-9014-5D9D8EF5DE45}");
 const TGuid VideoProcessor = *TGuid::Parse("{B695DE60-57F8-11D7-B33C-525405F661BB}");
+const TGuid DMOWrapper = *TGuid::Parse("{94297043-BD82-4DFD-B0DE-8177739C6D20}");
 } // namespace classes
 
 TGuid ClassOfFactory(const std::string& factoryName) {
@@ -83,6 +84,8 @@ TGuid ClassOfFactory(const std::string& factoryName) {
     return classes::MultiAVISource;
   if (factoryName == "zvvideoproc")
     return classes::VideoProcessor;
+  if (factoryName == "zvparameq")
+    return classes::DMOWrapper;
   return TGuid::FromName("gst:" + factoryName);
 }
 

@@ -49,6 +49,28 @@ struct TFilterProperty {
   std::string value;
 };
 
+// Volume and balance of an audio renderer: volume in 1/100 dB (0 full, -10000 silent), balance
+// in 1/100 dB of attenuation of the other side (-10000 left only, 10000 right only).
+class IBasicAudio {
+public:
+  virtual ~IBasicAudio() = default;
+  virtual HRESULT SetVolume(long volume) = 0;
+  virtual HRESULT SetBalance(long balance) = 0;
+  virtual HRESULT GetVolume(long& volume) = 0;
+  virtual HRESULT GetBalance(long& balance) = 0;
+};
+
+// A stage of the parametric equalizer: centre in Hz, bandwidth in semitones, gain in dB.
+struct TParamEqParams {
+  float centre = 8000, bandwidth = 12, gain = 0;
+};
+class IParamEq {
+public:
+  virtual ~IParamEq() = default;
+  virtual HRESULT GetAllParameters(TParamEqParams& params) = 0;
+  virtual HRESULT SetAllParameters(const TParamEqParams& params) = 0;
+};
+
 class IFilter {
 public:
   virtual ~IFilter() = default;
@@ -69,6 +91,9 @@ public:
   virtual HRESULT SetProperty(const std::string& name, const std::string& value) { return E_NOTIMPL; }
   // The settings record of the program's video processor; none for every other filter.
   virtual std::shared_ptr<zv::TVideoProcSettings> ProcessorSettings() { return nullptr; }
+  // An audio renderer's volume and balance, and an equalizer stage's parameters; none elsewhere.
+  virtual IBasicAudio* BasicAudio() { return nullptr; }
+  virtual IParamEq* ParamEq() { return nullptr; }
 };
 
 // Receives the pictures of a video renderer. Frames arrive on a streaming thread; the receiver
@@ -170,6 +195,24 @@ struct TFilterDescription {
   std::string company = "?";
 };
 
+// A sound output the system offers: its name and the class of the renderers on it (the default
+// sound renderer's for every device).
+struct TAudioDevice {
+  std::string name;
+  TGuid classId;
+};
+
+// Plays a short sound held in memory on the default output.
+class ISoundClip {
+public:
+  virtual ~ISoundClip() = default;
+  // Whether the output can be opened.
+  virtual bool Open() = 0;
+  // Starts signed 16-bit mono samples; false when the output cannot take them.
+  virtual bool Play(const std::vector<int16_t>& samples, int rate) = 0;
+  virtual void Stop() = 0;
+};
+
 // Creates graphs and filters.
 class IEngine {
 public:
@@ -189,6 +232,16 @@ public:
   // over the playing picture is in it), at the stream's own size. False when the file has no
   // picture there or the decoding takes longer than `timeoutMs`.
   virtual bool GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) { return false; }
+  // The sound outputs, the default output first.
+  virtual std::vector<TAudioDevice> AudioDevices() { return {}; }
+  // A renderer on the first device of that name (case ignored), or none.
+  virtual std::shared_ptr<IFilter> CreateAudioRenderer(const std::string& device) { return nullptr; }
+  // Calls `removed` with a device's name when the system takes it away; an empty callback stops
+  // watching. The callback may run on any thread.
+  virtual void WatchAudioDevices(std::function<void(const std::string& name)> removed) {}
+  virtual std::unique_ptr<ISoundClip> CreateSoundClip() { return nullptr; }
+  // Audio renderers made from now on resample to this rate first (0: the stream's own rate).
+  virtual void SetForcedSampleRate(int rate) {}
 };
 
 namespace classes {
@@ -204,6 +257,7 @@ extern const TGuid XviDDecoder;         // {64697678-0000-0010-8000-00AA00389B71
 extern const TGuid AdvancedAVISource;   // {84646D40-24DF-11D7-B33C-525405F661BB}
 extern const TGuid MultiAVISource;      // {90622615-AB78-4926-9014-5D9D8EF5DE45}
 extern const TGuid VideoProcessor;      // {B695DE60-57F8-11D7-B33C-525405F661BB}
+extern const TGuid DMOWrapper;          // {94297043-BD82-4DFD-B0DE-8177739C6D20}, an equalizer stage
 } // namespace classes
 
 // The class identifier of a GStreamer element factory: a known class where the program's rules

@@ -235,8 +235,12 @@ std::shared_ptr<IFilter> TFakeEngine::CreateFilter(const TGuid& classId) {
   auto f = std::make_shared<TFakeFilter>(classId, it->second);
   if (classId == classes::VideoProcessor)
     f->processor = std::make_shared<zv::TVideoProcSettings>();
+  f->eq = classId == classes::DMOWrapper;
+  // Audio renderers have no output.
+  f->audio = classId == classes::DirectSoundRenderer || classId == classes::WaveOutRenderer;
   f->AddPin("In", TPinDirection::Input);
-  f->AddPin("Out", TPinDirection::Output);
+  if (!f->audio)
+    f->AddPin("Out", TPinDirection::Output);
   log.push_back("CreateFilter(" + it->second + ")");
   return f;
 }
@@ -257,4 +261,18 @@ std::string TFakeEngine::FilterFriendlyName(const TGuid& classId) {
   return it == knownClasses.end() ? std::string() : it->second;
 }
 
+} // namespace eng::fake
+
+namespace eng::fake {
+std::shared_ptr<IFilter> TFakeEngine::CreateAudioRenderer(const std::string& device) {
+  for (const TAudioDevice& d : devices)
+    if (d.name == device && d.name != devices.front().name) {
+      auto f = std::make_shared<TFakeFilter>(classes::DirectSoundRenderer, device);
+      f->audio = true;
+      f->AddPin("In", TPinDirection::Input);
+      log.push_back("CreateAudioRenderer(" + device + ")");
+      return f;
+    }
+  return nullptr;
+}
 } // namespace eng::fake

@@ -37,7 +37,7 @@ private:
   std::vector<TMediaType> types_;
 };
 
-class TFakeFilter : public IFilter {
+class TFakeFilter : public IFilter, public IBasicAudio, public IParamEq {
 public:
   TFakeFilter(TGuid cls, std::string defaultName) : defaultName_(std::move(defaultName)), class_(cls) {}
   std::string Name() const override { return name_; }
@@ -46,6 +46,15 @@ public:
   HRESULT LoadFile(const std::string& name) override;
   std::shared_ptr<zv::TVideoProcSettings> ProcessorSettings() override { return processor; }
   TFakePin* AddPin(std::string name, TPinDirection dir, std::vector<TMediaType> types = {});
+  // Audio renderers and equalizer stages (`audio`, `eq`) answer for their settings.
+  IBasicAudio* BasicAudio() override { return audio ? this : nullptr; }
+  IParamEq* ParamEq() override { return eq ? this : nullptr; }
+  HRESULT SetVolume(long v) override { return volume = v, S_OK; }
+  HRESULT SetBalance(long b) override { return balance = b, S_OK; }
+  HRESULT GetVolume(long& v) override { return v = volume, S_OK; }
+  HRESULT GetBalance(long& b) override { return b = balance, S_OK; }
+  HRESULT GetAllParameters(TParamEqParams& p) override { return p = eqParams, S_OK; }
+  HRESULT SetAllParameters(const TParamEqParams& p) override { return eqParams = p, S_OK; }
 
   std::string name_;
   std::string defaultName_;
@@ -53,6 +62,9 @@ public:
   bool isFileSource = false;
   // Made for the video processor's class.
   std::shared_ptr<zv::TVideoProcSettings> processor;
+  bool audio = false, eq = false;
+  long volume = 0, balance = 0;
+  TParamEqParams eqParams;
 
 private:
   TGuid class_;
@@ -154,6 +166,11 @@ public:
       d.friendlyName = name;
     return d;
   }
+  std::vector<TAudioDevice> AudioDevices() override { return devices; }
+  std::shared_ptr<IFilter> CreateAudioRenderer(const std::string& device) override;
+  std::vector<TAudioDevice> devices{{"Default DirectSound Device", classes::DirectSoundRenderer}};
+  int forcedRate = 0;
+  void SetForcedSampleRate(int rate) override { forcedRate = rate; }
   // Plug-in files that load: each makes its classes known.
   bool LoadPlugin(const std::string& path) override;
   std::map<std::string, std::map<std::string, std::string>> plugins; // path -> class text -> name

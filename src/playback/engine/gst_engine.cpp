@@ -1,11 +1,15 @@
 #include "playback/engine/gst_engine.h"
 
+#include "core/text_util.h"
 #include "filters/avi_source.h"
+#include "filters/param_eq_element.h"
 #include "filters/video_processor.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_graph.h"
 #include "playback/engine/gst_snapshot.h"
+#include "playback/engine/gst_sound_clip.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <gst/gst.h>
 #include <mutex>
@@ -35,7 +39,11 @@ const TKnownClass kKnown[] = {
     {&classes::MultiAVISource, "Multi AVI File Source", "zvmultiavisrc"},
     // With its branch's queue and the conversion to its format in front of it.
     {&classes::VideoProcessor, "Video Processor", "processor"},
+    // One stage of the parametric equalizer, taking whatever sound the decoder gives.
+    {&classes::DMOWrapper, "ParamEq", "eq"},
 };
+
+std::atomic<int> g_forcedRate{0};
 
 std::string EnvOr(const char* name, const char* def) {
   const char* v = std::getenv(name);
@@ -48,6 +56,32 @@ std::string AudioSinkDescription() { return EnvOr("ZELVAR_AUDIO_SINK", "autoaudi
 
 std::string VideoSinkDescription() { return EnvOr("ZELVAR_VIDEO_SINK", "zvvideosink"); }
 
+GstElement* MakeAudioRendererBin(GstElement* sink, GError** error) {
+  std::string desc = "queue name=zvhold ! audioconvert ! audioresample ! ";
+  if (int rate = g_forcedRate.load(); rate > 0)
+    desc += "audio/x-raw,rate=" + std::to_string(rate) + " ! ";
+  desc += "volume name=zvvolume ! audiopanorama method=simple name=zvbalance ! audioconvert name=zvtail";
+  if (!sink)
+    return gst_parse_bin_from_description((desc + " ! " + AudioSinkDescription()).c_str(), TRUE, error);
+  gst_object_ref_sink(sink);
+  GstElement* bin = gst_parse_bin_from_description(desc.c_str(), FALSE, error);
+  if (!bin) {
+    gst_object_unref(sink);
+    return nullptr;
+  }
+  GstElement* tail = gst_bin_get_by_name(GST_BIN(bin), "zvtail");
+  GstElement* head = gst_bin_get_by_name(GST_BIN(bin), "zvhold");
+  gst_bin_add(GST_BIN(bin), sink);
+  gst_object_unref(sink);
+  gst_element_link(tail, sink);
+  GstPad* in = gst_element_get_static_pad(head, "sink");
+  gst_element_add_pad(bin, gst_ghost_pad_new("sink", in));
+  gst_object_unref(in);
+  gst_object_unref(tail);
+  gst_object_unref(head);
+  return bin;
+}
+
 TGstEngine::TGstEngine() {
   static std::once_flag once;
   std::call_once(once, [] {
@@ -55,6 +89,7 @@ TGstEngine::TGstEngine() {
     zv::RegisterVideoSink();
     zv::RegisterAviSources();
     zv::RegisterVideoProcessor();
+    zv::RegisterParamEq();
   });
 }
 
@@ -66,15 +101,13 @@ std::shared_ptr<IFilter> TGstEngine::CreateFilter(const TGuid& classId) {
       continue;
     std::string make = k.make;
     GstElement* e = nullptr;
-    if (make == "video" || make == "audio" || make == "processor") {
-      std::string desc = make == "video" ? "queue name=zvhold ! videoconvert ! " + VideoSinkDescription()
-                         : make == "processor"
-                             ? std::string("queue ! videoconvert chroma-mode=none dither=none ! zvvideoproc")
-                             : "queue name=zvhold ! audioconvert ! audioresample ! volume name=zvvolume ! "
-                               "audiopanorama method=simple name=zvbalance ! audioconvert ! " +
-                                   AudioSinkDescription();
+    if (make == "video" || make == "audio" || make == "processor" || make == "eq") {
+      std::string desc = make == "video"       ? "queue name=zvhold ! videoconvert ! " + VideoSinkDescription()
+                         : make == "processor" ? "queue ! videoconvert chroma-mode=none dither=none ! zvvideoproc"
+                                               : "audioconvert ! zvparameq name=zveq";
       GError* err = nullptr;
-      e = gst_parse_bin_from_description(desc.c_str(), TRUE, &err);
+      e = make == "audio" ? MakeAudioRendererBin(nullptr, &err)
+                          : gst_parse_bin_from_description(desc.c_str(), TRUE, &err);
       if (err) {
         g_error_free(err);
         if (e)
@@ -126,6 +159,8 @@ TFilterDescription TGstEngine::DescribeFilter(const TGuid& classId) {
     factoryName = AudioSinkDescription();
   else if (factoryName == "processor")
     factoryName = "zvvideoproc";
+  else if (factoryName == "eq")
+    factoryName = "zvparameq";
   GstElementFactory* factory = factoryName.empty() ? nullptr : gst_element_factory_find(factoryName.c_str());
   if (!factory) {
     GList* all = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_ANY, GST_RANK_NONE);
@@ -163,6 +198,100 @@ TFilterDescription TGstEngine::DescribeFilter(const TGuid& classId) {
 bool TGstEngine::GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) {
   return GrabFrameWithGst(file, position, frame, timeoutMs);
 }
+
+namespace {
+
+// The devices a monitor of sound outputs finds now, each with a new reference.
+std::vector<GstDevice*> CurrentSinks() {
+  std::vector<GstDevice*> out;
+  GstDeviceMonitor* monitor = gst_device_monitor_new();
+  gst_device_monitor_add_filter(monitor, "Audio/Sink", nullptr);
+  if (gst_device_monitor_start(monitor)) {
+    GList* devices = gst_device_monitor_get_devices(monitor);
+    for (GList* l = devices; l; l = l->next)
+      out.push_back(GST_DEVICE(l->data)); // the list's reference moves over
+    g_list_free(devices);
+    gst_device_monitor_stop(monitor);
+  }
+  gst_object_unref(monitor);
+  return out;
+}
+
+std::string DeviceName(GstDevice* d) {
+  gchar* n = gst_device_get_display_name(d);
+  std::string name = n ? n : "Noname";
+  g_free(n);
+  return name;
+}
+
+} // namespace
+
+std::vector<TAudioDevice> TGstEngine::AudioDevices() {
+  std::vector<TAudioDevice> list{{"Default DirectSound Device", classes::DirectSoundRenderer}};
+  for (GstDevice* d : CurrentSinks()) {
+    list.push_back({DeviceName(d), classes::DirectSoundRenderer});
+    gst_object_unref(d);
+  }
+  return list;
+}
+
+std::shared_ptr<IFilter> TGstEngine::CreateAudioRenderer(const std::string& device) {
+  GstElement* sink = nullptr;
+  for (GstDevice* d : CurrentSinks()) {
+    // The first device of the name (case ignored), as the list shows it.
+    if (!sink && zv::SameText(DeviceName(d), device))
+      sink = gst_device_create_element(d, nullptr);
+    gst_object_unref(d);
+  }
+  if (!sink)
+    return nullptr;
+  GError* err = nullptr;
+  GstElement* bin = MakeAudioRendererBin(sink, &err);
+  if (err)
+    g_error_free(err);
+  return bin ? std::make_shared<TGstFilter>(bin, classes::DirectSoundRenderer, device) : nullptr;
+}
+
+void TGstEngine::WatchAudioDevices(std::function<void(const std::string&)> removed) {
+  std::lock_guard<std::mutex> guard(watchLock_);
+  if (watcher_) {
+    gst_device_monitor_stop(watcher_);
+    gst_bus_set_sync_handler(gst_device_monitor_get_bus(watcher_), nullptr, nullptr, nullptr);
+    gst_object_unref(watcher_);
+    watcher_ = nullptr;
+  }
+  delete onRemoved_;
+  onRemoved_ = nullptr;
+  if (!removed)
+    return;
+  onRemoved_ = new std::function<void(const std::string&)>(std::move(removed));
+  watcher_ = gst_device_monitor_new();
+  gst_device_monitor_add_filter(watcher_, "Audio/Sink", nullptr);
+  GstBus* bus = gst_device_monitor_get_bus(watcher_);
+  gst_bus_set_sync_handler(
+      bus,
+      [](GstBus*, GstMessage* msg, gpointer data) {
+        if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_DEVICE_REMOVED) {
+          GstDevice* d = nullptr;
+          gst_message_parse_device_removed(msg, &d);
+          if (d) {
+            (*static_cast<std::function<void(const std::string&)>*>(data))(DeviceName(d));
+            gst_object_unref(d);
+          }
+        }
+        gst_message_unref(msg);
+        return GST_BUS_DROP;
+      },
+      onRemoved_, nullptr);
+  gst_object_unref(bus);
+  gst_device_monitor_start(watcher_);
+}
+
+TGstEngine::~TGstEngine() { WatchAudioDevices(nullptr); }
+
+std::unique_ptr<ISoundClip> TGstEngine::CreateSoundClip() { return std::make_unique<TGstSoundClip>(); }
+
+void TGstEngine::SetForcedSampleRate(int rate) { g_forcedRate.store(rate > 0 ? rate : 0); }
 
 bool TGstEngine::LoadPlugin(const std::string& path) {
   GError* err = nullptr;

@@ -5,6 +5,7 @@
 #include "core/text_util.h"
 #include "core/tsan_annotations.h"
 #include "filters/avi_source.h"
+#include "filters/param_eq_element.h"
 #include "filters/video_processor.h"
 #include "filters/video_sink.h"
 #include "playback/engine/gst_engine.h"
@@ -254,6 +255,99 @@ std::shared_ptr<zv::TVideoProcSettings> TGstFilter::ProcessorSettings() { return
 
 namespace {
 
+// A named element inside a renderer bin (a new reference), or none.
+GstElement* Child(GstElement* bin, const char* name) {
+  return GST_IS_BIN(bin) ? gst_bin_get_by_name(GST_BIN(bin), name) : nullptr;
+}
+
+GstElement* EqualizerElement(GstElement* e) {
+  if (zv::IsZvParamEq(e))
+    return GST_ELEMENT(gst_object_ref(e));
+  return Child(e, "zveq");
+}
+
+} // namespace
+
+IBasicAudio* TGstFilter::BasicAudio() {
+  GstElement* v = Child(element_, "zvvolume");
+  if (!v)
+    return nullptr;
+  gst_object_unref(v);
+  return this;
+}
+
+HRESULT TGstFilter::SetVolume(long volume) {
+  GstElement* v = Child(element_, "zvvolume");
+  if (!v)
+    return E_NOINTERFACE;
+  volume = std::clamp<long>(volume, -10000, 0);
+  // Hundredths of a decibel below full; the bottom of the scale is silence.
+  const double linear = volume <= -10000 ? 0.0 : std::pow(10.0, static_cast<double>(volume) / 2000.0);
+  g_object_set(v, "volume", linear, nullptr);
+  gst_object_unref(v);
+  volume_ = volume;
+  return S_OK;
+}
+
+HRESULT TGstFilter::SetBalance(long balance) {
+  GstElement* b = Child(element_, "zvbalance");
+  if (!b)
+    return E_NOINTERFACE;
+  balance = std::clamp<long>(balance, -10000, 10000);
+  // The other side is attenuated by |balance| hundredths of a decibel; the ends silence it. The
+  // simple panorama scales that side by 1 - |panorama|.
+  const double cut =
+      std::abs(balance) >= 10000 ? 0.0 : std::pow(10.0, -std::abs(static_cast<double>(balance)) / 2000.0);
+  const double pan = (balance < 0 ? -1.0 : 1.0) * (1.0 - cut);
+  g_object_set(b, "panorama", static_cast<float>(pan), nullptr);
+  gst_object_unref(b);
+  balance_ = balance;
+  return S_OK;
+}
+
+HRESULT TGstFilter::GetVolume(long& volume) {
+  volume = volume_;
+  return BasicAudio() ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT TGstFilter::GetBalance(long& balance) {
+  balance = balance_;
+  return BasicAudio() ? S_OK : E_NOINTERFACE;
+}
+
+IParamEq* TGstFilter::ParamEq() {
+  GstElement* e = EqualizerElement(element_);
+  if (!e)
+    return nullptr;
+  gst_object_unref(e);
+  return this;
+}
+
+HRESULT TGstFilter::GetAllParameters(TParamEqParams& params) {
+  GstElement* e = EqualizerElement(element_);
+  if (!e)
+    return E_NOINTERFACE;
+  g_object_get(e, "centre", &params.centre, "bandwidth", &params.bandwidth, "gain", &params.gain, nullptr);
+  gst_object_unref(e);
+  return S_OK;
+}
+
+HRESULT TGstFilter::SetAllParameters(const TParamEqParams& params) {
+  GstElement* e = EqualizerElement(element_);
+  if (!e)
+    return E_NOINTERFACE;
+  if (!(params.centre >= 80 && params.centre <= 16000 && params.bandwidth >= 1 && params.bandwidth <= 36 &&
+        params.gain >= -15 && params.gain <= 15)) {
+    gst_object_unref(e);
+    return E_INVALIDARG;
+  }
+  g_object_set(e, "centre", params.centre, "bandwidth", params.bandwidth, "gain", params.gain, nullptr);
+  gst_object_unref(e);
+  return S_OK;
+}
+
+namespace {
+
 // Properties a settings dialog can offer: read and written while running, of a plain kind.
 bool Offered(const GParamSpec* p) {
   if ((p->flags & G_PARAM_READWRITE) != G_PARAM_READWRITE || (p->flags & G_PARAM_CONSTRUCT_ONLY))
@@ -450,6 +544,11 @@ TGstGraph::~TGstGraph() {
       gst_object_unref(pad);
     }
     holds_.clear();
+    for (auto& [pad, id] : parked_) {
+      gst_pad_remove_probe(pad, id);
+      gst_object_unref(pad);
+    }
+    parked_.clear();
     inner_.clear();
     filters_.clear();
   }
@@ -517,6 +616,9 @@ HRESULT TGstGraph::AddFilter(std::shared_ptr<IFilter> filter, const std::string&
   f->SetName(unique);
   f->graph_ = this;
   filters_.push_back(f);
+  // A renderer added before the first run waits with the others.
+  if (!released_)
+    HoldRenderer(f->Element());
   gst_element_sync_state_with_parent(f->Element());
   Trace("AddFilter " + unique + " (" + FactoryName(f->Element()) + ")");
   return unique == name || name.empty() ? S_OK : VFW_S_DUPLICATE_NAME;
@@ -563,6 +665,23 @@ HRESULT TGstGraph::RemoveFilter(IFilter* filter) {
   GstElement* e = f->Element();
   if (zv::IsZvVideoSink(e))
     zv::ZvVideoSinkSetOutput(e, nullptr);
+  // While data flows, what feeds the element waits at a block, and the data it held is lost:
+  // the flow starts again where it was once the links are mended.
+  const bool live = Live();
+  for (IPin* p : f->Pins()) {
+    GstPad* pad = static_cast<TGstPin*>(p)->Pad();
+    GstPad* peer = GST_PAD_DIRECTION(pad) == GST_PAD_SINK ? gst_pad_get_peer(pad) : nullptr;
+    if (peer && live) {
+      Park(peer);
+      gint64 pos = 0;
+      std::lock_guard<std::recursive_mutex> guard(lock_);
+      if (!flushed_ && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
+        resyncPosition_ = pos / 100;
+      flushed_ = true;
+    }
+    if (peer)
+      gst_object_unref(peer);
+  }
   gst_element_set_locked_state(e, TRUE);
   gst_element_set_state(e, GST_STATE_NULL);
   // Unlink every pad before the element leaves the bin.
@@ -576,6 +695,7 @@ HRESULT TGstGraph::RemoveFilter(IFilter* filter) {
         gst_pad_unlink(peer, pad);
       gst_object_unref(peer);
     }
+    Unpark(pad); // an output of the element itself no longer waits for anything
   }
   gst_bin_remove(GST_BIN(pipeline_), e);
   gst_element_set_locked_state(e, FALSE);
@@ -728,6 +848,53 @@ void TGstGraph::ReleaseHolds() {
   }
 }
 
+bool TGstGraph::Live() const {
+  GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+  gst_element_get_state(pipeline_, &cur, &pending, 0);
+  return cur >= GST_STATE_PAUSED || pending >= GST_STATE_PAUSED;
+}
+
+void TGstGraph::Park(GstPad* src) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  if (parked_.count(src))
+    return;
+  const gulong id = gst_pad_add_probe(
+      src, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; },
+      nullptr, nullptr);
+  parked_[GST_PAD(gst_object_ref(src))] = id;
+  // Until the first run, everything starts again from the top anyway.
+  if (!released_)
+    restart_ = true;
+}
+
+void TGstGraph::Unpark(GstPad* src) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  auto it = parked_.find(src);
+  if (it == parked_.end())
+    return;
+  gst_pad_remove_probe(it->first, it->second);
+  gst_object_unref(it->first);
+  parked_.erase(it);
+}
+
+void TGstGraph::Resync() {
+  int64_t position;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (!flushed_ || !parked_.empty())
+      return;
+    flushed_ = false;
+    if (!released_) {
+      restart_ = true;
+      return;
+    }
+    position = resyncPosition_;
+  }
+  Trace(zv::Format("resync at %d", position));
+  gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
+                          static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), position * 100);
+}
+
 std::shared_ptr<TGstFilter> TGstGraph::MakeRenderer(GstCaps* caps, HRESULT& hr) {
   hr = S_OK;
   const GstStructure* s = gst_caps_get_structure(caps, 0);
@@ -742,10 +909,7 @@ std::shared_ptr<TGstFilter> TGstGraph::MakeRenderer(GstCaps* caps, HRESULT& hr) 
     cls = classes::VideoRenderer;
     name = "Video Renderer";
   } else if (kind == "audio/x-raw") {
-    std::string desc = "queue name=zvhold ! audioconvert ! audioresample ! volume name=zvvolume ! "
-                       "audiopanorama method=simple name=zvbalance ! audioconvert ! " +
-                       AudioSinkDescription();
-    bin = gst_parse_bin_from_description(desc.c_str(), TRUE, &err);
+    bin = MakeAudioRendererBin(nullptr, &err);
     cls = classes::DirectSoundRenderer;
     name = "Default DirectSound Device";
   } else {
@@ -1227,6 +1391,10 @@ HRESULT TGstGraph::ConnectDirect(IPin* out, IPin* in, const TMediaType* mt) {
   GstPadLinkReturn r = gst_pad_link(src, sink);
   if (r != GST_PAD_LINK_OK)
     return r == GST_PAD_LINK_NOFORMAT ? VFW_E_NO_ACCEPTABLE_TYPES : VFW_E_CANNOT_CONNECT;
+  if (parked_.count(src)) {
+    Unpark(src);
+    Resync();
+  }
   // An element that creates its outputs from the data (a splitter) shows them once it has read the
   // stream's header: wait for that, holding the data, as a connected splitter shows its pins.
   GstElement* downstream = GST_ELEMENT(GST_OBJECT_PARENT(InnerPad(sink)));
@@ -1280,6 +1448,9 @@ HRESULT TGstGraph::Disconnect(IPin* pin) {
   GstPad* peer = gst_pad_get_peer(pad);
   if (!peer)
     return S_FALSE;
+  GstPad* src = GST_PAD_DIRECTION(pad) == GST_PAD_SRC ? pad : peer;
+  if (Live())
+    Park(src);
   bool ok = GST_PAD_DIRECTION(pad) == GST_PAD_SRC ? gst_pad_unlink(pad, peer) : gst_pad_unlink(peer, pad);
   gst_object_unref(peer);
   return ok ? S_OK : E_FAIL;
@@ -1923,30 +2094,14 @@ HRESULT TGstGraph::SetVideoOutput(IVideoOutput* output) {
 
 HRESULT TGstGraph::SetVolume(long volume) {
   GstElement* r = FirstElementOfClass(classes::DirectSoundRenderer);
-  if (!r)
-    return E_NOINTERFACE;
-  GstElement* v = gst_bin_get_by_name(GST_BIN(r), "zvvolume");
-  if (!v)
-    return E_NOINTERFACE;
-  if (volume > 0)
-    volume = 0;
-  double linear = volume <= -10000 ? 0.0 : std::pow(10.0, static_cast<double>(volume) / 2000.0);
-  g_object_set(v, "volume", linear, nullptr);
-  gst_object_unref(v);
-  return S_OK;
+  TGstFilter* f = r ? FilterOfElement(r) : nullptr;
+  return f ? f->SetVolume(volume) : E_NOINTERFACE;
 }
 
 HRESULT TGstGraph::SetBalance(long balance) {
   GstElement* r = FirstElementOfClass(classes::DirectSoundRenderer);
-  if (!r)
-    return E_NOINTERFACE;
-  GstElement* b = gst_bin_get_by_name(GST_BIN(r), "zvbalance");
-  if (!b)
-    return E_NOINTERFACE;
-  balance = std::clamp<long>(balance, -10000, 10000);
-  g_object_set(b, "panorama", static_cast<float>(balance) / 10000.0f, nullptr);
-  gst_object_unref(b);
-  return S_OK;
+  TGstFilter* f = r ? FilterOfElement(r) : nullptr;
+  return f ? f->SetBalance(balance) : E_NOINTERFACE;
 }
 
 std::string TGstGraph::GraphDescription() {

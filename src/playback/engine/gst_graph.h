@@ -46,7 +46,10 @@ private:
 };
 
 // A filter over a GStreamer element (or a bin the program builds as one filter).
-class TGstFilter : public IFilter, public std::enable_shared_from_this<TGstFilter> {
+class TGstFilter : public IFilter,
+                   public IBasicAudio,
+                   public IParamEq,
+                   public std::enable_shared_from_this<TGstFilter> {
 public:
   TGstFilter(GstElement* element, TGuid classId, std::string defaultName);
   ~TGstFilter() override;
@@ -62,6 +65,15 @@ public:
   // that has the most).
   std::vector<TFilterProperty> Properties() override;
   HRESULT SetProperty(const std::string& name, const std::string& value) override;
+  // An audio renderer's volume and balance elements; an equalizer stage.
+  IBasicAudio* BasicAudio() override;
+  IParamEq* ParamEq() override;
+  HRESULT SetVolume(long volume) override;
+  HRESULT SetBalance(long balance) override;
+  HRESULT GetVolume(long& volume) override;
+  HRESULT GetBalance(long& balance) override;
+  HRESULT GetAllParameters(TParamEqParams& params) override;
+  HRESULT SetAllParameters(const TParamEqParams& params) override;
 
   GstElement* Element() const { return element_; }
   TGstGraph* Graph() const { return graph_; }
@@ -83,6 +95,7 @@ private:
   std::string name_;
   mutable std::mutex pinLock_;
   std::map<GstPad*, std::unique_ptr<TGstPin>> pins_;
+  long volume_ = 0, balance_ = 0; // as last set, in 1/100 dB
 };
 
 class TGstGraph : public IGraph {
@@ -158,6 +171,13 @@ private:
   void Hold(GstPad* pad);
   void HoldRenderer(GstElement* renderer);
   void ReleaseHolds();
+  // Links cut while data flows: the output pad waits at a block until it is linked again, so that
+  // nothing is pushed into nowhere. When an element that took data went away, the data flow
+  // stopped and starts again at the position it had once every cut link is mended.
+  bool Live() const;
+  void Park(GstPad* src);
+  void Unpark(GstPad* src);
+  void Resync();
   // Registers a filter the graph made itself.
   void AddOwnFilter(const std::shared_ptr<TGstFilter>& f, const std::string& name);
   std::string UniqueName(const std::string& wanted);
@@ -186,6 +206,9 @@ private:
   std::vector<std::shared_ptr<TGstFilter>> filters_; // in the order added
   std::map<GstElement*, std::unique_ptr<TGstFilter>> inner_;
   std::vector<std::pair<GstPad*, gulong>> holds_;
+  std::map<GstPad*, gulong> parked_;
+  bool flushed_ = false;
+  int64_t resyncPosition_ = 0; // 100 ns
   bool released_ = false;
   bool restart_ = false; // a stream joined after the source started: start again at the first run
   TFilterState state_ = State_Stopped;
