@@ -13,12 +13,17 @@ PACKAGES=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-x gstreamer1.0-alsa
+  gstreamer1.0-pulseaudio
   libglib2.0-dev
   # libraries
   zlib1g-dev libjpeg62-turbo-dev
   libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev libxcb-screensaver0-dev
+  # the system volume: the sound server's client library and the sound card mixer
+  libpulse-dev libasound2-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  # a sound server with null outputs for the sound tests, and its control tool
+  pulseaudio pulseaudio-utils
   xvfb xauth x11-apps x11-utils xdotool openbox imagemagick libxml2-utils dbus dbus-x11 hyperfine zip
   # AVI and audio files from another muxer, and the readers the benchmarks compare against
   ffmpeg mediainfo libimage-exiftool-perl

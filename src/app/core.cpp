@@ -3,6 +3,7 @@
 #include "app/executor.h"
 #include "app/info_report.h"
 #include "app/player_services.h"
+#include "app/sound_global.h"
 #include "commands/command_codes.h"
 #include "core/app_paths.h"
 #include "core/atomic_file.h"
@@ -23,6 +24,7 @@
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
+#include "playback/sub_voice_player.h"
 #include "playlist/duration_sniffer.h"
 #include "prefs/media_store.h"
 #include "prefs/prefs_setup.h"
@@ -30,6 +32,7 @@
 #include "subtitles/subtitle_model.h"
 #include "ui/about_window.h"
 #include "ui/alert.h"
+#include "ui/audio_props_dialog.h"
 #include "ui/codec_dialog.h"
 #include "ui/command_event.h"
 #include "ui/file_filters.h"
@@ -551,7 +554,15 @@ void TCore::LoadModules() {
     return std::make_unique<TModule>(name, std::move(s));
   });
   modules_->LoadAll();
-  // 4. Sound output and the subtitle model join here.
+  // 4. Sound output; the subtitle model joins with the window.
+  {
+    TSoundGlobalHost sh;
+    sh.prefs = prefs_.get();
+    sh.engine = engine_.get();
+    sh.osd = [this](const std::string& t) { ShowOSD(t); };
+    sh.after = [this](int ms, std::function<void()> work) { QTimer::singleShot(ms, this, std::move(work)); };
+    sound_ = std::make_unique<TSoundGlobal>(std::move(sh));
+  }
   // 5. Process priority.
   if (prefs_->GetBool("Core.HighPriority"))
     ::nice(-5);
@@ -577,6 +588,10 @@ void TCore::LoadModules() {
     ctx.tick = &tickNotifier_;
     ctx.fullScreenSwitch = [this] { return params_.HasSwitch("FULLSCREEN"); };
     ctx.switchValue = [this](const std::string& name) { return params_.GetValue(name); };
+    ctx.setMainVolume = [this](int volume, bool muted) {
+      sound_->muted = muted;
+      sound_->SetMainVolume(volume);
+    };
     ctx.monitorPower = [this](bool on) {
       if (system_)
         system_->MonitorPower(on);
@@ -722,6 +737,21 @@ void TCore::LoadModules() {
       subDialog_->raise();
       subDialog_->activateWindow();
     };
+    t.showAudioProps = [this] {
+      if (!audioDialog_) {
+        audioDialog_ = new TfrAudioProps(*models_, prefs_.get(), main_);
+        PlaceByMainWindow(audioDialog_, main_, true);
+      }
+      audioDialog_->show();
+      audioDialog_->raise();
+      audioDialog_->activateWindow();
+    };
+    t.renewAudioModel = [this] {
+      if (services_)
+        services_->CreateAudioModel();
+      if (main_)
+        main_->ApplyVolume();
+    };
     t.showVideoProps = [this] {
       if (!videoDialog_) {
         TVideoPropsHost host;
@@ -748,12 +778,18 @@ void TCore::LoadModules() {
       sh.models = models_.get();
       sh.prefs = prefs_.get();
       sh.chooseFile = t.chooseFile;
+      sh.voicePlayer = [this](const std::string& clips) -> std::unique_ptr<IVoicePlayer> {
+        return std::make_unique<TSubVoicePlayer>(*engine_, clips);
+      };
       subs_ = std::make_unique<TSubtitlesModel>(std::move(sh));
       TPlayerServicesHost ph;
       ph.subtitles = [this] { return subs_.get(); };
       ph.dsh = dsh_.get();
       ph.models = models_.get();
       ph.window = main_;
+      ph.prefs = prefs_.get();
+      ph.dispatcher = dispatcher_.get();
+      ph.osd = [this](const std::string& text) { ShowOSD(text); };
       services_ = std::make_unique<TPlayerServices>(std::move(ph));
       t.subtitles = subs_.get();
       osd_ = std::make_unique<TOSDManager>(prefs_.get(), main_, subs_.get(),
@@ -989,6 +1025,7 @@ void TCore::FreeModules() {
   playlist_.reset();
   playlistHost_.reset();
   services_.reset(); // after the players, before the window it hands the picture geometry to
+  sound_.reset();    // the system volume goes back as it was
   Log("Core.FreeModules:FreeGeneralPlugins");
   Log("Core.Destroy:Center.FreeNIL");
   commands_.reset();

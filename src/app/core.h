@@ -41,6 +41,8 @@ class TCPU;
 class TSubtitlesModel;
 class TOSDManager;
 class IPlayerServices;
+class TSoundGlobal;
+class TfrAudioProps;
 class IDisplayModes;
 class TDirectShowHelper;
 class TCommandExecutor;
@@ -156,6 +158,7 @@ private:
   std::unique_ptr<TSubtitlesModel> subs_;
   std::unique_ptr<TOSDManager> osd_;
   std::unique_ptr<IPlayerServices> services_; // the other subsystems as the player sees them
+  std::unique_ptr<TSoundGlobal> sound_;
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;
@@ -165,6 +168,7 @@ private:
   QPointer<TfrJumpToFile> jump_;
   QPointer<TfrSubtitles> subDialog_;
   QPointer<TfrVideoProps> videoDialog_;
+  QPointer<TfrAudioProps> audioDialog_;
   std::unique_ptr<TQtCommandPoster> poster_;
   std::unique_ptr<TCommandCenter> commands_;
   std::unique_ptr<TDownloader> downloader_;

@@ -1,5 +1,7 @@
 #include "app/executor.h"
 
+#include "playback/audio_props.h"
+
 #include "commands/command_codes.h"
 #include "commands/model_manager.h"
 #include "core/error.h"
@@ -192,6 +194,16 @@ bool TCommandExecutor::Execute(int code) {
       t_.showAbout();
     break;
   case cmdAdditionalSound: AdditionalSound(); break;
+  case cmdSoundSettings:
+    if (t_.showAudioProps)
+      t_.showAudioProps();
+    break;
+  case cmdNextAudioStream:
+    if (w && w->AudioProps())
+      w->AudioProps()->NextStream();
+    if (t_.dsh)
+      t_.dsh->NextAudioStream();
+    break;
   case cmdFullScreen:
     if (w)
       w->ToggleFullScreen();
@@ -513,8 +525,10 @@ void TCommandExecutor::AdditionalSound() {
     if (eng::Failed(dsh.RenderFile(file)) && t_.alert)
       t_.alert(Lang("Core.Alert.OpenError") + " " + file);
     dsh.SeekTo(0);
-    // The audio properties follow the new streams once the sound controls exist.
     dsh.Run();
+    // The sound controls cover the new streams too.
+    if (t_.renewAudioModel)
+      t_.renewAudioModel();
   } catch (const EZvError& e) {
     Log(std::string("!AdditionalSound: ") + e.what());
   }

@@ -47,6 +47,10 @@ public:
     std::function<void()> showSubtitleDialog;
     // The video settings (command 300), made once and brought to the front.
     std::function<void()> showVideoProps;
+    // The sound settings (command 400), likewise; the sound controls made again for the graph's
+    // renderers after a sound file joined it.
+    std::function<void()> showAudioProps;
+    std::function<void()> renewAudioModel;
     // Shows an information report in its window.
     std::function<void(const std::string& report)> showInfo;
     // Opens a written document with the desktop's application for it.

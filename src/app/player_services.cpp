@@ -1,6 +1,9 @@
 #include "app/player_services.h"
 
+#include "core/session_log.h"
 #include "playback/direct_show_helper.h"
+#include "playback/sound_out.h"
+#include "skin/language_manager.h"
 #include "ui/main_window.h"
 #include "ui/video_panel.h"
 
@@ -78,11 +81,89 @@ void TPlayerServices::CreateVideoModel() {
 }
 
 void TPlayerServices::FreeModels() {
+  FreeAudioModel();
+  eq_.reset(); // the band values are stored as it goes
+  WatchDevice(false);
   if (!props_)
     return;
   if (host_.window)
     host_.window->SetVideoProps(nullptr);
   props_.reset();
+}
+
+void TPlayerServices::FreeAudioModel() {
+  if (host_.window)
+    host_.window->SetAudioProps(nullptr);
+  audio_.reset();
+}
+
+void TPlayerServices::CreateAudioModel() {
+  FreeAudioModel();
+  if (!host_.dsh || !host_.models)
+    return;
+  TAudioPropsHost h;
+  h.models = host_.models;
+  h.dsh = host_.dsh;
+  h.prefs = host_.prefs;
+  TfrMain* window = host_.window;
+  h.mainVolume = [window] { return window ? window->VolumePosition() : 100; };
+  h.osd = host_.osd;
+  TDirectShowHelper* dsh = host_.dsh;
+  h.showDecoder = [dsh](int n) {
+    if (eng::IFilter* decoder = dsh->FindAudioDecoder(n))
+      dsh->ShowFilterProperties(decoder);
+  };
+  audio_ = std::make_unique<TAudioPropsModel>(std::move(h));
+  if (window)
+    window->SetAudioProps(audio_.get());
+}
+
+bool TPlayerServices::InsertEqualizer() {
+  if (!host_.dsh || !host_.models || !host_.dsh->FindAudioRenderer(0))
+    return false;
+  host_.dsh->InsertParamEq(3);
+  eq_ = std::make_unique<TEqModel>(*host_.models, *host_.dsh, host_.prefs, host_.osd);
+  return true;
+}
+
+void TPlayerServices::SwitchSoundOutput(const std::string& device) {
+  if (!host_.dsh)
+    return;
+  TSoundOut(*host_.dsh, host_.prefs).SwitchOutput();
+  WatchDevice(true);
+}
+
+void TPlayerServices::WatchDevice(bool on) {
+  if (!host_.dsh || on == watching_)
+    return;
+  watching_ = on;
+  if (!on) {
+    host_.dsh->Engine().WatchAudioDevices(nullptr);
+    return;
+  }
+  // The chosen device going away mid-film: the sound moves to the default output and the user is
+  // told. The news comes on a thread of the device monitor.
+  IUiDispatcher* dispatcher = host_.dispatcher;
+  std::weak_ptr<TPlayerServices*> self = self_;
+  host_.dsh->Engine().WatchAudioDevices([dispatcher, self](const std::string& name) {
+    if (!dispatcher)
+      return;
+    dispatcher->Post([self, name] {
+      std::shared_ptr<TPlayerServices*> s = self.lock();
+      if (!s || !(*s)->host_.dsh || !(*s)->host_.dsh->Graph())
+        return;
+      TPlayerServices& p = **s;
+      if (!SameText(Pref(p.host_.prefs, "Sound.OutDevice", kDefaultSoundDevice), name))
+        return;
+      Log("SoundOut: the device \"" + name + "\" went away");
+      TSoundOut(*p.host_.dsh, p.host_.prefs).FallBackToDefault();
+      p.CreateAudioModel();
+      if (p.host_.window)
+        p.host_.window->ApplyVolume();
+      if (p.host_.osd)
+        p.host_.osd(Lang("OSD.SoundDeviceLost"));
+    });
+  });
 }
 
 } // namespace zv

@@ -669,6 +669,114 @@ IFilter* TDirectShowHelper::FindAudioRenderer(int n) {
   return renderers[renderers.size() - 1 - static_cast<size_t>(n)];
 }
 
+void TDirectShowHelper::SetVolume(int n, long volume) {
+  if (IFilter* r = FindAudioRenderer(n))
+    if (IBasicAudio* a = r->BasicAudio())
+      a->SetVolume(volume);
+}
+
+void TDirectShowHelper::SetBalance(int n, long balance) {
+  if (IFilter* r = FindAudioRenderer(n))
+    if (IBasicAudio* a = r->BasicAudio())
+      a->SetBalance(balance);
+}
+
+IFilter* TDirectShowHelper::FindAudioDecoder(int n) {
+  if (!graph_)
+    return nullptr;
+  // Decoders that give floating-point samples count too: most of them do.
+  static const TGuid kPcm = TGuid::FromFourCC(1), kFloat = TGuid::FromFourCC(3);
+  std::vector<IFilter*> decoders;
+  for (IFilter* f : graph_->EnumFilters()) {
+    IPin* out = FirstPin(f, TPinDirection::Output);
+    TMediaType mt;
+    if (out && out->ConnectedTo() && Succeeded(out->ConnectionMediaType(mt)) && mt.IsAudio() &&
+        mt.formattype == guids::FORMAT_WaveFormatEx && (mt.subtype == kPcm || mt.subtype == kFloat))
+      decoders.push_back(f);
+  }
+  if (n < 0 || n >= static_cast<int>(decoders.size()))
+    return nullptr;
+  return decoders[decoders.size() - 1 - static_cast<size_t>(n)];
+}
+
+void TDirectShowHelper::NextAudioStream() {
+  if (!graph_)
+    return;
+  const auto isAudio = [](const TMediaType& mt) { return mt.IsAudio(); };
+  for (IFilter* f : graph_->EnumFilters()) {
+    IStreamSelect* select = f->StreamSelect();
+    const int count = select ? select->Count() : 0;
+    int current = -1;
+    for (int i = 0; i < count && current < 0; ++i) {
+      std::string name;
+      bool enabled = false;
+      TMediaType mt;
+      if (select->Info(i, name, enabled, &mt) && enabled && isAudio(mt))
+        current = i;
+    }
+    if (current < 0)
+      continue;
+    // The next audio stream after it, enabled or not, else the first from the start.
+    int next = -1;
+    for (int pass = 0; pass < 2 && next < 0; ++pass)
+      for (int i = pass == 0 ? current + 1 : 0; i < count && next < 0; ++i) {
+        std::string name;
+        bool enabled = false;
+        TMediaType mt;
+        if (select->Info(i, name, enabled, &mt) && isAudio(mt))
+          next = i;
+      }
+    if (next >= 0) {
+      TFilterState state = State_Stopped;
+      graph_->GetState(0, state);
+      graph_->Stop();
+      select->Enable(next);
+      if (state == State_Running)
+        graph_->Run();
+    }
+    return;
+  }
+}
+
+void TDirectShowHelper::InsertParamEq(int n) {
+  Log(Format("+TDirectShowHelper.InsertParamEq(%d)", n));
+  IFilter* rnd = FindAudioRenderer(0);
+  if (!rnd) {
+    Log(" = No Audio Renderer.");
+    return;
+  }
+  if (IPin* rndIn = FirstPin(rnd, TPinDirection::Input)) {
+    Log(" = RndInPin <> NIL");
+    IPin* decOut = rndIn->ConnectedTo();
+    CheckResult(decOut ? S_OK : VFW_E_NOT_CONNECTED, "RndInPin.ConnectedTo");
+    TMediaType mt;
+    CheckResult(rndIn->ConnectionMediaType(mt), "RndInPin.ConnectionMediaType");
+    CheckResult(graph_->Disconnect(decOut), "Graph.Disconnect(DecOutPin)");
+    CheckResult(graph_->Disconnect(rndIn), "Graph.Disconnect(RndInPin)");
+    Log(" = Initialize every eq param:");
+    Log(" = ----------------");
+    for (int i = 1; i <= n; ++i) {
+      Log(Format(" = Eq param \u2116: %d", i));
+      std::shared_ptr<IFilter> eq = engine_.CreateFilter(classes::DMOWrapper);
+      if (!eq)
+        continue;
+      Log(" = CLSID_DMOWrapperFilter: Success");
+      CheckResult(eq->ParamEq() ? S_OK : E_NOINTERFACE, "DMOW.Init(ParamEq)");
+      CheckResult(graph_->AddFilter(eq, "ParamEq"), "Graph.AddFilter(ParamEq)");
+      CheckResult(graph_->ConnectDirect(decOut, FirstPin(eq.get(), TPinDirection::Input), &mt),
+                  "Graph.ConnectDirect(DecOutPin,EqInPin)");
+      decOut = FirstPin(eq.get(), TPinDirection::Output);
+    }
+    Log(" = ----------------");
+    Log(" = Graph.ConnectDirect(DecOutPin,RndInPin,@MT), Graph.ConnectDirect(DecOutPin,RndInPin)");
+    CheckResult(graph_->ConnectDirect(decOut, rndIn, &mt), "Graph.ConnectDirect(DecOutPin,RndInPin)");
+    Log(" = Free: MT");
+    Log(" = Free: RndInPin");
+  }
+  Log(" = Free: Rnd");
+  Log("-TDirectShowHelper.InsertParamEq");
+}
+
 int TDirectShowHelper::CountAudioRenderers() {
   int c = 0;
   while (FindAudioRenderer(c))

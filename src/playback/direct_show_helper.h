@@ -127,6 +127,16 @@ public:
   void AdjustBCS(int dBrightness, int dContrast, int dSaturation);
   eng::IFilter* FindAudioRenderer(int n);
   int CountAudioRenderers();
+  // Volume (1/100 dB, 0 full) and balance (-10000 … 10000) of audio renderer n.
+  void SetVolume(int n, long volume);
+  void SetBalance(int n, long balance);
+  // The n-th filter, counted from the end of the walk, that gives decoded sound (PCM or float).
+  eng::IFilter* FindAudioDecoder(int n);
+  // The next audio stream of the filter that selects among a file's streams; nothing without one.
+  void NextAudioStream();
+  // n parametric equalizer stages between the first audio renderer and what feeds it; raises
+  // EZvError when a link cannot be cut or made.
+  void InsertParamEq(int n);
   static eng::IFilter* UpstreamFilter(eng::IFilter* filter);
   static eng::IFilter* PinOwner(eng::IPin* pin);
   std::shared_ptr<eng::IFilter> CreateFilter(const eng::TGuid& cls) { return engine_.CreateFilter(cls); }

@@ -18,6 +18,7 @@
 #include "platform/display_modes.h"
 #include "platform/key_translation.h"
 #include "platform/screen_saver.h"
+#include "playback/audio_props.h"
 #include "playback/direct_show_helper.h"
 #include "playback/video_props.h"
 #include "playlist/playlist.h"
@@ -1356,12 +1357,11 @@ void TfrMain::EnableTimer() {
 }
 
 void TfrMain::ApplyVolume() {
-  if (!ctx_.dsh || !ctx_.dsh->Graph())
-    return;
-  int v = volume_->Value();
-  // The engine takes hundredths of a decibel below full volume.
-  long level = (muted_ || v <= 0) ? -10000 : static_cast<long>(RoundHalfEven(2000.0 * std::log10(v / 100.0)));
-  ctx_.dsh->Graph()->SetVolume(level);
+  const int v = std::clamp(volume_->Value(), 0, 100);
+  if (ctx_.setMainVolume)
+    ctx_.setMainVolume(v, muted_);
+  if (audioProps_)
+    audioProps_->Apply();
 }
 
 void TfrMain::ChangeVolume(int delta) { SetVolumePosition(volume_->Value() + delta); }

@@ -47,6 +47,7 @@ class TPosBar;
 class TCPULoad;
 class TZVCaption;
 class TVideoPropsModel;
+class TAudioPropsModel;
 class TFullPopupMenu;
 class TOSDPanel;
 
@@ -84,6 +85,8 @@ struct TMainContext {
   std::function<int()> cpuReading;
   // The value of a switch on the program's own command line ("/ZOOM", "/RATIO"), empty when absent.
   std::function<std::string(const std::string&)> switchValue;
+  // The main volume (0 … 100) with the mute state: stored, shown and handed to the system mixer.
+  std::function<void(int volume, bool muted)> setMainVolume;
   // Switches the monitor off or on (Ctrl+Alt+Shift+F1, F2).
   std::function<void(bool on)> monitorPower;
   // The key bound to a command code, empty when none.
@@ -251,6 +254,9 @@ public:
   // The geometry of the open file's picture (none without video); the picture is placed by it
   // whenever it or the video area changes.
   void SetVideoProps(TVideoPropsModel* props);
+  // The sound controls of the open file, applied with every volume change; none without a file.
+  void SetAudioProps(TAudioPropsModel* props) { audioProps_ = props; }
+  TAudioPropsModel* AudioProps() const { return audioProps_; }
   TVideoPropsModel* VideoProps() const { return props_; }
   void PlaceVideo();
   // The picture of the open file at the playing position into the screen-shot folder (BMP, or
@@ -357,6 +363,7 @@ private:
   TFullPopupMenu* menu_ = nullptr;
   TOSDPanel* osd_[3] = {};
   TVideoPropsModel* props_ = nullptr;
+  TAudioPropsModel* audioProps_ = nullptr;
   bool subtitlesLoaded_ = false;
   int meterShown_ = 50; // the load meter moves a third of the way to each reading
   TPlayState playState_ = TPlayState::Stopped;
