@@ -37,6 +37,10 @@ $L $A ! audioconvert ! audio/x-raw,format=S16LE ! wavenc ! filesink location="$o
 $FFX -i "$out/pcm.wav" -c:a libvorbis -q:a 3 $BX "$out/vorbis.ogg"
 # PAL pixels flagged 16:9, shown 1024 x 576.
 $FFX -f lavfi -i testsrc=size=720x576:rate=25:duration=2 -vf setsar=64/45 -c:v mpeg4 -q:v 5 $BX "$out/anamorphic.mkv"
+# A film with two sound tracks, 440 Hz in the first and 1000 Hz in the second.
+$FFX -f lavfi -i testsrc=size=160x120:rate=25:duration=4 -f lavfi -i sine=frequency=440:duration=4 \
+   -f lavfi -i sine=frequency=1000:duration=4 -map 0 -map 1 -map 2 -ac 2 -c:v mpeg4 -q:v 5 -c:a libvorbis -q:a 3 \
+   $BX "$out/two_audio.mkv"
 
 "$patch" "$out/mpeg4_mp3.avi" "$out/unknown_fourcc.avi" video ABCD
 "$patch" "$out/mjpg_pcm.avi" "$out/unknown_wavetag.avi" audio 1234

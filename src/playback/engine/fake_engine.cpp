@@ -1,5 +1,7 @@
 #include "playback/engine/fake_engine.h"
 
+#include "core/text_util.h"
+
 #include "core/format.h"
 
 namespace eng::fake {
@@ -266,7 +268,7 @@ std::string TFakeEngine::FilterFriendlyName(const TGuid& classId) {
 namespace eng::fake {
 std::shared_ptr<IFilter> TFakeEngine::CreateAudioRenderer(const std::string& device) {
   for (const TAudioDevice& d : devices)
-    if (d.name == device && d.name != devices.front().name) {
+    if (zv::SameText(d.name, device) && d.name != devices.front().name) {
       auto f = std::make_shared<TFakeFilter>(classes::DirectSoundRenderer, device);
       f->audio = true;
       f->AddPin("In", TPinDirection::Input);
