@@ -8,11 +8,13 @@
 #include "mediainfo/gst_media_detector.h"
 #include "platform/screen_saver.h"
 #include "playback/engine/gst_engine.h"
+#include "playback/engine/gst_graph.h"
 #include "playback/player.h"
 #include "playback/video_props.h"
 #include "prefs/media_store.h"
 #include "skin/language_manager.h"
 #include "test_util.h"
+#include "ui/audio_props_dialog.h"
 #include "ui/builtin_bars.h"
 #include "ui/main_window.h"
 #include "ui/osd_manager.h"
@@ -813,4 +815,66 @@ TEST_F(MainWindow, PictureControlsChangeThePictureAndComeBackWithTheFile) {
   host.services = nullptr;
   host.settings = nullptr;
   host.cache = nullptr;
+}
+
+namespace {
+// The linear gain a renderer's volume element has been given.
+double RendererGain(eng::IFilter* renderer) {
+  auto* f = dynamic_cast<eng::TGstFilter*>(renderer);
+  GstElement* v = f ? gst_bin_get_by_name(GST_BIN(f->Element()), "zvvolume") : nullptr;
+  double gain = -1;
+  if (v) {
+    g_object_get(v, "volume", &gain, nullptr);
+    gst_object_unref(v);
+  }
+  return gain;
+}
+} // namespace
+
+TEST_F(MainWindow, TwoSoundTracksThroughTheEqualizerTheSoundSettingsAndTheSwitchCommand) {
+  prefs.SetBool("Sound.Equalizer.Enabled", true);
+  prefs.SetInt("Sound.DefaultStream", 1);
+  TPlayerServicesHost ph;
+  ph.dsh = dsh.get();
+  ph.models = &models;
+  ph.window = window.get();
+  ph.prefs = &prefs;
+  ph.osd = [this](const std::string& text) { osd.push_back(text); };
+  TPlayerServices services(ph);
+  host.services = &services;
+  window->SetVolumePosition(100);
+  list->AddFile(std::string(std::getenv("ZV_TEST_MEDIA")) + "/two_audio.mkv");
+  list->Play();
+  ASSERT_TRUE(window->FileOpen());
+  ASSERT_TRUE(window->AudioProps());
+  ASSERT_EQ(window->AudioProps()->Count(), 2);
+  // The preferred second track is heard, through three equalizer stages in front of the first
+  // renderer, and the film plays on.
+  EXPECT_EQ(RendererGain(dsh->FindAudioRenderer(0)), 0.0);
+  EXPECT_EQ(RendererGain(dsh->FindAudioRenderer(1)), 1.0);
+  ASSERT_NE(dsh->FindFilterByClassIndex(eng::classes::DMOWrapper, 2), nullptr);
+  EXPECT_EQ(dsh->FindFilterByClassIndex(eng::classes::DMOWrapper, 3), nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return Position() > 15'000'000; }));
+
+  executor->ExecCommand(cmdNextAudioStream);
+  EXPECT_EQ(osd.back(), "Audio stream: 1 of 2");
+  EXPECT_EQ(RendererGain(dsh->FindAudioRenderer(0)), 1.0);
+  EXPECT_EQ(RendererGain(dsh->FindAudioRenderer(1)), 0.0);
+
+  // The dialog: opening it makes the preferred track the one heard; a third column has no track.
+  TfrAudioProps dialog(models, &prefs);
+  dialog.show();
+  EXPECT_EQ(RendererGain(dsh->FindAudioRenderer(1)), 1.0);
+  EXPECT_FALSE(dialog.Enabled(2)->isEnabled());
+  EXPECT_TRUE(dialog.Band(0)->isEnabled());
+  dialog.Volume(1)->setValue(50);
+  EXPECT_NEAR(RendererGain(dsh->FindAudioRenderer(1)), std::pow(10.0, -2000 / 2000.0), 1e-6);
+  dialog.Band(2)->setValue(100);
+  EXPECT_EQ(osd.back(), "EQ - 50:50:100:");
+  executor->ExecCommand(cmdMute);
+  EXPECT_EQ(RendererGain(dsh->FindAudioRenderer(1)), 0.0);
+  executor->ExecCommand(cmdUnload);
+  EXPECT_EQ(prefs.GetInt("Sound.Equalizer.Band2.Val"), 100) << "the bands are kept when the file closes";
+  EXPECT_FALSE(dialog.Band(0)->isEnabled());
+  EXPECT_FALSE(dialog.Enabled(0)->isEnabled());
 }

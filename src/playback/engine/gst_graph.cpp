@@ -666,21 +666,44 @@ HRESULT TGstGraph::RemoveFilter(IFilter* filter) {
   if (zv::IsZvVideoSink(e))
     zv::ZvVideoSinkSetOutput(e, nullptr);
   // While data flows, what feeds the element waits at a block, and the data it held is lost:
-  // the flow starts again where it was once the links are mended.
-  const bool live = Live();
-  for (IPin* p : f->Pins()) {
-    GstPad* pad = static_cast<TGstPin*>(p)->Pad();
-    GstPad* peer = GST_PAD_DIRECTION(pad) == GST_PAD_SINK ? gst_pad_get_peer(pad) : nullptr;
-    if (peer && live) {
-      Park(peer);
-      gint64 pos = 0;
-      std::lock_guard<std::recursive_mutex> guard(lock_);
-      if (!flushed_ && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
-        resyncPosition_ = pos / 100;
-      flushed_ = true;
+  // the flow starts again where it was once the links are mended. What lies below it is flushed
+  // first: a thread that pushes through the element may wait in a full queue further down, and
+  // stopping the element needs that thread.
+  if (Live()) {
+    for (IPin* p : f->Pins()) {
+      GstPad* pad = static_cast<TGstPin*>(p)->Pad();
+      GstPad* peer = gst_pad_get_peer(pad);
+      if (GST_PAD_DIRECTION(pad) == GST_PAD_SINK) {
+        {
+          std::lock_guard<std::recursive_mutex> guard(lock_);
+          flushed_ = true;
+        }
+        if (peer)
+          Park(peer);
+      } else if (peer) {
+        gst_pad_unlink(pad, peer);
+        FlushBelow(peer);
+      }
+      if (peer)
+        gst_object_unref(peer);
     }
-    if (peer)
-      gst_object_unref(peer);
+  }
+  // A pad of the element that waits at a block lets its data fall instead: stopping the element
+  // needs the streaming threads that wait there.
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    for (auto it = parked_.begin(); it != parked_.end();) {
+      if (gst_object_has_as_ancestor(GST_OBJECT(it->first), GST_OBJECT(e))) {
+        gst_pad_add_probe(
+            it->first, GST_PAD_PROBE_TYPE_DATA_DOWNSTREAM,
+            [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_DROP; }, nullptr, nullptr);
+        gst_pad_remove_probe(it->first, it->second);
+        gst_object_unref(it->first);
+        it = parked_.erase(it);
+      } else {
+        ++it;
+      }
+    }
   }
   gst_element_set_locked_state(e, TRUE);
   gst_element_set_state(e, GST_STATE_NULL);
@@ -861,6 +884,10 @@ void TGstGraph::Park(GstPad* src) {
   const gulong id = gst_pad_add_probe(
       src, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; },
       nullptr, nullptr);
+  // Where the flow is now, for starting it again there.
+  gint64 pos = 0;
+  if (parked_.empty() && !flushed_ && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
+    resyncPosition_ = pos / 100;
   parked_[GST_PAD(gst_object_ref(src))] = id;
   // Until the first run, everything starts again from the top anyway.
   if (!released_)
@@ -875,6 +902,12 @@ void TGstGraph::Unpark(GstPad* src) {
   gst_pad_remove_probe(it->first, it->second);
   gst_object_unref(it->first);
   parked_.erase(it);
+}
+
+void TGstGraph::FlushBelow(GstPad* sink) {
+  // The stop waits for the stream lock, so it comes after the push that waited has returned.
+  gst_pad_send_event(sink, gst_event_new_flush_start());
+  gst_pad_send_event(sink, gst_event_new_flush_stop(FALSE));
 }
 
 void TGstGraph::Resync() {
@@ -1449,9 +1482,17 @@ HRESULT TGstGraph::Disconnect(IPin* pin) {
   if (!peer)
     return S_FALSE;
   GstPad* src = GST_PAD_DIRECTION(pad) == GST_PAD_SRC ? pad : peer;
-  if (Live())
+  GstPad* sink = src == pad ? peer : pad;
+  const bool live = Live();
+  if (live)
     Park(src);
-  bool ok = GST_PAD_DIRECTION(pad) == GST_PAD_SRC ? gst_pad_unlink(pad, peer) : gst_pad_unlink(peer, pad);
+  bool ok = gst_pad_unlink(src, sink);
+  // A push that waits below the cut is let go; the data below is lost.
+  if (ok && live) {
+    FlushBelow(sink);
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    flushed_ = true;
+  }
   gst_object_unref(peer);
   return ok ? S_OK : E_FAIL;
 }

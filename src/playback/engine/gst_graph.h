@@ -177,6 +177,8 @@ private:
   bool Live() const;
   void Park(GstPad* src);
   void Unpark(GstPad* src);
+  // Lets go of a push that waits below an unlinked sink pad, dropping what lies there.
+  void FlushBelow(GstPad* sink);
   void Resync();
   // Registers a filter the graph made itself.
   void AddOwnFilter(const std::shared_ptr<TGstFilter>& f, const std::string& name);
