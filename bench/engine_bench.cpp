@@ -66,8 +66,25 @@ int main(int argc, char** argv) {
   if (eng::Failed(dsh.RenderFile(argv[2])))
     return 1;
   dsh.SetOwner(&w);
+  // ZV_BENCH_EQ=1: the three equalizer stages in front of the first sound renderer, each at +6 dB.
+  if (const char* eq = std::getenv("ZV_BENCH_EQ"); eq && std::string(eq) == "1") {
+    dsh.InsertParamEq(3);
+    for (int i = 0; i < 3; ++i)
+      if (eng::IFilter* f = dsh.FindFilterByClassIndex(eng::classes::DMOWrapper, i))
+        f->ParamEq()->SetAllParameters({i == 0 ? 100.0f : i == 1 ? 600.0f : 12000.0f, 36.0f, 6.0f});
+  }
   std::string mode = argv[1];
-  if (mode == "first") {
+  if (mode == "sound") {
+    // Sound alone: CPU seconds over the given time once it plays.
+    double secs = argc > 3 ? std::atof(argv[3]) : 10;
+    dsh.Run();
+    QTimer::singleShot(500, [] { QCoreApplication::exit(0); });
+    QApplication::exec();
+    double start = CpuSeconds();
+    QTimer::singleShot(static_cast<int>(secs * 1000), Qt::PreciseTimer, [] { QCoreApplication::exit(0); });
+    QApplication::exec();
+    std::printf("%.4f %.2f\n", CpuSeconds() - start, static_cast<double>(dsh.GetPosition()) / 1e7);
+  } else if (mode == "first") {
     dsh.Run();
     PumpUntil([&] { return w.frames > 0; });
     std::printf("%.4f\n", CpuSeconds());

@@ -2,7 +2,8 @@
 # Screenshots of the looks under Xvfb with openbox, for the README and for checking the art by eye:
 # the default look playing the demo clip, the plain built-in look, the skin folder Ember, a button
 # hovered and pressed, the idle window with its logo, the playlist panel open while playing, and
-# full screen, the popup menu, subtitles with their settings, the video settings and an effect. Usage: tools/screenshots.sh <build folder> <output folder>
+# full screen, the popup menu, subtitles with their settings, the video settings, an effect and the
+# sound settings. Usage: tools/screenshots.sh <build folder> <output folder>
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -161,6 +162,25 @@ effect() {
   finish
 }
 
+# sound <name>: the sound settings (Ctrl+A) of a film with two sound tracks and the equalizer on;
+# beside the main window, the whole screen.
+sound() {
+  local prefs=$build/bin/ZV.xml
+  # The preferences a first run writes, with the equalizer on for this scene only.
+  if [ ! -f "$prefs" ]; then
+    launch zelvar " <TQ-41> "
+    finish
+  fi
+  sed -i 's|<Equalizer Enabled="0"|<Equalizer Enabled="1"|' "$prefs"
+  launch zelvar " <TQ-41> " "$media/two_audio.mkv"
+  keys ctrl+a
+  visible_window "Sound settings" >/dev/null
+  sleep 1.5
+  grab "$1"
+  finish
+  sed -i 's|<Equalizer Enabled="1"|<Equalizer Enabled="0"|' "$prefs"
+}
+
 media=$build/test-media
 # The demo clip's remembered picture settings (zoom, colours) would show in the shots.
 rm -f "$build/bin/ms.xml"
@@ -172,6 +192,7 @@ finish
 effect effect
 subtitles subtitles subtitle_dialog
 menu menu " <TQ-41> "
+sound sound_settings
 menu menu_plain " <XP.Blue> "
 scene idle "" zelvar-player
 scene playlist "p" zelvar "$build/bin/Demo/Zelvar Demo.mkv" "$media/vorbis.ogg" "$media/xing.mp3" "$media/theora_vorbis.mkv"
