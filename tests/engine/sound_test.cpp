@@ -82,8 +82,9 @@ TEST_F(Sound, RendererVolumeAndBalanceAttenuateByTheirHundredthsOfADecibel) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.volume << " / " << c.balance << " / " << c.channels << " channels");
     GstElement* pipeline = gst_pipeline_new(nullptr);
+    // (A bin's last caps would only filter a link to nothing: the caps filter is spelt out.)
     const std::string src = "audiotestsrc wave=sine freq=1000 volume=0.5 num-buffers=40 samplesperbuffer=1200 ! "
-                            "audio/x-raw,format=F32LE,rate=48000,channels=" +
+                            "capsfilter caps=audio/x-raw,format=F32LE,rate=48000,channels=" +
                             std::to_string(c.channels);
     GstElement* source = gst_parse_bin_from_description(src.c_str(), TRUE, nullptr);
     GstElement* sink = gst_parse_bin_from_description("level interval=50000000 ! fakesink sync=false", TRUE, nullptr);
@@ -133,4 +134,29 @@ TEST_F(Sound, EqualizerStageFollowsThePeakingFilterAtItsCentreAndAnOctaveAway) {
         }
         EXPECT_NEAR(level(format, freq, gain) - level(format, freq, 0.0f), want, 0.5);
       }
+}
+
+TEST_F(Sound, ForcedRateRenderersResampleEveryStreamTo441kHz) {
+  for (int forced : {44100, 0}) {
+    engine.SetForcedSampleRate(forced);
+    GstElement* pipeline = gst_pipeline_new(nullptr);
+    GstElement* source = gst_parse_bin_from_description(
+        "audiotestsrc num-buffers=5 ! capsfilter caps=audio/x-raw,format=S16LE,rate=48000,channels=2", TRUE, nullptr);
+    GstElement* sink = gst_element_factory_make("fakesink", "out");
+    GstElement* bin = MakeAudioRendererBin(sink, nullptr);
+    gst_bin_add_many(GST_BIN(pipeline), source, bin, nullptr);
+    ASSERT_TRUE(gst_element_link(source, bin));
+    gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    ASSERT_EQ(gst_element_get_state(pipeline, nullptr, nullptr, 5 * GST_SECOND), GST_STATE_CHANGE_SUCCESS);
+    GstPad* pad = gst_element_get_static_pad(sink, "sink");
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    int rate = 0;
+    ASSERT_TRUE(caps);
+    gst_structure_get_int(gst_caps_get_structure(caps, 0), "rate", &rate);
+    EXPECT_EQ(rate, forced ? forced : 48000);
+    gst_caps_unref(caps);
+    gst_object_unref(pad);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+  }
 }
