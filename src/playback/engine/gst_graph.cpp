@@ -260,6 +260,16 @@ GstElement* Child(GstElement* bin, const char* name) {
   return GST_IS_BIN(bin) ? gst_bin_get_by_name(GST_BIN(bin), name) : nullptr;
 }
 
+// Sets a property of a named element inside a renderer bin; false without that element.
+template <class T> bool SetOnChild(GstElement* bin, const char* child, const char* property, T value) {
+  GstElement* c = Child(bin, child);
+  if (!c)
+    return false;
+  g_object_set(c, property, value, nullptr);
+  gst_object_unref(c);
+  return true;
+}
+
 GstElement* EqualizerElement(GstElement* e) {
   if (zv::IsZvParamEq(e))
     return GST_ELEMENT(gst_object_ref(e));
@@ -277,30 +287,24 @@ IBasicAudio* TGstFilter::BasicAudio() {
 }
 
 HRESULT TGstFilter::SetVolume(long volume) {
-  GstElement* v = Child(element_, "zvvolume");
-  if (!v)
-    return E_NOINTERFACE;
   volume = std::clamp<long>(volume, -10000, 0);
   // Hundredths of a decibel below full; the bottom of the scale is silence.
   const double linear = volume <= -10000 ? 0.0 : std::pow(10.0, static_cast<double>(volume) / 2000.0);
-  g_object_set(v, "volume", linear, nullptr);
-  gst_object_unref(v);
+  if (!SetOnChild(element_, "zvvolume", "volume", linear))
+    return E_NOINTERFACE;
   volume_ = volume;
   return S_OK;
 }
 
 HRESULT TGstFilter::SetBalance(long balance) {
-  GstElement* b = Child(element_, "zvbalance");
-  if (!b)
-    return E_NOINTERFACE;
   balance = std::clamp<long>(balance, -10000, 10000);
   // The other side is attenuated by |balance| hundredths of a decibel; the ends silence it. The
   // simple panorama scales that side by 1 - |panorama|.
   const double cut =
       std::abs(balance) >= 10000 ? 0.0 : std::pow(10.0, -std::abs(static_cast<double>(balance)) / 2000.0);
   const double pan = (balance < 0 ? -1.0 : 1.0) * (1.0 - cut);
-  g_object_set(b, "panorama", static_cast<float>(pan), nullptr);
-  gst_object_unref(b);
+  if (!SetOnChild(element_, "zvbalance", "panorama", static_cast<float>(pan)))
+    return E_NOINTERFACE;
   balance_ = balance;
   return S_OK;
 }
