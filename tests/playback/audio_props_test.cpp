@@ -254,3 +254,44 @@ TEST_F(Sound, VoiceClipsPlayOnceEachAndMissingOnesAreSkipped) {
   EXPECT_EQ(renders() - before, 1);
   EXPECT_EQ(engine.lastGraph->State(), State_Running);
 }
+
+namespace {
+// A splitter that selects one of its streams: video, then three sound streams.
+struct Selecting : TFakeFilter, IStreamSelect {
+  std::vector<bool> enabled{true, false, true, false};
+  std::vector<bool> audio{false, true, true, true};
+  std::vector<std::string>* log;
+  explicit Selecting(std::vector<std::string>* l) : TFakeFilter(TGuid::FromName("mpeg split"), "Splitter"), log(l) {}
+  IStreamSelect* StreamSelect() override { return this; }
+  int Count() override { return static_cast<int>(enabled.size()); }
+  bool Info(int i, std::string& name, bool& on, TMediaType* mt) override {
+    if (i < 0 || i >= Count())
+      return false;
+    name = "Stream " + std::to_string(i);
+    on = enabled[static_cast<size_t>(i)];
+    if (mt)
+      mt->majortype = audio[static_cast<size_t>(i)] ? guids::MEDIATYPE_Audio : guids::MEDIATYPE_Video;
+    return true;
+  }
+  HRESULT Enable(int i) override {
+    for (size_t n = 1; n < enabled.size(); ++n)
+      enabled[n] = static_cast<int>(n) == i;
+    log->push_back("Enable(" + std::to_string(i) + ")");
+    return S_OK;
+  }
+};
+} // namespace
+
+TEST_F(Sound, TheNextStreamOfASelectingSplitterWrapsAndARunningGraphRunsOn) {
+  auto split = std::make_shared<Selecting>(&engine.log);
+  dsh->Graph()->AddFilter(split, "Splitter");
+  dsh->Run();
+  dsh->NextAudioStream();
+  EXPECT_EQ(split->enabled, (std::vector<bool>{true, false, false, true}))
+      << "the next sound stream after the heard one";
+  EXPECT_EQ(engine.lastGraph->State(), State_Running);
+  dsh->Pause();
+  dsh->NextAudioStream();
+  EXPECT_EQ(split->enabled, (std::vector<bool>{true, true, false, false})) << "past the last, back to the first";
+  EXPECT_EQ(engine.lastGraph->State(), State_Stopped) << "stopped for the change, not run again";
+}

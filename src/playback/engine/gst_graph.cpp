@@ -261,7 +261,8 @@ GstElement* Child(GstElement* bin, const char* name) {
 }
 
 // Sets a property of a named element inside a renderer bin; false without that element.
-template <class T> bool SetOnChild(GstElement* bin, const char* child, const char* property, T value) {
+template <class T>
+bool SetOnChild(GstElement* bin, const char* child, const char* property, T value) {
   GstElement* c = Child(bin, child);
   if (!c)
     return false;
