@@ -1,5 +1,7 @@
 #include "filters/param_eq_element.h"
 
+#include "core/tsan_annotations.h"
+
 #include <gst/audio/audio.h>
 #include <gst/audio/gstaudiofilter.h>
 #include <mutex>
@@ -25,11 +27,20 @@ struct ZvParamEqClass {
 
 G_DEFINE_TYPE(ZvParamEq, zv_param_eq, GST_TYPE_AUDIO_FILTER)
 
+// The element is made on one thread and used by streaming threads that GStreamer hands it to in
+// ways the thread sanitizer cannot see; each use takes over from the last one.
+struct TUse {
+  explicit TUse(gpointer s) : self(s) { ZV_TSAN_ACQUIRE(self); }
+  ~TUse() { ZV_TSAN_RELEASE(self); }
+  gpointer self;
+};
+
 TEqState& State(gpointer self) { return *reinterpret_cast<ZvParamEq*>(self)->state; }
 
 enum { PropZero, PropCentre, PropBandwidth, PropGain };
 
 void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* param) {
+  TUse use(object);
   TEqState& s = State(object);
   std::lock_guard<std::mutex> guard(s.lock);
   switch (id) {
@@ -42,6 +53,7 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* par
 }
 
 void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
+  TUse use(object);
   TEqState& s = State(object);
   std::lock_guard<std::mutex> guard(s.lock);
   switch (id) {
@@ -53,6 +65,7 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
 }
 
 gboolean Setup(GstAudioFilter* filter, const GstAudioInfo*) {
+  TUse use(filter);
   TEqState& s = State(filter);
   std::lock_guard<std::mutex> guard(s.lock);
   s.changed = true; // the coefficients follow the new rate
@@ -61,6 +74,7 @@ gboolean Setup(GstAudioFilter* filter, const GstAudioInfo*) {
 }
 
 GstFlowReturn TransformIp(GstBaseTransform* base, GstBuffer* buffer) {
+  TUse use(base);
   TEqState& s = State(base);
   const GstAudioInfo& info = GST_AUDIO_FILTER(base)->info;
   {
@@ -86,6 +100,7 @@ GstFlowReturn TransformIp(GstBaseTransform* base, GstBuffer* buffer) {
 }
 
 void Finalize(GObject* object) {
+  ZV_TSAN_ACQUIRE(object);
   delete reinterpret_cast<ZvParamEq*>(object)->state;
   G_OBJECT_CLASS(zv_param_eq_parent_class)->finalize(object);
 }
@@ -115,7 +130,10 @@ void zv_param_eq_class_init(ZvParamEqClass* klass) {
   GST_BASE_TRANSFORM_CLASS(klass)->transform_ip_on_passthrough = FALSE;
 }
 
-void zv_param_eq_init(ZvParamEq* self) { self->state = new TEqState(); }
+void zv_param_eq_init(ZvParamEq* self) {
+  self->state = new TEqState();
+  ZV_TSAN_RELEASE(self);
+}
 
 } // namespace
 

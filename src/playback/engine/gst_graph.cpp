@@ -883,15 +883,23 @@ bool TGstGraph::Live() const {
 }
 
 void TGstGraph::Park(GstPad* src) {
-  std::lock_guard<std::recursive_mutex> guard(lock_);
-  if (parked_.count(src))
-    return;
+  bool first;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (parked_.count(src))
+      return;
+    first = parked_.empty() && !flushed_;
+  }
+  // Where the flow is now, for starting it again there; asked without the graph's lock, since the
+  // sinks answer under locks of their own that streaming threads hold while they call the graph.
+  gint64 pos = -1;
+  if (first && !gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos))
+    pos = -1;
   const gulong id = gst_pad_add_probe(
       src, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; },
       nullptr, nullptr);
-  // Where the flow is now, for starting it again there.
-  gint64 pos = 0;
-  if (parked_.empty() && !flushed_ && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  if (first && pos >= 0)
     resyncPosition_ = pos / 100;
   parked_[GST_PAD(gst_object_ref(src))] = id;
   // Until the first run, everything starts again from the top anyway.
