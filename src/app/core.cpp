@@ -21,6 +21,7 @@
 #include "platform/download.h"
 #include "platform/screen_saver.h"
 #include "platform/volumes.h"
+#include "platform/win_irc.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
@@ -632,6 +633,23 @@ void TCore::LoadModules() {
   Log("Core.LoadModules: TCommandCenter");
   commands_ = std::make_unique<TCommandCenter>(*prefs_, *poster_);
   commands_->showOSD = [this](const std::string& t) { ShowOSD(t); };
+  // The remote-control client: presses become buttons of the command table.
+  {
+    TWinIRCHost rh;
+    rh.prefs = prefs_.get();
+    rh.execButton = [this](const std::string& button) { commands_->ExecButton(button); };
+    rh.osd = [this](const std::string& t) { ShowOSD(t); };
+    rh.click = [this] {
+      if (sound_)
+        sound_->PlayClick();
+    };
+    remote_ = std::make_unique<TWinIRC>(std::move(rh));
+    if (prefs_->GetBool("Modules.WinLIRC.Enabled")) {
+      if (prefs_->GetBool("Modules.WinLIRC.AutoLoad"))
+        remote_->StartServer();
+      remote_->SetEnabled(true);
+    }
+  }
   Log("Core.LoadModules: TExplorerIntegrator");
   Log("Core.LoadModules: WinAMP");
   Log("Core.LoadModules: Models Linkage");
@@ -1025,7 +1043,13 @@ void TCore::FreeModules() {
   playlist_.reset();
   playlistHost_.reset();
   services_.reset(); // after the players, before the window it hands the picture geometry to
-  sound_.reset();    // the system volume goes back as it was
+  if (remote_) {
+    remote_->SetEnabled(false);
+    if (prefs_->GetBool("Modules.WinLIRC.AutoStop"))
+      remote_->StopServer();
+    remote_.reset();
+  }
+  sound_.reset(); // the system volume goes back as it was
   Log("Core.FreeModules:FreeGeneralPlugins");
   Log("Core.Destroy:Center.FreeNIL");
   commands_.reset();

@@ -42,6 +42,7 @@ class TSubtitlesModel;
 class TOSDManager;
 class IPlayerServices;
 class TSoundGlobal;
+class TWinIRC;
 class TfrAudioProps;
 class IDisplayModes;
 class TDirectShowHelper;
@@ -159,6 +160,7 @@ private:
   std::unique_ptr<TOSDManager> osd_;
   std::unique_ptr<IPlayerServices> services_; // the other subsystems as the player sees them
   std::unique_ptr<TSoundGlobal> sound_;
+  std::unique_ptr<TWinIRC> remote_;
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;
