@@ -19,6 +19,7 @@
 #include "platform/desktop_shell.h"
 #include "platform/display_modes.h"
 #include "platform/download.h"
+#include "platform/global_keys.h"
 #include "platform/screen_saver.h"
 #include "platform/volumes.h"
 #include "platform/win_irc.h"
@@ -547,9 +548,23 @@ void TCore::LoadModules() {
   CreateEngineControl();
   // 3. Optional modules.
   modules_ = std::make_unique<TModuleManager>(*prefs_);
-  modules_->RegisterModule("GlobalKeys", [](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
-    // The global hot keys module takes this place when it lands.
-    return std::make_unique<TModule>(name, std::move(s));
+  modules_->RegisterModule("GlobalKeys", [this](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
+    // The keys stored in the document's own GlobalKeys element, each with its action's name.
+    std::vector<TGlobalKeys::TStoredKey> keys;
+    if (TXMLNode* stored = prefs_->Element()->FindChild("GlobalKeys"))
+      for (const auto& child : stored->Children())
+        if (child->Name() == "Keys")
+          keys.push_back({child->GetAttr("Name"), child->GetAttr("Key")});
+    struct THotKeyModule : TModule {
+      using TModule::TModule;
+      std::unique_ptr<TGlobalKeys> keys;
+    };
+    auto module = std::make_unique<THotKeyModule>(name, std::move(s));
+    module->keys = std::make_unique<TGlobalKeys>(MakeX11HotKeys(), keys, [this](int code) {
+      if (poster_)
+        poster_->PostCommand(code);
+    });
+    return module;
   });
   modules_->RegisterModule("Stub", [](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
     return std::make_unique<TModule>(name, std::move(s));
