@@ -1668,7 +1668,57 @@ void TfrMain::closeEvent(QCloseEvent* e) {
   QMainWindow::closeEvent(e);
 }
 
+bool TfrMain::AppCommand(int command) {
+  if (!ctx_.prefs || !ctx_.prefs->GetBool("Modules.GlobalKeys.MMKeys"))
+    return false;
+  const auto post = [this](int code) {
+    if (executeCommand)
+      QMetaObject::invokeMethod(
+          this, [this, code] { executeCommand(code); }, Qt::QueuedConnection);
+  };
+  const auto run = [this](int code) {
+    if (executeCommand)
+      executeCommand(code);
+  };
+  switch (command) {
+  case appMute: post(cmdMute); break;
+  case appVolumeDown: post(cmdVolumeDown); break;
+  case appVolumeUp: post(cmdVolumeUp); break;
+  case appNextTrack:
+  case appChannelDown:
+    if (ctx_.playlist)
+      ctx_.playlist->Next();
+    break;
+  case appPreviousTrack:
+  case appChannelUp:
+    if (ctx_.playlist)
+      ctx_.playlist->Previous();
+    break;
+  case appStop:
+  case appPause: run(cmdPause); break;
+  case appPlayPause:
+    run(playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay ? cmdPause : cmdPlay);
+    break;
+  case appPlay: run(cmdPlay); break;
+  case appHelp: run(cmdHelp); break;
+  case appOpen: run(cmdOpenFiles); break;
+  case appClose: run(cmdExit); break;
+  case appFastForward: post(cmdSeekForward); break;
+  case appRewind:
+    if (FileOpen() && ctx_.dsh)
+      ctx_.dsh->SeekTo(0);
+    break;
+  default: break; // consumed without an action
+  }
+  return true;
+}
+
 void TfrMain::keyPressEvent(QKeyEvent* e) {
+  // The multimedia keys of the keyboard, before the command table.
+  if (const int app = AppCommandOfKey(e->key()); app != 0 && AppCommand(app)) {
+    e->accept();
+    return;
+  }
   // Up and Down step through the playlist while its grid has the focus.
   if (grid_ && grid_->hasFocus() && e->modifiers() == Qt::NoModifier &&
       (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)) {

@@ -256,6 +256,9 @@ public:
   void SetVideoProps(TVideoPropsModel* props);
   // The sound controls of the open file, applied with every volume change; none without a file.
   void SetAudioProps(TAudioPropsModel* props) { audioProps_ = props; }
+  // An application command of the desktop (multimedia keys, remote controls, the desktop's media
+  // controls): false when `Modules.GlobalKeys.MMKeys` is off and the command is left to others.
+  bool AppCommand(int command);
   TAudioPropsModel* AudioProps() const { return audioProps_; }
   TVideoPropsModel* VideoProps() const { return props_; }
   void PlaceVideo();

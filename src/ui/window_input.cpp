@@ -1,5 +1,7 @@
 #include "ui/window_input.h"
 
+#include <Qt>
+
 #include "commands/command_codes.h"
 #include "core/text_util.h"
 
@@ -225,6 +227,23 @@ bool ParseRatioText(const std::string& text, bool single, int& x, int& y) {
   x = a;
   y = b;
   return true;
+}
+
+int AppCommandOfKey(int qtKey) {
+  static const std::pair<int, int> kKeys[] = {
+      {Qt::Key_VolumeMute, appMute},        {Qt::Key_VolumeDown, appVolumeDown},
+      {Qt::Key_VolumeUp, appVolumeUp},      {Qt::Key_MediaNext, appNextTrack},
+      {Qt::Key_MediaPrevious, appPreviousTrack}, {Qt::Key_MediaStop, appStop},
+      {Qt::Key_MediaTogglePlayPause, appPlayPause}, {Qt::Key_Help, appHelp},
+      {Qt::Key_Open, appOpen},              {Qt::Key_Close, appClose},
+      {Qt::Key_MediaPlay, appPlay},         {Qt::Key_MediaPause, appPause},
+      {Qt::Key_AudioForward, appFastForward}, {Qt::Key_AudioRewind, appRewind},
+      {Qt::Key_ChannelUp, appChannelUp},    {Qt::Key_ChannelDown, appChannelDown},
+  };
+  for (const auto& [key, command] : kKeys)
+    if (key == qtKey)
+      return command;
+  return 0;
 }
 
 } // namespace zv

@@ -33,6 +33,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QMimeData>
 #include <QRadioButton>
@@ -877,4 +878,31 @@ TEST_F(MainWindow, TwoSoundTracksThroughTheEqualizerTheSoundSettingsAndTheSwitch
   EXPECT_EQ(prefs.GetInt("Sound.Equalizer.Band2.Val"), 100) << "the bands are kept when the file closes";
   EXPECT_FALSE(dialog.Band(0)->isEnabled());
   EXPECT_FALSE(dialog.Enabled(0)->isEnabled());
+}
+
+TEST_F(MainWindow, MultimediaKeysPlayPauseAndStepTheListUnlessSwitchedOff) {
+  list->AddFile(Demo());
+  list->AddFile(std::string(std::getenv("ZV_TEST_MEDIA")) + "/two_audio.mkv");
+  ASSERT_EQ(list->Count(), 2);
+  list->Play();
+  ASSERT_TRUE(window->FileOpen());
+  const auto press = [&](Qt::Key key) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &down);
+    QCoreApplication::processEvents();
+  };
+  prefs.SetBool("Modules.GlobalKeys.MMKeys", false);
+  press(Qt::Key_MediaTogglePlayPause);
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Playing) << "left alone while switched off";
+  prefs.SetBool("Modules.GlobalKeys.MMKeys", true);
+  press(Qt::Key_MediaTogglePlayPause);
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Paused);
+  press(Qt::Key_MediaTogglePlayPause);
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Playing);
+  press(Qt::Key_MediaStop);
+  EXPECT_EQ(window->PlayState(), TfrMain::TPlayState::Paused) << "stop pauses";
+  press(Qt::Key_MediaNext);
+  EXPECT_EQ(list->CurrentIndex(), 1);
+  press(Qt::Key_MediaPrevious);
+  EXPECT_EQ(list->CurrentIndex(), 0);
 }
