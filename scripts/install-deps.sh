@@ -24,8 +24,9 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # a sound server with null outputs for the sound tests, and its control tool
   pulseaudio pulseaudio-utils
-  # the remote-control daemon and its sender, for the remote-control tests
-  lirc
+  # the remote-control daemon and its sender, the desktop's media-control client and the desktop
+  # file tools, for the outside-control tests
+  lirc playerctl xdg-utils desktop-file-utils
   xvfb xauth x11-apps x11-utils xdotool openbox imagemagick libxml2-utils dbus dbus-x11 hyperfine zip
   # AVI and audio files from another muxer, and the readers the benchmarks compare against
   ffmpeg mediainfo libimage-exiftool-perl

@@ -20,6 +20,7 @@
 #include "platform/display_modes.h"
 #include "platform/download.h"
 #include "platform/global_keys.h"
+#include "platform/mpris.h"
 #include "platform/screen_saver.h"
 #include "platform/volumes.h"
 #include "platform/win_irc.h"
@@ -831,6 +832,7 @@ void TCore::LoadModules() {
     }
     executor_ = std::make_unique<TCommandExecutor>(std::move(t));
     LinkModels();
+    CreateMpris();
   }
   if (main_)
     main_->RefreshHints();
@@ -934,6 +936,50 @@ void TCore::CreateEngineControl() {
     dialog->show();
   };
   dsh_ = std::make_unique<TDirectShowHelper>(*engine_, host);
+}
+
+void TCore::CreateMpris() {
+  TMprisHost h;
+  h.appCommand = [this](int command) {
+    if (main_)
+      main_->RunAppCommand(command);
+  };
+  h.raise = [this] {
+    if (main_)
+      main_->ForceForeground();
+  };
+  h.quit = [this] { RequestExit(); };
+  h.openUri = [this](const std::string& uri) {
+    const QUrl url(QString::fromStdString(uri));
+    if (executor_)
+      executor_->OpenMedia(url.isLocalFile() ? url.toLocalFile().toStdString() : uri);
+  };
+  h.position = [this] { return main_ && main_->FileOpen() ? main_->Position() : int64_t{0}; };
+  h.duration = [this] { return main_ && main_->FileOpen() ? main_->Duration() : int64_t{0}; };
+  h.seekTo = [this](int64_t p) {
+    if (main_ && main_->FileOpen() && dsh_)
+      dsh_->SeekTo(p);
+  };
+  h.status = [this]() -> std::string {
+    if (!main_ || !main_->FileOpen())
+      return "Stopped";
+    const TfrMain::TPlayState s = main_->PlayState();
+    return s == TfrMain::TPlayState::Playing || s == TfrMain::TPlayState::SpeedPlay ? "Playing"
+           : s == TfrMain::TPlayState::Paused                                       ? "Paused"
+                                                                                    : "Stopped";
+  };
+  h.file = [this] { return main_ && main_->FileOpen() ? CurrentMedia().path : std::string(); };
+  h.title = [this] { return playlist_ ? playlist_->CurrentTitle() : std::string(); };
+  h.volume = [this] { return main_ ? main_->VolumePosition() / 100.0 : 1.0; };
+  h.setVolume = [this](double v) {
+    if (main_)
+      main_->SetVolumePosition(static_cast<int>(RoundHalfEven(v * 100)));
+  };
+  // Another instance ("/NEW") takes a name of its own beside the first one's.
+  QString name = QStringLiteral("org.mpris.MediaPlayer2.zelvar");
+  if (params_.HasSwitch("NEW"))
+    name += QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid());
+  mpris_ = std::make_unique<TMpris>(std::move(h), QDBusConnection::sessionBus(), name);
 }
 
 void TCore::CreatePlaylist() {
@@ -1048,6 +1094,7 @@ void TCore::FreeModules() {
     models_->Unregister("PlayList");
   }
   UnlinkModels();
+  mpris_.reset();
   executor_.reset();
   // The subtitle positions go back into the preferences; the size of the subtitles' font too.
   osd_.reset();

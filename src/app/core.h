@@ -43,6 +43,7 @@ class TOSDManager;
 class IPlayerServices;
 class TSoundGlobal;
 class TWinIRC;
+class TMpris;
 class TfrAudioProps;
 class IDisplayModes;
 class TDirectShowHelper;
@@ -132,6 +133,7 @@ private:
   void CheckUpdates();
   void CreateEngineControl();
   void CreatePlaylist();
+  void CreateMpris();
   void DropFiles(const std::vector<std::string>& files, bool intoPlaylist);
   friend class TCorePlaylistHost;
 
@@ -161,6 +163,7 @@ private:
   std::unique_ptr<IPlayerServices> services_; // the other subsystems as the player sees them
   std::unique_ptr<TSoundGlobal> sound_;
   std::unique_ptr<TWinIRC> remote_;
+  std::unique_ptr<TMpris> mpris_; // the desktop's media controls
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;

@@ -114,4 +114,24 @@ enum TCommandCode : int {
   cmdOpenDVDFolder = 502,
 };
 
+// The desktop's application commands by their numbers, as multimedia keyboards, remote controls and
+// the desktop's media controls send them.
+enum TAppCommand {
+  appMute = 8,
+  appVolumeDown = 9,
+  appVolumeUp = 10,
+  appNextTrack = 11,
+  appPreviousTrack = 12,
+  appStop = 13,
+  appPlayPause = 14,
+  appHelp = 27,
+  appOpen = 30,
+  appClose = 31,
+  appPlay = 46,
+  appPause = 47,
+  appFastForward = 49,
+  appRewind = 50,
+  appChannelUp = 51,
+  appChannelDown = 52,
+};
 } // namespace zv

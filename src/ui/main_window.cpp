@@ -1671,6 +1671,11 @@ void TfrMain::closeEvent(QCloseEvent* e) {
 bool TfrMain::AppCommand(int command) {
   if (!ctx_.prefs || !ctx_.prefs->GetBool("Modules.GlobalKeys.MMKeys"))
     return false;
+  RunAppCommand(command);
+  return true;
+}
+
+void TfrMain::RunAppCommand(int command) {
   const auto post = [this](int code) {
     if (executeCommand)
       QMetaObject::invokeMethod(
@@ -1710,7 +1715,6 @@ bool TfrMain::AppCommand(int command) {
     break;
   default: break; // consumed without an action
   }
-  return true;
 }
 
 void TfrMain::keyPressEvent(QKeyEvent* e) {

@@ -259,6 +259,8 @@ public:
   // An application command of the desktop (multimedia keys, remote controls, the desktop's media
   // controls): false when `Modules.GlobalKeys.MMKeys` is off and the command is left to others.
   bool AppCommand(int command);
+  // The same without the preference: the desktop's media controls always reach the player.
+  void RunAppCommand(int command);
   TAudioPropsModel* AudioProps() const { return audioProps_; }
   TVideoPropsModel* VideoProps() const { return props_; }
   void PlaceVideo();

@@ -231,14 +231,22 @@ bool ParseRatioText(const std::string& text, bool single, int& x, int& y) {
 
 int AppCommandOfKey(int qtKey) {
   static const std::pair<int, int> kKeys[] = {
-      {Qt::Key_VolumeMute, appMute},        {Qt::Key_VolumeDown, appVolumeDown},
-      {Qt::Key_VolumeUp, appVolumeUp},      {Qt::Key_MediaNext, appNextTrack},
-      {Qt::Key_MediaPrevious, appPreviousTrack}, {Qt::Key_MediaStop, appStop},
-      {Qt::Key_MediaTogglePlayPause, appPlayPause}, {Qt::Key_Help, appHelp},
-      {Qt::Key_Open, appOpen},              {Qt::Key_Close, appClose},
-      {Qt::Key_MediaPlay, appPlay},         {Qt::Key_MediaPause, appPause},
-      {Qt::Key_AudioForward, appFastForward}, {Qt::Key_AudioRewind, appRewind},
-      {Qt::Key_ChannelUp, appChannelUp},    {Qt::Key_ChannelDown, appChannelDown},
+      {Qt::Key_VolumeMute, appMute},
+      {Qt::Key_VolumeDown, appVolumeDown},
+      {Qt::Key_VolumeUp, appVolumeUp},
+      {Qt::Key_MediaNext, appNextTrack},
+      {Qt::Key_MediaPrevious, appPreviousTrack},
+      {Qt::Key_MediaStop, appStop},
+      {Qt::Key_MediaTogglePlayPause, appPlayPause},
+      {Qt::Key_Help, appHelp},
+      {Qt::Key_Open, appOpen},
+      {Qt::Key_Close, appClose},
+      {Qt::Key_MediaPlay, appPlay},
+      {Qt::Key_MediaPause, appPause},
+      {Qt::Key_AudioForward, appFastForward},
+      {Qt::Key_AudioRewind, appRewind},
+      {Qt::Key_ChannelUp, appChannelUp},
+      {Qt::Key_ChannelDown, appChannelDown},
   };
   for (const auto& [key, command] : kKeys)
     if (key == qtKey)

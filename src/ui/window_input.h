@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/command_codes.h"
 #include "skin/bitmap32.h"
 
 #include <cstdint>
@@ -14,26 +15,8 @@ namespace zv {
 
 enum class TDragMode { None = 0, MoveWindow = 1, MovePicture = 2, ZoomPicture = 3 };
 
-// The desktop's application commands by their numbers (multimedia keyboards and remotes), and the
-// Qt key that brings each; 0 for keys that are none.
-enum TAppCommand {
-  appMute = 8,
-  appVolumeDown = 9,
-  appVolumeUp = 10,
-  appNextTrack = 11,
-  appPreviousTrack = 12,
-  appStop = 13,
-  appPlayPause = 14,
-  appHelp = 27,
-  appOpen = 30,
-  appClose = 31,
-  appPlay = 46,
-  appPause = 47,
-  appFastForward = 49,
-  appRewind = 50,
-  appChannelUp = 51,
-  appChannelDown = 52,
-};
+// The desktop's application command a Qt key brings (multimedia keyboards and remotes); 0 for
+// keys that are none.
 int AppCommandOfKey(int qtKey);
 
 struct TMods {

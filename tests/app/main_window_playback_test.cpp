@@ -33,8 +33,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QSlider>
