@@ -24,6 +24,7 @@
 #include "platform/screen_saver.h"
 #include "platform/volumes.h"
 #include "platform/win_irc.h"
+#include "platform/winamp_bridge.h"
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
@@ -668,6 +669,19 @@ void TCore::LoadModules() {
   }
   Log("Core.LoadModules: TExplorerIntegrator");
   Log("Core.LoadModules: WinAMP");
+  {
+    TWinAMPHost wh;
+    wh.post = [this](int code) {
+      if (poster_)
+        poster_->PostCommand(code);
+    };
+    wh.playing = [this] { return main_ && main_->FileOpen() && main_->PlayState() == TfrMain::TPlayState::Playing; };
+    wh.currentIndex = [this] { return playlist_ ? playlist_->CurrentIndex() : -1; };
+    wh.currentFile = [] { return CurrentMedia().path; };
+    wh.currentTitle = [this] { return playlist_ ? playlist_->CurrentTitle() : std::string(); };
+    bridge_ = std::make_unique<TWinAMP>(std::move(wh), ExeDir(), prefs_->GetBool("WinAMP.Emulate"));
+    bridge_->StartPlugins();
+  }
   Log("Core.LoadModules: Models Linkage");
   {
     TCommandExecutor::TTargets t;
@@ -1113,6 +1127,9 @@ void TCore::FreeModules() {
   }
   sound_.reset(); // the system volume goes back as it was
   Log("Core.FreeModules:FreeGeneralPlugins");
+  if (bridge_)
+    bridge_->StopPlugins();
+  bridge_.reset();
   Log("Core.Destroy:Center.FreeNIL");
   commands_.reset();
   if (main_) {

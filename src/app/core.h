@@ -44,6 +44,7 @@ class IPlayerServices;
 class TSoundGlobal;
 class TWinIRC;
 class TMpris;
+class TWinAMP;
 class TfrAudioProps;
 class IDisplayModes;
 class TDirectShowHelper;
@@ -164,6 +165,7 @@ private:
   std::unique_ptr<TSoundGlobal> sound_;
   std::unique_ptr<TWinIRC> remote_;
   std::unique_ptr<TMpris> mpris_; // the desktop's media controls
+  std::unique_ptr<TWinAMP> bridge_;
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;
