@@ -303,3 +303,51 @@ TEST_F(Playback, AStreamTitleShowsAsTheCharactersItHolds) {
       << r.out;
   EXPECT_NE(zvtest::ReadFile(home.file("ZV.log")).find("DSH.OnMetadata(" + title + ")"), std::string::npos);
 }
+
+TEST_F(Playback, TheDesktopsMediaControlsDriveAPlayingFileThroughMpris) {
+  // A session bus of the test's own.
+  zvtest::Process bus({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}, {}, home.file("bus.txt"),
+                      home.file("bus.err"));
+  std::string address;
+  ASSERT_TRUE(zvtest::WaitUntil(
+      [&] {
+        address = zvtest::ReadFile(home.file("bus.txt"));
+        return address.find('\n') != std::string::npos;
+      },
+      std::chrono::seconds(10)));
+  address = address.substr(0, address.find('\n'));
+  std::vector<std::string> env = Env();
+  env.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
+  zvtest::Process player({kBinary, zvtest::Media("avi/gop10.avi"), zvtest::Media("two_audio.mkv")}, env,
+                         home.file("out.txt"), home.file("err.txt"));
+  const auto ctl = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"/usr/bin/playerctl", "-p", "zelvar"});
+    std::string out = zvtest::RunProgram(args, {"DBUS_SESSION_BUS_ADDRESS=" + address}, std::chrono::seconds(5)).out;
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+      out.pop_back();
+    return out;
+  };
+  ASSERT_TRUE(zvtest::WaitUntil([&] { return ctl({"status"}) == "Playing"; }, std::chrono::seconds(20)))
+      << zvtest::ReadFile(home.file("err.txt"));
+  EXPECT_EQ(ctl({"metadata", "title"}), "gop10");
+  EXPECT_NEAR(std::atof(ctl({"metadata", "mpris:length"}).c_str()) / 1e6, 80.0, 0.2) << "microseconds";
+  ctl({"pause"});
+  EXPECT_TRUE(zvtest::WaitUntil([&] { return ctl({"status"}) == "Paused"; }, std::chrono::seconds(5)));
+  ctl({"position", "40"});
+  EXPECT_TRUE(zvtest::WaitUntil([&] { return std::abs(std::atof(ctl({"position"}).c_str()) - 40) < 1; },
+                                std::chrono::seconds(5)))
+      << ctl({"position"});
+  ctl({"play"});
+  EXPECT_TRUE(zvtest::WaitUntil([&] { return ctl({"status"}) == "Playing"; }, std::chrono::seconds(5)));
+  ctl({"next"});
+  EXPECT_TRUE(zvtest::WaitUntil(
+      [&] {
+        return ctl({"metadata", "title"}) == "two_audio";
+      },
+      std::chrono::seconds(10)))
+      << ctl({"metadata", "title"});
+  player.Signal(SIGTERM);
+  int code = -1;
+  EXPECT_TRUE(player.WaitExit(std::chrono::seconds(20), code));
+  bus.Signal(SIGTERM);
+}
