@@ -984,6 +984,12 @@ void TCore::CreateMpris() {
   };
   h.file = [this] { return main_ && main_->FileOpen() ? CurrentMedia().path : std::string(); };
   h.title = [this] { return playlist_ ? playlist_->CurrentTitle() : std::string(); };
+  h.artUrl = [this]() -> std::string {
+    const std::string file = main_ && main_->FileOpen() ? CurrentMedia().path : std::string();
+    const std::string cover =
+        file.empty() || file.find("://") != std::string::npos ? std::string() : TfrMain::CoverFileOf(file);
+    return cover.empty() ? cover : QUrl::fromLocalFile(QString::fromStdString(cover)).toString().toStdString();
+  };
   h.volume = [this] { return main_ ? main_->VolumePosition() / 100.0 : 1.0; };
   h.setVolume = [this](double v) {
     if (main_)

@@ -1228,6 +1228,21 @@ void TfrMain::SetCaptionText(const std::string& text) {
   caption_->repaint();
 }
 
+std::string TfrMain::CoverFileOf(const std::string& mediaFile) {
+  // "Cover.jpg", else "Cover.bmp", in any letter case.
+  std::string jpg, bmp;
+  std::error_code ec;
+  for (const auto& item : fs::directory_iterator(fs::path(mediaFile).parent_path(), ec)) {
+    std::string name = LowerCase(item.path().filename().string());
+    if ((name == "cover.jpg" || name == "cover.bmp") && item.is_regular_file(ec)) {
+      std::string& slot = name == "cover.jpg" ? jpg : bmp;
+      if (slot.empty() || item.path().string() < slot) // the same one whatever the listing's order
+        slot = item.path().string();
+    }
+  }
+  return !jpg.empty() ? jpg : bmp;
+}
+
 void TfrMain::ShowCover(const std::string& mediaFile) {
   // A cover of the file's folder wins over a logo of the program's Logo folder.
   std::string chosen;
@@ -1242,20 +1257,9 @@ void TfrMain::ShowCover(const std::string& mediaFile) {
     if (!logos.empty())
       chosen = logos[rnd::Random(static_cast<uint32_t>(logos.size()))];
   }
-  if (mediaFile != "/empty/") {
-    // "Cover.jpg", else "Cover.bmp", in any letter case.
-    std::string jpg, bmp;
-    for (const auto& item : fs::directory_iterator(fs::path(mediaFile).parent_path(), ec)) {
-      std::string name = LowerCase(item.path().filename().string());
-      if ((name == "cover.jpg" || name == "cover.bmp") && item.is_regular_file(ec)) {
-        std::string& slot = name == "cover.jpg" ? jpg : bmp;
-        if (slot.empty() || item.path().string() < slot) // the same one whatever the listing's order
-          slot = item.path().string();
-      }
-    }
-    if (!jpg.empty() || !bmp.empty())
-      chosen = !jpg.empty() ? jpg : bmp;
-  }
+  if (mediaFile != "/empty/")
+    if (std::string cover = CoverFileOf(mediaFile); !cover.empty())
+      chosen = cover;
   QImage picture;
   if (!chosen.empty())
     picture = LoadPicture(chosen); // a picture that cannot be read counts as none

@@ -207,6 +207,8 @@ public:
   void ShowCover(const std::string& mediaFile) override;
   void HideCover() override;
   bool CoverShown() const { return coverShown_; }
+  // The cover picture beside a media file ("Cover.jpg", else "Cover.bmp"); empty without one.
+  static std::string CoverFileOf(const std::string& mediaFile);
   eng::IVideoOutput* MoviePanel() override;
   void SetSeekRange(int64_t duration) override;
   bool ControlPanelVisible() const override;

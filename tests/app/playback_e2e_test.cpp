@@ -318,7 +318,11 @@ TEST_F(Playback, TheDesktopsMediaControlsDriveAPlayingFileThroughMpris) {
   address = address.substr(0, address.find('\n'));
   std::vector<std::string> env = Env();
   env.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
-  zvtest::Process player({kBinary, zvtest::Media("avi/gop10.avi"), zvtest::Media("two_audio.mkv")}, env,
+  // The first film has a cover picture beside it.
+  fs::create_directories(home.file("film"));
+  fs::copy_file(zvtest::Media("avi/gop10.avi"), home.file("film/gop10.avi"));
+  zvtest::WriteFile(home.file("film/Cover.jpg"), "\xFF\xD8\xFF\xD9");
+  zvtest::Process player({kBinary, home.file("film/gop10.avi"), zvtest::Media("two_audio.mkv")}, env,
                          home.file("out.txt"), home.file("err.txt"));
   const auto ctl = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {"/usr/bin/playerctl", "-p", "zelvar"});
@@ -331,6 +335,7 @@ TEST_F(Playback, TheDesktopsMediaControlsDriveAPlayingFileThroughMpris) {
       << zvtest::ReadFile(home.file("err.txt"));
   EXPECT_EQ(ctl({"metadata", "title"}), "gop10");
   EXPECT_NEAR(std::atof(ctl({"metadata", "mpris:length"}).c_str()) / 1e6, 80.0, 0.2) << "microseconds";
+  EXPECT_EQ(ctl({"metadata", "mpris:artUrl"}), "file://" + home.file("film/Cover.jpg"));
   ctl({"pause"});
   EXPECT_TRUE(zvtest::WaitUntil([&] { return ctl({"status"}) == "Paused"; }, std::chrono::seconds(5)));
   ctl({"position", "40"});
