@@ -170,6 +170,9 @@ uint32_t KeySymOf(int vk) {
   return 0;
 }
 
+// Each key is grabbed with and without NumLock (Mod2) and CapsLock, which would otherwise hide it.
+constexpr uint16_t kLockMasks[] = {0, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK};
+
 class TX11HotKeys : public IHotKeyBackend {
 public:
   bool Open() {
@@ -201,10 +204,8 @@ public:
     free(codes);
     const uint16_t mods = static_cast<uint16_t>((m.ctrl ? XCB_MOD_MASK_CONTROL : 0) | (m.alt ? XCB_MOD_MASK_1 : 0) |
                                                 (m.shift ? XCB_MOD_MASK_SHIFT : 0));
-    // With and without NumLock (Mod2) and CapsLock, which would otherwise hide the key.
     bool ok = true;
-    for (uint16_t extra : {uint16_t{0}, uint16_t{XCB_MOD_MASK_2}, uint16_t{XCB_MOD_MASK_LOCK},
-                           uint16_t{XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK}}) {
+    for (uint16_t extra : kLockMasks) {
       xcb_void_cookie_t c = xcb_grab_key_checked(conn_, 1, root_, static_cast<uint16_t>(mods | extra), code,
                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
       if (xcb_generic_error_t* e = xcb_request_check(conn_, c)) {
@@ -213,9 +214,7 @@ public:
       }
     }
     if (!ok) {
-      for (uint16_t extra : {uint16_t{0}, uint16_t{XCB_MOD_MASK_2}, uint16_t{XCB_MOD_MASK_LOCK},
-                             uint16_t{XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK}})
-        xcb_ungrab_key(conn_, code, root_, static_cast<uint16_t>(mods | extra));
+      Ungrab(code, mods);
       xcb_flush(conn_);
       return false;
     }
@@ -229,15 +228,17 @@ public:
         ++it;
         continue;
       }
-      for (uint16_t extra : {uint16_t{0}, uint16_t{XCB_MOD_MASK_2}, uint16_t{XCB_MOD_MASK_LOCK},
-                             uint16_t{XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK}})
-        xcb_ungrab_key(conn_, it->code, root_, static_cast<uint16_t>(it->mods | extra));
+      Ungrab(it->code, it->mods);
       it = keys_.erase(it);
     }
     xcb_flush(conn_);
   }
 
 private:
+  void Ungrab(xcb_keycode_t code, uint16_t mods) {
+    for (uint16_t extra : kLockMasks)
+      xcb_ungrab_key(conn_, code, root_, static_cast<uint16_t>(mods | extra));
+  }
   struct TGrab {
     int id;
     xcb_keycode_t code;

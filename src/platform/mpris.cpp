@@ -65,8 +65,13 @@ QVariantMap TMpris::Metadata() const {
   m["xesam:url"] = file.find("://") == std::string::npos ? QUrl::fromLocalFile(Q(file)).toString() : Q(file);
   if (const int64_t d = host_.duration ? host_.duration() : 0; d > 0)
     m["mpris:length"] = static_cast<qlonglong>(d / 10);
-  if (const std::string art = host_.artUrl ? host_.artUrl() : std::string(); !art.empty())
-    m["mpris:artUrl"] = Q(art);
+  // The cover is looked for once per file, not at every look at the player.
+  if (file != artFile_) {
+    artFile_ = file;
+    artUrl_ = host_.artUrl ? host_.artUrl() : std::string();
+  }
+  if (!artUrl_.empty())
+    m["mpris:artUrl"] = Q(artUrl_);
   return m;
 }
 

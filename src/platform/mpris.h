@@ -53,6 +53,7 @@ private:
   QVariantMap last_; // the player's properties as last announced
   int track_ = 0;    // counts the files, for the track identifiers
   std::string lastFile_;
+  mutable std::string artFile_, artUrl_; // the file whose cover was looked for, and its URL
 };
 
 } // namespace zv

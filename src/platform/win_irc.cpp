@@ -20,33 +20,24 @@ namespace zv {
 namespace {
 constexpr size_t kLongestLine = 4096;
 
-std::vector<std::string_view> Fields(std::string_view line) {
-  std::vector<std::string_view> out;
-  size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-      ++i;
-    size_t j = i;
-    while (j < line.size() && line[j] != ' ' && line[j] != '\t')
-      ++j;
-    if (j > i)
-      out.push_back(line.substr(i, j - i));
-    i = j;
-  }
+// The fields of a report, single spaces between them.
+std::vector<std::string> Fields(std::string_view line) {
+  std::vector<std::string> out = SplitString(line, ' ');
+  std::erase_if(out, [](const std::string& f) { return f.empty(); });
   return out;
 }
 } // namespace
 
 std::optional<std::string> RemoteButton(std::string_view line, const TRepeatRule& rule) {
-  const std::vector<std::string_view> f = Fields(line);
+  const std::vector<std::string> f = Fields(line);
   if (f.size() < 3)
     return std::nullopt;
-  const std::string_view repeat = f[1];
+  const std::string& repeat = f[1];
   const char highest = static_cast<char>(std::clamp(rule.repeatDelayValue, 50, 57));
   const bool early = repeat.size() >= 2 && repeat[0] == '0' && repeat[1] >= '1' && repeat[1] <= highest;
   if (rule.repeatDelay && early)
     return std::nullopt;
-  return std::string(f[2]);
+  return f[2];
 }
 
 std::vector<std::string> TRemoteLines::Feed(std::string_view bytes) {

@@ -82,7 +82,7 @@ TfrAudioProps::TfrAudioProps(TBasicModelManager& models, IPrefs* prefs, QWidget*
     bandLabel_[i] = SmallLabel(kBands[i], eqGroup_);
     eq->addWidget(bandLabel_[i], 3, 1 + i);
   }
-  reset_ = new QPushButton(QStringLiteral("Reset"), eqGroup_);
+  reset_ = new QPushButton(PlainMenuText("Reset"), eqGroup_);
   equalizer_.Bind("Reset", reset_);
   eq->addWidget(reset_, 4, 1, 1, 3);
   layout->addWidget(eqGroup_);

@@ -101,7 +101,7 @@ TfrVideoProps::TfrVideoProps(TVideoPropsHost host, QWidget* parent)
     row->addWidget(colour_[i]);
     colours->addWidget(colourBoxes_[i]);
   }
-  auto* neutral = new QPushButton(QStringLiteral("-> 0 <-"), colourGroup_);
+  auto* neutral = new QPushButton(PlainMenuText("-> 0 <-"), colourGroup_);
   connect(neutral, &QPushButton::clicked, this, [this] {
     for (QSlider* s : colour_)
       s->setValue(50);
@@ -126,7 +126,7 @@ TfrVideoProps::TfrVideoProps(TVideoPropsHost host, QWidget* parent)
   decoder->setObjectName("DecoderButton");
   binding_.Bind("Decoder", decoder);
   shape->addWidget(decoder, 5, 0, 1, 2);
-  flip_ = new QCheckBox(QStringLiteral("Vertical flip"), geometryGroup_);
+  flip_ = new QCheckBox(PlainMenuText("Vertical flip"), geometryGroup_);
   connect(flip_, &QCheckBox::toggled, this, [this](bool on) {
     if (const std::shared_ptr<TVideoProcSettings> s = host_.dsh ? host_.dsh->VideoProcessorSettings() : nullptr)
       s->flip = on;
@@ -166,8 +166,9 @@ TfrVideoProps::TfrVideoProps(TVideoPropsHost host, QWidget* parent)
     binding_.Bind(i == 0 ? "ZoomX" : "ZoomY", zoom_[i]);
   }
   picture_ = new QLabel(zoomGroup_);
+  picture_->setTextFormat(Qt::PlainText); // it only ever shows the miniature
   picture_->setFixedSize(160, 120);
-  auto* reset = new QPushButton(QStringLiteral("100%"), zoomGroup_);
+  auto* reset = new QPushButton(PlainMenuText("100%"), zoomGroup_);
   binding_.Bind("ZoomReset", reset);
   zoom->addWidget(picture_, 0, 0);
   zoom->addWidget(zoom_[1], 0, 1);
