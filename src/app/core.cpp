@@ -17,6 +17,7 @@
 #include "mediainfo/media_info.h"
 #include "platform/cpu_meter.h"
 #include "platform/desktop_shell.h"
+#include "platform/desktop_types.h"
 #include "platform/display_modes.h"
 #include "platform/download.h"
 #include "platform/global_keys.h"
@@ -30,6 +31,7 @@
 #include "playback/player.h"
 #include "playback/sub_voice_player.h"
 #include "playlist/duration_sniffer.h"
+#include "prefs/assoc_store.h"
 #include "prefs/media_store.h"
 #include "prefs/prefs_setup.h"
 #include "prefs/store_folder.h"
@@ -54,6 +56,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
@@ -225,8 +228,16 @@ TCore::TStart TCore::Create() {
   startTime_ = LocalDayCountMillis();
 
   if (params_.HasSwitch("INSTALL") || params_.HasSwitch("UNINSTALL")) {
-    // Associating file types with the program arrives with the file-type integrator.
-    Log(params_.HasSwitch("INSTALL") ? "Core.InstallTypes" : "Core.UninstallTypes");
+    CreateFileTypeIntegrator();
+    if (params_.HasSwitch("INSTALL")) {
+      TLogScope types("Core.InstallTypes");
+      FileTypes().InstallTypes();
+    } else {
+      TLogScope types("Core.UninstallTypes");
+      FileTypes().UninstallTypes();
+    }
+    desktopTypes_.reset();
+    assocStore_.reset();
     return TStart::Exit;
   }
   if (CheckForSecondCopy() == TStart::Exit)
@@ -414,7 +425,21 @@ void TCore::CreateMainWindow() {
 }
 
 TExplorerIntegrator TCore::FileTypes() const {
-  return TExplorerIntegrator(document_.Root() ? document_.Root()->FindChild("FileTypes") : nullptr);
+  return TExplorerIntegrator(document_.Root() ? document_.Root()->FindChild("FileTypes") : nullptr,
+                             TAssocSetup{assocStore_.get(), ExePath(), ExeDir(), desktopTypes_.get()});
+}
+
+void TCore::CreateFileTypeIntegrator() {
+  std::string dir = TSystemHelper::UserAppDataDir();
+  if (dir.empty()) {
+    Log("Core: no user data folder; file types cannot be associated");
+    return;
+  }
+  assocStore_ = std::make_unique<TFileAssocStore>(dir + "Zelvar/Associations.xml");
+  desktopTypes_ = std::make_unique<TDesktopFileTypes>(*assocStore_, DesktopPathsFromEnvironment(), ExePath(), [] {
+    QFile icon(":/art/zelvar.png");
+    return icon.open(QIODevice::ReadOnly) ? icon.readAll().toStdString() : std::string();
+  });
 }
 
 void TCore::ToggleSeparatePlaylist() {
@@ -668,6 +693,7 @@ void TCore::LoadModules() {
     }
   }
   Log("Core.LoadModules: TExplorerIntegrator");
+  CreateFileTypeIntegrator();
   Log("Core.LoadModules: WinAMP");
   {
     TWinAMPHost wh;
@@ -1136,6 +1162,8 @@ void TCore::FreeModules() {
   if (bridge_)
     bridge_->StopPlugins();
   bridge_.reset();
+  desktopTypes_.reset();
+  assocStore_.reset(); // what changed is written
   Log("Core.Destroy:Center.FreeNIL");
   commands_.reset();
   if (main_) {

@@ -45,6 +45,8 @@ class TSoundGlobal;
 class TWinIRC;
 class TMpris;
 class TWinAMP;
+class TFileAssocStore;
+class TDesktopFileTypes;
 class TfrAudioProps;
 class IDisplayModes;
 class TDirectShowHelper;
@@ -73,7 +75,8 @@ public:
   // What every media information reader of the program consults: the media detector and the
   // playlist.
   TMediaInfoContext MediaInfoContext();
-  // The file-type table of the preferences.
+  // The file-type table of the preferences, and the association of its types once the integrator
+  // is made.
   TExplorerIntegrator FileTypes() const;
   // Shows, or hides and frees, the separate playlist window.
   void ToggleSeparatePlaylist();
@@ -81,6 +84,8 @@ public:
   void ShowGUI();
   void HideGUI();
   void LoadModules();
+  // The store of the associations and the desktop they are shown on.
+  void CreateFileTypeIntegrator();
   void FreeModules();
   // Executes a command line (program first, then its arguments): adds its files (replacing the
   // playlist unless "/ADD") or raises the window. Relative names are taken relative to `baseDir`.
@@ -166,6 +171,8 @@ private:
   std::unique_ptr<TWinIRC> remote_;
   std::unique_ptr<TMpris> mpris_; // the desktop's media controls
   std::unique_ptr<TWinAMP> bridge_;
+  std::unique_ptr<TFileAssocStore> assocStore_; // the associations, in the user's data folder
+  std::unique_ptr<TDesktopFileTypes> desktopTypes_;
   std::unique_ptr<IDisplayModes> displayModes_;
   std::unique_ptr<TDirectShowHelper> dsh_;
   std::unique_ptr<TCorePlaylistHost> playlistHost_;
