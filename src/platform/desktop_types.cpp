@@ -282,10 +282,13 @@ void TDesktopFileTypes::AssociationsChanged(const TExplorerIntegrator& types) {
   want(kDVDMime, types.IsDVDAssociated());
   bool any = std::any_of(wanted.begin(), wanted.end(), [](const auto& w) { return w.second; });
   if (any) {
-    std::vector<std::string> all;
+    // The entry names only the types taken over: the desktop makes a program that names a type the
+    // default of every type nobody chose, and which types are the program's is the user's choice.
+    std::vector<std::string> taken;
     for (const auto& w : wanted)
-      all.push_back(w.first);
-    WriteFiles(all, types.TypeDescription("ZVP"));
+      if (w.second)
+        taken.push_back(w.first);
+    WriteFiles(taken, types.TypeDescription("ZVP"));
   }
   UpdateDefaults(wanted);
   if (!any)

@@ -112,12 +112,41 @@ TEST_F(Run, SessionLogOfAWholeRun) {
       << "one entry, whole";
 }
 
-TEST_F(Run, InstallAndInfoLeaveWithoutWritingPreferences) {
-  for (const char* sw : {"/INSTALL", "/uninstall", "/INFO", "/info"}) {
+// "/INSTALL" makes the desktop open the usual types with the program, "/UNINSTALL" gives them back
+// to the program that had them; neither run writes preferences.
+TEST_F(Run, InstallAndUninstallAssociateTheTypesAndLeaveWithoutWritingPreferences) {
+  std::vector<std::string> env = Env();
+  for (std::string v : {"HOME=" + home.str(), std::string("-XDG_DATA_HOME"), std::string("-XDG_CURRENT_DESKTOP"),
+                        std::string("-XDG_CONFIG_DIRS")})
+    env.push_back(v);
+  std::filesystem::create_directories(home.file(".local/share/applications"));
+  std::filesystem::create_directories(home.file("cfg"));
+  zvtest::WriteFile(home.file(".local/share/applications/other.desktop"),
+                    "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true %F\n");
+  const std::string mimeapps = "[Default Applications]\nvideo/x-msvideo=other.desktop;\n";
+  zvtest::WriteFile(home.file("cfg/mimeapps.list"), mimeapps);
+  auto query = [&](const char* mime) {
+    return zvtest::RunProgram({"/usr/bin/xdg-mime", "query", "default", mime}, env).out;
+  };
+  auto install = zvtest::RunProgram({kBinary, "/INSTALL"}, env);
+  EXPECT_EQ(install.exitCode, 0) << install.err;
+  EXPECT_EQ(query("video/x-msvideo"), "zelvar.desktop\n");
+  EXPECT_EQ(query("audio/x-matroska"), "zelvar.desktop\n");
+  EXPECT_NE(query("audio/x-wav"), "zelvar.desktop\n") << "not among the types /INSTALL takes";
+  auto valid = zvtest::RunProgram(
+      {"/usr/bin/desktop-file-validate", home.file(".local/share/applications/zelvar.desktop")}, env);
+  EXPECT_EQ(valid.exitCode, 0) << valid.out << valid.err;
+  EXPECT_TRUE(std::filesystem::exists(home.file("cfg/Zelvar/Associations.xml")));
+  auto uninstall = zvtest::RunProgram({kBinary, "/uninstall"}, env);
+  EXPECT_EQ(uninstall.exitCode, 0) << uninstall.err;
+  EXPECT_EQ(query("video/x-msvideo"), "other.desktop\n");
+  EXPECT_EQ(zvtest::ReadFile(home.file("cfg/mimeapps.list")), mimeapps);
+  EXPECT_FALSE(std::filesystem::exists(home.file(".local/share/applications/zelvar.desktop")));
+  for (const char* sw : {"/INFO", "/info"}) {
     auto r = zvtest::RunProgram({kBinary, sw, "a.avi"}, Env());
     EXPECT_EQ(r.exitCode, 0) << sw << r.err;
-    EXPECT_FALSE(std::filesystem::exists(home.file("ZV.xml"))) << sw;
   }
+  EXPECT_FALSE(std::filesystem::exists(home.file("ZV.xml")));
 }
 
 TEST_F(Run, InfoWithoutADisplayPrintsTheReportWithoutTheUserInterface) {
