@@ -6,6 +6,7 @@
 #include "core/text_util.h"
 #include "prefs/assoc_store.h"
 #include "prefs/file_type_assoc.h"
+#include "prefs/xml_tree.h"
 
 #include <QMimeDatabase>
 #include <QProcess>
@@ -246,9 +247,7 @@ std::string TDesktopFileTypes::DesktopEntry(const std::vector<std::string>& mime
 
 std::string TDesktopFileTypes::MimePackage(const std::string& description) {
   std::string desc = Trim(description).empty() ? std::string("Zelvar Playlist") : std::string(Trim(description));
-  std::string escaped;
-  for (char c : desc)
-    escaped += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+  std::string escaped = TXMLTree::Escape(desc);
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<!-- Written by Zelvar for its playlists; removed when no file type is associated. -->\n"
          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
