@@ -234,7 +234,10 @@ TEST_F(MainWindow, FileInformationOfThePlayingFileAndOfTheSelectedEntry) {
   ASSERT_TRUE(PumpUntil([&] { return Position() > 5'000'000; }));
   // The message comes when the file starts, and again on the command.
   ASSERT_EQ(osd.size(), 1u);
-  EXPECT_EQ(osd[0].rfind("Zelvar Demo [0:00:10]\r\nMatroska Zelvar Demo.mkv 0:00:00/0:00:10 ", 0), 0u) << osd[0];
+  // Said as the file starts: the first frames may have gone by under load, cutting what remains.
+  EXPECT_TRUE(std::regex_search(osd[0], std::regex("^Zelvar Demo \\[0:00:10\\]\r\nMatroska Zelvar Demo\\.mkv "
+                                                   "0:00:00/0:00:(09|10) ")))
+      << osd[0];
   executor->ExecCommand(52);
   ASSERT_EQ(osd.size(), 2u);
   std::smatch m;
