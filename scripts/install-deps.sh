@@ -27,6 +27,8 @@ PACKAGES=(
   # the remote-control daemon and its sender, the desktop's media-control client and the desktop
   # file tools, for the outside-control tests
   lirc playerctl xdg-utils desktop-file-utils shared-mime-info
+  # DVD authoring for the DVD tests
+  dvdauthor
   xvfb xauth x11-apps x11-utils xdotool openbox imagemagick libxml2-utils dbus dbus-x11 hyperfine zip
   # AVI and audio files from another muxer, and the readers the benchmarks compare against
   ffmpeg mediainfo libimage-exiftool-perl

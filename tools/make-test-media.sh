@@ -11,7 +11,7 @@ set -euo pipefail
 out=$1
 patch=$2
 stamp="$out/.complete"
-sum=$(sha1sum "$0" | cut -d' ' -f1)
+sum=$(cat "$0" "$(dirname "$0")/make-test-dvd.sh" | sha1sum | cut -d' ' -f1)
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$sum" ]; then
   exit 0
 fi
@@ -116,6 +116,9 @@ for k in 1 2 3; do
      audiotestsrc num-buffers=173 samplesperbuffer=1024 freq=$((300 * k)) ! audio/x-raw,rate=44100,channels=2 \
      ! lamemp3enc bitrate=64 ! mpegaudioparse ! m.
 done
+# A DVD folder with a menu and two titles (dvdauthor).
+"$(dirname "$0")/make-test-dvd.sh" "$out/dvd"
+
 # A locale whose decimal separator is a comma, for the texts that follow the user's locale.
 mkdir -p "$out/locale"
 localedef -i de_DE -f UTF-8 "$out/locale/de_DE.UTF-8"

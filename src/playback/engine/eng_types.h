@@ -62,6 +62,9 @@ constexpr HRESULT ZV_E_HOST_NOT_FOUND = Code(0x80072AF9);
 constexpr HRESULT ZV_E_NOT_HTTP = Code(0x800C0008);        // the server's answer is neither HTTP nor ICY
 constexpr HRESULT ZV_E_REDIRECT_FAILED = Code(0x800C0014); // a redirect loop, or to a scheme not followed
 constexpr HRESULT ZV_E_ADDRESS_REFUSED = Code(0x800C0011); // a scheme the program does not open
+// A DVD folder without a readable VIDEO_TS.IFO, and a disc that is encrypted.
+constexpr HRESULT ZV_E_NOT_A_DVD = Code(0x80040290);
+constexpr HRESULT ZV_E_DVD_ENCRYPTED = Code(0x80040291);
 constexpr HRESULT HttpStatusResult(int status) { return Code(0x80190000u | (static_cast<uint32_t>(status) & 0xFFFFu)); }
 // The HTTP status of a code made by HttpStatusResult, or 0.
 constexpr int HttpStatusOf(HRESULT code) {
@@ -118,6 +121,10 @@ constexpr int32_t EC_BUFFERING_DATA = 17;
 constexpr int32_t EC_LENGTH_CHANGED = 30;
 constexpr int32_t EC_DEVICE_LOST = 31;
 constexpr int32_t EC_STEP_COMPLETE = 36;
+constexpr int32_t EC_DVD_DOMAIN_CHANGE = 257; // param1: the domain
+constexpr int32_t EC_DVD_TITLE_CHANGE = 258;  // param1: the title
+constexpr int32_t EC_DVD_AUDIO_STREAM_CHANGE = 260;
+constexpr int32_t EC_DVD_CURRENT_HMSF_TIME = 282; // param1: the time code, packed
 // The program's own: a network source told something (IGraph::TakeStreamNotices).
 constexpr int32_t EC_ZV_STREAM_NOTICE = 0x8001;
 // The program's own: a rendering that returned E_PENDING has ended; param1 is its result.

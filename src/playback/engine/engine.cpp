@@ -50,6 +50,8 @@ std::string StandardErrorText(HRESULT code) {
   case ZV_E_NOT_HTTP: return "The server's answer is not an HTTP answer.";
   case ZV_E_REDIRECT_FAILED: return "The redirection could not be followed.";
   case ZV_E_ADDRESS_REFUSED: return "Addresses of this kind are not opened.";
+  case ZV_E_NOT_A_DVD: return "The folder holds no DVD: VIDEO_TS.IFO is missing or cannot be read.";
+  case ZV_E_DVD_ENCRYPTED: return "The disc is encrypted, and the system has no library to decrypt it (libdvdcss).";
   default:
     if (int status = HttpStatusOf(code))
       return zv::Format("The server answered HTTP %d.", status);
@@ -71,6 +73,7 @@ const TGuid AdvancedAVISource = *TGuid::Parse("{84646D40-24DF-11D7-B33C-525405F6
 const TGuid MultiAVISource = *TGuid::Parse("{90622615-AB78-4926-9014-5D9D8EF5DE45}");
 const TGuid VideoProcessor = *TGuid::Parse("{B695DE60-57F8-11D7-B33C-525405F661BB}");
 const TGuid DMOWrapper = *TGuid::Parse("{94297043-BD82-4DFD-B0DE-8177739C6D20}");
+const TGuid DVDNavigator = *TGuid::Parse("{9B8C4620-2C1A-11D0-8493-00A02438AD48}");
 } // namespace classes
 
 TGuid ClassOfFactory(const std::string& factoryName) {

@@ -126,6 +126,56 @@ public:
 // What a graph offers besides building, as the interfaces a caller asks for.
 enum class TInterface { MediaControl, MediaSeeking, MediaEvent, VideoWindow, BasicVideo, BasicAudio, VideoFrameStep };
 
+// The DVD domains the navigator reports.
+enum TDvdDomain {
+  DVD_DOMAIN_FirstPlay = 1,
+  DVD_DOMAIN_VideoManagerMenu = 2,
+  DVD_DOMAIN_VideoTitleSetMenu = 3,
+  DVD_DOMAIN_Title = 4,
+  DVD_DOMAIN_Stop = 5
+};
+// The DVD menus ShowMenu opens.
+enum TDvdMenu { DVD_MENU_Title = 2, DVD_MENU_Root = 3 };
+
+// A DVD time code: hours, minutes, seconds and frames, in the order they travel in events.
+struct TDvdTime {
+  uint8_t hours = 0, minutes = 0, seconds = 0, frames = 0;
+  int64_t Ticks() const { return ((hours * 60LL + minutes) * 60 + seconds) * 10'000'000; }
+  // As the first parameter of EC_DVD_CURRENT_HMSF_TIME: the four bytes from the lowest up.
+  intptr_t Packed() const { return hours | minutes << 8 | seconds << 16 | static_cast<intptr_t>(frames) << 24; }
+  static TDvdTime Unpacked(intptr_t v) {
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)};
+  }
+  friend bool operator==(const TDvdTime&, const TDvdTime&) = default;
+};
+
+// The DVD navigator of a graph. Commands return at once: they reach the disc in the order given,
+// and their effect shows in the events (EC_DVD_DOMAIN_CHANGE, EC_DVD_TITLE_CHANGE,
+// EC_DVD_CURRENT_HMSF_TIME). Points are in the picture's own pixels.
+class IDvdControl {
+public:
+  virtual ~IDvdControl() = default;
+  // Builds the graph of the DVD in the folder that holds VIDEO_TS.IFO (or VIDEO_TS with it).
+  virtual HRESULT SetDVDDirectory(const std::string& folder) = 0;
+  virtual HRESULT PlayForwards(double rate) = 0;
+  // `commandId` names the command for WaitCommand.
+  virtual HRESULT ShowMenu(TDvdMenu menu, int* commandId = nullptr) = 0;
+  // True once the command has reached the disc, false when that took longer than the limit.
+  virtual bool WaitCommand(int commandId, int timeoutMs) = 0;
+  virtual HRESULT PlayAtTime(const TDvdTime& time) = 0;
+  virtual HRESULT PlayTitle(int title) = 0;
+  virtual HRESULT SelectAudioStream(int stream) = 0;
+  virtual HRESULT SelectAtPosition(double x, double y) = 0;
+  virtual HRESULT ActivateAtPosition(double x, double y) = 0;
+  // What the disc shows now; a failure when no disc is playing.
+  virtual HRESULT GetCurrentDomain(TDvdDomain& domain) = 0;
+  virtual HRESULT GetNumberOfTitles(int& titles) = 0;
+  // The language codes ("en", "" for none) of the current title's audio streams.
+  virtual HRESULT GetAudioLanguages(std::vector<std::string>& codes) = 0;
+  virtual HRESULT GetTotalTitleTime(TDvdTime& time) = 0;
+};
+
 // A filter graph: building, transport, seeking, events, video and audio.
 class IGraph {
 public:
@@ -183,6 +233,9 @@ public:
 
   // The graph as a Graphviz document, for looking at it from outside.
   virtual std::string GraphDescription() { return {}; }
+
+  // The DVD navigator; none where the engine plays no DVDs.
+  virtual IDvdControl* DvdControl() { return nullptr; }
 };
 
 // What the engine knows of a filter class: its name, how readily automatic building picks it
@@ -258,6 +311,7 @@ extern const TGuid AdvancedAVISource;   // {84646D40-24DF-11D7-B33C-525405F661BB
 extern const TGuid MultiAVISource;      // {90622615-AB78-4926-9014-5D9D8EF5DE45}
 extern const TGuid VideoProcessor;      // {B695DE60-57F8-11D7-B33C-525405F661BB}
 extern const TGuid DMOWrapper;          // {94297043-BD82-4DFD-B0DE-8177739C6D20}, an equalizer stage
+extern const TGuid DVDNavigator;        // {9B8C4620-2C1A-11D0-8493-00A02438AD48}
 } // namespace classes
 
 // The class identifier of a GStreamer element factory: a known class where the program's rules

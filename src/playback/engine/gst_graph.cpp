@@ -539,8 +539,11 @@ TGstGraph::TGstGraph() {
 TGstGraph::~TGstGraph() {
   StopWatch();
   SetVideoOutput(nullptr);
+  if (dvd_)
+    dvd_->Stop();
   // Stopping joins every streaming thread, so no callback can run after this.
   gst_element_set_state(pipeline_, GST_STATE_NULL);
+  dvd_.reset();
   gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
@@ -1276,6 +1279,50 @@ HRESULT TGstGraph::RenderFile(const std::string& name) {
   WaitForDiscovery(decoder, 10000);
   std::lock_guard<std::mutex> guard(waitLock_);
   return RenderResult(decoder, !error_ && !noMorePads_.count(decoder));
+}
+
+// ---------------------------------------------------------------------------------------------
+// DVD
+
+IDvdControl* TGstGraph::DvdControl() {
+  if (!dvd_)
+    dvd_ = std::make_unique<TGstDvdNavigator>([this](const std::string& root) { return RenderDvd(root); },
+                                              [this](const TEvent& e) { PostEvent(e); });
+  return dvd_.get();
+}
+
+HRESULT TGstGraph::RenderDvd(const std::string& root) {
+  ZV_TSAN_RELEASE(this);
+  Trace("RenderDVD " + root);
+  if (!MissingDvdElements().empty())
+    return VFW_E_DVD_DECNOTENOUGH;
+  GstElement* bin = MakeDvdBin(root);
+  if (!bin)
+    return VFW_E_DVD_DECNOTENOUGH;
+  {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    error_ = false;
+    errorCode_ = S_OK;
+    renderedVideo_ = renderedAudio_ = renderedOther_ = freePins_ = noAudioHardware_ = notMedia_ = 0;
+  }
+  auto navigator = std::make_shared<TGstFilter>(bin, classes::DVDNavigator, "DVD Navigator");
+  g_signal_connect(bin, "pad-added", G_CALLBACK(&TGstGraph::OnPadAdded), this);
+  g_signal_connect(bin, "no-more-pads", G_CALLBACK(&TGstGraph::OnNoMorePads), this);
+  gst_bin_add(GST_BIN(pipeline_), navigator->Element());
+  AddOwnFilter(navigator, "DVD Navigator");
+  dvdBin_ = bin;
+  dvd_->Attach(bin);
+  gst_element_sync_state_with_parent(bin);
+  if (gst_element_set_state(pipeline_, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+    std::lock_guard<std::mutex> guard(waitLock_);
+    if (!error_) {
+      error_ = true;
+      errorCode_ = VFW_E_CANNOT_RENDER;
+    }
+  }
+  WaitForDiscovery(bin, 10000);
+  std::lock_guard<std::mutex> guard(waitLock_);
+  return RenderResult(bin, !error_ && !noMorePads_.count(bin));
 }
 
 // ---------------------------------------------------------------------------------------------

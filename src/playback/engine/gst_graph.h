@@ -1,6 +1,7 @@
 #pragma once
 
 #include "playback/engine/engine.h"
+#include "playback/engine/gst_dvd_navigator.h"
 #include "playback/engine/gst_net_source.h"
 
 #include <atomic>
@@ -137,6 +138,7 @@ public:
   HRESULT SetVolume(long volume) override;
   HRESULT SetBalance(long balance) override;
   std::string GraphDescription() override;
+  IDvdControl* DvdControl() override;
 
   // How long network streams may take to answer, to show what they carry and to send nothing.
   void SetNetworkLimits(const TNetworkLimits& limits) { netLimits_ = limits; }
@@ -234,6 +236,10 @@ private:
   bool answered_ = false;   // the server's response headers arrived
   HRESULT netError_ = S_OK; // what an error of the network source said
   GstElement* netSource_ = nullptr;
+  // The DVD's navigator, made when asked for, and the bin reading the disc.
+  std::unique_ptr<TGstDvdNavigator> dvd_;
+  GstElement* dvdBin_ = nullptr; // held by its filter
+  HRESULT RenderDvd(const std::string& root);
   GCancellable* cancel_ = nullptr;
   std::atomic<bool> running_{false};
   std::atomic<int64_t> lastData_{0}; // steady milliseconds of the last data from the network
