@@ -1199,6 +1199,13 @@ void TGstGraph::WaitForDiscovery(GstElement* element, int timeoutMs) {
                      [&] { return error_ || noMorePads_.count(element) > 0; });
 }
 
+void TGstGraph::BeginRenderCount() {
+  std::lock_guard<std::mutex> guard(waitLock_);
+  error_ = false;
+  errorCode_ = S_OK;
+  renderedVideo_ = renderedAudio_ = renderedOther_ = freePins_ = noAudioHardware_ = notMedia_ = 0;
+}
+
 HRESULT TGstGraph::StartDiscovery(GstElement* src, const TGuid& sourceClass, const std::string& location,
                                   GstElement** decoderOut) {
   GstElement* decode = gst_element_factory_make("decodebin", nullptr);
@@ -1207,12 +1214,7 @@ HRESULT TGstGraph::StartDiscovery(GstElement* src, const TGuid& sourceClass, con
     return VFW_E_CANNOT_RENDER;
   }
   g_object_set_data(G_OBJECT(decode), "zv-transparent", GINT_TO_POINTER(1));
-  {
-    std::lock_guard<std::mutex> guard(waitLock_);
-    error_ = false;
-    errorCode_ = S_OK;
-    renderedVideo_ = renderedAudio_ = renderedOther_ = freePins_ = noAudioHardware_ = notMedia_ = 0;
-  }
+  BeginRenderCount();
   auto source = std::make_shared<TGstFilter>(src, sourceClass, location);
   auto decoder = std::make_shared<TGstFilter>(decode, TGuid::FromName("gst:decodebin"), "decodebin");
   decoder->transparent = true;
@@ -1299,12 +1301,7 @@ HRESULT TGstGraph::RenderDvd(const std::string& root) {
   GstElement* bin = MakeDvdBin(root);
   if (!bin)
     return VFW_E_DVD_DECNOTENOUGH;
-  {
-    std::lock_guard<std::mutex> guard(waitLock_);
-    error_ = false;
-    errorCode_ = S_OK;
-    renderedVideo_ = renderedAudio_ = renderedOther_ = freePins_ = noAudioHardware_ = notMedia_ = 0;
-  }
+  BeginRenderCount();
   auto navigator = std::make_shared<TGstFilter>(bin, classes::DVDNavigator, "DVD Navigator");
   g_signal_connect(bin, "pad-added", G_CALLBACK(&TGstGraph::OnPadAdded), this);
   g_signal_connect(bin, "no-more-pads", G_CALLBACK(&TGstGraph::OnNoMorePads), this);

@@ -240,6 +240,8 @@ private:
   std::unique_ptr<TGstDvdNavigator> dvd_;
   GstElement* dvdBin_ = nullptr; // held by its filter
   HRESULT RenderDvd(const std::string& root);
+  // A new rendering starts: no error, nothing rendered yet.
+  void BeginRenderCount();
   GCancellable* cancel_ = nullptr;
   std::atomic<bool> running_{false};
   std::atomic<int64_t> lastData_{0}; // steady milliseconds of the last data from the network
