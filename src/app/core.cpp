@@ -236,8 +236,7 @@ TCore::TStart TCore::Create() {
       TLogScope types("Core.UninstallTypes");
       FileTypes().UninstallTypes();
     }
-    desktopTypes_.reset();
-    assocStore_.reset();
+    FreeFileTypeIntegrator();
     return TStart::Exit;
   }
   if (CheckForSecondCopy() == TStart::Exit)
@@ -440,6 +439,11 @@ void TCore::CreateFileTypeIntegrator() {
     QFile icon(":/art/zelvar.png");
     return icon.open(QIODevice::ReadOnly) ? icon.readAll().toStdString() : std::string();
   });
+}
+
+void TCore::FreeFileTypeIntegrator() {
+  desktopTypes_.reset();
+  assocStore_.reset(); // what changed is written
 }
 
 void TCore::ToggleSeparatePlaylist() {
@@ -1003,10 +1007,7 @@ void TCore::CreateMpris() {
   h.status = [this]() -> std::string {
     if (!main_ || !main_->FileOpen())
       return "Stopped";
-    const TfrMain::TPlayState s = main_->PlayState();
-    return s == TfrMain::TPlayState::Playing || s == TfrMain::TPlayState::SpeedPlay ? "Playing"
-           : s == TfrMain::TPlayState::Paused                                       ? "Paused"
-                                                                                    : "Stopped";
+    return main_->Running() ? "Playing" : main_->PlayState() == TfrMain::TPlayState::Paused ? "Paused" : "Stopped";
   };
   h.file = [this] { return main_ && main_->FileOpen() ? CurrentMedia().path : std::string(); };
   h.title = [this] { return playlist_ ? playlist_->CurrentTitle() : std::string(); };
@@ -1162,8 +1163,7 @@ void TCore::FreeModules() {
   if (bridge_)
     bridge_->StopPlugins();
   bridge_.reset();
-  desktopTypes_.reset();
-  assocStore_.reset(); // what changed is written
+  FreeFileTypeIntegrator();
   Log("Core.Destroy:Center.FreeNIL");
   commands_.reset();
   if (main_) {

@@ -86,6 +86,7 @@ public:
   void LoadModules();
   // The store of the associations and the desktop they are shown on.
   void CreateFileTypeIntegrator();
+  void FreeFileTypeIntegrator();
   void FreeModules();
   // Executes a command line (program first, then its arguments): adds its files (replacing the
   // playlist unless "/ADD") or raises the window. Relative names are taken relative to `baseDir`.

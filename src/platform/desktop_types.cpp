@@ -3,6 +3,8 @@
 #include "core/atomic_file.h"
 #include "core/error.h"
 #include "core/session_log.h"
+#include "core/stream.h"
+#include "core/system_helper.h"
 #include "core/text_util.h"
 #include "prefs/assoc_store.h"
 #include "prefs/file_type_assoc.h"
@@ -15,8 +17,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace zv {
 
@@ -27,27 +27,16 @@ namespace fs = std::filesystem;
 constexpr std::string_view kSection = "[Default Applications]";
 constexpr const char* kGeneratedMark = "X-Zelvar-Generated=true";
 
-std::string EnvDir(const char* name, const std::string& fallback) {
-  const char* v = std::getenv(name);
-  std::string dir = v && *v == '/' ? v : fallback;
-  if (!dir.empty() && dir.back() != '/')
-    dir += '/';
-  return dir;
-}
-
 // Reads a whole file; none when it exists but cannot be read, empty when it does not exist.
 std::optional<std::string> ReadWhole(const std::string& path) {
   std::error_code ec;
   if (!fs::exists(path, ec))
     return std::string();
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+  try {
+    return ReadWholeFile(path);
+  } catch (const EZvError&) {
     return std::nullopt;
-  std::ostringstream s;
-  s << in.rdbuf();
-  if (in.bad())
-    return std::nullopt;
-  return s.str();
+  }
 }
 
 // Writes a file of ours when its bytes change; false when it could not.
@@ -157,11 +146,11 @@ std::string FirstDesktopId(std::string_view value) {
 }
 
 TDesktopPaths DesktopPathsFromEnvironment() {
-  const char* home = std::getenv("HOME");
-  std::string h = home && *home ? home : "/";
-  if (h.back() != '/')
-    h += '/';
-  return {EnvDir("XDG_DATA_HOME", h + ".local/share/"), EnvDir("XDG_CONFIG_HOME", h + ".config/")};
+  const char* data = std::getenv("XDG_DATA_HOME");
+  std::string dataHome = data && *data == '/' ? std::string(data) : TSystemHelper::HomeDir() + "/.local/share";
+  if (dataHome.back() != '/')
+    dataHome += '/';
+  return {dataHome, TSystemHelper::UserAppDataDir()};
 }
 
 std::vector<std::string> MimeTypesOfExtension(const std::string& extension) {

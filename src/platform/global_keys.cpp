@@ -1,5 +1,6 @@
 #include "platform/global_keys.h"
 
+#include "commands/command_codes.h"
 #include "core/session_log.h"
 #include "core/text_util.h"
 
@@ -12,18 +13,18 @@ namespace zv {
 
 const std::vector<THotKeyAction>& HotKeyActions() {
   static const std::vector<THotKeyAction> kActions = {
-      {"Воспроизведение / Пауза", "Player.PlayPause", 102, "Ctrl+Alt+Space"},
-      {"Перемотка вперед", "Seek.Forward", 152, "Ctrl+Alt+Right"},
-      {"Перемотка назад", "Seek.Backward", 153, "Ctrl+Alt+Left"},
-      {"Прыжок вперед", "Seek.JumpForward", 154, "Ctrl+Shift+Right"},
-      {"Прыжок назад", "Seek.JumpBackward", 155, "Ctrl+Shift+Left"},
-      {"Прибавить громкость", "Sound.VolumeUp", 401, "Ctrl+Alt+Up"},
-      {"Убавить громкость", "Sound.VolumeDown", 402, "Ctrl+Alt+Down"},
-      {"Отключить звук", "Sound.Mute", 403, "Ctrl+Alt+M"},
-      {"Предыдущий в списке", "PlayList.Prev", 251, "Ctrl+Alt+PageUp"},
-      {"Следующий в списке", "PlayList.Next", 250, "Ctrl+Alt+PageDown"},
-      {"Свернуть / Развернуть", "App.Minimize", 205, "Ctrl+Alt+End"},
-      {"Анти-шеф", "App.HideFromBoss", 208, "Alt+`"},
+      {"Воспроизведение / Пауза", "Player.PlayPause", cmdPlayPause, "Ctrl+Alt+Space"},
+      {"Перемотка вперед", "Seek.Forward", cmdSeekForward, "Ctrl+Alt+Right"},
+      {"Перемотка назад", "Seek.Backward", cmdSeekBackward, "Ctrl+Alt+Left"},
+      {"Прыжок вперед", "Seek.JumpForward", cmdJumpForward, "Ctrl+Shift+Right"},
+      {"Прыжок назад", "Seek.JumpBackward", cmdJumpBackward, "Ctrl+Shift+Left"},
+      {"Прибавить громкость", "Sound.VolumeUp", cmdVolumeUp, "Ctrl+Alt+Up"},
+      {"Убавить громкость", "Sound.VolumeDown", cmdVolumeDown, "Ctrl+Alt+Down"},
+      {"Отключить звук", "Sound.Mute", cmdMute, "Ctrl+Alt+M"},
+      {"Предыдущий в списке", "PlayList.Prev", cmdPrevious, "Ctrl+Alt+PageUp"},
+      {"Следующий в списке", "PlayList.Next", cmdNext, "Ctrl+Alt+PageDown"},
+      {"Свернуть / Развернуть", "App.Minimize", cmdMinimize, "Ctrl+Alt+End"},
+      {"Анти-шеф", "App.HideFromBoss", cmdHideEverything, "Alt+`"},
   };
   return kActions;
 }

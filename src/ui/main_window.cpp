@@ -985,7 +985,7 @@ void TfrMain::MinimiseWindow(bool hideEverything) {
   if (minimising_)
     return;
   minimising_ = true; // until the window shows again: the window manager's echo is not a second minimise
-  runningBeforeMinimise_ = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
+  runningBeforeMinimise_ = Running();
   if (runningBeforeMinimise_ && FileOpen() &&
       (hideEverything || (ctx_.prefs && ctx_.prefs->GetBool("OnMinimize.Pause"))))
     ShowPaused();
@@ -1332,7 +1332,7 @@ void TfrMain::EnableControls(bool open) {
 void TfrMain::UpdateScreenSaver() {
   if (!ctx_.screenSaver)
     return;
-  const bool running = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
+  const bool running = Running();
   if (running && FileOpen() && ctx_.dsh && ctx_.dsh->HasVideo())
     ctx_.screenSaver->Hold();
   else
@@ -1340,7 +1340,7 @@ void TfrMain::UpdateScreenSaver() {
 }
 
 void TfrMain::UpdateButtons() {
-  const bool running = playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay;
+  const bool running = Running();
   const std::pair<int, bool> states[] = {{cmdFullScreen, fullScreen_},
                                          {cmdPlay, running},
                                          {cmdPause, playState_ == TPlayState::Paused},
@@ -1705,9 +1705,7 @@ void TfrMain::RunAppCommand(int command) {
     break;
   case appStop:
   case appPause: run(cmdPause); break;
-  case appPlayPause:
-    run(playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay ? cmdPause : cmdPlay);
-    break;
+  case appPlayPause: run(Running() ? cmdPause : cmdPlay); break;
   case appPlay: run(cmdPlay); break;
   case appHelp: run(cmdHelp); break;
   case appOpen: run(cmdOpenFiles); break;

@@ -153,6 +153,8 @@ public:
   // Transport display.
   enum class TPlayState { Stopped = 0, Playing = 1, Paused = 2, SpeedPlay = 3 };
   TPlayState PlayState() const { return playState_; }
+  // The picture moves: playing at normal speed or fast.
+  bool Running() const { return playState_ == TPlayState::Playing || playState_ == TPlayState::SpeedPlay; }
   bool FileOpen() const;
   void ShowPlaying();
   void ShowPaused() override;

@@ -1,7 +1,6 @@
 #include "playback/engine/gst_dvd_navigator.h"
 
 #include <gst/video/navigation.h>
-#include <gst/video/video-event.h>
 
 #include <chrono>
 #include <filesystem>
@@ -21,6 +20,26 @@ bool HasFactory(const char* name) {
 }
 
 GstFormat TitleFormat() { return gst_format_get_by_nick("title"); }
+
+// The answer to a position or duration query of the disc source; -1 when it gives none.
+gint64 Ask(GstPad* source, GstQuery* q) {
+  gint64 value = -1;
+  if (gst_pad_query(source, q)) {
+    if (GST_QUERY_TYPE(q) == GST_QUERY_POSITION)
+      gst_query_parse_position(q, nullptr, &value);
+    else
+      gst_query_parse_duration(q, nullptr, &value);
+  }
+  gst_query_unref(q);
+  return value;
+}
+
+// A stream time as a PAL time code (25 frames a second).
+TDvdTime TimeCodeOf(guint64 t) {
+  const guint64 s = t / GST_SECOND;
+  return {static_cast<uint8_t>(s / 3600), static_cast<uint8_t>(s / 60 % 60), static_cast<uint8_t>(s % 60),
+          static_cast<uint8_t>(t % GST_SECOND * 25 / GST_SECOND)};
+}
 
 // The bin's own pads: the overlay's output as "video", the disc's sound as "audio", made once the
 // disc bin has all its streams.
@@ -247,19 +266,9 @@ void TGstDvdNavigator::ScheduleRefresh() {
 }
 
 void TGstDvdNavigator::Refresh(GstPad* source) {
-  gint64 title = -1, titles = -1, length = -1;
-  GstQuery* q = gst_query_new_position(TitleFormat());
-  if (gst_pad_query(source, q))
-    gst_query_parse_position(q, nullptr, &title);
-  gst_query_unref(q);
-  q = gst_query_new_duration(TitleFormat());
-  if (gst_pad_query(source, q))
-    gst_query_parse_duration(q, nullptr, &titles);
-  gst_query_unref(q);
-  q = gst_query_new_duration(GST_FORMAT_TIME);
-  if (gst_pad_query(source, q))
-    gst_query_parse_duration(q, nullptr, &length);
-  gst_query_unref(q);
+  const gint64 title = Ask(source, gst_query_new_position(TitleFormat()));
+  const gint64 titles = Ask(source, gst_query_new_duration(TitleFormat()));
+  const gint64 length = Ask(source, gst_query_new_duration(GST_FORMAT_TIME));
   if (title < 0)
     return;
   std::vector<TEvent> events;
@@ -269,11 +278,8 @@ void TGstDvdNavigator::Refresh(GstPad* source) {
     TDvdDomain domain = title > 0 ? DVD_DOMAIN_Title : DVD_DOMAIN_VideoManagerMenu;
     if (titles > 0)
       titles_ = static_cast<int>(titles);
-    if (domain == DVD_DOMAIN_Title && length >= 0) {
-      int64_t s = length / GST_SECOND;
-      total_ = {static_cast<uint8_t>(s / 3600), static_cast<uint8_t>(s / 60 % 60), static_cast<uint8_t>(s % 60),
-                static_cast<uint8_t>(length % GST_SECOND * 25 / GST_SECOND)};
-    }
+    if (domain == DVD_DOMAIN_Title && length >= 0)
+      total_ = TimeCodeOf(static_cast<guint64>(length));
     if (!known_ || domain != domain_)
       events.push_back({EC_DVD_DOMAIN_CHANGE, domain, 0});
     if (title > 0 && (!known_ || title != title_))
@@ -312,14 +318,10 @@ GstPadProbeReturn TGstDvdNavigator::OnSourceEvent(GstPad*, GstPadProbeInfo* info
   } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
     nav->ScheduleRefresh();
   }
-  gboolean still = FALSE;
-  bool isStill = gst_video_event_parse_still_frame(event, &still);
-  if (isStill || GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+  if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
     {
       std::lock_guard<std::mutex> guard(nav->lock_);
-      nav->still_ = isStill && still;
-      if (!isStill)
-        ++nav->jumps_;
+      ++nav->jumps_;
     }
     nav->cond_.notify_all();
   }
@@ -350,9 +352,7 @@ GstPadProbeReturn TGstDvdNavigator::OnPicture(GstPad*, GstPadProbeInfo* info, gp
   if (second == nav->lastSecond_)
     return GST_PAD_PROBE_OK;
   nav->lastSecond_ = second;
-  TDvdTime time{static_cast<uint8_t>(second / 3600), static_cast<uint8_t>(second / 60 % 60),
-                static_cast<uint8_t>(second % 60), static_cast<uint8_t>(t % GST_SECOND * 25 / GST_SECOND)};
-  nav->post_({EC_DVD_CURRENT_HMSF_TIME, time.Packed(), 0});
+  nav->post_({EC_DVD_CURRENT_HMSF_TIME, TimeCodeOf(t).Packed(), 0});
   return GST_PAD_PROBE_OK;
 }
 
