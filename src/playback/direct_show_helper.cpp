@@ -93,18 +93,23 @@ void TDirectShowHelper::CheckResult(HRESULT code, const std::string& scope) {
 
 void TDirectShowHelper::CreateBuilder() {
   TLogScope scope("TDirectShowHelper.CreateBuilder");
-  // The DVD graph joins here with DVD playback.
-  graph_ = engine_.CreateGraph();
-  ++graphSerial_;
-  CheckResult(graph_ ? S_OK : E_FAIL, "CoCreateInstance(FilterGraph)");
+  if (isDVD) {
+    CreateDvdGraph();
+  } else {
+    graph_ = engine_.CreateGraph();
+    ++graphSerial_;
+    CheckResult(graph_ ? S_OK : E_FAIL, "CoCreateInstance(FilterGraph)");
+  }
   CheckResult(graph_->QueryInterface(TInterface::MediaControl), "Graph.QueryInterface(IMediaControl)");
   hasControl_ = true;
   CheckResult(graph_->QueryInterface(TInterface::MediaEvent), "Graph.QueryInterface(IMediaEventEx)");
   hasEvents_ = true;
-  CheckResult(graph_->QueryInterface(TInterface::VideoWindow), "Graph.QueryInterface(IVideoWindow)");
-  hasVideoWindow_ = true;
-  CheckResult(graph_->QueryInterface(TInterface::MediaSeeking), "Graph.QueryInterface(IMediaSeeking)");
-  hasSeeking_ = true;
+  if (!isDVD) { // a disc's window came with its graph; a disc is not seeked by media time
+    CheckResult(graph_->QueryInterface(TInterface::VideoWindow), "Graph.QueryInterface(IVideoWindow)");
+    hasVideoWindow_ = true;
+    CheckResult(graph_->QueryInterface(TInterface::MediaSeeking), "Graph.QueryInterface(IMediaSeeking)");
+    hasSeeking_ = true;
+  }
 
   std::weak_ptr<TDirectShowHelper*> weak = self_;
   auto pending = pending_;
@@ -186,7 +191,11 @@ void TDirectShowHelper::FreeGraph() {
   graph_->Stop();
   graph_->SetVideoOutput(nullptr);
   graph_->SetEventNotify(nullptr);
-  RemoveAllFilters();
+  if (!dvd_)
+    RemoveAllFilters();
+  dvd_ = nullptr; // goes with its graph
+  dvdTime_ = dvdTotal_ = {};
+  dvdLanguages_.clear();
   graph_.reset();
   renderPending_ = running_ = false;
   hasControl_ = hasSeeking_ = hasEvents_ = hasVideoWindow_ = false;
@@ -199,6 +208,8 @@ void TDirectShowHelper::FreeGraph() {
 HRESULT TDirectShowHelper::RenderFile(const std::string& name) {
   if (!graph_)
     return E_UNEXPECTED;
+  if (dvd_) // the disc reader takes the folder the IFO file is in
+    return dvd_->SetDVDDirectory(TSystemHelper::TrueFileName(name));
   // The process's folder stays where it is; relative names are made absolute instead.
   isURL_ = IsStreamName(name);
   if (isURL_ && host_.setCaption)
@@ -257,6 +268,8 @@ void TDirectShowHelper::Run() {
     return;
   CheckResult(graph_->Run(), "MediaControl.Run");
   running_ = true;
+  if (dvd_ && Failed(dvd_->PlayForwards(1.0)))
+    Log("!TDirectShowHelper.Run: the disc does not play forwards");
   WriteGraphFile();
 }
 
@@ -295,8 +308,9 @@ void TDirectShowHelper::SeekTo(int64_t position) {
       osd += " (" + FormatTime("{H}:{M}:{S}", GetDuration()) + ")";
     if (host_.showOSD)
       host_.showOSD(osd);
-    // DVD seeking joins here with DVD playback.
-    if (graph_ && hasControl_ && !renderPending_) {
+    if (dvd_) {
+      SeekDvd(position);
+    } else if (graph_ && hasControl_ && !renderPending_) {
       TLogScope inner("TDirectShowHelper.SeekTo.MediaControl");
       int64_t duration = GetDuration();
       if (position > duration)
@@ -319,6 +333,8 @@ void TDirectShowHelper::SeekTo(int64_t position) {
 }
 
 int64_t TDirectShowHelper::GetPosition() {
+  if (dvd_)
+    return dvdTime_.Ticks();
   int64_t p = 0;
   if (graph_ && hasSeeking_ && Succeeded(graph_->GetCurrentPosition(p)))
     return p;
@@ -326,6 +342,8 @@ int64_t TDirectShowHelper::GetPosition() {
 }
 
 int64_t TDirectShowHelper::GetDuration() {
+  if (dvd_)
+    return dvdTotal_.Ticks(); // 0 until the disc first tells its domain
   if (cachedDuration_ == 0 && graph_ && hasSeeking_) {
     int64_t d = 0;
     if (Succeeded(graph_->GetDuration(d)) && d > 0) {
@@ -426,6 +444,7 @@ void TDirectShowHelper::OnGraphEvent() {
   while (graph_ && graph_->GetEvent(e)) {
     Log("MediaEvent: " + EventName(e.code) +
         Format(" (%d, %d)", static_cast<int64_t>(e.param1), static_cast<int64_t>(e.param2)));
+    OnDvdEvent(e);
     if (eventHook)
       eventHook(e);
     if (e.code == EC_LENGTH_CHANGED)

@@ -28,6 +28,11 @@ struct TEngineHost {
   // Opens the settings dialog of a filter of the current graph, reached through the finder (none
   // once the graph is gone).
   std::function<void(std::function<eng::IFilter*()> find)> showProperties;
+  // Tells that a disc cannot play because components are missing (one line each, with the
+  // package that brings it); shown before the failure raises.
+  std::function<void(const std::vector<std::string>& missing)> dvdCodecDialog;
+  // The name of a language ("German" for "de").
+  std::function<std::string(const std::string& code)> languageName;
 };
 
 // The description of a filter class the filter graph dialog shows: friendly name, merit,
@@ -154,6 +159,19 @@ public:
   // The user has been told that there is no sound output device (once a session).
   bool toldNoSoundDevice = false;
   bool IsURL() const { return isURL_; }
+  // DVD playback (isDVD is set by the player before CreateBuilder); each does nothing otherwise.
+  // Points are in the picture's own pixels.
+  bool IsDVDMenu();
+  void DVDSelectAt(double x, double y);
+  void DVDActivateAt(double x, double y);
+  int DVDTitleCount();
+  // Reads the names of the current title's sound streams' languages; returns their number.
+  int DVDAudioLanguages();
+  const std::vector<std::string>& DVDLanguageNames() const { return dvdLanguages_; }
+  void DVDPlayTitle(int title);    // from 1
+  void DVDSelectAudio(int stream); // from 0
+  void DVDShowRootMenu();
+
   // Screen shots of the open file are possible: a local file with a picture, known once its graph
   // is built (nothing is decoded to find out).
   bool CanSnapshot() const { return graph_ && hasVideo_ && !isURL_ && !isDVD; }
@@ -169,6 +187,14 @@ public:
   void OnMetadata(const std::string& title, const std::string& url);
 
 private:
+  // The DVD branches of CreateBuilder, SeekTo and the event handler.
+  void CreateDvdGraph();
+  void SeekDvd(int64_t position);
+  void OnDvdEvent(const eng::TEvent& e);
+  eng::IDvdControl* dvd_ = nullptr;
+  eng::TDvdTime dvdTime_, dvdTotal_;
+  std::vector<std::string> dvdLanguages_;
+
   // The settings record while it controls the picture's colours (see ColourControlKind).
   std::shared_ptr<TVideoProcSettings> ColourControl();
   uint64_t graphSerial_ = 0;

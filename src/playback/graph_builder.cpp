@@ -155,6 +155,15 @@ bool TAdvancedGraphBuilder::Render(const std::string& fileName) {
   TLogScope scope("TAdvancedGraphBuilder.Render");
   Reset();
   std::string name = fileName;
+  if (dsh_.isDVD) {
+    // A disc has one way in, its navigator; nothing else reads its folder.
+    Log("TAdvancedGraphBuilder.Render:DSH.RenderFile(\"" + name + "\")");
+    HRESULT hr = dsh_.RenderFile(name);
+    Log("TAdvancedGraphBuilder.Render=" + Code(hr));
+    engineResult_ = hr;
+    rendered_ = allRendered_ = Succeeded(hr);
+    return rendered_;
+  }
   if (IsStreamName(name)) {
     // A stream has one way in: the engine's network source. Reaching the server does not hold up
     // the user interface; the result comes to FinishRender.

@@ -388,6 +388,8 @@ TPlayer::TOpening TPlayer::Finish(bool ok) {
     // One message, naming the cause.
     if (url) {
       Fail(Lang("Error.StreamError") + "\r\n" + name + "\r\n" + dsh_.StreamFailureText(builder_->EngineResult()));
+    } else if (dsh_.isDVD) {
+      Fail(name + "\r\n" + dsh_.ErrorText(builder_->EngineResult())); // the disc's reason, in words
     } else {
       std::error_code ec;
       bool empty = fs::is_regular_file(name, ec) && fs::file_size(name, ec) == 0;

@@ -11,6 +11,7 @@
 
 using namespace zv;
 using namespace eng;
+using eng::fake::TFakeDvd;
 using eng::fake::TFakeEngine;
 using eng::fake::TFakeFilter;
 using eng::fake::TFakeGraph;
@@ -26,6 +27,7 @@ struct Control : ::testing::Test {
   zvtest::MapPrefs prefs;
   zvtest::TempDir dir;
   std::vector<std::string> osd;
+  std::vector<std::vector<std::string>> codecDialogs;
   TLanguageManager lang;
   std::unique_ptr<TDirectShowHelper> dsh;
 
@@ -38,6 +40,8 @@ struct Control : ::testing::Test {
     host.showOSD = [this](const std::string& t) { osd.push_back(t); };
     host.exeDir = [this] { return dir.str() + "/"; };
     host.userDir = [this] { return dir.str() + "/"; };
+    host.dvdCodecDialog = [this](const std::vector<std::string>& missing) { codecDialogs.push_back(missing); };
+    host.languageName = [](const std::string& code) { return "<" + code + ">"; };
     engine.script.duration = 100 * 10'000'000LL;
     dsh = std::make_unique<TDirectShowHelper>(engine, host);
   }
@@ -301,6 +305,7 @@ TEST_F(Control, TheVideoProcessorJoinsTheGraphAndCarriesTheColourControls) {
   s->brightness = -3;
   EXPECT_EQ(dsh->GetBCS().brightness, 48);
   // With a DVD playing the processor stays out.
+  engine.script.dvd = true;
   dsh->isDVD = true;
   dsh->CreateBuilder();
   EXPECT_EQ(dsh->FindVideoProcessor(), nullptr);
@@ -323,5 +328,89 @@ TEST_F(Control, ADecoderPluginInTheFiltersFolderIsForcedIntoEveryGraph) {
     ADD_FAILURE() << "no error";
   } catch (const EZvError& e) {
     EXPECT_NE(std::string(e.what()).find("GetCO(CLSID_DivXDecoder)"), std::string::npos) << e.what();
+  }
+}
+
+TEST_F(Control, ADiscPlaysThroughItsNavigatorWithTimeCodesForPositions) {
+  engine.script.dvd = true;
+  dsh->isDVD = true;
+  dsh->CreateBuilder();
+  EXPECT_FALSE(Logged("AddFilter(Video Processor)")) << "no picture processing in a disc's graph";
+  EXPECT_EQ(Graph().QueryInterface(TInterface::MediaSeeking), S_OK);
+  ASSERT_EQ(dsh->RenderFile("/discs/film/VIDEO_TS/VIDEO_TS.IFO"), S_OK);
+  EXPECT_TRUE(Logged("DVD.SetDVDDirectory(/discs/film/VIDEO_TS/VIDEO_TS.IFO)"));
+  EXPECT_EQ(dsh->GetDuration(), 0) << "unknown before the first domain change";
+  dsh->Run();
+  EXPECT_TRUE(Logged("DVD.PlayForwards(1.000000)"));
+
+  TFakeDvd& disc = Graph().dvd;
+  disc.titles = 2;
+  disc.domain = DVD_DOMAIN_VideoManagerMenu;
+  Graph().PostEvent(TEvent{EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, 0});
+  dispatcher.RunAll();
+  EXPECT_TRUE(dsh->IsDVDMenu());
+  EXPECT_EQ(dsh->GetDuration(), 10'000'000) << "a menu tells no length";
+
+  engine.log.clear();
+  dsh->SeekTo(0);
+  dsh->SeekTo(37'235'000'000LL); // 3,723.5 s
+  dsh->SeekTo(-5);
+  EXPECT_EQ(engine.log,
+            (std::vector<std::string>{"DVD.ShowMenu(2)#1", "DVD.WaitCommand(#1, 1000)", "DVD.PlayAtTime(1:02:03.1)",
+                                      "DVD.ShowMenu(2)#2", "DVD.WaitCommand(#2, 1000)"}))
+      << "0 and below show the title menu; no media seeking at all";
+
+  engine.log.clear();
+  dsh->DVDPlayTitle(3);
+  dsh->DVDPlayTitle(0);
+  dsh->DVDPlayTitle(2);
+  dsh->DVDSelectAudio(1);
+  EXPECT_EQ(engine.log, (std::vector<std::string>{"DVD.PlayTitle(2)", "DVD.SelectAudioStream(1)"}));
+  disc.domain = DVD_DOMAIN_Title;
+  disc.total = TDvdTime{0, 4, 0, 12};
+  disc.languages = {"en", "de"};
+  Graph().PostEvent(TEvent{EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_Title, 0});
+  Graph().PostEvent(TEvent{EC_DVD_CURRENT_HMSF_TIME, TDvdTime{0, 1, 2, 20}.Packed(), 0});
+  dispatcher.RunAll();
+  EXPECT_FALSE(dsh->IsDVDMenu());
+  EXPECT_EQ(dsh->GetDuration(), 2'400'000'000LL) << "frames are not counted";
+  EXPECT_EQ(dsh->GetPosition(), 620'000'000);
+  EXPECT_EQ(dsh->DVDTitleCount(), 2);
+  ASSERT_EQ(dsh->DVDAudioLanguages(), 2);
+  EXPECT_EQ(dsh->DVDLanguageNames(), (std::vector<std::string>{"<en>", "<de>"}));
+  dsh->DVDSelectAt(300, 200);
+  dsh->DVDActivateAt(520, 250);
+  EXPECT_EQ(disc.selected, (std::vector<std::pair<double, double>>{{300, 200}}));
+  EXPECT_EQ(disc.activated, (std::vector<std::pair<double, double>>{{520, 250}}));
+
+  dsh->FreeGraph();
+  EXPECT_FALSE(dsh->IsDVDMenu());
+  EXPECT_EQ(dsh->DVDTitleCount(), 0);
+  EXPECT_EQ(dsh->GetPosition(), 0);
+  EXPECT_TRUE(codecDialogs.empty());
+}
+
+TEST_F(Control, ADiscWithoutItsComponentsNamesThemThenRaisesTheDecoderError) {
+  engine.script.dvd = true;
+  engine.script.dvdMissing = {"dvdspu (gstreamer1.0-plugins-bad)"};
+  dsh->isDVD = true;
+  try {
+    dsh->CreateBuilder();
+    FAIL() << "no error raised";
+  } catch (const EZvError& e) {
+    EXPECT_EQ(e.Scope(), "DVDBuilder.RenderDVDVideoVolume(NIL)");
+    EXPECT_NE(std::string(e.what()).find("DVD decoders was not found."), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(codecDialogs, (std::vector<std::vector<std::string>>{{"dvdspu (gstreamer1.0-plugins-bad)"}}))
+      << "the dialog comes first";
+  // An engine that plays no discs at all says so at the step that found it out.
+  engine.script.dvd = false;
+  engine.script.dvdMissing.clear();
+  try {
+    dsh->FreeGraph();
+    dsh->CreateBuilder();
+    FAIL() << "no error raised";
+  } catch (const EZvError& e) {
+    EXPECT_EQ(e.Scope(), "DVDBuilder.GetDVDInterface(IDVDControl2)");
   }
 }

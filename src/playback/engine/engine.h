@@ -174,6 +174,9 @@ public:
   // The language codes ("en", "" for none) of the current title's audio streams.
   virtual HRESULT GetAudioLanguages(std::vector<std::string>& codes) = 0;
   virtual HRESULT GetTotalTitleTime(TDvdTime& time) = 0;
+  // What the system lacks to play a disc, one line per component naming it and the package that
+  // brings it; empty when everything is there.
+  virtual std::vector<std::string> MissingComponents() { return {}; }
 };
 
 // A filter graph: building, transport, seeking, events, video and audio.

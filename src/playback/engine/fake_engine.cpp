@@ -1,8 +1,7 @@
 #include "playback/engine/fake_engine.h"
 
-#include "core/text_util.h"
-
 #include "core/format.h"
+#include "core/text_util.h"
 
 namespace eng::fake {
 
@@ -221,6 +220,31 @@ HRESULT TFakeGraph::SetVolume(long volume) {
 HRESULT TFakeGraph::SetBalance(long balance) {
   balance_ = balance;
   return S_OK;
+}
+
+HRESULT TFakeDvd::ShowMenu(TDvdMenu menu, int* commandId) {
+  if (commandId)
+    *commandId = nextId_;
+  return Note("ShowMenu(" + std::to_string(menu) + ")#" + std::to_string(nextId_++));
+}
+
+bool TFakeDvd::WaitCommand(int commandId, int timeoutMs) {
+  Note("WaitCommand(#" + std::to_string(commandId) + ", " + std::to_string(timeoutMs) + ")");
+  return commandsEnd;
+}
+
+HRESULT TFakeDvd::PlayAtTime(const TDvdTime& t) {
+  return Note(zv::Format("PlayAtTime(%d:%.2d:%.2d.%d)", t.hours, t.minutes, t.seconds, t.frames));
+}
+
+HRESULT TFakeDvd::SelectAtPosition(double x, double y) {
+  selected.emplace_back(x, y);
+  return S_OK;
+}
+
+HRESULT TFakeDvd::ActivateAtPosition(double x, double y) {
+  activated.emplace_back(x, y);
+  return Note("ActivateAtPosition");
 }
 
 std::unique_ptr<IGraph> TFakeEngine::CreateGraph() {

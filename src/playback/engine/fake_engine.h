@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 
 // A scriptable engine for unit tests of everything above the engine layer: outcomes are set in
@@ -84,11 +85,57 @@ struct TScript {
   // Optional stand-ins for rendering: they see the graph and decide the outcome.
   std::function<HRESULT(TFakeGraph&, const std::string&)> renderFileHook;
   std::function<HRESULT(TFakeGraph&, IPin*)> renderPinHook;
+  bool dvd = false;                    // the graph has a DVD navigator
+  std::vector<std::string> dvdMissing; // and what it lacks
+};
+
+// The scripted graph's DVD navigator: every command is written to the log as "DVD.<command>(...)";
+// what it reports is set by the test. Pointer commands are kept in `points`.
+class TFakeDvd : public IDvdControl {
+public:
+  explicit TFakeDvd(std::vector<std::string>* log) : log_(log) {}
+  HRESULT SetDVDDirectory(const std::string& folder) override {
+    return Note("SetDVDDirectory(" + folder + ")", directory);
+  }
+  HRESULT PlayForwards(double rate) override { return Note("PlayForwards(" + std::to_string(rate) + ")"); }
+  HRESULT ShowMenu(TDvdMenu menu, int* commandId) override;
+  bool WaitCommand(int commandId, int timeoutMs) override;
+  HRESULT PlayAtTime(const TDvdTime& t) override;
+  HRESULT PlayTitle(int title) override {
+    return Note("PlayTitle(" + std::to_string(title) + ")", title >= 1 && title <= titles ? S_OK : E_INVALIDARG);
+  }
+  HRESULT SelectAudioStream(int stream) override { return Note("SelectAudioStream(" + std::to_string(stream) + ")"); }
+  HRESULT SelectAtPosition(double x, double y) override;
+  HRESULT ActivateAtPosition(double x, double y) override;
+  HRESULT GetCurrentDomain(TDvdDomain& d) override { return d = domain, S_OK; }
+  HRESULT GetNumberOfTitles(int& n) override { return n = titles, titles > 0 ? S_OK : E_FAIL; }
+  HRESULT GetAudioLanguages(std::vector<std::string>& codes) override { return codes = languages, S_OK; }
+  HRESULT GetTotalTitleTime(TDvdTime& t) override { return total ? (t = *total, S_OK) : E_FAIL; }
+  std::vector<std::string> MissingComponents() override { return missing; }
+
+  HRESULT directory = S_OK;
+  TDvdDomain domain = DVD_DOMAIN_FirstPlay;
+  int titles = 0;
+  std::optional<TDvdTime> total; // none: the disc cannot tell (a menu)
+  std::vector<std::string> languages, missing;
+  bool commandsEnd = true; // WaitCommand's answer
+  std::vector<std::pair<double, double>> selected, activated;
+
+private:
+  HRESULT Note(const std::string& line, HRESULT hr = S_OK) {
+    if (log_)
+      log_->push_back("DVD." + line);
+    return hr;
+  }
+  std::vector<std::string>* log_;
+  int nextId_ = 1;
 };
 
 class TFakeGraph : public IGraph {
 public:
-  explicit TFakeGraph(TScript script, std::vector<std::string>* log) : script_(std::move(script)), log_(log) {}
+  explicit TFakeGraph(TScript script, std::vector<std::string>* log) : script_(std::move(script)), log_(log) {
+    dvd.missing = script_.dvdMissing;
+  }
 
   HRESULT QueryInterface(TInterface which) override;
   HRESULT AddFilter(std::shared_ptr<IFilter> filter, const std::string& name) override;
@@ -124,6 +171,7 @@ public:
   HRESULT SetVideoOutput(IVideoOutput* output) override;
   HRESULT SetVolume(long volume) override;
   HRESULT SetBalance(long balance) override;
+  IDvdControl* DvdControl() override { return script_.dvd ? &dvd : nullptr; }
 
   TScript& Script() { return script_; }
   void SetPosition(int64_t p) { position_ = p; }
@@ -152,6 +200,9 @@ private:
   std::mutex eventLock_;
   std::deque<TEvent> events_;
   std::function<void()> notify_;
+
+public:
+  TFakeDvd dvd{log_}; // after the log it writes to
 };
 
 class TFakeEngine : public IEngine {

@@ -12,11 +12,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool HasFactory(const char* name) {
+// Whether the registry has the element; one the disc reader is to pick by itself must also have a
+// rank, or it is never chosen.
+bool HasFactory(const char* name, bool picked) {
   GstElementFactory* f = gst_element_factory_find(name);
-  if (f)
-    gst_object_unref(f);
-  return f != nullptr;
+  if (!f)
+    return false;
+  bool usable = !picked || gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(f)) > GST_RANK_NONE;
+  gst_object_unref(f);
+  return usable;
+}
+
+struct TDvdNeed {
+  std::vector<const char*> any; // the first is the one named when none is there
+  const char* package;          // the Debian package of the first
+  bool picked;                  // chosen by rank inside the disc reader, not made by name
+};
+const std::vector<TDvdNeed>& DvdNeeds() {
+  static const std::vector<TDvdNeed> kNeeds = {
+      {{"rsndvdbin"}, "gstreamer1.0-plugins-bad", false},
+      {{"dvdspu"}, "gstreamer1.0-plugins-bad", false},
+      {{"avdec_mpeg2video", "mpeg2dec"}, "gstreamer1.0-libav", true},
+      {{"a52dec", "avdec_ac3"}, "gstreamer1.0-plugins-ugly", true},
+      {{"mpg123audiodec", "avdec_mp2float"}, "gstreamer1.0-plugins-good", true}};
+  return kNeeds;
 }
 
 GstFormat TitleFormat() { return gst_format_get_by_nick("title"); }
@@ -88,20 +107,24 @@ void OnDiscPadsDone(GstElement* disc, gpointer binPtr) {
 } // namespace
 
 std::vector<std::string> MissingDvdElements() {
-  static const std::vector<std::vector<const char*>> kNeeded = {{"rsndvdbin"},
-                                                                {"dvdspu"},
-                                                                {"mpeg2dec", "avdec_mpeg2video"},
-                                                                {"a52dec", "avdec_ac3"},
-                                                                {"mpg123audiodec", "avdec_mp2float"}};
   std::vector<std::string> missing;
-  for (const auto& any : kNeeded) {
+  for (const TDvdNeed& need : DvdNeeds()) {
     bool found = false;
-    for (const char* name : any)
-      found = found || HasFactory(name);
+    for (const char* name : need.any)
+      found = found || HasFactory(name, need.picked);
     if (!found)
-      missing.push_back(any.front());
+      missing.push_back(need.any.front());
   }
   return missing;
+}
+
+std::vector<std::string> TGstDvdNavigator::MissingComponents() {
+  std::vector<std::string> lines;
+  for (const std::string& name : MissingDvdElements())
+    for (const TDvdNeed& need : DvdNeeds())
+      if (name == need.any.front())
+        lines.push_back(name + " (" + need.package + ")");
+  return lines;
 }
 
 std::string DvdRoot(const std::string& name) {

@@ -60,6 +60,7 @@ public:
   HRESULT GetNumberOfTitles(int& titles) override;
   HRESULT GetAudioLanguages(std::vector<std::string>& codes) override;
   HRESULT GetTotalTitleTime(TDvdTime& time) override;
+  std::vector<std::string> MissingComponents() override;
 
 private:
   // Queues work for the navigator's thread; the returned id counts the commands.
