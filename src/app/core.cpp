@@ -21,6 +21,7 @@
 #include "platform/display_modes.h"
 #include "platform/download.h"
 #include "platform/global_keys.h"
+#include "platform/language_names.h"
 #include "platform/mpris.h"
 #include "platform/screen_saver.h"
 #include "platform/volumes.h"
@@ -979,6 +980,8 @@ void TCore::CreateEngineControl() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
   };
+  host.dvdCodecDialog = [this](const std::vector<std::string>& missing) { ShowDvdCodecDialog(missing, main_); };
+  host.languageName = [](const std::string& code) { return LanguageName(code); };
   dsh_ = std::make_unique<TDirectShowHelper>(*engine_, host);
 }
 

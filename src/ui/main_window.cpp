@@ -225,6 +225,14 @@ TfrMain::TfrMain(QWidget* parent) : QMainWindow(parent) {
   menu_->texts.lang = [this](const std::string& key) { return Lang(key); };
   menu_->texts.checked = [this](int code) { return MenuChecked(code); };
   menu_->post = [this](int code) { PostCommand(code); };
+  menu_->playDvdTitle = [this](int title) {
+    if (ctx_.dsh)
+      ctx_.dsh->DVDPlayTitle(title);
+  };
+  menu_->selectDvdAudio = [this](int stream) {
+    if (ctx_.dsh)
+      ctx_.dsh->DVDSelectAudio(stream);
+  };
   cpanel_ = new QWidget(inner_);
   cpanel_->setObjectName("ControlPanel");
   cpanel_->setAutoFillBackground(true);
@@ -1898,6 +1906,11 @@ TMenuFacts TfrMain::MenuFacts() const {
   f.fileOpen = FileOpen();
   f.video = f.fileOpen && ctx_.dsh && ctx_.dsh->HasVideo();
   f.dvd = f.fileOpen && ctx_.dsh && ctx_.dsh->isDVD;
+  if (f.dvd) {
+    f.dvdTitles = ctx_.dsh->DVDTitleCount();
+    ctx_.dsh->DVDAudioLanguages();
+    f.dvdLanguages = ctx_.dsh->DVDLanguageNames();
+  }
   if (ctx_.playlist) {
     f.entries = ctx_.playlist->Count();
     f.current = ctx_.playlist->CurrentIndex();
@@ -1969,6 +1982,12 @@ void TfrMain::VideoMousePress(QMouseEvent* e) {
   pressGlobal_ = lastGlobal_ = e->globalPosition().toPoint();
   pressWindow_ = pos();
   menuOpen_ = false;
+  if (e->button() == Qt::LeftButton && ctx_.dsh && ctx_.dsh->IsDVDMenu()) {
+    // A disc's menu takes the click for its button, and nothing else happens.
+    if (std::optional<QPointF> p = DiscPoint(e->position().toPoint()))
+      ctx_.dsh->DVDActivateAt(p->x(), p->y());
+    return;
+  }
   TMouseAction a;
   if (e->button() == Qt::LeftButton) {
     TMods mods{(e->modifiers() & Qt::ShiftModifier) != 0, (e->modifiers() & Qt::ControlModifier) != 0,
@@ -1991,6 +2010,13 @@ void TfrMain::VideoMousePress(QMouseEvent* e) {
   UpdatePointer();
 }
 
+std::optional<QPointF> TfrMain::DiscPoint(QPoint panelPoint) const {
+  const TVideoWidget* video = panel_->Video();
+  if (!panel_->VideoShown())
+    return std::nullopt;
+  return video->PicturePointAt(video->mapFrom(panel_, panelPoint));
+}
+
 void TfrMain::VideoMouseRelease(QMouseEvent* e) {
   dragMode_ = TDragMode::None;
   if (e->button() == Qt::LeftButton && doubleClicked_) {
@@ -2009,6 +2035,9 @@ void TfrMain::VideoMouseMove(QMouseEvent* e) {
     pointer_.Moved(PrefInt("Mouse.TimeOut", 2));
     menuOpen_ = false;
     UpdatePointer();
+    if (ctx_.dsh && ctx_.dsh->isDVD) // the menu button under the pointer lights up
+      if (std::optional<QPointF> p = DiscPoint(e->position().toPoint()))
+        ctx_.dsh->DVDSelectAt(p->x(), p->y());
   }
   const QPoint step = at - lastGlobal_;
   switch (dragMode_) {

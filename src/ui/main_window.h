@@ -13,10 +13,12 @@
 
 #include <QDeadlineTimer>
 #include <QMainWindow>
+#include <QPointF>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -340,6 +342,8 @@ private:
   // The mouse on the video area, by the preferences.
   void VideoMousePress(QMouseEvent* e);
   void VideoMouseRelease(QMouseEvent* e);
+  // The disc picture's pixel under a point of the video area; none off the picture.
+  std::optional<QPointF> DiscPoint(QPoint panelPoint) const;
   void VideoMouseMove(QMouseEvent* e);
   void WheelStep(bool up);
   void UpdatePointer();

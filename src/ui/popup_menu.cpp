@@ -164,6 +164,14 @@ void TFullPopupMenu::Fill(QMenu* menu, const std::vector<TMenuItem>& items) {
           if (post)
             post(code);
         });
+      } else if (item.dvdTitle > 0 || item.dvdStream >= 0) {
+        const int title = item.dvdTitle, stream = item.dvdStream;
+        connect(a, &QAction::triggered, this, [this, title, stream] {
+          if (title > 0 && playDvdTitle)
+            playDvdTitle(title);
+          else if (stream >= 0 && selectDvdAudio)
+            selectDvdAudio(stream);
+        });
       }
     }
   }

@@ -21,6 +21,8 @@ public:
   std::function<TMenuFacts()> facts;
   TMenuTexts texts;
   std::function<void(int)> post;
+  // A disc's title (from 1) and sound stream (from 0) chosen in the DVD submenus.
+  std::function<void(int)> playDvdTitle, selectDvdAudio;
   // The package skin's item background ("Menu.BG") and category pictures ("Menu.Pics"), or none.
   void SetSkinPictures(const QImage& background, const QImage& pictures);
 

@@ -102,12 +102,25 @@ public:
     return items;
   }
   std::vector<TMenuItem> Dvd() const {
+    std::vector<TMenuItem> titles, streams;
+    for (int n = 1; f_.dvd && n <= f_.dvdTitles; ++n) {
+      TMenuItem t;
+      t.caption = t_.lang("DVD.Title") + " " + std::to_string(n);
+      t.dvdTitle = n;
+      titles.push_back(t);
+    }
+    for (size_t i = 0; f_.dvd && i < f_.dvdLanguages.size(); ++i) {
+      TMenuItem t;
+      t.caption = t_.lang("DVD.Language") + " " + std::to_string(i + 1) + " - " + f_.dvdLanguages[i];
+      t.dvdStream = static_cast<int>(i);
+      streams.push_back(t);
+    }
     return {Command(cmdPlayDVD),
             Command(cmdOpenDVDFolder),
             Separator(),
-            Command(cmdDVDMenu),
-            Category("DVD.Titles", -1, -1, -1, {}),
-            Category("DVD.Audio", -1, -1, -1, {})};
+            Command(cmdDVDMenu, f_.dvd),
+            Category("DVD.Titles", -1, -1, -1, std::move(titles)),
+            Category("DVD.Audio", -1, -1, -1, std::move(streams))};
   }
   std::vector<TMenuItem> Application() const {
     return {Command(cmdPreferences),

@@ -15,6 +15,7 @@ struct TMenuItem {
   int pictureX = -1, pictureY = -1; // a 16 x 16 area of the base image, -1 for none
   int category = -1;                // the cell of the skin's category pictures, -1 for none
   std::vector<TMenuItem> items;     // a submenu's items
+  int dvdTitle = 0, dvdStream = -1; // a disc's title (from 1) or sound stream (from 0) it picks
   bool Separator() const { return caption == "-"; }
   bool Submenu() const { return code < 0 && !Separator() && (!items.empty() || category >= 0); }
 };
@@ -26,7 +27,9 @@ struct TMenuFacts {
   bool playlistPanelShown = false, playlistExternal = false;
   bool audioProps = false; // the sound controls exist; `audioStreams` they list
   int audioStreams = 0;
-  std::vector<std::string> drives; // the mounted optical and removable volumes: item i posts 53 + i
+  std::vector<std::string> drives;       // the mounted optical and removable volumes: item i posts 53 + i
+  int dvdTitles = 0;                     // the disc's titles
+  std::vector<std::string> dvdLanguages; // the names of the current title's sound streams
 };
 
 struct TMenuTexts {

@@ -100,6 +100,24 @@ QRect FitPicture(QSize area, int width, int height, int parN, int parD) {
   return QRect((area.width() - w) / 2, (area.height() - h) / 2, w, h);
 }
 
+std::optional<QPointF> PicturePoint(const QRect& shown, int width, int height, QPointF at) {
+  if (shown.isEmpty() || width <= 0 || height <= 0)
+    return std::nullopt;
+  const double x = (at.x() - shown.x()) * width / shown.width(), y = (at.y() - shown.y()) * height / shown.height();
+  if (x < 0 || y < 0 || x >= width || y >= height)
+    return std::nullopt;
+  return QPointF(x, y);
+}
+
+std::optional<QPointF> TVideoWidget::PicturePointAt(QPoint at) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  const eng::TVideoFrame& f = frame_;
+  if (f.Empty())
+    return std::nullopt;
+  const QRect shown = placed_ ? *placed_ : FitPicture(size(), f.width, f.height, f.parN, f.parD);
+  return PicturePoint(shown, f.width, f.height, at);
+}
+
 namespace {
 // The window buffer a painter writes to, when the picture can be converted straight into it: a
 // 32-bit image, the widget whole in it at a plain offset, and the whole widget being repainted

@@ -13,6 +13,9 @@ namespace zv {
 // Where a picture of width x height pixels, each parN:parD wide to high, is shown in an area: as
 // large as fits with its display shape kept, centred; the rest of the area stays black.
 QRect FitPicture(QSize area, int width, int height, int parN, int parD);
+// The point of a picture of width x height pixels, shown stretched over `shown`, that lies under
+// `at`; none outside the picture.
+std::optional<QPointF> PicturePoint(const QRect& shown, int width, int height, QPointF at);
 
 // Shows the pictures of the video renderer. It is an ordinary widget, not a native child window,
 // so whatever is drawn over it (the OSD) and screen grabs work on every display, offscreen too.
@@ -34,6 +37,8 @@ public:
   // without a place it is fitted into the widget with its shape kept.
   void SetPictureRect(std::optional<QRect> rect);
   std::optional<QRect> PictureRect() const { return placed_; }
+  // The picture's own pixel under a point of the widget (DVD menu buttons); none off the picture.
+  std::optional<QPointF> PicturePointAt(QPoint at) const;
   uint64_t FramesPainted() const { return painted_.load(); }
 
 protected:

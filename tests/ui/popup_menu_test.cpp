@@ -98,6 +98,27 @@ TEST(PopupMenu, StructureAndEnablementFollowTheState) {
       EXPECT_EQ(item->enabled, expected[s]) << "code " << r.code << " state " << s;
     }
   }
+  // A disc's titles and sound streams; greyed without a disc.
+  dvd.dvdTitles = 2;
+  dvd.dvdLanguages = {"English", "German"};
+  const auto disc = BuildFullMenu(dvd, texts.Make());
+  const TMenuItem& dvdMenu = Sub(disc, "Command.Category.9");
+  ASSERT_EQ(dvdMenu.items.size(), 6u);
+  EXPECT_TRUE(dvdMenu.items[3].enabled) << "the root menu";
+  const TMenuItem &titles = dvdMenu.items[4], &sounds = dvdMenu.items[5];
+  EXPECT_EQ(titles.caption, "DVD.Titles");
+  ASSERT_EQ(titles.items.size(), 2u);
+  EXPECT_EQ(std::make_pair(titles.items[1].caption, titles.items[1].dvdTitle),
+            std::make_pair(std::string("DVD.Title 2"), 2));
+  ASSERT_EQ(sounds.items.size(), 2u);
+  EXPECT_EQ(std::make_pair(sounds.items[1].caption, sounds.items[1].dvdStream),
+            std::make_pair(std::string("DVD.Language 2 - German"), 1));
+  video.dvdTitles = 2; // left over from a disc: no disc now
+  const auto noDisc = BuildFullMenu(video, texts.Make());
+  for (const TMenuItem& i : Sub(noDisc, "Command.Category.9").items) {
+    const bool discOnly = i.code == cmdDVDMenu || i.caption.rfind("DVD.", 0) == 0;
+    EXPECT_TRUE(!discOnly || !i.enabled) << i.caption;
+  }
   // Without a file every Video item is greyed; 405 only with the sound controls.
   for (const TMenuItem& i : Sub(full, "Command.Category.5").items)
     EXPECT_TRUE(i.Separator() || !i.enabled) << i.code;

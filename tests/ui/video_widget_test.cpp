@@ -158,6 +158,21 @@ TEST(VideoWidget, PicturesKeepTheirShapeOnBlack) {
   for (const Case& c : cases)
     EXPECT_EQ(FitPicture(c.area, c.w, c.h, c.parN, c.parD), c.expected)
         << c.area.width() << "x" << c.area.height() << " " << c.w << "x" << c.h;
+  // Pointer points back into the picture (a DVD's buttons): the inverse of where it is shown.
+  const struct {
+    QRect shown;
+    QPointF at;
+    std::optional<QPointF> expected;
+  } points[] = {
+      {{0, 60, 640, 360}, {320, 240}, QPointF(360, 288)}, // the middle of a 720 x 576 picture
+      {{0, 60, 640, 360}, {0, 60}, QPointF(0, 0)},
+      {{0, 60, 640, 360}, {320, 30}, std::nullopt},          // on the bar above it
+      {{0, 60, 640, 360}, {640, 240}, std::nullopt},         // just past its right edge
+      {{-360, -288, 1440, 1152}, {0, 0}, QPointF(180, 144)}, // zoomed in, reaching past the area
+  };
+  for (const auto& p : points)
+    EXPECT_EQ(PicturePoint(p.shown, 720, 576, p.at), p.expected) << p.at.x() << "," << p.at.y();
+  EXPECT_EQ(PicturePoint({}, 720, 576, {1, 1}), std::nullopt);
   // Painted: the picture in the middle, black around it, by both ways of drawing.
   TVideoWidget w;
   w.resize(200, 100);
