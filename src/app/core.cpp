@@ -68,6 +68,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <thread>
 #include <unistd.h>
 
 namespace zv {
@@ -744,6 +745,20 @@ void TCore::LoadModules() {
       QString d = QFileDialog::getExistingDirectory(main_, QString(), QString::fromStdString(start));
       return d.isEmpty() ? std::string() : d.toStdString() + "/";
     };
+    t.findDvd = [this](std::function<void(const std::string&)> found) {
+      // The search reads drives, which may take seconds to spin up; the answer comes back to the
+      // window's thread, and is dropped when the window has gone meanwhile.
+      {
+        std::lock_guard<std::mutex> guard(dvdSearch_->lock);
+        dvdSearch_->dispatcher = dispatcher_.get();
+      }
+      std::thread([mailbox = dvdSearch_, found = std::move(found)] {
+        std::string ifo = FindDvd();
+        std::lock_guard<std::mutex> guard(mailbox->lock);
+        if (mailbox->dispatcher)
+          mailbox->dispatcher->Post([found, ifo] { found(ifo); });
+      }).detach();
+    };
     t.chooseSaveFile = [this, headless](const std::string& title, const std::string& filter, const std::string& dir,
                                         const std::string& name, int& index) {
       if (headless)
@@ -1189,6 +1204,10 @@ void TCore::FreeModules() {
   if (dsh_)
     dsh_->FreeGraph();
   dsh_.reset();
+  {
+    std::lock_guard<std::mutex> guard(dvdSearch_->lock);
+    dvdSearch_->dispatcher = nullptr; // a search still reading a drive answers nobody
+  }
   dispatcher_.reset();
   engine_.reset();
 }

@@ -6,6 +6,7 @@
 #include "core/cmd_params.h"
 #include "core/font_helper.h"
 #include "core/system_helper.h"
+#include "core/ui_dispatcher.h"
 #include "core/version_info.h"
 #include "mediainfo/media_info.h"
 #include "platform/single_instance.h"
@@ -21,6 +22,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -165,6 +167,12 @@ private:
   std::unique_ptr<TScreenSaverGuard> screenSaver_;
   std::unique_ptr<TCPU> cpu_;        // the load meter, while Plugins.CPUUsage.Enabled
   std::vector<TVolume> menuVolumes_; // the drive menu's volumes as last listed
+  // Where the DVD searches' answers go: the dispatcher until it goes (searches outlive nothing).
+  struct TSearchMailbox {
+    std::mutex lock;
+    IUiDispatcher* dispatcher = nullptr;
+  };
+  std::shared_ptr<TSearchMailbox> dvdSearch_ = std::make_shared<TSearchMailbox>();
   std::unique_ptr<TSubtitlesModel> subs_;
   std::unique_ptr<TOSDManager> osd_;
   std::unique_ptr<IPlayerServices> services_; // the other subsystems as the player sees them

@@ -373,6 +373,12 @@ bool TCommandExecutor::Execute(int code) {
         t_.osd(flag ? Lang(Format("Command.%d", code)) : Lang("Common.Cancel"));
     }
     break;
+  case cmdPlayDVD: PlayDVDDisk(); break;
+  case cmdDVDMenu:
+    if (t_.dsh)
+      t_.dsh->DVDShowRootMenu();
+    break;
+  case cmdOpenDVDFolder: OpenDVDFolder(); break;
   default:
     // The commands of subsystems that have not arrived yet are known and do nothing for now.
     Log(Format("TCommandExecutor: command %d has no target yet", code));
@@ -599,6 +605,33 @@ void TCommandExecutor::OpenMedia(const std::string& path) {
   t_.playlist->Clear();
   t_.playlist->AddFile(path);
   t_.playlist->Play();
+}
+
+void TCommandExecutor::PlayDVDDisk() {
+  if (t_.osd)
+    t_.osd(Lang("OSD.DVD.Search"));
+  if (!t_.findDvd)
+    return;
+  t_.findDvd([this](const std::string& ifo) {
+    if (!ifo.empty())
+      OpenMedia(ifo);
+    else if (t_.osd)
+      t_.osd(Lang("OSD.DVD.NotFound"));
+  });
+}
+
+void TCommandExecutor::OpenDVDFolder() {
+  if (!t_.chooseFolder)
+    return;
+  std::string folder = t_.chooseFolder(t_.prefs ? t_.prefs->GetString("FrontEnd.DVDFolder") : std::string());
+  if (folder.empty())
+    return;
+  if (folder.back() != '/')
+    folder += '/';
+  if (t_.prefs)
+    t_.prefs->SetString("FrontEnd.DVDFolder", folder);
+  std::error_code ec;
+  OpenMedia(fs::exists(folder + "VIDEO_TS.IFO", ec) ? folder + "VIDEO_TS.IFO" : folder + "VIDEO_TS/VIDEO_TS.IFO");
 }
 
 std::string TCommandExecutor::DefaultPlaylistName(int entry) {

@@ -69,6 +69,9 @@ public:
     TSubtitlesModel* subtitles = nullptr;
     // The mount points of the drive menu's volumes, in the order of its items.
     std::function<std::vector<std::string>()> volumes;
+    // Looks for a DVD without holding up the window (a drive may take seconds to answer) and
+    // hands its VIDEO_TS.IFO, or nothing, to `found` on the user-interface thread.
+    std::function<void(std::function<void(const std::string& ifo)> found)> findDvd;
     std::string helpFolder;   // the help pages, with a trailing slash
     std::string reportFolder; // the report templates, trailing "/"
     std::string version;      // "%ZVVersion%"
@@ -88,6 +91,9 @@ public:
   void AddFiles();
   void ChooseAndAddFolder();
   void OpenMedia(const std::string& path);
+  // Command 500: the first disc holding a DVD plays; command 502: a DVD folder chosen plays.
+  void PlayDVDDisk();
+  void OpenDVDFolder();
   // Saves the playlist in the format of the chosen name's extension (ZVP, M3U or PLS).
   void SavePlaylist();
   // Writes the playlist report from the chosen template and opens it.

@@ -191,6 +191,17 @@ std::string TSystemHelper::TrueFileName(const std::string& path) {
   return p.lexically_normal().string();
 }
 
+std::string TSystemHelper::DiscDeviceOf(const std::string& name) {
+  static const std::string kTail = "/VIDEO_TS/VIDEO_TS.IFO";
+  if (name.size() <= kTail.size() || !SameText(name.substr(name.size() - kTail.size()), kTail))
+    return {};
+  std::string device = name.substr(0, name.size() - kTail.size());
+  struct stat st {};
+  if (::stat(device.c_str(), &st) != 0 || !(S_ISBLK(st.st_mode) || S_ISREG(st.st_mode)))
+    return {};
+  return device;
+}
+
 bool TSystemHelper::CanOpenFile(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0)

@@ -46,6 +46,10 @@ public:
   static std::string TrueFileName(const std::string& path);
   // True when the path names a regular file that can be opened for reading.
   static bool CanOpenFile(const std::string& path);
+  // The disc a name of the form "<drive or image>/VIDEO_TS/VIDEO_TS.IFO" points into: a DVD read
+  // straight from a drive (a block device) or an image file, without mounting it. Empty for any
+  // other name.
+  static std::string DiscDeviceOf(const std::string& name);
 
   bool Hibernate();
   bool PowerOff();

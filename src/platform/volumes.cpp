@@ -1,5 +1,7 @@
 #include "platform/volumes.h"
 
+#include "core/text_util.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -8,8 +10,11 @@
 #include <QDBusReply>
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using TInterfaces = QMap<QString, QVariantMap>;
 using TManagedObjects = QMap<QDBusObjectPath, TInterfaces>;
@@ -127,6 +132,110 @@ std::vector<TVolume> RemovableVolumes() {
   std::ostringstream text;
   text << in.rdbuf();
   return MountTableVolumes(text.str());
+}
+
+namespace {
+constexpr size_t kSector = 2048;
+
+bool ReadAt(int fd, uint64_t offset, uint8_t* to, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::pread(fd, to, size, static_cast<off_t>(offset));
+    if (n <= 0)
+      return false;
+    to += n;
+    offset += static_cast<uint64_t>(n);
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+// The entry `name` (case ignored, version ";1" dropped) of the directory at `extent`: its extent
+// and size, and whether it is a directory.
+bool FindEntry(int fd, uint32_t extent, uint32_t size, const std::string& name, bool& dir, uint32_t& at,
+               uint32_t& length) {
+  std::vector<uint8_t> data(std::min<uint32_t>(size, 256 * 1024));
+  if (data.empty() || !ReadAt(fd, uint64_t{extent} * kSector, data.data(), data.size()))
+    return false;
+  for (size_t i = 0; i + 33 < data.size();) {
+    const size_t len = data[i];
+    if (len == 0) { // records never cross a sector: the rest of this one is empty
+      i = (i / kSector + 1) * kSector;
+      continue;
+    }
+    const size_t nameLen = data[i + 32];
+    if (len < 33 || i + len > data.size() || 33 + nameLen > len)
+      return false;
+    std::string entry(reinterpret_cast<const char*>(&data[i + 33]), nameLen);
+    entry = entry.substr(0, entry.find(';'));
+    if (SameText(entry, name)) {
+      dir = (data[i + 25] & 2) != 0;
+      at = Le32(&data[i + 2]);
+      length = Le32(&data[i + 10]);
+      return true;
+    }
+    i += len;
+  }
+  return false;
+}
+} // namespace
+
+bool DiscHoldsDvd(const std::string& device) {
+  // Never waits for a drive without a disc.
+  int fd = ::open(device.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0)
+    return false;
+  uint8_t pvd[kSector];
+  bool found = false;
+  if (ReadAt(fd, 16 * kSector, pvd, kSector) && pvd[0] == 1 && std::memcmp(pvd + 1, "CD001", 5) == 0) {
+    const uint8_t* root = pvd + 156;
+    bool dir = false;
+    uint32_t at = 0, length = 0;
+    found = FindEntry(fd, Le32(root + 2), Le32(root + 10), "VIDEO_TS", dir, at, length) && dir &&
+            FindEntry(fd, at, length, "VIDEO_TS.IFO", dir, at, length) && !dir;
+  }
+  ::close(fd);
+  return found;
+}
+
+std::string FindDvd(const std::string& mounts, const std::vector<std::string>& drives) {
+  std::istringstream in(mounts);
+  std::string line;
+  std::vector<std::string> mountedDevices;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string device, mountPoint, type;
+    if (!(fields >> device >> mountPoint >> type))
+      continue;
+    mountedDevices.push_back(Unescape(device));
+    if (type != "iso9660" && type != "udf")
+      continue;
+    mountPoint = Unescape(mountPoint);
+    // ISO 9660 mounts may show the names in lower case.
+    for (const char* ifo : {"/VIDEO_TS/VIDEO_TS.IFO", "/video_ts/video_ts.ifo"}) {
+      std::string path = mountPoint + ifo;
+      if (::access(path.c_str(), R_OK) == 0)
+        return path;
+    }
+  }
+  for (const std::string& drive : drives)
+    if (std::find(mountedDevices.begin(), mountedDevices.end(), drive) == mountedDevices.end() && DiscHoldsDvd(drive))
+      return drive + "/VIDEO_TS/VIDEO_TS.IFO";
+  return {};
+}
+
+std::string FindDvd() {
+  std::ifstream in("/proc/self/mounts");
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::vector<std::string> drives;
+  for (int i = 0; i < 16; ++i) {
+    std::string drive = "/dev/sr" + std::to_string(i);
+    if (::access(drive.c_str(), F_OK) == 0)
+      drives.push_back(drive);
+  }
+  return FindDvd(text.str(), drives);
 }
 
 std::string VolumeCaption(const TVolume& v) { return v.label + " (" + v.mountPoint + ")"; }

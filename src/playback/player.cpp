@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 namespace zv {
 namespace fs = std::filesystem;
@@ -25,6 +26,8 @@ bool g_divx = false;
 
 // Whether the file opens and its head can be read (which is also what the opening reads first).
 bool CanRead(const std::string& name) {
+  if (std::string disc = TSystemHelper::DiscDeviceOf(name); !disc.empty())
+    return ::access(disc.c_str(), R_OK) == 0; // a disc in a drive, read without mounting it
   std::error_code ec;
   if (!fs::is_regular_file(name, ec))
     return false;

@@ -1537,16 +1537,34 @@ std::string TfrMain::TakeScreenShot() {
   if (!ctx_.dsh || media.empty())
     return {};
   const int64_t at = Position();
-  const std::string base = ScreenShotBase(media);
+  const bool disc = ctx_.dsh->isDVD;
+  // A disc is named by its folder (or drive), not by its VIDEO_TS.IFO.
+  std::filesystem::path discFolder = std::filesystem::path(media).parent_path();
+  if (disc && (discFolder.filename() == "VIDEO_TS" || discFolder.filename() == "video_ts"))
+    discFolder = discFolder.parent_path();
+  const std::string base = ScreenShotBase(disc ? discFolder.string() : media);
   const std::string folder =
       ScreenShotFolder(Pref(ctx_.prefs, "App.ScreenShotDir", ""), TSystemHelper::MyDocumentsDir(),
                        PrefInt("Video.CreateRelatedDirectoryName", 0) == 1, base);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   std::string file = folder + ScreenShotName(base, at);
-  QApplication::setOverrideCursor(Qt::WaitCursor); // the picture is decoded anew
-  const bool written = ctx_.dsh->Snapshot(media, file, at);
-  QApplication::restoreOverrideCursor();
+  bool written = false;
+  if (disc) {
+    // A disc cannot be decoded apart from its navigator: the picture shown now is saved, with the
+    // menu's highlight but without the OSD, which is painted over it separately.
+    const QImage frame = panel_->Video()->CurrentImage().convertToFormat(QImage::Format_RGB32);
+    if (!frame.isNull()) {
+      TBitmap32 bitmap(frame.width(), frame.height());
+      for (int y = 0; y < frame.height(); ++y)
+        std::copy_n(reinterpret_cast<const uint32_t*>(frame.constScanLine(y)), frame.width(), bitmap.Row(y));
+      written = WriteBmpFile(file, bitmap);
+    }
+  } else {
+    QApplication::setOverrideCursor(Qt::WaitCursor); // the picture is decoded anew
+    written = ctx_.dsh->Snapshot(media, file, at);
+    QApplication::restoreOverrideCursor();
+  }
   if (!written) {
     if (ctx_.osd)
       ctx_.osd(Lang("OSD.ScreenShotFailed") + " " + base);
@@ -1760,11 +1778,15 @@ bool TfrMain::WindowKey(QKeyEvent* e, const std::string& name) {
     }
     return true;
   }
-  // Ctrl+Alt+Shift with F1 and F2 switch the monitor off and on; with F12 a picture of the window
-  // for the skin's author. The keys go on to the command table as well.
+  // Ctrl+Alt+Shift with F1 and F2 switch the monitor off and on, F11 opens the DVD menu; with F12
+  // a picture of the window for the skin's author. The keys go on to the command table as well.
   if (mods == (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) {
     if ((e->key() == Qt::Key_F1 || e->key() == Qt::Key_F2) && ctx_.monitorPower)
       ctx_.monitorPower(e->key() == Qt::Key_F2);
+    if (e->key() == Qt::Key_F11) { // the disc's controls: the popup menu's DVD submenu
+      menuOpen_ = true;
+      menu_->OpenSubmenu(QCursor::pos(), Lang("Command.Category.9"));
+    }
     if (e->key() == Qt::Key_F12 && SaveSkinShot(TSystemHelper::MyDocumentsDir() + "Zelvar_skinshot.bmp"))
       Alert("Skin's been shooted", this);
   }

@@ -188,6 +188,15 @@ const std::vector<TMenuItem>& TFullPopupMenu::Build(bool playlistForm) {
   return tree_;
 }
 
+void TFullPopupMenu::OpenSubmenu(QPoint at, const std::string& caption) {
+  Build(false);
+  for (QAction* a : actions())
+    if (a->menu() && a->text() == PlainMenuText(caption)) {
+      a->menu()->popup(at);
+      return;
+    }
+}
+
 void TFullPopupMenu::Open(QPoint at, bool playlistForm) {
   Build(playlistForm);
   popup(at);

@@ -31,6 +31,8 @@ public:
   const std::vector<TMenuItem>& Tree() const { return tree_; }
   // Builds and shows the menu at a screen point without waiting for it to close.
   void Open(QPoint at, bool playlistForm);
+  // Builds the full menu and shows only its submenu with that caption (nothing when none has it).
+  void OpenSubmenu(QPoint at, const std::string& caption);
 
 private:
   void Fill(QMenu* menu, const std::vector<TMenuItem>& items);

@@ -2,7 +2,9 @@
 // mount table.
 #include "platform/volumes.h"
 
+#include "core/system_helper.h"
 #include "qt_test_util.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -105,3 +107,72 @@ TEST(Volumes, TheDisksServiceGivesTheMountedRemovableOnes) {
 }
 
 } // namespace
+
+namespace {
+// An ISO 9660 directory record.
+std::string Record(const std::string& name, uint32_t extent, bool dir) {
+  std::string r(33 + name.size() + (name.size() % 2 == 0 ? 1 : 0), '\0');
+  r[0] = static_cast<char>(r.size());
+  for (int i = 0; i < 4; ++i) {
+    r[2 + i] = static_cast<char>(extent >> (8 * i));
+    r[10 + i] = static_cast<char>(2048 >> (8 * i));
+  }
+  r[25] = dir ? 2 : 0;
+  r[32] = static_cast<char>(name.size());
+  r.replace(33, name.size(), name);
+  return r;
+}
+// A disc of 20 sectors: the volume descriptor at 16, the root at 18 holding `folder`, which holds `file`.
+std::string DiscImage(const std::string& folder, const std::string& file) {
+  std::string image(20 * 2048, '\0');
+  image.replace(16 * 2048, 6, "\1CD001");
+  const std::string root = Record(std::string(1, '\0'), 18, true);
+  image.replace(16 * 2048 + 156, root.size(), root);
+  const std::string top = root + Record(std::string(1, '\1'), 18, true) + Record(folder, 19, true);
+  image.replace(18 * 2048, top.size(), top);
+  const std::string inner = Record(file, 20, false);
+  image.replace(19 * 2048, inner.size(), inner);
+  return image;
+}
+} // namespace
+
+TEST(Volumes, ADvdIsFoundOnMountedDiscsFirstThenInDrivesReadDirectly) {
+  zvtest::TempDir dir;
+  const struct {
+    const char *folder, *file;
+    bool dvd;
+  } discs[] = {{"VIDEO_TS", "VIDEO_TS.IFO;1", true},
+               {"video_ts", "video_ts.ifo", true},
+               {"AUDIO_TS", "VIDEO_TS.IFO;1", false},
+               {"VIDEO_TS", "VTS_01_0.IFO;1", false}};
+  for (const auto& d : discs) {
+    zvtest::WriteFile(dir.file("disc.iso"), DiscImage(d.folder, d.file));
+    EXPECT_EQ(DiscHoldsDvd(dir.file("disc.iso")), d.dvd) << d.folder << "/" << d.file;
+  }
+  zvtest::WriteFile(dir.file("other.img"), std::string(40 * 2048, 'x'));
+  EXPECT_FALSE(DiscHoldsDvd(dir.file("other.img"))) << "not ISO 9660";
+  EXPECT_FALSE(DiscHoldsDvd(dir.file("missing")));
+
+  // Mounted: optical file systems only, in the table's order, names in either case.
+  for (const char* f : {"a", "b/VIDEO_TS", "c/video_ts", "d/VIDEO_TS"})
+    std::filesystem::create_directories(dir.file(f));
+  zvtest::WriteFile(dir.file("b/VIDEO_TS/VIDEO_TS.IFO"), "x");
+  zvtest::WriteFile(dir.file("c/video_ts/video_ts.ifo"), "x");
+  zvtest::WriteFile(dir.file("d/VIDEO_TS/VIDEO_TS.IFO"), "x");
+  zvtest::WriteFile(dir.file("disc.iso"), DiscImage("VIDEO_TS", "VIDEO_TS.IFO;1"));
+  const std::string mounts = "/dev/sr0 " + dir.file("a") + " iso9660 ro 0 0\n" + "/dev/sda1 " + dir.file("b") +
+                             " ext4 rw 0 0\n" + "/dev/sr1 " + dir.file("c") + " udf ro 0 0\n" + "/dev/sr2 " +
+                             dir.file("d") + " iso9660 ro 0 0\n";
+  const std::vector<std::string> drives = {dir.file("disc.iso")};
+  EXPECT_EQ(FindDvd(mounts, drives), dir.file("c") + "/video_ts/video_ts.ifo");
+  // Nothing mounted holds one: the drives, skipping those that are mounted.
+  const std::string none = "/dev/sr0 " + dir.file("a") + " iso9660 ro 0 0\n";
+  const std::string ifo = dir.file("disc.iso") + "/VIDEO_TS/VIDEO_TS.IFO";
+  EXPECT_EQ(FindDvd(none, drives), ifo);
+  EXPECT_EQ(FindDvd(dir.file("disc.iso") + " " + dir.file("a") + " iso9660 ro 0 0\n", drives), "");
+  EXPECT_EQ(FindDvd(none, {dir.file("other.img")}), "");
+  // The drive's name leads back to it when it is played.
+  EXPECT_EQ(TSystemHelper::DiscDeviceOf(ifo), dir.file("disc.iso"));
+  EXPECT_EQ(TSystemHelper::DiscDeviceOf(dir.file("d/VIDEO_TS/VIDEO_TS.IFO")), "") << "a folder is no drive";
+  EXPECT_EQ(TSystemHelper::DiscDeviceOf(dir.file("disc.iso") + "/VIDEO_TS/VTS_01_0.IFO"), "");
+}

@@ -1,5 +1,7 @@
 #include "playback/engine/gst_dvd_navigator.h"
 
+#include "core/system_helper.h"
+
 #include <gst/video/navigation.h>
 
 #include <chrono>
@@ -128,6 +130,8 @@ std::vector<std::string> TGstDvdNavigator::MissingComponents() {
 }
 
 std::string DvdRoot(const std::string& name) {
+  if (std::string disc = zv::TSystemHelper::DiscDeviceOf(name); !disc.empty())
+    return ::access(disc.c_str(), R_OK) == 0 ? disc : std::string(); // the reader takes drives and images too
   std::error_code ec;
   fs::path p = fs::absolute(name, ec).lexically_normal();
   if (!p.has_filename())
