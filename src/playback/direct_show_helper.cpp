@@ -15,6 +15,7 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <thread>
 
 namespace zv {
 
@@ -376,6 +377,18 @@ void TDirectShowHelper::CheckForAV() {
   CheckResult(graph_->QueryInterface(TInterface::BasicVideo), "Graph.QueryInterface(IBasicVideo)");
   int w = 0, h = 0;
   hasVideo_ = Succeeded(graph_->GetVideoSize(w, h));
+  // A disc always has a picture, but its first one may still be on its way from the disc's
+  // navigator: its size is waited for a little, and the picture is shown in any case.
+  for (int i = 0; dvd_ && !hasVideo_ && i < 30; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    hasVideo_ = Succeeded(graph_->GetVideoSize(w, h));
+  }
+  if (dvd_ && !hasVideo_) {
+    Log("!TDirectShowHelper.CheckForAV: the disc's picture size is not known yet");
+    hasVideo_ = true;
+    w = 720;
+    h = 576;
+  }
   if (hasVideo_) {
     videoWidth_ = w;
     videoHeight_ = h;

@@ -22,6 +22,7 @@
 #include "ui/qt_dispatcher.h"
 #include "ui/video_panel.h"
 #include "ui/video_props_dialog.h"
+#include "window_rig.h"
 
 #include "qt_test_util.h"
 
@@ -46,109 +47,9 @@
 using namespace zv;
 namespace fs = std::filesystem;
 
-namespace {
-
-// The playlist's host as the core provides it, reduced to what this test needs.
-struct Host : IPlaylistHost {
-  TDirectShowHelper* dsh = nullptr;
-  TfrMain* window = nullptr;
-  IPrefs* prefs = nullptr;
-  TCommandExecutor* executor = nullptr;
-  IPlayerServices* services = nullptr;
-  TMediaSettings* settings = nullptr;
-  TMediaCache* cache = nullptr;
-  std::vector<int> posted;
-  std::vector<std::string> alerts;
-  TGstMediaDetector detector;
-  std::unique_ptr<IPlaylistPlayer> CreatePlayer(TPlayList& list) override {
-    TPlayerHost h;
-    h.prefs = prefs;
-    h.window = window;
-    h.alert = [this](const std::string& t) { alerts.push_back(t); };
-    h.playlistTitle = [&list] { return list.CurrentTitle(); };
-    h.mediaInfo.detector = &detector;
-    h.services = services;
-    h.settings = settings;
-    h.cache = cache;
-    auto p = std::make_unique<TPlayer>(*dsh, h);
-    p->onCompleted = [&list] { list.PlayerCompleted(); };
-    return p;
-  }
-  int64_t OpenedDuration() override { return dsh->GetDuration(); }
-  void ExecCommand(int code) override { executor->ExecCommand(code); }
-  void PostCommand(int code) override { posted.push_back(code); }
-  void Defer(std::function<void()> work) override {
-    QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
-  }
-  void ProcessEvents() override { QCoreApplication::processEvents(); }
-  std::string FileType(const std::string&) override { return "V"; }
-};
-
+using zvtest::Host;
+using zvtest::MainWindow;
 using zvtest::PumpUntil;
-
-struct MainWindow : ::testing::Test {
-  eng::TGstEngine engine;
-  TQtDispatcher dispatcher;
-  zvtest::MapPrefs prefs;
-  TModelManager models;
-  TLanguageManager lang;
-  Host host;
-  std::unique_ptr<TDirectShowHelper> dsh;
-  std::unique_ptr<TfrMain> window;
-  std::unique_ptr<TPlayList> list;
-  std::unique_ptr<TCommandExecutor> executor;
-  bool exited = false;
-  std::vector<std::string> osd;     // on-screen messages
-  std::vector<std::string> reports; // information windows
-
-  void SetUp() override {
-    lang.LoadFromResource("LangEn");
-    SetLanguageManager(&lang);
-    TEngineHost eh;
-    eh.prefs = &prefs;
-    eh.dispatcher = &dispatcher;
-    dsh = std::make_unique<TDirectShowHelper>(engine, eh);
-    window = std::make_unique<TfrMain>();
-    list = std::make_unique<TPlayList>(prefs, host);
-    host.dsh = dsh.get();
-    host.window = window.get();
-    host.prefs = &prefs;
-    TMainContext ctx;
-    ctx.prefs = &prefs;
-    ctx.playlist = list.get();
-    ctx.dsh = dsh.get();
-    ctx.models = &models;
-    ctx.versionTitle = [] { return std::string("Zelvar 4.4"); };
-    ctx.osd = [this](const std::string& text) { osd.push_back(text); };
-    window->SetContext(ctx);
-    TCommandExecutor::TTargets t;
-    t.prefs = &prefs;
-    t.window = window.get();
-    t.playlist = list.get();
-    t.dsh = dsh.get();
-    t.models = &models;
-    t.exit = [this] { exited = true; };
-    t.showInfo = [this](const std::string& report) { reports.push_back(report); };
-    t.detector = &host.detector;
-    executor = std::make_unique<TCommandExecutor>(t);
-    host.executor = executor.get();
-    window->executeCommand = [this](int code) { executor->ExecCommand(code); };
-    window->resize(640, 400);
-    window->show();
-  }
-  void TearDown() override {
-    list->Stop();
-    window->ReleasePlaylist();
-    list.reset();
-    window.reset();
-    dsh.reset();
-    SetLanguageManager(nullptr);
-  }
-  std::string Demo() const { return std::string(ZV_DEMO_CLIP); }
-  int64_t Position() { return dsh->Graph() ? dsh->GetPosition() : -1; }
-};
-
-} // namespace
 
 TEST_F(MainWindow, ShowsTheDemoClipInTheMoviePanelWithTheControlPanelBelow) {
   list->AddFile(Demo());
