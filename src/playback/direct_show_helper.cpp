@@ -195,6 +195,7 @@ void TDirectShowHelper::FreeGraph() {
   if (!dvd_)
     RemoveAllFilters();
   dvd_ = nullptr; // goes with its graph
+  dvdDomainSeen_ = dvdTotalKnown_ = false;
   dvdTime_ = dvdTotal_ = {};
   dvdLanguages_.clear();
   graph_.reset();
@@ -343,8 +344,11 @@ int64_t TDirectShowHelper::GetPosition() {
 }
 
 int64_t TDirectShowHelper::GetDuration() {
-  if (dvd_)
-    return dvdTotal_.Ticks(); // 0 until the disc first tells its domain
+  if (dvd_) { // 0 until the disc first tells its domain
+    if (dvdDomainSeen_ && !dvdTotalKnown_)
+      ReadDvdTotal();
+    return dvdTotal_.Ticks();
+  }
   if (cachedDuration_ == 0 && graph_ && hasSeeking_) {
     int64_t d = 0;
     if (Succeeded(graph_->GetDuration(d)) && d > 0) {

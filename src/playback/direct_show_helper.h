@@ -191,7 +191,9 @@ private:
   void CreateDvdGraph();
   void SeekDvd(int64_t position);
   void OnDvdEvent(const eng::TEvent& e);
+  void ReadDvdTotal();
   eng::IDvdControl* dvd_ = nullptr;
+  bool dvdDomainSeen_ = false, dvdTotalKnown_ = false;
   eng::TDvdTime dvdTime_, dvdTotal_;
   std::vector<std::string> dvdLanguages_;
 

@@ -30,6 +30,7 @@ void TDirectShowHelper::CreateDvdGraph() {
   CheckResult(window, "DVDBuilder.QueryInterface(IVideoWindow)");
   hasVideoWindow_ = true;
   dvdTime_ = dvdTotal_ = {};
+  dvdDomainSeen_ = dvdTotalKnown_ = false;
   dvdLanguages_.clear();
 }
 
@@ -60,13 +61,20 @@ void TDirectShowHelper::SeekDvd(int64_t position) {
 void TDirectShowHelper::OnDvdEvent(const TEvent& e) {
   if (!dvd_)
     return;
-  if (e.code == EC_DVD_DOMAIN_CHANGE) {
-    // A menu has no length of its own: one second, so that nothing divides by nothing.
-    if (Failed(dvd_->GetTotalTitleTime(dvdTotal_)))
-      dvdTotal_ = {0, 0, 1, 0};
+  if (e.code == EC_DVD_DOMAIN_CHANGE || e.code == EC_DVD_TITLE_CHANGE) {
+    dvdDomainSeen_ = dvdDomainSeen_ || e.code == EC_DVD_DOMAIN_CHANGE;
+    ReadDvdTotal();
   } else if (e.code == EC_DVD_CURRENT_HMSF_TIME) {
     dvdTime_ = TDvdTime::Unpacked(e.param1);
   }
+}
+
+void TDirectShowHelper::ReadDvdTotal() {
+  // A menu has no length of its own: one second, so that nothing divides by nothing. A title's
+  // length may become known only after the title began; it is asked again until then.
+  dvdTotalKnown_ = Succeeded(dvd_->GetTotalTitleTime(dvdTotal_));
+  if (!dvdTotalKnown_)
+    dvdTotal_ = {0, 0, 1, 0};
 }
 
 bool TDirectShowHelper::IsDVDMenu() {
