@@ -104,20 +104,42 @@ std::vector<TVolume> UDisksVolumes(const QDBusConnection& bus, bool& reached) {
   return volumes;
 }
 
-std::vector<TVolume> MountTableVolumes(const std::string& mounts) {
-  std::vector<TVolume> volumes;
+namespace {
+// One line of the mount table, its fields unescaped.
+struct TMount {
+  std::string device, mountPoint, type;
+  bool Disc() const { return type == "iso9660" || type == "udf"; }
+};
+
+// The mount table's lines in its order.
+std::vector<TMount> ParseMounts(const std::string& mounts) {
+  std::vector<TMount> lines;
   std::istringstream in(mounts);
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
-    std::string device, mountPoint, type;
-    if (!(fields >> device >> mountPoint >> type))
-      continue;
-    mountPoint = Unescape(mountPoint);
-    const bool disc = type == "iso9660" || type == "udf";
-    const bool removable = mountPoint.rfind("/media/", 0) == 0 || mountPoint.rfind("/run/media/", 0) == 0;
-    if (disc || removable)
-      volumes.push_back({LastPart(mountPoint), mountPoint});
+    TMount m;
+    if (fields >> m.device >> m.mountPoint >> m.type)
+      lines.push_back({Unescape(m.device), Unescape(m.mountPoint), m.type});
+  }
+  return lines;
+}
+
+std::string ReadMountTable() {
+  std::ifstream in("/proc/self/mounts");
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+} // namespace
+
+std::vector<TVolume> MountTableVolumes(const std::string& mounts) {
+  std::vector<TVolume> volumes;
+  for (const TMount& m : ParseMounts(mounts)) {
+    const bool removable = m.mountPoint.rfind("/media/", 0) == 0 || m.mountPoint.rfind("/run/media/", 0) == 0;
+    if (m.Disc() || removable)
+      volumes.push_back({LastPart(m.mountPoint), m.mountPoint});
   }
   SortByMountPoint(volumes);
   return volumes;
@@ -128,10 +150,7 @@ std::vector<TVolume> RemovableVolumes() {
   std::vector<TVolume> volumes = UDisksVolumes(QDBusConnection::systemBus(), reached);
   if (reached)
     return volumes;
-  std::ifstream in("/proc/self/mounts");
-  std::ostringstream text;
-  text << in.rdbuf();
-  return MountTableVolumes(text.str());
+  return MountTableVolumes(ReadMountTable());
 }
 
 namespace {
@@ -200,42 +219,33 @@ bool DiscHoldsDvd(const std::string& device) {
 }
 
 std::string FindDvd(const std::string& mounts, const std::vector<std::string>& drives) {
-  std::istringstream in(mounts);
-  std::string line;
-  std::vector<std::string> mountedDevices;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string device, mountPoint, type;
-    if (!(fields >> device >> mountPoint >> type))
+  const std::vector<TMount> table = ParseMounts(mounts);
+  for (const TMount& m : table) {
+    if (!m.Disc())
       continue;
-    mountedDevices.push_back(Unescape(device));
-    if (type != "iso9660" && type != "udf")
-      continue;
-    mountPoint = Unescape(mountPoint);
     // ISO 9660 mounts may show the names in lower case.
     for (const char* ifo : {"/VIDEO_TS/VIDEO_TS.IFO", "/video_ts/video_ts.ifo"}) {
-      std::string path = mountPoint + ifo;
+      std::string path = m.mountPoint + ifo;
       if (::access(path.c_str(), R_OK) == 0)
         return path;
     }
   }
-  for (const std::string& drive : drives)
-    if (std::find(mountedDevices.begin(), mountedDevices.end(), drive) == mountedDevices.end() && DiscHoldsDvd(drive))
+  for (const std::string& drive : drives) {
+    const bool mounted = std::any_of(table.begin(), table.end(), [&](const TMount& m) { return m.device == drive; });
+    if (!mounted && DiscHoldsDvd(drive))
       return drive + "/VIDEO_TS/VIDEO_TS.IFO";
+  }
   return {};
 }
 
 std::string FindDvd() {
-  std::ifstream in("/proc/self/mounts");
-  std::ostringstream text;
-  text << in.rdbuf();
   std::vector<std::string> drives;
   for (int i = 0; i < 16; ++i) {
     std::string drive = "/dev/sr" + std::to_string(i);
     if (::access(drive.c_str(), F_OK) == 0)
       drives.push_back(drive);
   }
-  return FindDvd(text.str(), drives);
+  return FindDvd(ReadMountTable(), drives);
 }
 
 std::string VolumeCaption(const TVolume& v) { return v.label + " (" + v.mountPoint + ")"; }

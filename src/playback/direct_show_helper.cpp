@@ -195,9 +195,7 @@ void TDirectShowHelper::FreeGraph() {
   if (!dvd_)
     RemoveAllFilters();
   dvd_ = nullptr; // goes with its graph
-  dvdDomainSeen_ = dvdTotalKnown_ = false;
-  dvdTime_ = dvdTotal_ = {};
-  dvdLanguages_.clear();
+  ResetDvdState();
   graph_.reset();
   renderPending_ = running_ = false;
   hasControl_ = hasSeeking_ = hasEvents_ = hasVideoWindow_ = false;
@@ -382,7 +380,8 @@ void TDirectShowHelper::CheckForAV() {
   int w = 0, h = 0;
   hasVideo_ = Succeeded(graph_->GetVideoSize(w, h));
   // A disc always has a picture, but its first one may still be on its way from the disc's
-  // navigator: its size is waited for a little, and the picture is shown in any case.
+  // navigator: its size is waited for a little (not the graph's preroll, which a menu's sound may
+  // never end), and the picture is shown in any case.
   for (int i = 0; dvd_ && !hasVideo_ && i < 30; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     hasVideo_ = Succeeded(graph_->GetVideoSize(w, h));

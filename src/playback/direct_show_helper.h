@@ -192,6 +192,7 @@ private:
   void SeekDvd(int64_t position);
   void OnDvdEvent(const eng::TEvent& e);
   void ReadDvdTotal();
+  void ResetDvdState(); // a new disc, or none
   eng::IDvdControl* dvd_ = nullptr;
   bool dvdDomainSeen_ = false, dvdTotalKnown_ = false;
   eng::TDvdTime dvdTime_, dvdTotal_;

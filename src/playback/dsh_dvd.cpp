@@ -29,6 +29,10 @@ void TDirectShowHelper::CreateDvdGraph() {
     host_.dvdCodecDialog({});
   CheckResult(window, "DVDBuilder.QueryInterface(IVideoWindow)");
   hasVideoWindow_ = true;
+  ResetDvdState();
+}
+
+void TDirectShowHelper::ResetDvdState() {
   dvdTime_ = dvdTotal_ = {};
   dvdDomainSeen_ = dvdTotalKnown_ = false;
   dvdLanguages_.clear();

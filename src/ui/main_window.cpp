@@ -1538,11 +1538,7 @@ std::string TfrMain::TakeScreenShot() {
     return {};
   const int64_t at = Position();
   const bool disc = ctx_.dsh->isDVD;
-  // A disc is named by its folder (or drive), not by its VIDEO_TS.IFO.
-  std::filesystem::path discFolder = std::filesystem::path(media).parent_path();
-  if (disc && (discFolder.filename() == "VIDEO_TS" || discFolder.filename() == "video_ts"))
-    discFolder = discFolder.parent_path();
-  const std::string base = ScreenShotBase(disc ? discFolder.string() : media);
+  const std::string base = ScreenShotBase(media);
   const std::string folder =
       ScreenShotFolder(Pref(ctx_.prefs, "App.ScreenShotDir", ""), TSystemHelper::MyDocumentsDir(),
                        PrefInt("Video.CreateRelatedDirectoryName", 0) == 1, base);
@@ -1553,13 +1549,8 @@ std::string TfrMain::TakeScreenShot() {
   if (disc) {
     // A disc cannot be decoded apart from its navigator: the picture shown now is saved, with the
     // menu's highlight but without the OSD, which is painted over it separately.
-    const QImage frame = panel_->Video()->CurrentImage().convertToFormat(QImage::Format_RGB32);
-    if (!frame.isNull()) {
-      TBitmap32 bitmap(frame.width(), frame.height());
-      for (int y = 0; y < frame.height(); ++y)
-        std::copy_n(reinterpret_cast<const uint32_t*>(frame.constScanLine(y)), frame.width(), bitmap.Row(y));
-      written = WriteBmpFile(file, bitmap);
-    }
+    const QImage frame = panel_->Video()->CurrentImage();
+    written = !frame.isNull() && WriteBmpFile(file, FromQImage(frame));
   } else {
     QApplication::setOverrideCursor(Qt::WaitCursor); // the picture is decoded anew
     written = ctx_.dsh->Snapshot(media, file, at);

@@ -22,11 +22,21 @@ std::string ScreenShotBase(const std::string& media) {
     while (!name.empty() && name.back() == '/')
       name.pop_back();
   }
+  // A disc is named by its folder (or drive), not by its VIDEO_TS.IFO.
+  auto endsWith = [&name](const std::string& tail) {
+    return name.size() > tail.size() && SameText(name.substr(name.size() - tail.size()), tail);
+  };
+  const bool disc = endsWith("/VIDEO_TS.IFO");
+  if (disc) {
+    name.resize(name.size() - std::string("/VIDEO_TS.IFO").size());
+    if (endsWith("/VIDEO_TS"))
+      name.resize(name.size() - std::string("/VIDEO_TS").size());
+  }
   const size_t slash = name.rfind('/');
   if (slash != std::string::npos)
     name = name.substr(slash + 1);
   const size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0)
+  if (!disc && dot != std::string::npos && dot > 0)
     name.resize(dot);
   for (char& c : name)
     if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
