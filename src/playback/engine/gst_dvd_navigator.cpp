@@ -345,7 +345,9 @@ GstPadProbeReturn TGstDvdNavigator::OnSourceEvent(GstPad*, GstPadProbeInfo* info
   } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
     nav->ScheduleRefresh();
   }
-  if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+  // A jump flushes what the disc sent, or, from a menu that stands still, only starts a new
+  // segment: either tells that the disc went somewhere else.
+  if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP || GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
     {
       std::lock_guard<std::mutex> guard(nav->lock_);
       ++nav->jumps_;
@@ -380,6 +382,9 @@ GstPadProbeReturn TGstDvdNavigator::OnPicture(GstPad*, GstPadProbeInfo* info, gp
     return GST_PAD_PROBE_OK;
   nav->lastSecond_ = second;
   nav->post_({EC_DVD_CURRENT_HMSF_TIME, TimeCodeOf(t).Packed(), 0});
+  // The reader may tell a jump's new title only after the jump's segment went by: it is asked
+  // again with every second.
+  nav->ScheduleRefresh();
   return GST_PAD_PROBE_OK;
 }
 
@@ -461,8 +466,8 @@ HRESULT TGstDvdNavigator::SelectAtPosition(double x, double y) {
 
 HRESULT TGstDvdNavigator::ActivateAtPosition(double x, double y) {
   // A button acts when the pointer is let go over it. A menu whose buttons the disc has not read
-  // yet (its first moments) does not take the click: until the disc jumps (it flushes what it
-  // sent), the click is made again, for up to five seconds, on this thread only.
+  // yet (its first moments) does not take the click: until the disc jumps, the click is made
+  // again, for up to five seconds, on this thread only.
   Enqueue([this, x, y](GstPad* source) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < until) {

@@ -90,7 +90,7 @@ private:
   GstPad* video_ = nullptr;  // the bin's picture output, while attached
   gulong sourceProbe_ = 0, videoProbe_ = 0;
   std::atomic<bool> refreshQueued_{false};
-  int jumps_ = 0; // how often the disc flushed what it sent: jumps (under lock_)
+  int jumps_ = 0; // how often the disc flushed or began a segment: jumps (under lock_)
   // What the disc said last (under lock_).
   bool known_ = false;
   TDvdDomain domain_ = DVD_DOMAIN_FirstPlay;
