@@ -59,6 +59,9 @@ int main(int argc, char** argv) {
   host.prefs = &prefs;
   host.dispatcher = &dispatcher;
   zv::TDirectShowHelper dsh(engine, host);
+  // A disc's VIDEO_TS.IFO opens through the disc's navigator, as the player does it.
+  const std::string name = argv[2];
+  dsh.isDVD = name.size() > 4 && name.compare(name.size() - 4, 4, ".IFO") == 0;
   CountingWidget w;
   w.resize(1920, 1080);
   w.show();

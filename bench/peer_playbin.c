@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
   GstElement* play = gst_element_factory_make("playbin", NULL);
   GstElement* vsink = gst_element_factory_make("ximagesink", NULL);
   GstElement* asink = gst_parse_bin_from_description("fakeaudiosink sync=true", TRUE, NULL);
-  gchar* uri = gst_filename_to_uri(argv[2], NULL);
+  /* An address (dvd:///folder) is taken as it is, a file name made into one. */
+  gchar* uri = strstr(argv[2], "://") ? g_strdup(argv[2]) : gst_filename_to_uri(argv[2], NULL);
   g_object_set(play, "uri", uri, "video-sink", vsink, "audio-sink", asink, NULL);
   GstPad* pad = gst_element_get_static_pad(vsink, "sink");
   gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, on_buffer, NULL, NULL);
