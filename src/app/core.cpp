@@ -30,6 +30,7 @@
 #include "playback/direct_show_helper.h"
 #include "playback/engine/gst_engine.h"
 #include "playback/player.h"
+#include "playback/sound_out.h"
 #include "playback/sub_voice_player.h"
 #include "playlist/duration_sniffer.h"
 #include "prefs/assoc_store.h"
@@ -42,6 +43,7 @@
 #include "ui/audio_props_dialog.h"
 #include "ui/codec_dialog.h"
 #include "ui/command_event.h"
+#include "ui/config_dialog.h"
 #include "ui/file_filters.h"
 #include "ui/filter_properties.h"
 #include "ui/info_dialog.h"
@@ -68,10 +70,24 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
 namespace zv {
+
+namespace {
+// High or normal priority for the whole process; an ordinary user may lower it but not raise it.
+bool SetProcessPriority(bool high) { return ::setpriority(PRIO_PROCESS, 0, high ? -5 : 0) == 0; }
+
+// The global hot keys as a module; its keys can be let go for a while (the preferences capture
+// keys) and taken again.
+struct THotKeyModule : TModule {
+  using TModule::TModule;
+  std::function<std::unique_ptr<TGlobalKeys>()> make;
+  std::unique_ptr<TGlobalKeys> keys;
+};
+} // namespace
 namespace fs = std::filesystem;
 
 namespace {
@@ -305,6 +321,105 @@ void TCore::RemoveStaleSaves() {
 }
 
 void TCore::LoadPrefs() { LoadPrefsDocument(document_); }
+
+TCommandExecutor::TTargets::TPrefsOutcome TCore::ShowPreferences() {
+  if (config_) {
+    config_->raise();
+    config_->activateWindow();
+    return {};
+  }
+  configHost_ = std::make_unique<TConfigHost>();
+  FillConfigHost(*configHost_);
+  TfrConfig dialog(*configHost_, main_);
+  dialog.savePrefs = [this] { SavePrefs(); };
+  dialog.suppressGlobalKeys = [this, held = false](bool hold) mutable {
+    auto* module = modules_ ? dynamic_cast<THotKeyModule*>(modules_->Find("GlobalKeys")) : nullptr;
+    if (!module || hold == held)
+      return;
+    held = hold;
+    module->keys = hold ? nullptr : module->make();
+  };
+  config_ = &dialog;
+  dialog.exec();
+  config_ = nullptr;
+  return {dialog.ReopenNeeded(), dialog.RestartNeeded()};
+}
+
+void TCore::FillConfigHost(TConfigHost& h) {
+  h.prefs = prefs_.get();
+  h.exeDir = ExeDir();
+  h.programPath = QCoreApplication::applicationFilePath().toStdString();
+  h.reloadSkin = [this] {
+    if (main_)
+      main_->ApplySkin(prefs_->GetString("FrontEnd.Skin"));
+  };
+  h.loadLanguage = [this] {
+    LoadLanguage();
+    if (main_)
+      main_->RefreshHints();
+  };
+  // The window's tool tips follow the box before OK stores it.
+  h.showHints = [this](bool on) {
+    if (!main_)
+      return;
+    const std::string stored = prefs_->GetString("FrontEnd.ShowHints");
+    prefs_->SetBool("FrontEnd.ShowHints", on);
+    main_->RefreshHints();
+    prefs_->SetString("FrontEnd.ShowHints", stored);
+  };
+  h.playlistChanged = [this] {
+    if (main_)
+      main_->ApplyPlaylistOptions();
+  };
+  h.displayModes = displayModes_.get();
+  h.soundDevices = [this] {
+    std::vector<std::string> list;
+    if (dsh_)
+      TSoundOut(*dsh_, prefs_.get()).DeviceList(list);
+    return list;
+  };
+  h.setHighPriority = [](bool high) { return SetProcessPriority(high); };
+  h.osdChanged = [this] {
+    if (main_)
+      main_->ApplyFonts();
+  };
+  h.commands = commands_.get();
+  h.remote = [this] { return remote_.get(); };
+  h.globalKeys = [this] {
+    std::vector<std::string> keys;
+    if (TXMLNode* stored = prefs_->Element()->FindChild("GlobalKeys"))
+      for (const auto& child : stored->Children())
+        keys.push_back(child->Name() == "Keys" ? child->GetAttr("Key") : std::string());
+    return keys;
+  };
+  h.setGlobalKeys = [this](const std::vector<std::string>& keys) {
+    if (TXMLNode* stored = prefs_->Element()->FindChild("GlobalKeys"))
+      for (size_t i = 0; i < keys.size() && i < stored->ChildCount(); ++i)
+        if (stored->Child(i)->Name() == "Keys")
+          stored->Child(i)->SetAttr("Key", keys[i]);
+  };
+  h.globalKeysEnabled = [this] { return modules_ && modules_->Find("GlobalKeys"); };
+  h.enableGlobalKeys = [this](bool on) {
+    if (modules_)
+      modules_->SetEnabled("GlobalKeys", on);
+  };
+  h.pluginNames = [this] { return bridge_ ? bridge_->PluginNames() : std::vector<std::string>{}; };
+  h.configurePlugin = [this](int index) {
+    if (bridge_)
+      bridge_->ConfigurePlugin(index);
+  };
+  h.filterName = [this](const eng::TGuid& cls) { return engine_ ? engine_->FilterFriendlyName(cls) : std::string(); };
+  h.factories = [this] { return engine_ ? engine_->Factories() : std::vector<eng::TFactoryEntry>{}; };
+  h.showClassProperties = [this](const eng::TGuid& cls, QWidget* owner) {
+    std::shared_ptr<eng::IFilter> filter = engine_ ? engine_->CreateFilter(cls) : nullptr;
+    if (!filter)
+      return;
+    TfrFilterProperties properties([filter] { return filter.get(); }, owner);
+    properties.exec();
+  };
+  h.fileTypes = [this] { return FileTypes(); };
+  h.fullScreen = [this] { return main_ && main_->FullScreen(); };
+}
 
 void TCore::SavePrefs() {
   if (!document_.Root())
@@ -582,21 +697,20 @@ void TCore::LoadModules() {
   // 3. Optional modules.
   modules_ = std::make_unique<TModuleManager>(*prefs_);
   modules_->RegisterModule("GlobalKeys", [this](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
-    // The keys stored in the document's own GlobalKeys element, each with its action's name.
-    std::vector<TGlobalKeys::TStoredKey> keys;
-    if (TXMLNode* stored = prefs_->Element()->FindChild("GlobalKeys"))
-      for (const auto& child : stored->Children())
-        if (child->Name() == "Keys")
-          keys.push_back({child->GetAttr("Name"), child->GetAttr("Key")});
-    struct THotKeyModule : TModule {
-      using TModule::TModule;
-      std::unique_ptr<TGlobalKeys> keys;
-    };
     auto module = std::make_unique<THotKeyModule>(name, std::move(s));
-    module->keys = std::make_unique<TGlobalKeys>(MakeX11HotKeys(), keys, [this](int code) {
-      if (poster_)
-        poster_->PostCommand(code);
-    });
+    module->make = [this] {
+      // The keys stored in the document's own GlobalKeys element, each with its action's name.
+      std::vector<TGlobalKeys::TStoredKey> keys;
+      if (TXMLNode* stored = prefs_->Element()->FindChild("GlobalKeys"))
+        for (const auto& child : stored->Children())
+          if (child->Name() == "Keys")
+            keys.push_back({child->GetAttr("Name"), child->GetAttr("Key")});
+      return std::make_unique<TGlobalKeys>(MakeX11HotKeys(), keys, [this](int code) {
+        if (poster_)
+          poster_->PostCommand(code);
+      });
+    };
+    module->keys = module->make();
     return module;
   });
   modules_->RegisterModule("Stub", [](const std::string& name, std::unique_ptr<TXMLPrefs> s) {
@@ -613,8 +727,8 @@ void TCore::LoadModules() {
     sound_ = std::make_unique<TSoundGlobal>(std::move(sh));
   }
   // 5. Process priority.
-  if (prefs_->GetBool("Core.HighPriority"))
-    ::nice(-5);
+  if (prefs_->GetBool("Core.HighPriority") && !SetProcessPriority(true))
+    Log("Core.LoadModules: the system refused the high priority");
   Log("Core.LoadModules: CPU.Create");
   Log("Core.LoadModules: PlayList");
   CreatePlaylist();
@@ -860,6 +974,15 @@ void TCore::LoadModules() {
       videoDialog_->show();
       videoDialog_->raise();
       videoDialog_->activateWindow();
+    };
+    t.showPreferences = [this] { return ShowPreferences(); };
+    t.confirmRestart = [this, headless] {
+      const std::string text = Lang("Core.Alert.Restart.String1") + "\r\n" + Lang("Core.Alert.Restart.String2");
+      if (headless) {
+        Alert(text);
+        return false;
+      }
+      return ConfirmAlert(text, main_);
     };
     t.playlistWindowFollow = [this] {
       if (advPList_)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/executor.h"
 #include "commands/blind_notifier.h"
 #include "commands/command_center.h"
 #include "commands/model_manager.h"
@@ -58,6 +59,8 @@ class TfrAdvPList;
 class TfrJumpToFile;
 class TfrSubtitles;
 class TfrVideoProps;
+class TfrConfig;
+struct TConfigHost;
 
 // The program's core: created first and freed last. It splits the command line, hands it to a
 // running instance or serves later starts, loads and writes the preferences, chooses the language,
@@ -129,6 +132,10 @@ public:
   std::string VersionText() { return version_->Format("{MAJ}.{MIN}"); }
   void LoadLanguage();
   void SavePrefs();
+  // The preferences dialog, modal; when it is open already it comes to the front and nothing is
+  // reported.
+  TCommandExecutor::TTargets::TPrefsOutcome ShowPreferences();
+  TfrConfig* PreferencesDialog() const { return config_; }
 
 private:
   void LoadPrefs();
@@ -192,6 +199,10 @@ private:
   QPointer<TfrSubtitles> subDialog_;
   QPointer<TfrVideoProps> videoDialog_;
   QPointer<TfrAudioProps> audioDialog_;
+  TfrConfig* config_ = nullptr; // while the preferences show
+  std::unique_ptr<TConfigHost> configHost_;
+  // Sets up what the preference pages act on.
+  void FillConfigHost(TConfigHost& host);
   std::unique_ptr<TQtCommandPoster> poster_;
   std::unique_ptr<TCommandCenter> commands_;
   std::unique_ptr<TDownloader> downloader_;

@@ -373,6 +373,7 @@ bool TCommandExecutor::Execute(int code) {
         t_.osd(flag ? Lang(Format("Command.%d", code)) : Lang("Common.Cancel"));
     }
     break;
+  case cmdPreferences: Preferences(); break;
   case cmdPlayDVD: PlayDVDDisk(); break;
   case cmdDVDMenu:
     if (t_.dsh)
@@ -605,6 +606,35 @@ void TCommandExecutor::OpenMedia(const std::string& path) {
   t_.playlist->Clear();
   t_.playlist->AddFile(path);
   t_.playlist->Play();
+}
+
+void TCommandExecutor::Preferences() {
+  if (!t_.showPreferences)
+    return;
+  const TTargets::TPrefsOutcome outcome = t_.showPreferences();
+  if (outcome.restart && t_.confirmRestart && t_.confirmRestart()) {
+    if (t_.exit)
+      t_.exit();
+    return;
+  }
+  if (outcome.reopen)
+    ReopenCurrent();
+}
+
+void TCommandExecutor::ReopenCurrent() {
+  if (!t_.playlist || !t_.playlist->Player() || t_.playlist->CurrentIndex() < 0)
+    return;
+  TfrMain* w = t_.window;
+  const bool paused = w && w->PlayState() == TfrMain::TPlayState::Paused;
+  const int64_t position = t_.playlist->Player()->GetPosition();
+  t_.playlist->PlayIndex(t_.playlist->CurrentIndex());
+  IPlaylistPlayer* player = t_.playlist->Player();
+  if (!player || !player->Opened() || player->Pending())
+    return;
+  if (position > 0)
+    player->SeekTo(position);
+  if (paused && w && w->PlayState() != TfrMain::TPlayState::Paused)
+    w->ShowPaused();
 }
 
 void TCommandExecutor::PlayDVDDisk() {

@@ -72,6 +72,13 @@ public:
     // Looks for a DVD without holding up the window (a drive may take seconds to answer) and
     // hands its VIDEO_TS.IFO, or nothing, to `found` on the user-interface thread.
     std::function<void(std::function<void(const std::string& ifo)> found)> findDvd;
+    // The preferences dialog (command 450), modal; a second call while it is open brings it to
+    // the front and reports nothing. `confirmRestart` asks whether the program ends now.
+    struct TPrefsOutcome {
+      bool reopen = false, restart = false;
+    };
+    std::function<TPrefsOutcome()> showPreferences;
+    std::function<bool()> confirmRestart;
     std::string helpFolder;   // the help pages, with a trailing slash
     std::string reportFolder; // the report templates, trailing "/"
     std::string version;      // "%ZVVersion%"
@@ -111,6 +118,12 @@ public:
   void MoveSubtitles(int step);
   void ShiftSubtitles(int step);
   void ToggleSubtitles();
+  // Command 450; afterwards the current file opened again or the program ended as the dialog
+  // asks.
+  void Preferences();
+  // The playlist's player let go and the current entry played again, at its position and paused
+  // when it was.
+  void ReopenCurrent();
   // The help page in the language of the user interface, else the English one.
   void Help();
   // A sound file played along with the open file (command 404).

@@ -47,4 +47,11 @@ bool TextToColor(std::string_view text, uint32_t& color) {
   return true;
 }
 
+std::string ColorToText(uint32_t color) {
+  for (const TColourName& c : kColourNames)
+    if (c.color == color)
+      return c.name;
+  return std::to_string(color);
+}
+
 } // namespace zv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/prefs_access.h"
@@ -38,6 +39,10 @@ constexpr uint32_t ArgbToColor(uint32_t argb) {
 // A colour as the preferences write it: a name such as "clNavy" or a number (decimal, "$" or
 // "0x" hexadecimal), 0x00BBGGRR. False, with `color` untouched, for anything else.
 bool TextToColor(std::string_view text, uint32_t& color);
+
+// A colour as the preferences keep it: the name of a named colour ("clNavy"), else its decimal
+// number.
+std::string ColorToText(uint32_t color);
 
 // The colour a preference holds (TextToColor), or `fallback` when it holds none.
 inline uint32_t PrefColour(IPrefs* prefs, std::string_view key, uint32_t fallback) {

@@ -927,6 +927,17 @@ void TfrMain::ReleasePlaylist() {
 
 bool TfrMain::PlaylistPanelShown() const { return !plistPanel_->isHidden(); }
 
+void TfrMain::ApplyPlaylistOptions() {
+  if (ctx_.prefs)
+    grid_->ApplyFontAndOptions(*ctx_.prefs);
+  ApplyGridColours();
+  grid_->Refresh();
+  if (PlaylistPanelShown()) {
+    ShowPlaylistPanel(false);
+    ShowPlaylistPanel(true);
+  }
+}
+
 void TfrMain::ShowPlaylistPanel(bool visible) {
   ApplyGridColours();
   if (visible && !PlaylistPanelShown()) {

@@ -178,6 +178,8 @@ public:
   // The playlist panel on the right of the video area, with its splitter.
   void ShowPlaylistPanel(bool visible);
   bool PlaylistPanelShown() const;
+  // The playlist view's font, colours and columns read again from the preferences.
+  void ApplyPlaylistOptions();
   TPlayGrid* Grid() const { return grid_; }
   int PlaylistWidth() const { return playlistWidth_; }
   // The splitter: the panel's new width, held between its minimum and what leaves the picture room.

@@ -245,6 +245,82 @@ void DrawIcon(QPainter& p, TIcon icon, const QRectF& box, const QColor& c) {
     g.Poly({{5.5, 2}, {10.5, 2}, {9.5, 6.5}, {12, 9}, {4, 9}, {6.5, 6.5}}, false);
     g.Line(8, 9, 8, 14.5);
     break;
+  case TIcon::Window:
+    g.Rect(1.8, 2.8, 12.4, 10.4, 1.6, false);
+    g.Line(1.8, 5.6, 14.2, 5.6);
+    g.Circle(4, 4.2, 0.3, true);
+    g.Circle(5.8, 4.2, 0.3, true);
+    break;
+  case TIcon::Mouse:
+    g.Rect(4.2, 1.8, 7.6, 12.4, 3.8, false);
+    g.Line(8, 1.8, 8, 6.2);
+    g.Line(4.2, 6.2, 11.8, 6.2);
+    break;
+  case TIcon::Events: g.Poly({{9.5, 1.5}, {3.5, 9}, {7.6, 9}, {6.5, 14.5}, {12.5, 7}, {8.4, 7}}, true); break;
+  case TIcon::Chip:
+    g.Rect(4, 4, 8, 8, 1.2, false);
+    g.Rect(6.4, 6.4, 3.2, 3.2, 0.5, true);
+    for (qreal at : {6.0, 8.0, 10.0}) {
+      g.Line(at, 1.6, at, 4);
+      g.Line(at, 12, at, 14.4);
+      g.Line(1.6, at, 4, at);
+      g.Line(12, at, 14.4, at);
+    }
+    break;
+  case TIcon::Osd:
+    g.Rect(1.8, 2.8, 12.4, 9, 1.6, false);
+    g.Line(4.5, 6, 8.5, 6);
+    g.Line(4.5, 8.6, 11.5, 8.6);
+    g.Line(6, 14, 10, 14);
+    break;
+  case TIcon::Document:
+    g.Poly({{3.5, 1.8}, {9.5, 1.8}, {12.5, 4.8}, {12.5, 14.2}, {3.5, 14.2}}, false);
+    g.Line(9.5, 1.8, 9.5, 4.8);
+    g.Line(9.5, 4.8, 12.5, 4.8);
+    g.Line(5.8, 8.5, 10.2, 8.5);
+    g.Line(5.8, 11, 10.2, 11);
+    break;
+  case TIcon::Keyboard:
+    g.Rect(1.2, 4, 13.6, 8.6, 1.4, false);
+    for (qreal x : {4.0, 6.7, 9.3, 12.0})
+      g.Circle(x, 6.8, 0.35, true);
+    g.Line(4.8, 9.8, 11.2, 9.8);
+    break;
+  case TIcon::Remote:
+    g.Rect(5, 1.6, 6, 12.8, 2, false);
+    g.Circle(8, 4.8, 1.1, true);
+    g.Line(6.9, 8.3, 9.1, 8.3);
+    g.Line(6.9, 10.8, 9.1, 10.8);
+    break;
+  case TIcon::Puzzle: {
+    QPainterPath piece;
+    piece.addRoundedRect(QRectF(2.5, 4.5, 9, 9), 1.2, 1.2);
+    piece.addEllipse(QPointF(7, 3.6), 1.9, 1.9);
+    piece.addEllipse(QPointF(12.4, 9), 1.9, 1.9);
+    g.Fill(piece.simplified());
+    break;
+  }
+  case TIcon::Globe:
+    g.Circle(8, 8, 6.2, false);
+    g.p.drawEllipse(QRectF(5.2, 1.8, 5.6, 12.4));
+    g.Line(1.8, 8, 14.2, 8);
+    break;
+  case TIcon::Script:
+    g.Line(5.5, 3.5, 2, 8);
+    g.Line(2, 8, 5.5, 12.5);
+    g.Line(10.5, 3.5, 14, 8);
+    g.Line(14, 8, 10.5, 12.5);
+    g.Line(9, 3, 7, 13);
+    break;
+  case TIcon::Film:
+    g.Rect(2.8, 1.8, 10.4, 12.4, 1.4, false);
+    g.Line(5.4, 1.8, 5.4, 14.2);
+    g.Line(10.6, 1.8, 10.6, 14.2);
+    for (qreal y : {4.6, 8.0, 11.4}) {
+      g.Line(2.8, y, 5.4, y);
+      g.Line(10.6, y, 13.2, y);
+    }
+    break;
   case TIcon::Minimize: g.Line(3.5, 11.5, 12.5, 11.5); break;
   case TIcon::Maximize: g.Rect(3.5, 3.5, 9, 9, 1.2, false); break;
   case TIcon::Close:
@@ -252,6 +328,39 @@ void DrawIcon(QPainter& p, TIcon icon, const QRectF& box, const QColor& c) {
     g.Line(12, 4, 4, 12);
     break;
   }
+}
+
+QImage DrawConfigIcons(int cell) {
+  // In the order of the preference pages; each tile a colour of its own, light at the top.
+  struct TTile {
+    TIcon icon;
+    QRgb colour;
+  };
+  static const TTile kTiles[] = {
+      {TIcon::Window, 0x3D8BFD},   {TIcon::Mouse, 0x6C63D9},    {TIcon::Playlist, 0x2BA3A0}, {TIcon::Events, 0xE8A317},
+      {TIcon::Film, 0xD9534F},     {TIcon::Speaker, 0x2E9E5B},  {TIcon::Chip, 0x6B7480},     {TIcon::Osd, 0x8E5BD6},
+      {TIcon::Document, 0x3F7FBF}, {TIcon::Keyboard, 0x59616B}, {TIcon::Remote, 0xD9722E},   {TIcon::Puzzle, 0x4C9F38},
+      {TIcon::Filters, 0x1F8FBF},  {TIcon::Globe, 0x2D6FD2},    {TIcon::Script, 0xB84C8A},
+  };
+  const int n = static_cast<int>(std::size(kTiles));
+  QImage strip(cell * n, cell, QImage::Format_ARGB32_Premultiplied);
+  strip.fill(Qt::transparent);
+  QPainter p(&strip);
+  p.setRenderHint(QPainter::Antialiasing);
+  for (int i = 0; i < n; ++i) {
+    const QRectF tile(i * cell + cell * 0.04, cell * 0.04, cell * 0.92, cell * 0.92);
+    QColor base(kTiles[i].colour);
+    QLinearGradient fill(tile.topLeft(), tile.bottomLeft());
+    fill.setColorAt(0, base.lighter(118));
+    fill.setColorAt(1, base.darker(108));
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(tile, cell * 0.22, cell * 0.22);
+    const qreal glyph = cell * 0.62;
+    DrawIcon(p, kTiles[i].icon, QRectF(tile.center().x() - glyph / 2, tile.center().y() - glyph / 2, glyph, glyph),
+             Qt::white);
+  }
+  return strip;
 }
 
 } // namespace art

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPainter>
 #include <QRectF>
 
@@ -46,9 +47,26 @@ enum class TIcon {
   Minimize,
   Maximize,
   Close,
+  // The preference categories.
+  Window,
+  Mouse,
+  Events,
+  Chip,
+  Osd,
+  Document,
+  Keyboard,
+  Remote,
+  Puzzle,
+  Globe,
+  Script,
+  Film,
 };
 
 // Draws `icon` centred in `box` (a square) in `colour`.
 void DrawIcon(QPainter& p, TIcon icon, const QRectF& box, const QColor& colour);
+
+// The preferences' category icons side by side, each a coloured tile with a white glyph, `cell`
+// pixels square.
+QImage DrawConfigIcons(int cell);
 
 } // namespace art

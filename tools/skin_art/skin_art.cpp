@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   // The video area's logos: the usual one, and one with spring flowers for the week of 8 March.
   ok = ok && WriteFile(out + "/LogoDefault.png", PngBytes(DrawLogo(QSize(300, 120), Qt::black, true))) &&
        WriteFile(out + "/Logo8March.png", PngBytes(DrawSpringLogo(QSize(300, 120))));
+  ok = ok && WriteFile(out + "/ConfigIcons.png", PngBytes(DrawConfigIcons(48)));
   // A skin folder of the program's own, to choose beside the built-in looks.
   QDir().mkpath(QString::fromStdString(out + "/Ember"));
   for (const auto& [name, bytes] : DrawPackageMembers(EmberPalette()))

@@ -1,5 +1,7 @@
 #include "playback/engine/engine.h"
 
+#include <algorithm>
+
 #include "core/format.h"
 
 namespace eng {
@@ -90,6 +92,15 @@ TGuid ClassOfFactory(const std::string& factoryName) {
   if (factoryName == "zvparameq")
     return classes::DMOWrapper;
   return TGuid::FromName("gst:" + factoryName);
+}
+
+uint32_t MeritOfRank(unsigned rank) {
+  if (rank > 256)
+    return 0x00800000u + std::min<uint32_t>(rank - 256, 0x7FF00u) * 0x1000u;
+  // 0x00200000 per 64 ranks up to 128, then the same step over 128 ranks.
+  if (rank <= 128)
+    return 0x00200000u + rank * (0x00200000u / 64);
+  return 0x00600000u + (rank - 128) * (0x00200000u / 128);
 }
 
 } // namespace eng

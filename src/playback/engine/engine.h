@@ -251,6 +251,20 @@ struct TFilterDescription {
   std::string company = "?";
 };
 
+// An element factory the engine could make filters of, as the filter picker lists it.
+struct TFactoryEntry {
+  std::string name;     // the factory's own name ("avdec_h264")
+  std::string longName; // its description ("libav H.264 / AVC ... decoder")
+  std::string klass;    // its kinds ("Codec/Decoder/Video")
+  unsigned rank = 0;
+  TGuid classId;
+};
+
+// The merit the dialogs show for a factory's rank: rank 0 is 0x00200000 ("Avoid"), 64
+// 0x00400000 ("Unlikely"), 128 0x00600000 ("Normal"), 256 0x00800000 ("High"), linear between,
+// and 0x1000 more for every rank above 256.
+uint32_t MeritOfRank(unsigned rank);
+
 // A sound output the system offers: its name and the class of the renderers on it (the default
 // sound renderer's for every device).
 struct TAudioDevice {
@@ -281,6 +295,9 @@ public:
   // The registered name of a filter class, empty when unknown.
   virtual std::string FilterFriendlyName(const TGuid& classId) = 0;
   virtual TFilterDescription DescribeFilter(const TGuid& classId) { return {}; }
+  // The factories of decoders, demuxers, parsers, filters, effects and converters, by name; the
+  // plumbing elements (queues, tees, caps filters and the like), sources and sinks are left out.
+  virtual std::vector<TFactoryEntry> Factories() { return {}; }
   // Loads a plug-in file of filters; its classes can be created afterwards. False when the file
   // is no plug-in of this engine.
   virtual bool LoadPlugin(const std::string& path) { return false; }

@@ -1,5 +1,7 @@
 #include "playback/engine/gst_engine.h"
 
+#include <algorithm>
+
 #include "core/text_util.h"
 #include "filters/avi_source.h"
 #include "filters/param_eq_element.h"
@@ -173,12 +175,7 @@ TFilterDescription TGstEngine::DescribeFilter(const TGuid& classId) {
     return d;
   if (const char* name = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME))
     d.friendlyName = name;
-  // Ranks in the steps of the engine's merits.
-  const guint rank = gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory));
-  d.merit = rank >= GST_RANK_PRIMARY     ? 0x800000
-            : rank >= GST_RANK_SECONDARY ? 0x600000
-            : rank >= GST_RANK_MARGINAL  ? 0x400000
-                                         : 0x200000;
+  d.merit = MeritOfRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
   if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
     if (const char* file = gst_plugin_get_filename(plugin))
       d.file = file;
@@ -193,6 +190,40 @@ TFilterDescription TGstEngine::DescribeFilter(const TGuid& classId) {
   }
   gst_object_unref(factory);
   return d;
+}
+
+std::vector<TFactoryEntry> TGstEngine::Factories() {
+  // Elements that only move, hold or label data: never worth forcing into a graph.
+  static const char* const kPlumbing[] = {
+      "queue",        "queue2",         "multiqueue",      "tee",         "identity",        "capsfilter",
+      "funnel",       "input-selector", "output-selector", "valve",       "typefind",        "decodebin",
+      "decodebin3",   "uridecodebin",   "uridecodebin3",   "parsebin",    "playbin",         "playbin3",
+      "urisourcebin", "concat",         "streamiddemux",   "autoconvert", "autovideoconvert"};
+  static const char* const kKinds[] = {"Decoder", "Demuxer", "Parser", "Filter", "Effect", "Converter"};
+  std::vector<TFactoryEntry> list;
+  GList* all = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_ANY, GST_RANK_NONE);
+  for (GList* l = all; l; l = l->next) {
+    GstElementFactory* f = GST_ELEMENT_FACTORY(l->data);
+    std::string name = gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f));
+    const char* klass = gst_element_factory_get_metadata(f, GST_ELEMENT_METADATA_KLASS);
+    std::string kinds = klass ? klass : "";
+    bool wanted = false;
+    for (const char* k : kKinds)
+      wanted = wanted || kinds.find(k) != std::string::npos;
+    if (kinds.find("Source") != std::string::npos || kinds.find("Sink") != std::string::npos ||
+        kinds.find("Generic") != std::string::npos)
+      wanted = false;
+    for (const char* p : kPlumbing)
+      wanted = wanted && name != p;
+    if (!wanted)
+      continue;
+    const char* longName = gst_element_factory_get_metadata(f, GST_ELEMENT_METADATA_LONGNAME);
+    list.push_back({name, longName ? longName : name, kinds, gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(f)),
+                    ClassOfFactory(name)});
+  }
+  gst_plugin_feature_list_free(all);
+  std::sort(list.begin(), list.end(), [](const TFactoryEntry& a, const TFactoryEntry& b) { return a.name < b.name; });
+  return list;
 }
 
 bool TGstEngine::GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) {

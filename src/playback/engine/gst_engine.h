@@ -20,6 +20,7 @@ public:
   std::string ErrorText(HRESULT code) override { return StandardErrorText(code); }
   std::string FilterFriendlyName(const TGuid& classId) override;
   TFilterDescription DescribeFilter(const TGuid& classId) override;
+  std::vector<TFactoryEntry> Factories() override;
   bool LoadPlugin(const std::string& path) override;
   bool GrabFrame(const std::string& file, int64_t position, TFrame& frame, int timeoutMs) override;
   std::vector<TAudioDevice> AudioDevices() override;

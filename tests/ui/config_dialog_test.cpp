@@ -1,0 +1,253 @@
+#include "core/text_util.h"
+#include "platform/display_modes.h"
+#include "prefs/prefs_setup.h"
+#include "prefs/xml_prefs.h"
+#include "prefs/xml_tree.h"
+#include "skin/language_manager.h"
+#include "ui/config_dialog.h"
+#include "ui/config_page.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace zv;
+
+namespace {
+
+// The real preference store over the default document, remembering which keys were written.
+class TRecordingPrefs : public IPrefs {
+public:
+  TRecordingPrefs() {
+    doc.LoadFromString(DefaultPrefsDocument());
+    store = std::make_unique<TXMLPrefs>(doc.Root());
+  }
+  std::string GetString(std::string_view k) override { return store->GetString(k); }
+  void SetString(std::string_view k, std::string_view v) override {
+    written.insert(UpperCase(k));
+    store->SetString(k, v);
+  }
+  bool GetBool(std::string_view k) override { return store->GetBool(k); }
+  void SetBool(std::string_view k, bool v) override { SetString(k, v ? "1" : "0"); }
+  int32_t GetInt(std::string_view k) override { return store->GetInt(k); }
+  void SetInt(std::string_view k, int32_t v) override { SetString(k, std::to_string(v)); }
+
+  TXMLTree doc;
+  std::unique_ptr<TXMLPrefs> store;
+  std::set<std::string> written;
+};
+
+struct TFixedModes : IDisplayModes {
+  std::vector<TDisplayMode> modes;
+  std::vector<TDisplayMode> Modes() override { return modes; }
+  std::optional<TDisplayMode> Current() override { return std::nullopt; }
+  int Apply(const TDisplayMode&) override { return 0; }
+};
+
+struct ConfigTest : ::testing::Test {
+  void SetUp() override {
+    LoadProgramLanguage(language, "English", "");
+    SetLanguageManager(&language);
+    host.prefs = &prefs;
+    host.soundDevices = [] { return std::vector<std::string>{"Speakers", "Headphones"}; };
+    host.reloadSkin = [this] { skinsShown.push_back(prefs.GetString("FrontEnd.Skin")); };
+  }
+  void TearDown() override { SetLanguageManager(nullptr); }
+
+  template <class T>
+  T* Find(QWidget* page, const QString& text) {
+    for (T* w : page->findChildren<T*>())
+      if (w->text() == text)
+        return w;
+    ADD_FAILURE() << "no control \"" << text.toStdString() << "\"";
+    return nullptr;
+  }
+
+  TLanguageManager language;
+  TRecordingPrefs prefs;
+  TConfigHost host;
+  std::vector<std::string> skinsShown;
+};
+
+} // namespace
+
+// Every page shows its keys and writes them back as they were read, whatever their spelling:
+// "yes" for true, colours by name, numbers beyond a control's range, indexes no button has. The
+// one change OK makes by itself: a sound device that is gone becomes the first one.
+TEST_F(ConfigTest, EveryPageWritesItsKeysBackUnchanged) {
+  prefs.store->SetString("FrontEnd.Sticky", "yes");
+  prefs.store->SetString("PlayList.SelectionColor", "clNavy");
+  prefs.store->SetString("Mouse.Left", "9");
+  prefs.store->SetString("Mouse.TimeOut", "45");
+  prefs.store->SetString("OSD.InfoStr", "{ARTIST}\\r\\n{TITLE}");
+  prefs.store->SetString("Sound.OutDevice", "headphones");
+  for (int index = 0; index < kConfigPageCount; ++index) {
+    SCOPED_TRACE(ConfigPageName(index));
+    QWidget owner;
+    std::unique_ptr<TConfigPageForm> page = CreateConfigPage(index, host, &owner);
+    ASSERT_TRUE(page);
+    const std::string before = prefs.doc.SaveToString(); // loading may have created empty keys
+    prefs.written.clear();
+    page->ApplyValues();
+    EXPECT_EQ(prefs.doc.SaveToString(), before);
+    for (const std::string& key : page->Binder().Keys())
+      EXPECT_TRUE(prefs.written.count(UpperCase(key))) << key << " is written back";
+    EXPECT_FALSE(page->ReopenNeeded());
+    EXPECT_FALSE(page->RestartNeeded());
+  }
+  // The radio group out of range shows nothing checked and keeps its value.
+  QWidget owner;
+  auto mouse = CreateConfigPage(1, host, &owner);
+  int leftItems = 0;
+  for (QRadioButton* r : mouse->findChildren<QRadioButton*>()) {
+    if (r->parentWidget()->inherits("QGroupBox") &&
+        static_cast<QGroupBox*>(r->parentWidget())->title() == LangCaption("Config.Mouse.Left")) {
+      EXPECT_FALSE(r->isChecked()) << r->text().toStdString();
+      ++leftItems;
+    }
+  }
+  EXPECT_EQ(leftItems, 5);
+  prefs.store->SetString("Sound.OutDevice", "Gone Device");
+  auto sound = CreateConfigPage(5, host, &owner);
+  sound->ApplyValues();
+  EXPECT_EQ(prefs.GetString("Sound.OutDevice"), "Speakers");
+  EXPECT_TRUE(sound->ReopenNeeded());
+}
+
+// What a changed control stores.
+TEST_F(ConfigTest, ChangedControlsStoreTheirEncodings) {
+  QWidget owner;
+  auto osd = CreateConfigPage(7, host, &owner);
+  auto video = CreateConfigPage(4, host, &owner);
+  auto playlist = CreateConfigPage(2, host, &owner);
+  auto radios = osd->findChildren<QRadioButton*>();
+  struct TCase {
+    std::function<void()> change;
+    TConfigPageForm* page;
+    const char* key;
+    const char* stored;
+  };
+  auto click = [this](TConfigPageForm* page, const char* key) {
+    return [this, page, key] { Find<QRadioButton>(page, LangCaption(key))->click(); };
+  };
+  auto swatch = [](TConfigPageForm* page, int i, uint32_t c) {
+    return [page, i, c] { page->findChildren<TColourSwatch*>()[i]->SetColour(c); };
+  };
+  const TCase cases[] = {
+      {click(osd.get(), "Config.OSD.Pos.5"), osd.get(), "OSD.Info.Pos", "5"},
+      {click(osd.get(), "Config.OSD.Pos.0"), osd.get(), "OSD.Info.Pos", "0"},
+      {click(osd.get(), "Config.OSD.Type.1"), osd.get(), "OSD.WithVideo", "1"},
+      {[&] { Find<QRadioButton>(video.get(), "BMP")->click(); }, video.get(), "App.ScreenShotJPEG", "0"},
+      {[&] { Find<QRadioButton>(video.get(), "JPG")->click(); }, video.get(), "App.ScreenShotJPEG", "1"},
+      {swatch(playlist.get(), 0, 0x800000), playlist.get(), "PlayList.SelectionColor", "clNavy"},
+      {swatch(playlist.get(), 0, 0x123456), playlist.get(), "PlayList.SelectionColor", "1193046"},
+      {click(playlist.get(), "Config.PlayList.Default.1"), playlist.get(), "PlayList.External", "1"},
+  };
+  for (const TCase& c : cases) {
+    c.change();
+    c.page->ApplyValues();
+    EXPECT_EQ(prefs.GetString(c.key), c.stored) << c.key;
+  }
+  (void)radios;
+}
+
+// The dialog: the stored page opens (the first for anything else), only visited pages are
+// applied, Cancel applies nothing, and the pages that need it ask for a reopen or a restart.
+TEST_F(ConfigTest, TheDialogAppliesVisitedPagesOnlyAndReportsReopenAndRestart) {
+  for (const char* stored : {"3", "99", "-1", "x", ""}) {
+    prefs.store->SetString("Config.ActivePage", stored);
+    TfrConfig dialog(host);
+    EXPECT_EQ(dialog.ShownPage(), std::string(stored) == "3" ? 3 : 0) << stored;
+    EXPECT_EQ(dialog.windowTitle(), "Preferences");
+  }
+  prefs.store->SetString("Config.ActivePage", "1");
+  {
+    TfrConfig dialog(host);
+    Find<QRadioButton>(dialog.Page(1), LangCaption("Config.Mouse.Wheel.3"))->click();
+    prefs.written.clear();
+    dialog.reject();
+    EXPECT_TRUE(prefs.written.empty());
+    EXPECT_EQ(prefs.GetString("Mouse.Wheel"), "0");
+  }
+  {
+    TfrConfig dialog(host);
+    int saved = 0;
+    dialog.savePrefs = [&] { ++saved; };
+    Find<QRadioButton>(dialog.Page(1), LangCaption("Config.Mouse.Wheel.3"))->click();
+    prefs.written.clear();
+    dialog.accept();
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(prefs.GetString("Mouse.Wheel"), "3");
+    for (const std::string& key : prefs.written)
+      EXPECT_EQ(key.rfind("MOUSE.", 0), 0u) << key << " written by the Mouse page only";
+    EXPECT_FALSE(dialog.ReopenNeeded() || dialog.RestartNeeded());
+  }
+  struct TFlag {
+    int page;
+    const char* box;
+    bool reopen, restart;
+  };
+  for (const TFlag& f :
+       {TFlag{4, "Config.Video.VideoProcessor", true, false}, TFlag{0, "Config.Interface.MinimizeToTray", false, true},
+        TFlag{0, "Config.Interface.BrandBorder", false, true}, TFlag{0, "Config.Interface.ShowLogo", false, true},
+        TFlag{6, "Config.System.CPUUsage", false, true}}) {
+    TfrConfig dialog(host);
+    dialog.SelectPage(f.page);
+    Find<QCheckBox>(dialog.Page(f.page), LangCaption(f.box))->click();
+    dialog.accept();
+    EXPECT_EQ(dialog.ReopenNeeded(), f.reopen) << f.box;
+    EXPECT_EQ(dialog.RestartNeeded(), f.restart) << f.box;
+  }
+}
+
+// Every caption of the dialog and its pages comes from the language table, and the category
+// list has the fifteen entries with their icons.
+TEST_F(ConfigTest, EveryCaptionIsTranslatedAndEveryCategoryHasItsIcon) {
+  TfrConfig dialog(host);
+  ASSERT_EQ(dialog.Categories()->count(), kConfigPageCount);
+  for (int i = 0; i < kConfigPageCount; ++i) {
+    dialog.SelectPage(i);
+    EXPECT_EQ(TfrConfig::PageIcon(i).deviceIndependentSize(), QSizeF(24, 24)) << i;
+    std::vector<QString> texts;
+    for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+      texts.push_back(b->text());
+    for (QLabel* l : dialog.findChildren<QLabel*>())
+      texts.push_back(l->text());
+    for (QGroupBox* g : dialog.findChildren<QGroupBox*>())
+      texts.push_back(g->title());
+    for (const QString& t : texts)
+      EXPECT_FALSE(t.contains("<Config") || t.contains("{Config")) << ConfigPageName(i) << ": " << t.toStdString();
+  }
+}
+
+// Clicking a skin shows it at once without storing it; Cancel shows the stored one again.
+TEST_F(ConfigTest, ASkinPreviewIsUndoneByCancel) {
+  host.exeDir = "/nonexistent/";
+  prefs.store->SetString("Config.ActivePage", "0");
+  TfrConfig dialog(host);
+  auto* skins = dialog.Page(0)->findChildren<QListWidget*>()[1];
+  ASSERT_GE(skins->count(), 2);
+  QListWidgetItem* plain = skins->item(1);
+  emit skins->itemClicked(plain);
+  EXPECT_EQ(skinsShown, std::vector<std::string>{" <XP.Blue> "});
+  EXPECT_EQ(prefs.GetString("FrontEnd.Skin"), " <TQ-41> ");
+  dialog.reject();
+  EXPECT_EQ(skinsShown, (std::vector<std::string>{" <XP.Blue> ", " <TQ-41> "}));
+}
+
+// The display modes: each size and depth once, deepest first, a column per depth.
+TEST(ConfigModes, ModesAreOrderedAndSplitByDepth) {
+  std::vector<TDisplayMode> modes = {
+      {800, 600, 24, 60}, {1920, 1080, 24, 60}, {1920, 1080, 24, 50}, {640, 480, 16, 60}, {1024, 768, 16, 75}};
+  std::vector<std::vector<TDisplayMode>> columns = DisplayModeColumns(modes);
+  ASSERT_EQ(columns.size(), 2u);
+  EXPECT_EQ(columns[0], (std::vector<TDisplayMode>{{1920, 1080, 24, 0}, {800, 600, 24, 0}}));
+  EXPECT_EQ(columns[1], (std::vector<TDisplayMode>{{1024, 768, 16, 0}, {640, 480, 16, 0}}));
+  EXPECT_EQ(DisplayModeText(columns[0][0]), "1920 x 1080, 24 Bits");
+}
