@@ -8,6 +8,7 @@
 #include "core/app_paths.h"
 #include "core/atomic_file.h"
 #include "core/day_clock.h"
+#include "core/error.h"
 #include "core/format.h"
 #include "core/session_log.h"
 #include "core/text_codec.h"
@@ -45,6 +46,7 @@
 #include "ui/command_event.h"
 #include "ui/config_dialog.h"
 #include "ui/file_filters.h"
+#include "ui/filter_graph_dialog.h"
 #include "ui/filter_properties.h"
 #include "ui/info_dialog.h"
 #include "ui/jump_window.h"
@@ -976,6 +978,21 @@ void TCore::LoadModules() {
       videoDialog_->activateWindow();
     };
     t.showPreferences = [this] { return ShowPreferences(); };
+    t.showFilters = [this] {
+      auto* filters = new TfrFilters(dsh_.get(), main_);
+      filters->setAttribute(Qt::WA_DeleteOnClose);
+      filters->afterProperties = [this] {
+        if (!main_ || !main_->Running() || !dsh_->Graph())
+          return;
+        try {
+          dsh_->Run();
+        } catch (const EZvError& e) {
+          Log(std::string("!Filters: ") + e.what());
+        }
+      };
+      PlaceByMainWindow(filters, main_, false);
+      filters->show();
+    };
     t.confirmRestart = [this, headless] {
       const std::string text = Lang("Core.Alert.Restart.String1") + "\r\n" + Lang("Core.Alert.Restart.String2");
       if (headless) {

@@ -374,6 +374,10 @@ bool TCommandExecutor::Execute(int code) {
     }
     break;
   case cmdPreferences: Preferences(); break;
+  case cmdFilters:
+    if (t_.showFilters)
+      t_.showFilters();
+    break;
   case cmdPlayDVD: PlayDVDDisk(); break;
   case cmdDVDMenu:
     if (t_.dsh)

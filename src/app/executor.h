@@ -72,6 +72,8 @@ public:
     // Looks for a DVD without holding up the window (a drive may take seconds to answer) and
     // hands its VIDEO_TS.IFO, or nothing, to `found` on the user-interface thread.
     std::function<void(std::function<void(const std::string& ifo)> found)> findDvd;
+    // The picture of the playing graph (command 104).
+    std::function<void()> showFilters;
     // The preferences dialog (command 450), modal; a second call while it is open brings it to
     // the front and reports nothing. `confirmRestart` asks whether the program ends now.
     struct TPrefsOutcome {

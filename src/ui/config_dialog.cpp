@@ -48,8 +48,11 @@ TfrConfig::TfrConfig(TConfigHost& host, QWidget* parent) : QDialog(parent), host
   list_->setFixedWidth(180);
   list_->setSpacing(1);
   for (int i = 0; i < kConfigPageCount; ++i) {
-    auto* item =
-        new QListWidgetItem(QIcon(PageIcon(i)), PlainMenuText(Lang(std::string("Config.") + ConfigPageName(i))), list_);
+    // The tile keeps its colours on the selection's background.
+    QIcon icon;
+    icon.addPixmap(PageIcon(i), QIcon::Normal);
+    icon.addPixmap(PageIcon(i), QIcon::Selected);
+    auto* item = new QListWidgetItem(icon, PlainMenuText(Lang(std::string("Config.") + ConfigPageName(i))), list_);
     item->setSizeHint(QSize(0, kIconSize + 10));
   }
   body->addWidget(list_);

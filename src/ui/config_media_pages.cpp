@@ -405,7 +405,7 @@ public:
     fpsRow->addWidget(new QLabel(LangCaption("Config.OSD.Subtitles.MicroDVD"), this));
     Radios({"Config.OSD.Subtitles.MicroDVD.0", "Config.OSD.Subtitles.MicroDVD.1"}, "Subtitles.SetMicroDVDFPS", fpsRow);
     auto* fps = new QLineEdit(this);
-    fps->setMaximumWidth(70);
+    fps->setFixedWidth(72);
     fpsRow->addWidget(fps);
     fpsRow->addStretch();
     Rows(subs)->addLayout(fpsRow);
@@ -416,6 +416,7 @@ public:
     sampleRow->addWidget(sample, 1);
     Rows(subs)->addLayout(sampleRow);
     Rows(subs)->addWidget(subFont_);
+    Rows(subs)->addStretch();
     binder_.Text(sample, "Subtitles.Text");
     connect(sample, &QLineEdit::textChanged, this, [this](const QString& t) { subFont_->SetSample(t.toStdString()); });
     binder_.Font(subFont_,

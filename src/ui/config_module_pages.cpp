@@ -57,6 +57,7 @@ public:
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     setAlternatingRowColors(true);
   }
   std::function<bool(int row)> editable;
