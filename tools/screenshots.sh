@@ -2,8 +2,8 @@
 # Screenshots of the looks under Xvfb with openbox, for the README and for checking the art by eye:
 # the default look playing the demo clip, the plain built-in look, the skin folder Ember, a button
 # hovered and pressed, the idle window with its logo, the playlist panel open while playing, and
-# full screen, the popup menu, subtitles with their settings, the video settings, an effect and the
-# sound settings. Usage: tools/screenshots.sh <build folder> <output folder>
+# full screen, the popup menu, subtitles with their settings, the video settings, an effect, the
+# sound settings, every page of the preferences and the picture of the playing graph. Usage: tools/screenshots.sh <build folder> <output folder>
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -181,6 +181,32 @@ sound() {
   sed -i 's|<Equalizer Enabled="1"|<Equalizer Enabled="0"|' "$prefs"
 }
 
+# preferences <prefix>: every page of the preferences (F10), each chosen with a click in the
+# category list, then the picture of the playing graph (F9) with the demuxer's box clicked.
+preferences() {
+  launch zelvar " <TQ-41> " "$build/bin/Demo/Zelvar Demo.mkv"
+  keys F10
+  local dlg
+  dlg=$(visible_window "^Preferences$")
+  sleep 1
+  local i
+  for i in $(seq 0 14); do
+    xdotool mousemove --window "$dlg" 100 $((30 + 36 * i)) click 1
+    sleep 0.8
+    import -window "$dlg" -define png:exclude-chunks=date,time "$out/$1$(printf %02d "$i").png"
+  done
+  xdotool key Escape
+  sleep 1
+  keys F9
+  dlg=$(visible_window "DirectShow Filters")
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$dlg")"
+  xdotool mousemove --window "$dlg" $((WIDTH * 35 / 100 + 116)) 78 click 1
+  sleep 0.5
+  import -window "$dlg" -define png:exclude-chunks=date,time "$out/filters.png"
+  finish
+}
+
 media=$build/test-media
 # The demo clip's remembered picture settings (zoom, colours) would show in the shots.
 rm -f "$build/bin/ms.xml"
@@ -194,6 +220,7 @@ subtitles subtitles subtitle_dialog
 menu menu " <TQ-41> "
 sound sound_settings
 menu menu_plain " <XP.Blue> "
+preferences prefs_
 scene idle "" zelvar-player
 scene playlist "p" zelvar "$build/bin/Demo/Zelvar Demo.mkv" "$media/vorbis.ogg" "$media/xing.mp3" "$media/theora_vorbis.mkv"
 scene fullscreen "Return" zelvar "$build/bin/Demo/Zelvar Demo.mkv"

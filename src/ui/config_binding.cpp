@@ -181,6 +181,18 @@ void TPrefBinder::Index(QComboBox* list, std::string key) {
       [list] { return list->currentIndex() < 0 ? std::string() : std::to_string(list->currentIndex()); });
 }
 
+void TPrefBinder::Choice(QComboBox* list, std::string key) {
+  Custom(
+      std::move(key),
+      [list](const std::string& v) {
+        list->setCurrentIndex(-1);
+        for (int i = 0; i < list->count(); ++i)
+          if (SameText(list->itemData(i).toString().toStdString(), v))
+            list->setCurrentIndex(i);
+      },
+      [list] { return list->currentData().toString().toStdString(); });
+}
+
 void TPrefBinder::Text(QLineEdit* edit, std::string key) {
   Custom(
       std::move(key), [edit](const std::string& v) { edit->setText(QString::fromStdString(v)); },

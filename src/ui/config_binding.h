@@ -71,6 +71,9 @@ public:
   void Number(QSpinBox* box, std::string key);
   void Number(QAbstractSlider* bar, std::string key);
   void Index(QComboBox* list, std::string key);
+  // A list storing the chosen item's data text; the stored text selects its item, case ignored,
+  // and nothing when the list lacks it.
+  void Choice(QComboBox* list, std::string key);
   void Text(QLineEdit* edit, std::string key);
   // Several lines, stored with the line breaks escaped as CR LF.
   void Memo(QPlainTextEdit* memo, std::string key);

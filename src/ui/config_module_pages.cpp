@@ -122,15 +122,7 @@ public:
     grid->addWidget(iconBox, 1, 1);
     dvd_ = new QCheckBox(LangCaption("Config.FileTypes.DVD"), this);
     grid->addWidget(dvd_, 2, 1);
-    binder_.Custom(
-        "FileTypes.Icons",
-        [this](const std::string& v) {
-          icons_->setCurrentIndex(-1);
-          for (int i = 0; i < icons_->count(); ++i)
-            if (SameText(icons_->itemData(i).toString().toStdString(), v))
-              icons_->setCurrentIndex(i);
-        },
-        [this] { return icons_->currentData().toString().toStdString(); });
+    binder_.Choice(icons_, "FileTypes.Icons");
     Fill();
   }
 
@@ -607,20 +599,13 @@ public:
     text_ = new QPlainTextEdit(this);
     text_->setReadOnly(true);
     text_->setFont(QFont("monospace"));
+    text_->setPlaceholderText(OutsideText(folder.toStdString() + "/*.avs"));
     layout->addWidget(text_, 1);
     connect(scripts_, &QComboBox::currentIndexChanged, this, [this, folder] {
       QFile file(folder + "/" + scripts_->currentData().toString());
       text_->setPlainText(file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(64 * 1024)) : QString());
     });
-    binder_.Custom(
-        "Modules.AviSynth.Script",
-        [this](const std::string& v) {
-          scripts_->setCurrentIndex(-1);
-          for (int i = 0; i < scripts_->count(); ++i)
-            if (SameText(scripts_->itemData(i).toString().toStdString(), v))
-              scripts_->setCurrentIndex(i);
-        },
-        [this] { return scripts_->currentData().toString().toStdString(); });
+    binder_.Choice(scripts_, "Modules.AviSynth.Script");
   }
 
 private:

@@ -203,6 +203,7 @@ void TFilterBox::paintEvent(QPaintEvent*) {
 
 TfrFilters::TfrFilters(TDirectShowHelper* dsh, QWidget* parent) : QDialog(parent), dsh_(dsh) {
   setWindowTitle(PlainMenuText(Lang("Filters")));
+  setMinimumSize(820, 460); // the details' third holds the check box's text
   resize(900, 560);
   details_ = new QPlainTextEdit(this);
   details_->setReadOnly(true);

@@ -78,6 +78,7 @@ public:
   QPushButton* PropertiesButton() const { return properties_; }
   QCheckBox* StopFirst() const { return stop_; }
   void ShowProperties();
+  QSize sizeHint() const override { return {900, 560}; }
   // The main window's playback state applied again after a filter's settings closed.
   std::function<void()> afterProperties;
 

@@ -1,3 +1,4 @@
+#include "commands/command_center.h"
 #include "core/text_util.h"
 #include "platform/display_modes.h"
 #include "prefs/prefs_setup.h"
@@ -14,6 +15,8 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -50,8 +53,14 @@ struct TFixedModes : IDisplayModes {
   int Apply(const TDisplayMode&) override { return 0; }
 };
 
+struct NoPoster : ICommandPoster {
+  void PostCommand(int) override {}
+};
+
 struct ConfigTest : ::testing::Test {
   void SetUp() override {
+    commands.LoadFromPrefs();
+    host.commands = &commands;
     LoadProgramLanguage(language, "English", "");
     SetLanguageManager(&language);
     host.prefs = &prefs;
@@ -71,6 +80,8 @@ struct ConfigTest : ::testing::Test {
 
   TLanguageManager language;
   TRecordingPrefs prefs;
+  NoPoster poster;
+  TCommandCenter commands{prefs, poster};
   TConfigHost host;
   std::vector<std::string> skinsShown;
 };
@@ -250,4 +261,37 @@ TEST(ConfigModes, ModesAreOrderedAndSplitByDepth) {
   EXPECT_EQ(columns[0], (std::vector<TDisplayMode>{{1920, 1080, 24, 0}, {800, 600, 24, 0}}));
   EXPECT_EQ(columns[1], (std::vector<TDisplayMode>{{1024, 768, 16, 0}, {640, 480, 16, 0}}));
   EXPECT_EQ(DisplayModeText(columns[0][0]), "1920 x 1080, 24 Bits");
+}
+
+// The keyboard grid takes the keys pressed in its key column and the remote buttons pressed in
+// its button column; category rows take nothing; OK defines and stores them.
+TEST_F(ConfigTest, TheKeyboardGridNamesKeysAndButtonsIntoItsRows) {
+  QWidget owner;
+  owner.resize(700, 500);
+  auto page = CreateConfigPage(9, host, &owner);
+  page->resize(owner.size());
+  owner.show();
+  QApplication::setActiveWindow(&owner);
+  auto* grid = page->findChild<QTableWidget*>();
+  ASSERT_TRUE(grid);
+  EXPECT_EQ(grid->rowCount(), 10 + 93) << "a row per category and per command, below the header";
+  grid->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));
+  grid->setCurrentCell(0, 1);
+  QTest::keyClick(grid, Qt::Key_K, Qt::ControlModifier);
+  EXPECT_EQ(grid->item(0, 1)->text(), "") << "a category's row";
+  grid->setCurrentCell(1, 1); // the first command, 50
+  QTest::keyClick(grid, Qt::Key_K, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_Shift);
+  EXPECT_EQ(grid->item(1, 1)->text(), "Ctrl+K");
+  grid->setCurrentCell(1, 2);
+  ASSERT_TRUE(commands.captureHook);
+  EXPECT_TRUE(commands.captureHook("Red"));
+  grid->setCurrentCell(1, 1);
+  EXPECT_FALSE(commands.captureHook("Blue")) << "outside the button column the button acts";
+  page->ApplyValues();
+  EXPECT_EQ(commands.GetKey(50), "Ctrl+K");
+  EXPECT_EQ(prefs.GetString("Command.c050"), "Ctrl+K|Red");
+  page->Closing();
+  EXPECT_FALSE(commands.captureHook);
 }
