@@ -977,7 +977,13 @@ void TCore::LoadModules() {
       videoDialog_->raise();
       videoDialog_->activateWindow();
     };
-    t.showPreferences = [this] { return ShowPreferences(); };
+    t.showPreferences = [this, headless] {
+      if (headless) { // nobody could answer the dialog
+        Log("Core.Preferences: no display");
+        return TCommandExecutor::TTargets::TPrefsOutcome{};
+      }
+      return ShowPreferences();
+    };
     t.showFilters = [this] {
       auto* filters = new TfrFilters(dsh_.get(), main_);
       filters->setAttribute(Qt::WA_DeleteOnClose);
