@@ -39,6 +39,8 @@ void Replace(std::string& s, std::string_view from, std::string_view to) {
 
 } // namespace
 
+bool PrefTrue(const std::string& v) { return v == "1" || SameText(v, "yes") || SameText(v, "on"); }
+
 // ---------------------------------------------------------------------------------------------
 
 TColourSwatch::TColourSwatch(QWidget* parent) : QPushButton(parent) {
@@ -126,10 +128,7 @@ void TPrefBinder::Custom(std::string key, std::function<void(const std::string&)
 
 void TPrefBinder::Check(QAbstractButton* box, std::string key) {
   Custom(
-      std::move(key),
-      [box](const std::string& v) {
-        box->setChecked(v == "1" || SameText(v, "yes") || SameText(v, "on") || SameText(v, "true"));
-      },
+      std::move(key), [box](const std::string& v) { box->setChecked(PrefTrue(v)); },
       [box] { return std::string(box->isChecked() ? "1" : "0"); });
 }
 
@@ -238,7 +237,7 @@ void TPrefBinder::Font(TFontSwatch* swatch, const std::vector<std::string>& keys
          [swatch] { return swatch->Font().name; });
   Custom(keys.at(1), part([](TFontSpec& f, const std::string& v) { f.size = StrToIntDef(v, 0); }),
          [swatch] { return std::to_string(swatch->Font().size); });
-  Custom(keys.at(2), part([](TFontSpec& f, const std::string& v) { f.bold = v == "1" || SameText(v, "yes"); }),
+  Custom(keys.at(2), part([](TFontSpec& f, const std::string& v) { f.bold = PrefTrue(v); }),
          [swatch] { return std::string(swatch->Font().bold ? "1" : "0"); });
   Custom(keys.at(3), part([](TFontSpec& f, const std::string& v) { f.charset = StrToIntDef(v, 1); }),
          [swatch] { return std::to_string(swatch->Font().charset); });

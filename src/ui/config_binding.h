@@ -19,6 +19,9 @@ namespace zv {
 
 class IPrefs;
 
+// A stored text read as true, as the preference store reads it: "1", "yes" or "on" in any case.
+bool PrefTrue(const std::string& value);
+
 // A button showing a colour; a click lets the user pick another.
 class TColourSwatch : public QPushButton {
 public:

@@ -121,12 +121,15 @@ TConfigPageForm* TfrConfig::Page(int index) const {
 void TfrConfig::SelectPage(int index) {
   if (index < 0 || index >= kConfigPageCount || index == shown_)
     return;
+  // The list's row change comes back here.
+  if (list_->currentRow() != index) {
+    list_->setCurrentRow(index);
+    return;
+  }
   if (TConfigPageForm* old = Page(shown_)) {
     old->hide();
     area_->layout()->removeWidget(old);
   }
-  if (list_->currentRow() != index)
-    list_->setCurrentRow(index);
   headerIcon_->setPixmap(PageIcon(index));
   headerText_->setText(PlainMenuText(Lang(std::string("Config.") + ConfigPageName(index))));
   shown_ = index;

@@ -109,7 +109,7 @@ public:
     binder_.Custom(
         "App.ScreenShotJPEG",
         [bmp, jpg](const std::string& v) {
-          const bool on = v == "1" || SameText(v, "yes") || SameText(v, "on");
+          const bool on = PrefTrue(v);
           jpg->setChecked(on);
           bmp->setChecked(!on);
         },
