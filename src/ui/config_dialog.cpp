@@ -15,6 +15,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace zv {
 
@@ -192,8 +193,9 @@ void TfrConfig::KeepOnTop() {
   if (want == onTop_)
     return;
   onTop_ = want;
-  setWindowFlag(Qt::WindowStaysOnTopHint, want);
-  show(); // changing the flags hides the window
+  // On the native window itself: the widget's own flag would make the window anew (and flicker).
+  if (QWindow* native = windowHandle())
+    native->setFlag(Qt::WindowStaysOnTopHint, want);
 }
 
 } // namespace zv

@@ -5,6 +5,8 @@
 #include "platform/display_modes.h"
 #include "platform/screen_saver.h"
 #include "qt_test_util.h"
+#include "ui/alert.h"
+#include "ui/config_dialog.h"
 #include "ui/main_window.h"
 #include "ui/popup_menu.h"
 #include "ui/video_panel.h"
@@ -15,6 +17,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -196,6 +199,41 @@ TEST_F(X11Window, TheXServersScreenSaverIsSuspendedWithoutADesktopService) {
   TDesktopScreenSaver saver;
   EXPECT_TRUE(saver.Inhibit("Playing a video"));
   saver.UnInhibit();
+}
+
+// The message box asking to end the program tells its OK from Esc, pressed on the real server.
+TEST(X11Alert, TheConfirmingAlertTellsOkFromEsc) {
+  for (const char* key : {"Escape", "Return"}) {
+    QTimer press;
+    press.setInterval(200);
+    QObject::connect(&press, &QTimer::timeout, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (!box || !box->isVisible())
+        return;
+      QProcess::execute("xdotool", {"windowactivate", "--sync", QString::number(box->winId())});
+      QProcess::execute("xdotool", {"key", key});
+    });
+    press.start();
+    const bool ok = ConfirmAlert("You have changed one or several options requiring restart of the program.");
+    EXPECT_EQ(ok, std::string(key) == "Return") << key;
+  }
+}
+
+// In full screen the preferences keep above everything while the program is active, and let go
+// once the window has left full screen.
+TEST(X11Alert, ThePreferencesStayOnTopWhileTheWindowIsInFullScreen) {
+  zvtest::MapPrefs prefs;
+  bool full = true;
+  TConfigHost host;
+  host.prefs = &prefs;
+  host.fullScreen = [&] { return full; };
+  TfrConfig dialog(host);
+  dialog.show();
+  QProcess::execute("xdotool", {"windowactivate", "--sync", QString::number(dialog.winId())});
+  EXPECT_TRUE(WaitForState(dialog, "_NET_WM_STATE_ABOVE", true)) << WmState(dialog);
+  full = false;
+  EXPECT_TRUE(WaitForState(dialog, "_NET_WM_STATE_ABOVE", false)) << WmState(dialog);
+  dialog.reject();
 }
 
 } // namespace
