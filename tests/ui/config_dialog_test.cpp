@@ -1,6 +1,8 @@
 #include "commands/command_center.h"
 #include "core/text_util.h"
 #include "platform/display_modes.h"
+#include "prefs/assoc_store.h"
+#include "prefs/file_types.h"
 #include "prefs/prefs_setup.h"
 #include "prefs/xml_prefs.h"
 #include "prefs/xml_tree.h"
@@ -13,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -294,4 +297,65 @@ TEST_F(ConfigTest, TheKeyboardGridNamesKeysAndButtonsIntoItsRows) {
   EXPECT_EQ(prefs.GetString("Command.c050"), "Ctrl+K|Red");
   page->Closing();
   EXPECT_FALSE(commands.captureHook);
+}
+
+// The file types page over an association store of its own: the groups with their headers, the
+// Video button, and OK taking exactly the checked types over.
+TEST_F(ConfigTest, TheFileTypesPageAssociatesTheCheckedTypes) {
+  TMemoryAssocStore store;
+  TAssocSetup setup;
+  setup.store = &store;
+  setup.exePath = "/opt/zelvar/zelvar";
+  setup.exeDir = "/opt/zelvar/";
+  TXMLNode* table = prefs.doc.Root()->FindChild("FileTypes");
+  host.fileTypes = [&] { return TExplorerIntegrator(table, setup); };
+  QWidget owner;
+  auto page = CreateConfigPage(8, host, &owner);
+  auto* list = page->findChild<QListWidget*>();
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->item(0)->text(), "------- PlayLists -------");
+  EXPECT_FALSE(list->item(0)->flags() & Qt::ItemIsUserCheckable);
+  Find<QPushButton>(page.get(), LangCaption("Config.Video"))->click();
+  page->ApplyValues();
+  TExplorerIntegrator types(table, setup);
+  for (const char* id : {"AVI", "MKV", "ZVP", "MP4"})
+    EXPECT_TRUE(types.IsAssociated(id)) << id;
+  for (const char* id : {"MP3", "M3U", "FLV"})
+    EXPECT_FALSE(types.IsAssociated(id)) << id;
+  // None, then OK: every type given back.
+  Find<QPushButton>(page.get(), LangCaption("Config.None"))->click();
+  page->ApplyValues();
+  EXPECT_FALSE(TExplorerIntegrator(table, setup).IsAssociated("AVI"));
+}
+
+// The global keys page: rows matched to the stored keys by position, a key pressed into a row,
+// and OK storing the rows and switching the module off and on so that the keys are taken anew.
+TEST_F(ConfigTest, TheGlobalKeysPageStoresItsRowsAndRestartsTheModule) {
+  std::vector<std::string> stored = {"Ctrl+Alt+Space", "Ctrl+Alt+Right"}, written;
+  std::vector<bool> switched;
+  host.globalKeys = [&] { return stored; };
+  host.setGlobalKeys = [&](const std::vector<std::string>& keys) { written = keys; };
+  host.globalKeysEnabled = [] { return true; };
+  host.enableGlobalKeys = [&](bool on) { switched.push_back(on); };
+  QWidget owner;
+  owner.resize(700, 500);
+  auto page = CreateConfigPage(13, host, &owner);
+  page->resize(owner.size());
+  owner.show();
+  QApplication::setActiveWindow(&owner);
+  auto* grid = page->findChild<QTableWidget*>();
+  ASSERT_EQ(grid->rowCount(), 12);
+  EXPECT_EQ(grid->item(0, 0)->text(), LangCaption("Command.102"));
+  EXPECT_EQ(grid->item(10, 0)->text(), LangCaption("Command.205") + " / " + LangCaption("Command.206"));
+  EXPECT_EQ(grid->item(1, 1)->text(), "Ctrl+Alt+Right");
+  grid->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));
+  grid->setCurrentCell(2, 1);
+  QTest::keyClick(grid, Qt::Key_F5, Qt::ControlModifier | Qt::AltModifier);
+  page->ApplyValues();
+  ASSERT_EQ(written.size(), 12u);
+  EXPECT_EQ(written[0], "Ctrl+Alt+Space");
+  EXPECT_EQ(written[2], "Ctrl+Alt+F5");
+  EXPECT_EQ(written[3], "");
+  EXPECT_EQ(switched, (std::vector<bool>{false, true}));
 }
