@@ -81,6 +81,21 @@ struct ConfigTest : ::testing::Test {
     return nullptr;
   }
 
+  // The page in a window of its own with its grid focused, as a user types into it.
+  QTableWidget* ShowGrid(int index, QWidget& owner, std::unique_ptr<TConfigPageForm>& page) {
+    owner.resize(700, 500);
+    page = CreateConfigPage(index, host, &owner);
+    page->resize(owner.size());
+    owner.show();
+    QApplication::setActiveWindow(&owner);
+    auto* grid = page->findChild<QTableWidget*>();
+    if (grid) {
+      grid->setFocus();
+      (void)QTest::qWaitFor([&] { return grid->hasFocus(); }); // the callers check the focus
+    }
+    return grid;
+  }
+
   TLanguageManager language;
   TRecordingPrefs prefs;
   NoPoster poster;
@@ -270,16 +285,10 @@ TEST(ConfigModes, ModesAreOrderedAndSplitByDepth) {
 // its button column; category rows take nothing; OK defines and stores them.
 TEST_F(ConfigTest, TheKeyboardGridNamesKeysAndButtonsIntoItsRows) {
   QWidget owner;
-  owner.resize(700, 500);
-  auto page = CreateConfigPage(9, host, &owner);
-  page->resize(owner.size());
-  owner.show();
-  QApplication::setActiveWindow(&owner);
-  auto* grid = page->findChild<QTableWidget*>();
-  ASSERT_TRUE(grid);
+  std::unique_ptr<TConfigPageForm> page;
+  QTableWidget* grid = ShowGrid(9, owner, page);
+  ASSERT_TRUE(grid && grid->hasFocus());
   EXPECT_EQ(grid->rowCount(), 10 + 93) << "a row per category and per command, below the header";
-  grid->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));
   grid->setCurrentCell(0, 1);
   QTest::keyClick(grid, Qt::Key_K, Qt::ControlModifier);
   EXPECT_EQ(grid->item(0, 1)->text(), "") << "a category's row";
@@ -338,18 +347,13 @@ TEST_F(ConfigTest, TheGlobalKeysPageStoresItsRowsAndRestartsTheModule) {
   host.globalKeysEnabled = [] { return true; };
   host.enableGlobalKeys = [&](bool on) { switched.push_back(on); };
   QWidget owner;
-  owner.resize(700, 500);
-  auto page = CreateConfigPage(13, host, &owner);
-  page->resize(owner.size());
-  owner.show();
-  QApplication::setActiveWindow(&owner);
-  auto* grid = page->findChild<QTableWidget*>();
+  std::unique_ptr<TConfigPageForm> page;
+  QTableWidget* grid = ShowGrid(13, owner, page);
+  ASSERT_TRUE(grid && grid->hasFocus());
   ASSERT_EQ(grid->rowCount(), 12);
   EXPECT_EQ(grid->item(0, 0)->text(), LangCaption("Command.102"));
   EXPECT_EQ(grid->item(10, 0)->text(), LangCaption("Command.205") + " / " + LangCaption("Command.206"));
   EXPECT_EQ(grid->item(1, 1)->text(), "Ctrl+Alt+Right");
-  grid->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return grid->hasFocus(); }));
   grid->setCurrentCell(2, 1);
   QTest::keyClick(grid, Qt::Key_F5, Qt::ControlModifier | Qt::AltModifier);
   page->ApplyValues();
