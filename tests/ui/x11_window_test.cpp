@@ -210,7 +210,7 @@ TEST(X11Alert, TheConfirmingAlertTellsOkFromEsc) {
       QWidget* box = QApplication::activeModalWidget();
       if (!box || !box->isVisible())
         return;
-      QProcess::execute("xdotool", {"windowactivate", "--sync", QString::number(box->winId())});
+      QProcess::execute("xdotool", {"windowactivate", QString::number(box->winId())}); // retried until answered
       QProcess::execute("xdotool", {"key", key});
     });
     press.start();
@@ -229,7 +229,7 @@ TEST(X11Alert, ThePreferencesStayOnTopWhileTheWindowIsInFullScreen) {
   host.fullScreen = [&] { return full; };
   TfrConfig dialog(host);
   dialog.show();
-  QProcess::execute("xdotool", {"windowactivate", "--sync", QString::number(dialog.winId())});
+  QProcess::execute("xdotool", {"windowactivate", QString::number(dialog.winId())});
   EXPECT_TRUE(WaitForState(dialog, "_NET_WM_STATE_ABOVE", true)) << WmState(dialog);
   full = false;
   EXPECT_TRUE(WaitForState(dialog, "_NET_WM_STATE_ABOVE", false)) << WmState(dialog);
