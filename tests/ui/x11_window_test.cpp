@@ -229,8 +229,12 @@ TEST(X11Alert, ThePreferencesStayOnTopWhileTheWindowIsInFullScreen) {
   host.fullScreen = [&] { return full; };
   TfrConfig dialog(host);
   dialog.show();
-  QProcess::execute("xdotool", {"windowactivate", QString::number(dialog.winId())});
-  EXPECT_TRUE(WaitForState(dialog, "_NET_WM_STATE_ABOVE", true)) << WmState(dialog);
+  // Asked again until the window manager has mapped the dialog and handed it the focus.
+  const auto above = [&] {
+    QProcess::execute("xdotool", {"windowactivate", QString::number(dialog.winId())});
+    return WmState(dialog).find("_NET_WM_STATE_ABOVE") != std::string::npos;
+  };
+  EXPECT_TRUE(zvtest::PumpUntil(above, std::chrono::seconds(15))) << WmState(dialog);
   full = false;
   EXPECT_TRUE(WaitForState(dialog, "_NET_WM_STATE_ABOVE", false)) << WmState(dialog);
   dialog.reject();
