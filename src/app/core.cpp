@@ -330,9 +330,9 @@ TCommandExecutor::TTargets::TPrefsOutcome TCore::ShowPreferences() {
     config_->activateWindow();
     return {};
   }
-  configHost_ = std::make_unique<TConfigHost>();
-  FillConfigHost(*configHost_);
-  TfrConfig dialog(*configHost_, main_);
+  TConfigHost host;
+  FillConfigHost(host);
+  TfrConfig dialog(host, main_);
   dialog.savePrefs = [this] { SavePrefs(); };
   dialog.suppressGlobalKeys = [this, held = false](bool hold) mutable {
     auto* module = modules_ ? dynamic_cast<THotKeyModule*>(modules_->Find("GlobalKeys")) : nullptr;

@@ -200,7 +200,6 @@ private:
   QPointer<TfrVideoProps> videoDialog_;
   QPointer<TfrAudioProps> audioDialog_;
   TfrConfig* config_ = nullptr; // while the preferences show
-  std::unique_ptr<TConfigHost> configHost_;
   // Sets up what the preference pages act on.
   void FillConfigHost(TConfigHost& host);
   std::unique_ptr<TQtCommandPoster> poster_;

@@ -32,11 +32,6 @@ QFont QtFont(const TFontSpec& f) {
   return font;
 }
 
-void Replace(std::string& s, std::string_view from, std::string_view to) {
-  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
-    s.replace(at, from.size(), to);
-}
-
 } // namespace
 
 bool PrefTrue(const std::string& v) { return v == "1" || SameText(v, "yes") || SameText(v, "on"); }
@@ -202,15 +197,9 @@ void TPrefBinder::Memo(QPlainTextEdit* memo, std::string key) {
   Custom(
       std::move(key),
       [memo](const std::string& v) {
-        std::string text = TXMLPrefs::DecodeText(v);
-        Replace(text, "\r\n", "\n");
-        memo->setPlainText(QString::fromStdString(text));
+        memo->setPlainText(QString::fromStdString(ReplaceAll(TXMLPrefs::DecodeText(v), "\r\n", "\n")));
       },
-      [memo] {
-        std::string text = memo->toPlainText().toStdString();
-        Replace(text, "\n", "\r\n");
-        return TXMLPrefs::EncodeText(text);
-      });
+      [memo] { return TXMLPrefs::EncodeText(ReplaceAll(memo->toPlainText().toStdString(), "\n", "\r\n")); });
 }
 
 void TPrefBinder::Colour(TColourSwatch* swatch, std::string key) {

@@ -77,7 +77,8 @@ TfrConfig::TfrConfig(TConfigHost& host, QWidget* parent) : QDialog(parent), host
   area_ = new QWidget(this);
   auto* areaLayout = new QVBoxLayout(area_);
   areaLayout->setContentsMargins(0, 0, 0, 0);
-  wait_ = new QLabel(PlainMenuText(Lang("Config.Wait")), area_);
+  wait_ = new QLabel(area_);
+  SetPlainText(wait_, Lang("Config.Wait"));
   wait_->setAlignment(Qt::AlignCenter);
   areaLayout->addWidget(wait_);
   right->addWidget(area_, 1);
@@ -85,14 +86,14 @@ TfrConfig::TfrConfig(TConfigHost& host, QWidget* parent) : QDialog(parent), host
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  ok_ = new QPushButton(PlainMenuText(Lang("Config.OK")), this);
-  ok_->setDefault(true);
-  cancel_ = new QPushButton(PlainMenuText(Lang("Config.Cancel")), this);
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
+  auto* ok = new QPushButton(PlainMenuText(Lang("Config.OK")), this);
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(PlainMenuText(Lang("Config.Cancel")), this);
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
   outer->addLayout(buttons);
-  connect(ok_, &QPushButton::clicked, this, &TfrConfig::accept);
-  connect(cancel_, &QPushButton::clicked, this, &TfrConfig::reject);
+  connect(ok, &QPushButton::clicked, this, &TfrConfig::accept);
+  connect(cancel, &QPushButton::clicked, this, &TfrConfig::reject);
   connect(list_, &QListWidget::currentRowChanged, this, [this](int row) { SelectPage(row); });
 
   topTimer_ = new QTimer(this);
@@ -132,7 +133,7 @@ void TfrConfig::SelectPage(int index) {
     area_->layout()->removeWidget(old);
   }
   headerIcon_->setPixmap(PageIcon(index));
-  headerText_->setText(PlainMenuText(Lang(std::string("Config.") + ConfigPageName(index))));
+  SetPlainText(headerText_, Lang(std::string("Config.") + ConfigPageName(index)));
   shown_ = index;
   std::unique_ptr<TConfigPageForm>& slot = pages_[static_cast<size_t>(index)];
   if (!slot) {

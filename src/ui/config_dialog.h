@@ -9,7 +9,6 @@
 
 class QLabel;
 class QListWidget;
-class QPushButton;
 class QTimer;
 
 namespace zv {
@@ -30,7 +29,6 @@ public:
   // The page of a list index once visited, else none.
   TConfigPageForm* Page(int index) const;
   QListWidget* Categories() const { return list_; }
-  QPushButton* OkButton() const { return ok_; }
 
   bool ReopenNeeded() const { return reopen_; }
   bool RestartNeeded() const { return restart_; }
@@ -53,8 +51,6 @@ private:
   QLabel* headerText_ = nullptr;
   QWidget* area_ = nullptr;
   QLabel* wait_ = nullptr;
-  QPushButton* ok_ = nullptr;
-  QPushButton* cancel_ = nullptr;
   std::array<std::unique_ptr<TConfigPageForm>, 20> pages_;
   int shown_ = -1;
   bool reopen_ = false, restart_ = false;

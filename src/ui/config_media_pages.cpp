@@ -34,7 +34,7 @@ QVBoxLayout* Rows(QGroupBox* box) { return static_cast<QVBoxLayout*>(box->layout
 
 QLineEdit* LabelledEdit(QWidget* owner, const char* key, QBoxLayout* into) {
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(LangCaption(key), owner));
+  row->addWidget(CaptionLabel(key, owner));
   auto* edit = new QLineEdit(owner);
   row->addWidget(edit, 1);
   into->addLayout(row);
@@ -53,7 +53,7 @@ public:
     rate->setTickPosition(QSlider::TicksBelow);
     auto* rateText = new QLabel(this);
     connect(rate, &QSlider::valueChanged, rateText,
-            [rateText](int v) { rateText->setText(QString::fromStdString(Format("%d%%", v * 10))); });
+            [rateText](int v) { SetPlainText(rateText, Format("%d%%", v * 10)); });
     auto* rateRow = new QHBoxLayout;
     rateRow->addWidget(rate, 1);
     rateRow->addWidget(rateText);
@@ -192,7 +192,7 @@ public:
         },
         [this] { return devices_->currentData().toString().toStdString(); });
     auto* streamRow = new QHBoxLayout;
-    streamRow->addWidget(new QLabel(LangCaption("Config.Sound.DefaultStream"), this));
+    streamRow->addWidget(CaptionLabel("Config.Sound.DefaultStream", this));
     auto* stream = new QComboBox(this);
     stream->addItems({"1", "2", "3"});
     streamRow->addWidget(stream);
@@ -241,7 +241,7 @@ public:
       Log("Config: the system refused to change the process priority");
       refusal_->show();
     });
-    refusal_ = new QLabel(LangCaption("Config.System.PriorityRefused"), this);
+    refusal_ = CaptionLabel("Config.System.PriorityRefused", this);
     refusal_->setWordWrap(true);
     refusal_->hide();
     Rows(process)->addWidget(refusal_);
@@ -337,15 +337,14 @@ public:
 
     auto* info = Group("Config.OSD.Info");
     auto* during = new QHBoxLayout;
-    QCheckBox* show = Check("Config.OSD.Info.Show", "OSD.Info.Show", during);
+    Check("Config.OSD.Info.Show", "OSD.Info.Show", during);
     auto* seconds = new QSpinBox(this);
     seconds->setRange(1, 30);
     during->addWidget(seconds);
-    during->addWidget(new QLabel(LangCaption("Config.OSD.Info.Seconds"), this));
+    during->addWidget(CaptionLabel("Config.OSD.Info.Seconds", this));
     during->addStretch();
     Rows(info)->addLayout(during);
     binder_.Number(seconds, "OSD.Info.Duration");
-    (void)show;
     auto* places = new QGridLayout;
     std::vector<std::string> posKeys;
     for (int i = 0; i < 6; ++i)
@@ -354,10 +353,10 @@ public:
     for (int i = 0; i < 6; ++i)
       places->addWidget(pos[i], i / 3, i % 3);
     Rows(info)->addLayout(places);
-    infoFont_ = new TFontSwatch(this);
-    Rows(info)->addWidget(infoFont_);
-    binder_.Font(infoFont_, {"OSD.Info.Font.Family", "OSD.Info.Font.Size", "OSD.Info.Font.Bold",
-                             "OSD.Info.Font.Charset", "OSD.Info.Font.Color"});
+    auto* infoFont = new TFontSwatch(this);
+    Rows(info)->addWidget(infoFont);
+    binder_.Font(infoFont, {"OSD.Info.Font.Family", "OSD.Info.Font.Size", "OSD.Info.Font.Bold", "OSD.Info.Font.Charset",
+                            "OSD.Info.Font.Color"});
     grid->addWidget(info, 1, 0);
 
     auto* tmpl = Group("Config.OSD.InfoStr");
@@ -402,7 +401,7 @@ public:
         folder->setText(chosen.endsWith('/') ? chosen : chosen + '/');
     });
     auto* fpsRow = new QHBoxLayout;
-    fpsRow->addWidget(new QLabel(LangCaption("Config.OSD.Subtitles.MicroDVD"), this));
+    fpsRow->addWidget(CaptionLabel("Config.OSD.Subtitles.MicroDVD", this));
     Radios({"Config.OSD.Subtitles.MicroDVD.0", "Config.OSD.Subtitles.MicroDVD.1"}, "Subtitles.SetMicroDVDFPS", fpsRow);
     auto* fps = new QLineEdit(this);
     fps->setFixedWidth(72);
@@ -442,8 +441,6 @@ public:
       host_.osdChanged();
   }
 
-  QPlainTextEdit* Template() const { return memo_; }
-
 private:
   void TemplateButton(const std::string& which, QToolButton* button) {
     if (which == "X") {
@@ -478,7 +475,6 @@ private:
   }
 
   QPlainTextEdit* memo_ = nullptr;
-  TFontSwatch* infoFont_ = nullptr;
   TFontSwatch* subFont_ = nullptr;
   std::function<void()> follow_;
 };

@@ -327,7 +327,7 @@ public:
     auto* state = Group("Config.WIRC.State");
     auto* stateRow = new QHBoxLayout;
     statePicture_ = new QLabel(this);
-    stateText_ = new QLabel(LangCaption("Config.WIRC.Offline"), this);
+    stateText_ = CaptionLabel("Config.WIRC.Offline", this);
     stateRow->addWidget(statePicture_);
     stateRow->addWidget(stateText_, 1);
     connect(Button("Config.WIRC.Start", this, stateRow), &QPushButton::clicked, this, [this] {
@@ -340,7 +340,7 @@ public:
     });
     Rows(state)->addLayout(stateRow);
     auto* pathRow = new QHBoxLayout;
-    pathRow->addWidget(new QLabel(LangCaption("Config.WIRC.LabelPath"), this));
+    pathRow->addWidget(CaptionLabel("Config.WIRC.LabelPath", this));
     auto* path = new QLineEdit(this);
     pathRow->addWidget(path, 1);
     auto* browse = new QPushButton("...", this);
@@ -360,10 +360,10 @@ public:
 
     auto* server = Group("Config.WIRC.Parametrs");
     auto* form = new QGridLayout;
-    form->addWidget(new QLabel(LangCaption("Config.WIRC.Server"), this), 0, 0);
+    form->addWidget(CaptionLabel("Config.WIRC.Server", this), 0, 0);
     auto* address = new QLineEdit(this);
     form->addWidget(address, 0, 1);
-    form->addWidget(new QLabel(LangCaption("Config.WIRC.Port"), this), 1, 0);
+    form->addWidget(CaptionLabel("Config.WIRC.Port", this), 1, 0);
     auto* port = new QLineEdit(this);
     port->setMaximumWidth(80);
     form->addWidget(port, 1, 1, Qt::AlignLeft);
@@ -383,11 +383,13 @@ public:
 
     auto* sliders = new QGroupBox(this);
     auto* sl = new QGridLayout(sliders);
-    sl->addWidget(new QLabel(" " + LangCaption("Config.WIRC.ClickLoudness") + " ", this), 0, 0);
+    auto* loudnessText = new QLabel(this);
+    SetPlainText(loudnessText, " " + Lang("Config.WIRC.ClickLoudness") + " ");
+    sl->addWidget(loudnessText, 0, 0);
     auto* loudness = new QSlider(Qt::Horizontal, this);
     loudness->setRange(0, 100);
     sl->addWidget(loudness, 0, 1);
-    sl->addWidget(new QLabel(LangCaption("Config.WIRC.RepeatDelay"), this), 1, 0);
+    sl->addWidget(CaptionLabel("Config.WIRC.RepeatDelay", this), 1, 0);
     auto* skip = new QSlider(Qt::Horizontal, this);
     skip->setRange(50, 57);
     sl->addWidget(skip, 1, 1);
@@ -430,7 +432,7 @@ private:
     shownState_ = state;
     statePicture_->setPixmap(StatePicture(state));
     static const char* const kTexts[] = {"Disconnected", "Connecting", "Connected"};
-    stateText_->setText(kTexts[state]);
+    SetPlainText(stateText_, kTexts[state]);
   }
 
   QLabel* statePicture_ = nullptr;
@@ -588,7 +590,7 @@ public:
     auto* layout = new QVBoxLayout(this);
     Check("Config.AviSynth.Enabled", "Modules.AviSynth.Enabled", layout);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(LangCaption("Config.AviSynth.Script"), this));
+    row->addWidget(CaptionLabel("Config.AviSynth.Script", this));
     scripts_ = new QComboBox(this);
     const QString folder = QString::fromStdString(host.exeDir + "Plugins/AviSynth");
     for (const QString& f : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase))

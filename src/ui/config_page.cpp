@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -44,6 +45,12 @@ std::vector<QAbstractButton*> TConfigPageForm::Radios(const std::vector<std::str
 }
 
 QString LangCaption(const std::string& key) { return PlainMenuText(Lang(key)); }
+
+QLabel* CaptionLabel(const std::string& key, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  SetPlainText(label, Lang(key));
+  return label;
+}
 
 const char* ConfigPageName(int index) {
   static const char* const kNames[kConfigPageCount] = {"Interface", "Mouse",  "PlayList",   "Events",     "Video",

@@ -13,12 +13,12 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLayout;
 
 namespace zv {
 
 class IPrefs;
-class IDisplayModes;
 class TCommandCenter;
 class TWinIRC;
 
@@ -94,8 +94,10 @@ protected:
   bool reopen_ = false, restart_ = false;
 };
 
-// A caption: the language text of a key, shown as it is.
+// A caption: the language text of a key, shown as it is (for buttons, boxes and groups); and a
+// label showing it as plain text.
 QString LangCaption(const std::string& key);
+QLabel* CaptionLabel(const std::string& key, QWidget* parent);
 
 // The page at a list index (0 to 14), or none for another index.
 std::unique_ptr<TConfigPageForm> CreateConfigPage(int index, TConfigHost& host, QWidget* parent);

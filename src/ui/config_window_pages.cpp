@@ -203,11 +203,11 @@ public:
     auto* other = Group("Config.Mouse.Options");
     Check("Config.Mouse.HoverCPanel", "Mouse.HoverCPanel", other->layout());
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(LangCaption("Config.Mouse.TimeOut"), this));
+    row->addWidget(CaptionLabel("Config.Mouse.TimeOut", this));
     auto* timeout = new QSpinBox(this);
     timeout->setRange(0, 30);
     row->addWidget(timeout);
-    row->addWidget(new QLabel(LangCaption("Config.Mouse.TimeOut.Seconds"), this));
+    row->addWidget(CaptionLabel("Config.Mouse.TimeOut.Seconds", this));
     row->addStretch();
     static_cast<QVBoxLayout*>(other->layout())->addLayout(row);
     binder_.Number(timeout, "Mouse.TimeOut");
@@ -234,9 +234,9 @@ public:
     auto* swatches = new QGridLayout;
     cursor_ = new TColourSwatch(this);
     background_ = new TColourSwatch(this);
-    swatches->addWidget(new QLabel(LangCaption("Config.PlayList.CursorColor"), this), 0, 0);
+    swatches->addWidget(CaptionLabel("Config.PlayList.CursorColor", this), 0, 0);
     swatches->addWidget(cursor_, 0, 1);
-    swatches->addWidget(new QLabel(LangCaption("Config.PlayList.BackgroundColor"), this), 1, 0);
+    swatches->addWidget(CaptionLabel("Config.PlayList.BackgroundColor", this), 1, 0);
     swatches->addWidget(background_, 1, 1);
     static_cast<QVBoxLayout*>(colours->layout())->addLayout(swatches);
     binder_.Colour(cursor_, "PlayList.SelectionColor");

@@ -148,6 +148,7 @@ void TFilterBox::SetGraph(eng::IGraph* graph) {
   for (TFilterControl* box : boxes_)
     delete box;
   boxes_.clear();
+  lines_.clear();
   clicked_ = nullptr;
   graph_ = graph;
   if (!graph)
@@ -169,7 +170,10 @@ void TFilterBox::SetGraph(eng::IGraph* graph) {
     box->show();
     boxes_.push_back(box);
   }
-  std::vector<TBoxPlace> places = LayoutGraph(Facts(), kBoxWidth, kBoxHeight);
+  // The picture is made once for the graph: the boxes placed and the lines between them.
+  const std::vector<TGraphBox> facts = Facts();
+  const std::vector<TBoxPlace> places = LayoutGraph(facts, kBoxWidth, kBoxHeight);
+  lines_ = GraphLines(facts, places, kBoxWidth, kBoxHeight);
   QRect used(0, 0, 1, 1);
   for (size_t i = 0; i < boxes_.size(); ++i) {
     boxes_[i]->move(places[i].left, places[i].top);
@@ -192,10 +196,7 @@ void TFilterBox::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(Qt::black, 3));
-  std::vector<TBoxPlace> places;
-  for (TFilterControl* box : boxes_)
-    places.push_back({box->x(), box->y()});
-  for (const TGraphLine& l : GraphLines(Facts(), places, kBoxWidth, kBoxHeight))
+  for (const TGraphLine& l : lines_)
     p.drawLine(l.x1, l.y1, l.x2, l.y2);
 }
 

@@ -64,6 +64,7 @@ private:
   std::vector<TGraphBox> Facts() const;
   eng::IGraph* graph_ = nullptr;
   std::vector<TFilterControl*> boxes_;
+  std::vector<TGraphLine> lines_;
   TFilterControl* clicked_ = nullptr;
 };
 

@@ -155,7 +155,6 @@ TEST_F(ConfigTest, ChangedControlsStoreTheirEncodings) {
   auto osd = CreateConfigPage(7, host, &owner);
   auto video = CreateConfigPage(4, host, &owner);
   auto playlist = CreateConfigPage(2, host, &owner);
-  auto radios = osd->findChildren<QRadioButton*>();
   struct TCase {
     std::function<void()> change;
     TConfigPageForm* page;
@@ -183,7 +182,6 @@ TEST_F(ConfigTest, ChangedControlsStoreTheirEncodings) {
     c.page->ApplyValues();
     EXPECT_EQ(prefs.GetString(c.key), c.stored) << c.key;
   }
-  (void)radios;
 }
 
 // The dialog: the stored page opens (the first for anything else), only visited pages are
